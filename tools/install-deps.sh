@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs; skips what is already present.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libssl-dev liblua5.3-dev lua-filesystem-dev libcurl4-openssl-dev zlib1g-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk openssl
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,38 @@
+// Fixed-size node slots taken 4,000 at a time from large blocks; nodes never go back (owners keep a free
+// list), so allocation is a pointer bump.
+#pragma once
+
+#include <cstddef>
+
+class NodePool {
+public:
+  static constexpr size_t NODES_PER_BLOCK = 4000;
+
+  explicit NodePool(size_t nodeSize);
+  ~NodePool();
+  NodePool(NodePool const&) = delete;
+  NodePool& operator=(NodePool const&) = delete;
+
+  // The next slot of the current block; handing out a block's last slot starts a new block.
+  void* allocate() {
+    char* slot = next;
+    next += nodeSize;
+    if (next == blockEnd) newBlock();
+    return slot;
+  }
+  size_t blockCount() const { return blocks; }
+
+private:
+  void newBlock();
+
+  struct Record {
+    char* start;
+    Record* previous;
+  };
+  size_t nodeSize;
+  char* block = nullptr;      // the block in use
+  char* next = nullptr;       // the next free slot in it
+  char* blockEnd = nullptr;   // one past its last slot
+  Record* previous = nullptr; // earlier blocks, newest first
+  size_t blocks = 0;
+};
