@@ -71,34 +71,68 @@ size_t EncodingConverter::convert(const char* in, size_t n, char* out, size_t si
 
 EncodingConverter::Result EncodingConverter::convert(Span const& input, OutputStream& out,
                                                      std::function<bool()> const& stopRequested) const {
+  size_t offset = 0;
+  const size_t length = input.data ? input.length : 0;
+  auto read = [&](char* buffer, size_t size) {
+    const size_t n = std::min(size, length - offset);
+    if (n) std::memcpy(buffer, input.data + offset, n);
+    offset += n;
+    return n;
+  };
+  return convert(read, out, stopRequested);
+}
+
+EncodingConverter::Result EncodingConverter::convert(Reader const& read, OutputStream& out,
+                                                     std::function<bool()> const& stopRequested) const {
   Iconv decoder(iconvName(m_encoding));
   if (!decoder.valid()) return Result::Unsupported;
   const bool utf16 = m_encoding == EncodingDetector::Utf16LE || m_encoding == EncodingDetector::Utf16BE;
-  char* in = const_cast<char*>(input.data);
-  size_t inLeft = input.data ? input.length : 0;
-  const char* bom = m_encoding == EncodingDetector::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
-  if (utf16 && inLeft >= 2 && std::memcmp(in, bom, 2) == 0) in += 2, inLeft -= 2;
 
-  auto piece = std::make_unique<char[]>(PIECE);
-  char* outPos = piece.get();
+  auto input = std::make_unique<char[]>(PIECE);
+  char* in = input.get();
+  size_t inLeft = 0;
+  bool eof = false;
+  // Moves what is left to the front and reads until the piece is full or the input ends.
+  auto refill = [&]() {
+    std::memmove(input.get(), in, inLeft);
+    in = input.get();
+    while (!eof && inLeft < PIECE) {
+      const size_t n = read(in + inLeft, PIECE - inLeft);
+      eof = n == 0;
+      inLeft += n;
+    }
+  };
+  auto output = std::make_unique<char[]>(PIECE);
+  char* outPos = output.get();
   size_t outLeft = PIECE;
   auto flush = [&]() {
-    const size_t n = size_t(outPos - piece.get());
-    outPos = piece.get();
+    const size_t n = size_t(outPos - output.get());
+    outPos = output.get();
     outLeft = PIECE;
-    return n == 0 || out.write(piece.get(), n) == n;
+    return n == 0 || out.write(output.get(), n) == n;
   };
-  for (bool finished = false; !finished;) {
+
+  refill();
+  const char* bom = m_encoding == EncodingDetector::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
+  if (utf16 && inLeft >= 2 && std::memcmp(in, bom, 2) == 0) in += 2, inLeft -= 2;
+  for (;;) {
+    if (!inLeft && !eof) {
+      if (stopRequested && stopRequested()) return Result::Stopped;
+      refill();
+      continue;
+    }
     // With the input used up, one more call lets a stateful decoder (Big5-HKSCS holds a character back
     // to see whether a combining one follows) hand over what it still holds.
     const bool last = inLeft == 0;
     const size_t r = last ? ::iconv(decoder.cd, nullptr, nullptr, &outPos, &outLeft)
                           : ::iconv(decoder.cd, &in, &inLeft, &outPos, &outLeft);
-    if (r != size_t(-1))
-      finished = last;
-    else if (errno == E2BIG || outLeft < sizeof REPLACEMENT) {
+    if (r != size_t(-1)) {
+      if (last) break;
+    } else if (errno == E2BIG || outLeft < sizeof REPLACEMENT) {
       if (!flush()) return Result::WriteFailed;
       if (stopRequested && stopRequested()) return Result::Stopped;
+    } else if (errno == EINVAL && !eof) {
+      refill(); // a character cut by the end of the piece, not of the input
     } else if ((errno == EILSEQ || errno == EINVAL) && inLeft) {
       std::memcpy(outPos, REPLACEMENT, 3);
       outPos += 3;
@@ -107,7 +141,7 @@ EncodingConverter::Result EncodingConverter::convert(Span const& input, OutputSt
       in += skip;
       inLeft -= skip;
     } else {
-      finished = true; // nothing iconv can report here; keep what was decoded
+      break; // nothing iconv can report here; keep what was decoded
     }
   }
   return flush() ? Result::Done : Result::WriteFailed;

@@ -27,6 +27,13 @@ public:
   // pieces. WriteFailed when out took fewer bytes than it was given (a full disk).
   Result convert(Span const& input, OutputStream& out, std::function<bool()> const& stopRequested = {}) const;
 
+  // Fills buffer with up to size further bytes of the input and returns how many; 0 at its end.
+  using Reader = std::function<size_t(char* buffer, size_t size)>;
+  // The same for an input read a piece at a time, so a file need not be mapped (another program may
+  // shorten it meanwhile) nor held whole.
+  Result convert(Reader const& read, OutputStream& out,
+                 std::function<bool()> const& stopRequested = {}) const;
+
 private:
   EncodingDetector::Encoding m_encoding;
 };

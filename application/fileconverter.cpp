@@ -1,6 +1,7 @@
-// The copy is decoded straight into its file a piece at a time, so a large file never sits in memory
-// twice and a cancelled job stops between pieces. Every write is checked: a copy that could not be written
-// whole is deleted and reported, never handed on as converted.
+// The source is read and the copy written a piece at a time: a large file never sits in memory, a source
+// that another program shortens meanwhile just ends early, and a cancelled job stops between pieces. Every
+// write is checked: a copy that could not be written whole is deleted and reported, never handed on as
+// converted.
 #include "application/fileconverter.h"
 
 #include "application/encodingconverter.h"
@@ -90,13 +91,16 @@ FileConverter::Status convert(FileConverter::Info& info) {
   if (!converter.supported()) return FileConverter::UnknownError;
   const interim::ReadFile source(info.source.c_str());
   if (!source.valid()) return FileConverter::UnknownError;
-  const interim::WholeFile text(info.source.c_str());
-  if (source.bytes && !text.data) return FileConverter::UnknownError;
+  size_t offset = 0;
+  auto read = [&](char* buffer, size_t size) {
+    const size_t n = source.read(buffer, offset, size);
+    offset += n;
+    return n;
+  };
 
   info.converted = makeCopyPath();
   CopyWriter copy(info.converted.c_str());
-  const auto result =
-      converter.convert(Span(text.data, text.bytes), copy, [&info] { return info.cancelled(); });
+  const auto result = converter.convert(read, copy, [&info] { return info.cancelled(); });
   const bool closed = copy.close();
   if (result == EncodingConverter::Result::Stopped) return discard(info, FileConverter::UnknownError);
   if (result != EncodingConverter::Result::Done || !closed) return discard(info, FileConverter::NotWritten);

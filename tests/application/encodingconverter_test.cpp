@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -17,6 +19,13 @@ std::string decode(EncodingDetector::Encoding encoding, std::string const& bytes
   MemoryOutputStream out;
   EXPECT_EQ(EncodingConverter(encoding).convert(Span(bytes), out), EncodingConverter::Result::Done);
   return std::string(out.view());
+}
+
+std::string repeatTo(std::string const& s, size_t n) {
+  std::string out;
+  while (out.size() < n)
+    out += s;
+  return out;
 }
 
 // Takes at most limit bytes in all, like a disk that fills up.
@@ -136,4 +145,38 @@ TEST(EncodingConverterTest, RealTextsEqualTheirTwins) {
     if (twin.compare(i, 3, "\xE2\x80\xA7") == 0) cityu.replace(i, 3, "\xE2\x80\xA7"), ++differences;
   EXPECT_EQ(differences, 1u);
   EXPECT_TRUE(cityu == twin);
+}
+
+// Input is decoded in 64 KB pieces: a character cut by the end of a piece is decoded whole with the next.
+TEST(EncodingConverterTest, CharactersAcrossPieces) {
+  std::string chinese;
+  while (chinese.size() < 150000)
+    chinese += "中𠀀香港，";
+  const struct {
+    const char* iconvName;
+    EncodingDetector::Encoding encoding;
+    std::string text;
+  } cases[] = {
+      {"GB18030", EncodingDetector::Gb18030, chinese},
+      {"UTF-16LE", EncodingDetector::Utf16LE, chinese},
+      {"UTF-16BE", EncodingDetector::Utf16BE, chinese},
+      {"BIG5-HKSCS", EncodingDetector::Big5, repeatTo("中文香港，", 150000)},
+  };
+  for (const auto& c : cases) {
+    for (const std::string prefix : {"", "a", "ab", "abc"}) {
+      SCOPED_TRACE(std::string(c.iconvName) + " after " + std::to_string(prefix.size()));
+      const std::string text = prefix + c.text;
+      const std::string bytes = qmtest::recode(text, "UTF-8", c.iconvName);
+      size_t offset = 0;
+      auto trickle = [&](char* buffer, size_t size) { // hands out at most 1,000 bytes at a time
+        const size_t n = std::min({size, bytes.size() - offset, size_t(1000)});
+        std::memcpy(buffer, bytes.data() + offset, n);
+        offset += n;
+        return n;
+      };
+      MemoryOutputStream out;
+      EXPECT_EQ(EncodingConverter(c.encoding).convert(trickle, out), EncodingConverter::Result::Done);
+      EXPECT_TRUE(out.view() == text);
+    }
+  }
 }
