@@ -120,15 +120,7 @@ public:
 
   // Makes room for n bytes plus a NUL; grows to n x the growth factor. Returns n.
   size_t reserve(size_t n, bool keep) {
-    if (m_buffer && m_bufferSize >= n) return n;
-    const size_t capacity = std::max(n, size_t(float(n) * m_growFactor));
-    char* bigger = new char[capacity + 1];
-    if (keep && m_buffer) std::memcpy(bigger, m_buffer, m_size);
-    else m_size = 0;
-    delete[] m_buffer;
-    m_buffer = bigger;
-    m_bufferSize = capacity;
-    m_buffer[m_size] = 0;
+    delete[] grow(n, keep);
     return n;
   }
 
@@ -178,8 +170,10 @@ public:
     const int needed = std::vsnprintf(nullptr, 0, fmt, measure);
     va_end(measure);
     if (needed <= 0) return;
-    reserve(m_size + size_t(needed) + 1, true);
+    // The arguments may point into our own bytes, so the old array lives until the text is formatted.
+    char* old = grow(m_size + size_t(needed) + 1, true);
     std::vsnprintf(m_buffer + m_size, size_t(needed) + 1, fmt, args);
+    delete[] old;
     m_size += size_t(needed);
   }
   void format(const char* fmt, ...) QM_PRINTF(2, 3) {
@@ -212,6 +206,23 @@ public:
   std::string_view view() const { return span().view(); }
 
 private:
+  // Replaces the array when it is smaller than n and returns the old one for the caller to free (null
+  // when nothing changed).
+  char* grow(size_t n, bool keep) {
+    if (m_buffer && m_bufferSize >= n) return nullptr;
+    const size_t capacity = std::max(n, size_t(float(n) * m_growFactor));
+    char* bigger = new char[capacity + 1];
+    if (keep && m_buffer)
+      std::memcpy(bigger, m_buffer, m_size);
+    else
+      m_size = 0;
+    char* old = m_buffer;
+    m_buffer = bigger;
+    m_bufferSize = capacity;
+    m_buffer[m_size] = 0;
+    return old;
+  }
+
   char* m_buffer = nullptr;
   size_t m_size = 0;
   size_t m_bufferSize = 0;
