@@ -61,6 +61,19 @@ TEST(TextBufferTest, FixedAssignCutsAtACharacterBoundary) {
   EXPECT_TRUE(n.empty());
 }
 
+TEST(TextBufferTest, FormatMayReadItsOwnText) {
+  TextBuffer<16> path;
+  path.format("%s", "/data");
+  path.format("%s/%s", path.c_str(), "config");
+  EXPECT_EQ(path.view(), "/data/config");
+  path.appendFormat("|%s", path.c_str());
+  EXPECT_EQ(path.view(), "/data/config|/da");
+  TextBuffer<0> grow;
+  grow.format("%s", "/data");
+  grow.format("x%s/%s", grow.c_str(), "config");
+  EXPECT_EQ(grow.view(), "x/data/config");
+}
+
 TEST(TextBufferTest, GrowableFormatsLongTextsFromOneArgumentList) {
   // The measuring pass must not use up the arguments of the formatting pass.
   TextBuffer<0> b;
