@@ -1,7 +1,5 @@
 #include "utils/text.h"
 
-#include "utils/outputstream.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
