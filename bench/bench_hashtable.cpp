@@ -111,7 +111,8 @@ void BM_RefillClearedTable(benchmark::State& state) {
   auto const& w = words();
   HashTable<uint64_t> table(BITS);
   SpanBackingStore arena(ARENA_BLOCK, 1);
-  for (size_t i = 0; i < w.spans.size(); ++i) table.insert(arena.addSpan(w.spans[i]), i);
+  for (size_t i = 0; i < w.spans.size(); ++i)
+    table.insert(arena.addSpan(w.spans[i]), i);
   uint64_t allocs = 0;
   for (auto _ : state) {
     table.clear();
