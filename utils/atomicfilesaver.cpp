@@ -19,8 +19,8 @@ bool syncFile(const char* path) {
 } // namespace
 
 struct AtomicFileSaver::Impl {
-  const char* target; // the caller's
-  Text temporary;     // beside the target, so that the rename never crosses filesystems
+  Text target;    // a copy, so that a caller's temporary cannot dangle
+  Text temporary; // beside the target, so that the rename never crosses filesystems
   bool replace = true;
 };
 
@@ -42,7 +42,7 @@ const char* AtomicFileSaver::path() const {
   return impl->temporary.c_str();
 }
 const char* AtomicFileSaver::target() const {
-  return impl->target ? impl->target : "";
+  return impl->target.c_str();
 }
 
 void AtomicFileSaver::abort() {
@@ -54,7 +54,7 @@ bool AtomicFileSaver::commit() {
   impl->replace = false;
   const FileSystem& fileSystem = FileSystem::instance();
   if (!syncFile(impl->temporary.c_str()) ||
-      !fileSystem.privateReplaceFile(impl->target, impl->temporary.c_str())) {
+      !fileSystem.privateReplaceFile(impl->target.c_str(), impl->temporary.c_str())) {
     Log::print("ERR", "Error replacing file:\n\t'%s' with\n\t'%s'\n", target(), impl->temporary.c_str());
     return false;
   }

@@ -12,8 +12,8 @@
 
 class AtomicFileSaver {
 public:
-  // target must outlive the saver. prefix is kept for callers that name their files; the temporary name is
-  // always ".<target name>.tmp-<id>" in the target's folder.
+  // prefix is kept for callers that name their files; the temporary name is always
+  // ".<target name>.tmp-<id>" in the target's folder.
   AtomicFileSaver(const char* prefix, const char* target);
   AtomicFileSaver(AtomicFileSaver const&) = delete;
   AtomicFileSaver& operator=(AtomicFileSaver const&) = delete;

@@ -8,7 +8,7 @@
 #include <memory>
 
 struct CommonDirectory {
-  enum Type {
+  enum Type : int {      // int-sized, so that any other value is valid and counts as Current
     LocalAppSupport = 0, // the machine-wide data folder: the first of $XDG_DATA_DIRS, else /usr/local/share
     Base = 1,            // the current directory as it was on first use
     Current = 2,         // the current directory now
