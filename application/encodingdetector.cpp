@@ -5,8 +5,10 @@
 #include "application/encodingdetector.h"
 
 #include "application/encodingconverter.h"
-#include "application/interimfile.h"
+#include "utils/filefinder.h"
 #include "utils/hashtable.h"
+#include "utils/mappedfile.h"
+#include "utils/pagedfile.h"
 #include "utils/spanbackingstore.h"
 #include "utils/utf8.h"
 
@@ -132,19 +134,26 @@ struct EncodingDetector::Impl {
 };
 
 void EncodingDetector::Impl::readCommon() {
-  const std::string path = interim::findShipped("data/common.u8");
-  if (path.empty()) return;
-  const interim::WholeFile file(path.c_str());
-  const char* p = file.data;
-  const char* end = p + file.bytes;
-  if (file.bytes >= 3 && std::equal(p, p + 3, "\xEF\xBB\xBF")) p += 3;
-  while (p < end) {
-    const char* line = p;
-    while (p < end && *p != '\n' && *p != '\r')
-      ++p;
-    if (p > line) common.insert(store.addSpan(Span(line, size_t(p - line))), 1);
-    if (p < end && *p == '\r') ++p;
-    if (p < end && *p == '\n') ++p;
+  FileFinder finder;
+  finder.add(CommonDirectory::Resources);
+  finder.add(CommonDirectory::Base);
+  const char* path = finder.find("data/common.u8");
+  if (!path) return;
+  try {
+    const MappedFile<unsigned char> file(path);
+    const char* p = file.range().data;
+    const char* end = file.range().end();
+    if (end - p >= 3 && std::equal(p, p + 3, "\xEF\xBB\xBF")) p += 3;
+    while (p < end) {
+      const char* line = p;
+      while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+      if (p > line) common.insert(store.addSpan(Span(line, size_t(p - line))), 1);
+      if (p < end && *p == '\r') ++p;
+      if (p < end && *p == '\n') ++p;
+    }
+  } catch (zun::exception const& e) {
+    ZUN_LOG_CAUGHT("WARN", "Unable to read the common characters:\n", e);
   }
 }
 
@@ -184,8 +193,12 @@ EncodingDetector::~EncodingDetector() = default;
 
 EncodingDetector::Encoding EncodingDetector::detect(const char* path) const {
   unsigned char sample[SAMPLE_SIZE];
-  const interim::ReadFile file(path ? path : "");
-  const size_t n = file.valid() ? file.read(sample, 0, SAMPLE_SIZE) : 0;
+  size_t n = 0;
+  try {
+    if (path) n = PagedFile(path).read(sample, 0, SAMPLE_SIZE);
+  } catch (zun::exception const&) {
+    return Utf8; // what cannot be read is left to the document's own reader to report
+  }
   if (n < 3) return Utf8;
   if (sample[0] == 0xFF && sample[1] == 0xFE) return Utf16LE;
   if (sample[0] == 0xFE && sample[1] == 0xFF) return Utf16BE;

@@ -2,6 +2,7 @@
 
 #include "recode.h"
 #include "support/tempdir.h"
+#include "utils/messagecenter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -192,3 +197,84 @@ TEST_F(FileConverterTest, CleanupAndSweepKeepOtherProcessesCopies) {
   FileConverter::cleanup(); // no "converted" folder at all
   EXPECT_FALSE(fs::exists(converted()));
 }
+
+namespace {
+
+// Keeps what comes back to the main thread.
+struct Receiver : FileConverter::Listener {
+  void finished(FileConverter::Status status, std::unique_ptr<FileConverter::Info> info) override {
+    statuses.push_back(status);
+    jobs.push_back(std::move(info));
+  }
+  std::vector<FileConverter::Status> statuses;
+  std::vector<std::unique_ptr<FileConverter::Info>> jobs;
+};
+
+// Runs the main thread's queue until a call has come and gone, or ten seconds pass.
+bool drainOne() {
+  for (int i = 0; i < 10000; ++i) {
+    if (MessageCenter::instance().processMessages()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+} // namespace
+
+TEST_F(FileConverterTest, WorkerHandsJobBackOnMainThread) {
+  Receiver receiver;
+  auto info = job(qmtest::recode(TEXT, "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+  info->listener = &receiver;
+  ASSERT_TRUE(FileConverter::launch(std::move(info)));
+  ASSERT_TRUE(drainOne());
+  ASSERT_EQ(receiver.statuses, std::vector{FileConverter::Converted});
+  EXPECT_EQ(receiver.jobs[0]->userData, 7u);
+  EXPECT_EQ(qmtest::readFile(receiver.jobs[0]->converted.c_str()), TEXT);
+}
+
+// A job cancelled while it runs never reaches its listener; the main thread frees it.
+TEST_F(FileConverterTest, CancelledWhileRunningIsNeverReported) {
+  Receiver receiver;
+  auto info = job(qmtest::recode(std::string(8 << 20, 'a'), "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+  info->listener = &receiver;
+  FileConverter::Info* running = info.get(); // the owner's handle, valid until the job comes back
+  ASSERT_TRUE(FileConverter::launch(std::move(info)));
+  running->setCancelled(true);
+  ASSERT_TRUE(drainOne());
+  EXPECT_TRUE(receiver.statuses.empty());
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+namespace {
+// Bytes of address space the process has mapped.
+rlim_t addressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * rlim_t(sysconf(_SC_PAGESIZE));
+}
+} // namespace
+
+// No thread can start (no address space for its stack): the job comes back failed instead of never. Run in
+// a fresh process, which has no stacks of ended threads to reuse.
+TEST_F(FileConverterTest, ThreadThatCannotStartReportsFailure) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto attempt = [this] {
+    Receiver receiver;
+    auto info = job(qmtest::recode(TEXT, "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+    info->listener = &receiver;
+    MessageCenter::instance(); // made before the limit
+    rlimit old;
+    getrlimit(RLIMIT_AS, &old);
+    rlimit tight = old;
+    tight.rlim_cur = addressSpaceInUse() + (1 << 20); // less than a thread's stack
+    if (setrlimit(RLIMIT_AS, &tight) != 0) std::exit(2);
+    const bool launched = FileConverter::launch(std::move(info));
+    setrlimit(RLIMIT_AS, &old);
+    if (launched) std::exit(3);
+    if (!drainOne()) std::exit(4);
+    std::exit(receiver.statuses == std::vector{FileConverter::UnknownError} ? 0 : 5);
+  };
+  EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), "");
+}
+#endif
