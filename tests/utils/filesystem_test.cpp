@@ -37,6 +37,7 @@ TEST(FileSystemTest, FolderKindsComeFromTheEnvironment) {
       {CommonDirectory::Home, dir.str() + "/home"},
       {CommonDirectory::LocalAppSupport, dir.str() + "/local"},
       {CommonDirectory::Current, fs::current_path().string()},
+      {CommonDirectory::Base, fs::current_path().string()},
       {CommonDirectory::Type(42), fs::current_path().string()},
   };
   for (const auto& c : cases) {
@@ -52,6 +53,8 @@ TEST(FileSystemTest, DefaultsWithoutEnvironment) {
   qmtest::ScopedEnv home("HOME", dir.str());
   qmtest::ScopedEnv data("XDG_DATA_HOME", "");
   qmtest::ScopedEnv tmp("TMPDIR", "");
+  qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", ""); // an uninstalled build finds its own copy
+  EXPECT_EQ(FileSystem::path(CommonDirectory::Resources).view(), qmtest::resourcesDir().string());
   EXPECT_EQ(FileSystem::path(CommonDirectory::UserAppSupport).view(), dir.str() + "/.local/share");
   EXPECT_EQ(FileSystem::path(CommonDirectory::Temp).view(), "/tmp");
 }
