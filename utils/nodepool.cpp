@@ -1,5 +1,6 @@
 #include "utils/nodepool.h"
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -23,8 +24,10 @@ NodePool::~NodePool() {
 
 void NodePool::newBlock() {
   const size_t bytes = nodeSize * NODES_PER_BLOCK;
+  // Both allocations happen before anything changes, so running out of memory leaves the pool as it was.
+  auto record = std::make_unique<Record>(Record{block, previous});
   char* fresh = allocateBlock(bytes);
-  if (block) previous = new Record{block, previous};
+  if (block) previous = record.release();
   block = fresh;
   next = fresh;
   blockEnd = fresh + bytes;
