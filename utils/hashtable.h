@@ -39,6 +39,9 @@ public:
     Span key;
     T value;
   };
+  // Pool blocks come from plain array new.
+  static_assert(alignof(Node) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
+                "HashTable values must not be over-aligned");
 
   explicit HashTable(uint32_t bits)
       : buckets(new Node*[size_t(1) << bits]()), pool(std::make_unique<NodePool>(sizeof(Node))), bits(bits),

@@ -1,5 +1,7 @@
 #include "utils/nodepool.h"
 
+#include <memory>
+
 NodePool::NodePool(size_t nodeSize) : nodeSize(nodeSize) { newBlock(); }
 
 NodePool::~NodePool() {
@@ -14,8 +16,10 @@ NodePool::~NodePool() {
 
 void NodePool::newBlock() {
   const size_t bytes = nodeSize * NODES_PER_BLOCK;
+  // Both allocations happen before anything changes, so running out of memory leaves the pool as it was.
+  auto record = std::make_unique<Record>(Record{block, previous});
   char* fresh = new char[bytes];
-  if (block) previous = new Record{block, previous};
+  if (block) previous = record.release();
   block = fresh;
   next = fresh;
   blockEnd = fresh + bytes;

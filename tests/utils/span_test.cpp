@@ -36,23 +36,3 @@ TEST(SpanTest, OrderIsBytewiseShorterFirst) {
   EXPECT_EQ(Span("ab").compare(Span("ab")), 0);
   EXPECT_EQ(Span(), Span(""));
 }
-
-TEST(TextTest, CopyMoveAndNull) {
-  Text a("hello");
-  Text b = a;
-  EXPECT_EQ(b, "hello");
-  EXPECT_NE(a.data(), b.data());
-  Text c = std::move(a);
-  EXPECT_EQ(c, "hello");
-  EXPECT_STREQ(a.c_str(), ""); // a moved-from or null Text reads as ""
-  EXPECT_EQ(a.data(), nullptr);
-  b = b; // self-assignment keeps the text
-  EXPECT_EQ(b, "hello");
-  b = Span("xy", 1);
-  EXPECT_EQ(b, "x");
-  Text n(nullptr);
-  EXPECT_TRUE(n.empty());
-  EXPECT_STREQ(n.c_str(), "");
-  c = n;
-  EXPECT_TRUE(c.empty());
-}
