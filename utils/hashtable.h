@@ -119,6 +119,9 @@ public:
     collisions = hits = inserts = 0;
   }
 
+  // The head of a bucket's chain (null when empty); for owners that walk the table with iterators.
+  Node* head(size_t bucket) const { return buckets[bucket]; }
+
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }
   size_t bucketCount() const { return size_t(mask) + 1; }

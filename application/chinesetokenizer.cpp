@@ -1,0 +1,181 @@
+// Greedy longest match. Every prefix of every dictionary word is an entry of the dictionary, so a candidate
+// grows a character at a time until the table has no entry for it; the longest candidate that was a whole
+// word wins, and the first unit (one Chinese character, or a whole run of digits or letters) is the fallback.
+// Candidates are hashed a character at a time, never from the start again.
+#include "application/chinesetokenizer.h"
+
+#include "application/wordhash.h"
+#include "utils/utf8.h"
+
+#include <vector>
+
+namespace {
+const Token END_TOKEN{nullptr, 0, 0, Token::EndOfText};
+
+// The code point of a sequence that lies wholly within the range, len from utf8::sequence_length.
+inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte lead.
+  if (len == 3) return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  size_t n;
+  return utf8::decode(p, end, n);
+}
+
+inline utf8::Type classOf(uint32_t cp) {
+  if (cp >= 0x4E00 && cp <= 0x9FCF) return utf8::ChineseCharacter; // the common case first
+  return utf8::get_type(cp);
+}
+} // namespace
+
+struct ChineseTokenizer::Impl {
+  WordHash const* dictionary;
+  WordHash::Table const* table;
+  const char* end = nullptr;
+  uint64_t longest = 0;     // the dictionary's, read at each reset
+  bool endFlag = false;
+  bool endOfText = false;   // the range ends where the text ends
+  std::vector<Token> stack; // holds the end token until it is handed out
+
+  bool needMore() {
+    endFlag = true;
+    return false;
+  }
+  bool read(const char* p, Token& out);
+  bool readNonAscii(const char* p, Token& out);
+  bool readInvalid(const char* p, size_t first, Token& out);
+  bool match(const char* p, size_t bytes, uint64_t characters, uint32_t type, Token& out);
+};
+
+// One token at p into out; false (with the end flag set) when there is none in this range.
+bool ChineseTokenizer::Impl::read(const char* p, Token& out) {
+  if (p >= end) return needMore();
+  const auto c = static_cast<unsigned char>(*p);
+  if (c >= 0x80) return readNonAscii(p, out);
+  const utf8::Type cls = utf8::ASCII_LOOKUP[c];
+  if (cls == utf8::AsciiDigit || cls == utf8::AsciiLetter) {
+    const char* q = p + 1;
+    while (q < end && static_cast<unsigned char>(*q) < 0x80 && utf8::ASCII_LOOKUP[static_cast<unsigned char>(*q)] == cls)
+      ++q;
+    const size_t bytes = size_t(q - p);
+    // The run may go on in the next window; a run longer than any word is cut so that windows progress.
+    if (q == end && !endOfText && bytes <= longest) return needMore();
+    return match(p, bytes, bytes, cls == utf8::AsciiDigit ? Token::Number : Token::Alpha, out);
+  }
+  const uint32_t type = cls == utf8::AsciiWhite         ? Token::Whitespace
+                        : cls == utf8::AsciiPunctuation ? Token::AsciiPunctuation
+                                                        : Token::Other;
+  out = Token{p, 1, 1, type};
+  return true;
+}
+
+bool ChineseTokenizer::Impl::readNonAscii(const char* p, Token& out) {
+  const size_t len = utf8::sequence_length(p, end);
+  if (p + len > end) {
+    if (!endOfText) return needMore();
+    return readInvalid(p, size_t(end - p), out); // a sequence cut by the end of the text
+  }
+  switch (classOf(decodeWhole(p, len, end))) {
+  case utf8::ChineseCharacter:
+  case utf8::ChineseCharacterExtA:
+  case utf8::ChineseCharacterExtB:
+    return match(p, len, 1, Token::Chinese, out);
+  case utf8::Invalid:
+    return readInvalid(p, len, out);
+  case utf8::IdeographicSpace:
+    out = Token{p, len, 1, Token::Whitespace};
+    return true;
+  case utf8::ChinesePunctuation:
+    out = Token{p, len, 1, Token::ChinesePunctuation};
+    return true;
+  default:
+    out = Token{p, len, 1, Token::Other};
+    return true;
+  }
+}
+
+// A run of bytes that don't decode (each bad sequence and each literal U+FFFD); characters equal bytes.
+bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out) {
+  const char* q = p + first;
+  bool reachesEnd = true;
+  while (q < end) {
+    const size_t n = utf8::sequence_length(q, end);
+    if (q + n > end) {
+      if (endOfText) q = end; // a sequence cut by the end of the text is invalid too
+      break;
+    }
+    if (classOf(decodeWhole(q, n, end)) != utf8::Invalid) {
+      reachesEnd = false;
+      break;
+    }
+    q += n;
+  }
+  const size_t bytes = size_t(q - p);
+  if (reachesEnd && !endOfText && bytes <= longest) return needMore();
+  out = Token{p, bytes, bytes, Token::Invalid};
+  return true;
+}
+
+bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type, Token& out) {
+  size_t bestBytes = bytes, candidate = bytes;
+  uint64_t bestCharacters = characters, candidateCharacters = characters;
+  uint32_t hash = fnv1a::hash(p, bytes);
+  while (candidate <= longest) {
+    const WordHash::Table::Node* node = table->findHashed(Span(p, candidate), hash);
+    if (!node) break; // not even a prefix: nothing longer can match
+    if (node->value == WordHash::Word) {
+      bestBytes = candidate;
+      bestCharacters = candidateCharacters;
+    }
+    const char* q = p + candidate;
+    const size_t n = utf8::sequence_length(q, end); // 1 at the range end
+    if (q + n > end) {
+      // A longer word may follow in the next window, unless one more byte already passes the bound.
+      if (!endOfText && candidate < longest) return needMore();
+      break;
+    }
+    for (const char* b = q; b < q + n; ++b) hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
+    candidate += n;
+    ++candidateCharacters;
+  }
+  out = Token{p, bestBytes, bestCharacters, type};
+  return true;
+}
+
+ChineseTokenizer::ChineseTokenizer(Utf8Range const& range, WordHash const& dictionary, bool endOfText)
+    : Tokenizer(range), impl(std::make_unique<Impl>()) {
+  impl->dictionary = &dictionary;
+  impl->table = &dictionary.table();
+  impl->endOfText = endOfText;
+  internalReset();
+}
+
+ChineseTokenizer::~ChineseTokenizer() = default;
+
+void ChineseTokenizer::internalReset() {
+  impl->stack.clear();
+  impl->endFlag = false;
+  impl->end = m_start + m_length;
+  impl->longest = impl->dictionary->longestWord();
+  impl->stack.push_back(END_TOKEN);
+}
+
+bool ChineseTokenizer::hasTokens() const { return !impl->stack.empty(); }
+
+Token ChineseTokenizer::nextToken() {
+  Token token;
+  // A token read is pushed and popped at once, so it is handed out straight away.
+  if (!impl->endFlag && impl->read(m_position, token)) {
+    m_position += token.bytes;
+    return token;
+  }
+  if (impl->stack.empty()) return END_TOKEN;
+  token = impl->stack.back();
+  impl->stack.pop_back();
+  m_position += token.bytes;
+  return token;
+}
+
+void ChineseTokenizer::setEndOfText(bool endOfText) { impl->endOfText = endOfText; }
+bool ChineseTokenizer::endOfText() const { return impl->endOfText; }
+bool ChineseTokenizer::endFlag() const { return impl->endFlag; }
+WordHash const& ChineseTokenizer::dictionary() const { return *impl->dictionary; }
