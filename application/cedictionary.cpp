@@ -42,12 +42,12 @@ struct CEDictionary::Impl {
 namespace {
 
 struct Line {
-  CEDictTokenizer::Field traditional, simplified, pinyin;
+  Token traditional, simplified, pinyin;
   bool hasTraditional = false, hasSimplified = false, hasPinyin = false;
 };
 
 // False when the line's fields do not fit what an entry and the read buffer can describe.
-bool makeEntry(Line const& line, CEDictTokenizer::Field const& definition, const char* fileStart,
+bool makeEntry(Line const& line, Token const& definition, const char* fileStart,
                CEDictEntry::DictionaryType type, CEDictEntry& e) {
   if (!line.hasTraditional || !line.hasSimplified || !line.hasPinyin) return false;
   if (line.traditional.bytes == 0 || line.simplified.bytes == 0) return false;
@@ -82,7 +82,7 @@ void CEDictionary::Impl::indexFile(Span const& text, CEDictEntry::DictionaryType
   Line line;
   unsigned long skipped = 0;
   while (tokenizer.hasTokens()) {
-    const CEDictTokenizer::Field f = tokenizer.nextToken();
+    const Token f = tokenizer.nextToken();
     switch (f.type) {
     case CEDictTokenizer::Traditional:
       line.traditional = f, line.hasTraditional = true;

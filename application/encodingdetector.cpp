@@ -5,11 +5,9 @@
 #include "application/encodingdetector.h"
 
 #include "application/encodingconverter.h"
+#include "application/wordhash.h"
 #include "utils/filefinder.h"
-#include "utils/hashtable.h"
-#include "utils/mappedfile.h"
 #include "utils/pagedfile.h"
-#include "utils/spanbackingstore.h"
 #include "utils/utf8.h"
 
 #include <algorithm>
@@ -126,35 +124,19 @@ bool before(Candidate const& a, Candidate const& b) {
 } // namespace
 
 struct EncodingDetector::Impl {
-  HashTable<unsigned char> common{COMMON_BITS}; // the common characters, one word-list line each
-  SpanBackingStore store{65536, 1};             // their bytes
+  static std::unique_ptr<WordHash> readCommon();
 
-  void readCommon();
+  std::unique_ptr<WordHash> common = readCommon(); // the common characters, one word-list line each
+
   Candidate score(EncodingIterator& reader) const;
 };
 
-void EncodingDetector::Impl::readCommon() {
+// The list is looked for in the resources, then the base folder; without it the set stays empty.
+std::unique_ptr<WordHash> EncodingDetector::Impl::readCommon() {
   FileFinder finder;
   finder.add(CommonDirectory::Resources);
   finder.add(CommonDirectory::Base);
-  const char* path = finder.find("data/common.u8");
-  if (!path) return;
-  try {
-    const MappedFile<unsigned char> file(path);
-    const char* p = file.range().data;
-    const char* end = file.range().end();
-    if (end - p >= 3 && std::equal(p, p + 3, "\xEF\xBB\xBF")) p += 3;
-    while (p < end) {
-      const char* line = p;
-      while (p < end && *p != '\n' && *p != '\r')
-        ++p;
-      if (p > line) common.insert(store.addSpan(Span(line, size_t(p - line))), 1);
-      if (p < end && *p == '\r') ++p;
-      if (p < end && *p == '\n') ++p;
-    }
-  } catch (zun::exception const& e) {
-    ZUN_LOG_CAUGHT("WARN", "Unable to read the common characters:\n", e);
-  }
+  return std::make_unique<WordHash>(COMMON_BITS, finder.find("data/common.u8"), false);
 }
 
 Candidate EncodingDetector::Impl::score(EncodingIterator& reader) const {
@@ -179,7 +161,7 @@ Candidate EncodingDetector::Impl::score(EncodingIterator& reader) const {
           .convert(reinterpret_cast<const char*>(begin), size_t(decodable - begin), decoded, sizeof decoded);
   for (const char* p = decoded; p < decoded + bytes;) {
     const size_t n = utf8::step(p, decoded + bytes);
-    if (common.find(Span(p, n))) ++c.score;
+    if (common->exists(Span(p, n)) == WordHash::Word) ++c.score;
     p += n;
   }
   return c;

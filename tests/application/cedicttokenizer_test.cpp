@@ -12,6 +12,7 @@ std::vector<std::string> fields(std::string const& text) {
   std::vector<std::string> out;
   while (t.hasTokens()) {
     const auto f = t.nextToken();
+    EXPECT_EQ(f.characters, 0u);
     out.push_back(std::to_string(f.type) + ":" + std::string(f.text, f.bytes));
   }
   return out;
