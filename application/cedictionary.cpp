@@ -96,9 +96,8 @@ void CEDictionary::Impl::indexFile(Span const& text, CEDictEntry::DictionaryType
     case CEDictTokenizer::Definition: {
       CEDictEntry entry;
       if (makeEntry(line, f, text.data, type, entry)) {
-        add(Span(line.traditional.text, line.traditional.bytes), entry);
-        const Span simplified(line.simplified.text, line.simplified.bytes);
-        if (!(simplified == Span(line.traditional.text, line.traditional.bytes))) add(simplified, entry);
+        add(line.traditional.span(), entry);
+        if (!(line.simplified.span() == line.traditional.span())) add(line.simplified.span(), entry);
       } else {
         ++skipped;
       }
