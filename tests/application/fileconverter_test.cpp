@@ -1,5 +1,7 @@
 #include "application/fileconverter.h"
 
+#include "application/encodingdetector.h"
+
 #include "recode.h"
 #include "support/tempdir.h"
 #include "utils/messagecenter.h"
@@ -125,6 +127,20 @@ TEST_F(FileConverterTest, BadByteInRealText) {
   const std::string copy = qmtest::readFile(info->converted.c_str());
   const std::string head = twin.substr(0, qmtest::recode(pku.substr(0, middle), "GB18030", "UTF-8").size());
   EXPECT_TRUE(copy == head + "\xEF\xBF\xBD" + twin.substr(head.size()));
+}
+
+// Detection lets a few bad bytes pass, so conversion must too: such a file is detected and then opens.
+TEST_F(FileConverterTest, DetectedFileWithBadByteConverts) {
+  std::string big5 = qmtest::readFile(qmtest::sharedDataDir() / "corpus/cityu_test.txt");
+  size_t at = 100;
+  while (static_cast<unsigned char>(big5[at]) >= 0x80)
+    at += 2; // lead bytes come in pairs here
+  big5.insert(at, "\xFF");
+  auto info = job(big5, EncodingDetector::Unknown);
+  info->encoding = EncodingDetector().detect(info->source.c_str());
+  ASSERT_EQ(info->encoding, EncodingDetector::Big5);
+  ASSERT_EQ(FileConverter::runWithInfo(*info), FileConverter::Converted);
+  EXPECT_NE(qmtest::readFile(info->converted.c_str()).find("\xEF\xBF\xBD"), std::string::npos);
 }
 
 TEST_F(FileConverterTest, CopyThatCannotBeWrittenIsNotLeft) {
