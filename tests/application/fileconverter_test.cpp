@@ -132,9 +132,9 @@ TEST_F(FileConverterTest, BadByteInRealText) {
 // Detection lets a few bad bytes pass, so conversion must too: such a file is detected and then opens.
 TEST_F(FileConverterTest, DetectedFileWithBadByteConverts) {
   std::string big5 = qmtest::readFile(qmtest::sharedDataDir() / "corpus/cityu_test.txt");
-  size_t at = 100;
-  while (static_cast<unsigned char>(big5[at]) >= 0x80)
-    at += 2; // lead bytes come in pairs here
+  size_t at = 0;
+  while (at < 100) // to a character boundary
+    at += static_cast<unsigned char>(big5[at]) < 0x80 ? 1 : 2;
   big5.insert(at, "\xFF");
   auto info = job(big5, EncodingDetector::Unknown);
   info->encoding = EncodingDetector().detect(info->source.c_str());
