@@ -1,6 +1,7 @@
 #include "application/proficiencylevelhash.h"
 
 #include "application/wordhashtokenizer.h"
+#include "application/wordlistfile.h"
 #include "utils/hashtable.h"
 #include "utils/log.h"
 #include "utils/spanbackingstore.h"
@@ -33,18 +34,12 @@ size_t ProficiencyLevelHash::size() const { return impl->table.size(); }
 
 void ProficiencyLevelHash::clear() { impl->table.clear(); }
 
-#include <fcntl.h>
-#include <string>
-#include <unistd.h>
-
 void ProficiencyLevelHash::addFileWithLevel(LevelType type, const char* path, unsigned short bit) {
   if (!path) return;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  std::string bytes;
-  char chunk[65536];
-  ssize_t n = fd < 0 ? -1 : 0;
-  while (fd >= 0 && (n = ::read(fd, chunk, sizeof chunk)) > 0) bytes.append(chunk, size_t(n));
-  if (fd >= 0) ::close(fd);
-  if (n < 0) Log::print("WARN", "Unable to load level %d HSK File %s\n", int(bit), path);
-  else addTextWithLevel(type, Utf8Range(bytes.data(), bytes.size()), bit);
+  try {
+    const WordListFile file(path);
+    addTextWithLevel(type, file.range(), bit);
+  } catch (...) {
+    Log::print("WARN", "Unable to load level %d HSK File %s\n", int(bit), path);
+  }
 }

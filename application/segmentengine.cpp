@@ -1,5 +1,6 @@
 #include "application/segmentengine.h"
 
+#include "application/oldwordlistmanager.h"
 #include "application/wordhash.h"
 
 namespace {
@@ -20,6 +21,8 @@ struct SegmentEngine::Impl {
   WordHash const* lookedUp = &emptyLookedUpWords();
   bool highlightLookedUp = true;
 };
+
+SegmentEngine::SegmentEngine(Type type) : SegmentEngine(type, OldWordListManager::instance().privateMasterList()) {}
 
 SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary) : impl(std::make_unique<Impl>(type, dictionary)) {}
 

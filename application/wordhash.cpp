@@ -4,7 +4,10 @@
 
 #include "application/wordhashdifftokenizer.h"
 #include "application/wordhashtokenizer.h"
+#include "application/wordlistfile.h"
+#include "utils/atomicfilesaver.h"
 #include "utils/exception.h"
+#include "utils/platform/posix/filewriter.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
 #include "utils/spanbackingstore.h"
@@ -14,29 +17,6 @@
 #include <algorithm>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-// Reads the whole file and hands its bytes to f.
-template <typename F> void withFileBytes(const char* path, F&& f) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ZUN_THROW(WordHash::read_error);
-  std::string bytes;
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0) {
-      ::close(fd);
-      ZUN_THROW(WordHash::read_error);
-    }
-    if (n == 0) break;
-    bytes.append(chunk, size_t(n));
-  }
-  ::close(fd);
-  f(Utf8Range(bytes.data(), bytes.size()));
-}
-} // namespace
 
 namespace {
 unsigned long entry(WordHash::Entry type, uint32_t hash) { return type | (uint64_t(hash) << 32); }
@@ -114,10 +94,9 @@ WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bi
   if (!path) return;
   TextBuffer<1024> prefix;
   try {
-    withFileBytes(path, [this](Utf8Range const& text) {
-      WordHashTokenizer tokenizer(text);
-      tokenizer.processTokens(*impl);
-    });
+    const WordListFile file(path);
+    WordHashTokenizer tokenizer(file.range());
+    tokenizer.processTokens(*impl);
   } catch (zun::exception const& e) {
     prefix.format("Unable to build WordHash from file '%s':\n", path);
     ZUN_LOG_CAUGHT("WARN", prefix.c_str(), e);
@@ -228,7 +207,8 @@ bool WordHash::addFromFile(const char* path) {
   if (!path) return false;
   TextBuffer<1024> prefix;
   try {
-    withFileBytes(path, [this](Utf8Range const& text) { readFromUtf8Range(text); });
+    const WordListFile file(path);
+    readFromUtf8Range(file.range());
     return true;
   } catch (zun::exception const& e) {
     prefix.format("Unable to add words from file '%s':\n", path);
@@ -246,6 +226,26 @@ void WordHash::writeToStream(OutputStream& out) const {
     out << w;
     out << System::NEWLINE;
   }
+}
+
+bool WordHash::save(const char* prefix, const char* path) const {
+  if (!path) return false;
+  try {
+    AtomicFileSaver saver(prefix, path);
+    FileWriter out(saver.path(), FileWriter::Exclusive);
+    writeToStream(out);
+    if (!out.close()) {
+      Log::print("ERR", "Error saving WordHash to file '%s'\n", saver.path());
+      saver.abort();
+      return false;
+    }
+    return saver.commit();
+  } catch (zun::exception const& e) {
+    TextBuffer<1024> prefixText;
+    prefixText.format("Error saving WordHash to file '%s'\n", path);
+    ZUN_LOG_CAUGHT("ERR", prefixText.c_str(), e);
+  }
+  return false;
 }
 
 Text WordHash::diff(WordHash const& other) const {
