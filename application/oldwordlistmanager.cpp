@@ -76,8 +76,12 @@ OldWordListManager::OldWordListManager() {
 
 OldWordListManager::~OldWordListManager() = default;
 
-WordHash& OldWordListManager::privateMasterList() { return impl->master; }
-ProficiencyLevelHash& OldWordListManager::privateProficiencyLevel() { return impl->levels; }
+WordHash& OldWordListManager::privateMasterList() {
+  return impl->master;
+}
+ProficiencyLevelHash& OldWordListManager::privateProficiencyLevel() {
+  return impl->levels;
+}
 
 bool OldWordListManager::privateAddCustomWord(Span const& word) {
   // A line end inside the word would store it as several words.

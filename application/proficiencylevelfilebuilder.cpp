@@ -18,8 +18,10 @@ bool ProficiencyLevelFileBuilder::addLevels(Type type, size_t from, size_t to, F
     finder.add(CommonDirectory::Base);
     const char* path = finder.find(name.c_str());
     if (!path) continue;
-    if (writer) result = writeFileToFile(*writer, path);
-    else result = words && words->addFromFile(path);
+    if (writer)
+      result = writeFileToFile(*writer, path);
+    else
+      result = words && words->addFromFile(path);
   }
   return result;
 }

@@ -20,8 +20,10 @@ void ProficiencyLevelHash::addTextWithLevel(LevelType type, Utf8Range const& tex
     const Span word = tokenizer.nextToken().span();
     auto* node = impl->table.find(word);
     if (!node) node = impl->table.insert(impl->store.addSpan(word), ProficiencyLevel{});
-    if (type == HSK) node->value.hsk |= bit;
-    else node->value.tocfl |= bit;
+    if (type == HSK)
+      node->value.hsk |= bit;
+    else
+      node->value.tocfl |= bit;
   }
 }
 
@@ -30,9 +32,13 @@ ProficiencyLevel ProficiencyLevelHash::level(Span const& word) const {
   return node ? node->value : ProficiencyLevel{};
 }
 
-size_t ProficiencyLevelHash::size() const { return impl->table.size(); }
+size_t ProficiencyLevelHash::size() const {
+  return impl->table.size();
+}
 
-void ProficiencyLevelHash::clear() { impl->table.clear(); }
+void ProficiencyLevelHash::clear() {
+  impl->table.clear();
+}
 
 void ProficiencyLevelHash::addFileWithLevel(LevelType type, const char* path, unsigned short bit) {
   if (!path) return;

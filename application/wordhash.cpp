@@ -7,9 +7,9 @@
 #include "application/wordlistfile.h"
 #include "utils/atomicfilesaver.h"
 #include "utils/exception.h"
-#include "utils/platform/posix/filewriter.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
+#include "utils/platform/posix/filewriter.h"
 #include "utils/spanbackingstore.h"
 #include "utils/textbuffer.h"
 #include "utils/utf8.h"
@@ -17,10 +17,13 @@
 #include <algorithm>
 #include <string>
 
-
 namespace {
-unsigned long entry(WordHash::Entry type, uint32_t hash) { return type | (uint64_t(hash) << 32); }
-void setType(WordHash::Table::Node& node, WordHash::Entry type) { node.value = (node.value & ~0xFFul) | type; }
+unsigned long entry(WordHash::Entry type, uint32_t hash) {
+  return type | (uint64_t(hash) << 32);
+}
+void setType(WordHash::Table::Node& node, WordHash::Entry type) {
+  node.value = (node.value & ~0xFFul) | type;
+}
 } // namespace
 
 struct WordHash::Impl : TokenVisitor {
@@ -28,7 +31,7 @@ struct WordHash::Impl : TokenVisitor {
       : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 32u)),
         filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
 
-  Table table;                     // 2^bits buckets, never rehashed
+  Table table;                      // 2^bits buckets, never rehashed
   SpanBackingStore store{65536, 0}; // owns every key; removed entries leave their bytes here
   uint64_t longest = 0;             // never lowered
   uint64_t changes = 0;
@@ -69,7 +72,8 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
   uint32_t hash = fnv1a::OFFSET;
   for (const char* p = stored.data; p < end;) {
     const char* cut = p + utf8::step(p, end);
-    for (; p < cut; ++p) hash = fnv1a::extend(hash, static_cast<unsigned char>(*p));
+    for (; p < cut; ++p)
+      hash = fnv1a::extend(hash, static_cast<unsigned char>(*p));
     const Span key(stored.data, size_t(cut - stored.data));
     mark(hash);
     if (cut < end) {
@@ -107,7 +111,9 @@ WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bi
 
 WordHash::~WordHash() = default;
 
-unsigned long WordHash::exists(Span const& key) const { return exists(key, fnv1a::hash(key)); }
+unsigned long WordHash::exists(Span const& key) const {
+  return exists(key, fnv1a::hash(key));
+}
 
 unsigned long WordHash::exists(Span const& key, uint32_t hash) const {
   if (!keyFilter().mayContain(hash)) return Absent;
@@ -115,12 +121,24 @@ unsigned long WordHash::exists(Span const& key, uint32_t hash) const {
   return node ? entryType(node->value) : Absent;
 }
 
-WordHash::Table const& WordHash::table() const { return impl->table; }
-WordHash::KeyFilter WordHash::keyFilter() const { return KeyFilter{impl->filter.data(), impl->filterShift}; }
-bool WordHash::hasPrefixes() const { return impl->prefixes; }
-uint64_t WordHash::longestWord() const { return impl->longest; }
-uint64_t WordHash::changeCount() const { return impl->changes; }
-uint64_t WordHash::totalWords() const { return impl->count; }
+WordHash::Table const& WordHash::table() const {
+  return impl->table;
+}
+WordHash::KeyFilter WordHash::keyFilter() const {
+  return KeyFilter{impl->filter.data(), impl->filterShift};
+}
+bool WordHash::hasPrefixes() const {
+  return impl->prefixes;
+}
+uint64_t WordHash::longestWord() const {
+  return impl->longest;
+}
+uint64_t WordHash::changeCount() const {
+  return impl->changes;
+}
+uint64_t WordHash::totalWords() const {
+  return impl->count;
+}
 
 std::vector<Span> WordHash::words() const {
   std::vector<Span> out;
@@ -163,8 +181,10 @@ void WordHash::remove(Span const& word) {
   Table::Node* node = impl->table.find(word);
   if (!node) return;
   if (entryType(node->value) == Word && impl->count) {
-    if (impl->prefixes) setType(*node, PrefixOnly);
-    else impl->table.remove(word);
+    if (impl->prefixes)
+      setType(*node, PrefixOnly);
+    else
+      impl->table.remove(word);
     --impl->count;
   }
   ++impl->changes;
@@ -188,7 +208,8 @@ void WordHash::add(WordHash const& other) {
 void WordHash::remove(WordHash const& other) {
   // Removing a set from itself would change the chains while they are walked.
   std::vector<Span> gone = other.words();
-  for (Span const& w : gone) remove(w);
+  for (Span const& w : gone)
+    remove(w);
   impl->changes = other.impl->changes;
 }
 
@@ -200,7 +221,8 @@ void WordHash::copy(WordHash const& other) {
 
 void WordHash::readFromUtf8Range(Utf8Range const& range) {
   WordHashTokenizer tokenizer(range);
-  while (tokenizer.hasTokens()) add(tokenizer.nextToken().span());
+  while (tokenizer.hasTokens())
+    add(tokenizer.nextToken().span());
 }
 
 bool WordHash::addFromFile(const char* path) {
@@ -267,8 +289,10 @@ Text WordHash::diff(WordHash const& other) const {
   });
   std::string text;
   text.reserve(bytes);
-  for (Span const& w : removed) text.append("-").append(w.data, w.length).append("\n");
-  for (Span const& w : added) text.append("+").append(w.data, w.length).append("\n");
+  for (Span const& w : removed)
+    text.append("-").append(w.data, w.length).append("\n");
+  for (Span const& w : added)
+    text.append("+").append(w.data, w.length).append("\n");
   return Text(text.data(), text.size());
 }
 
@@ -276,8 +300,10 @@ void WordHash::applyDiff(Span const& diff) {
   WordHashDiffTokenizer tokenizer(diff);
   while (tokenizer.hasTokens()) {
     const Token line = tokenizer.nextToken();
-    if (line.type == WordHashDiffTokenizer::Added) add(line.span());
-    else if (line.type == WordHashDiffTokenizer::Removed) remove(line.span());
+    if (line.type == WordHashDiffTokenizer::Added)
+      add(line.span());
+    else if (line.type == WordHashDiffTokenizer::Removed)
+      remove(line.span());
   }
 }
 
@@ -285,7 +311,9 @@ void WordHash::applyDiffReverse(Span const& diff) {
   WordHashDiffTokenizer tokenizer(diff);
   while (tokenizer.hasTokens()) {
     const Token line = tokenizer.nextToken();
-    if (line.type == WordHashDiffTokenizer::Added) remove(line.span());
-    else if (line.type == WordHashDiffTokenizer::Removed) add(line.span());
+    if (line.type == WordHashDiffTokenizer::Added)
+      remove(line.span());
+    else if (line.type == WordHashDiffTokenizer::Removed)
+      add(line.span());
   }
 }

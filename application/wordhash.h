@@ -1,6 +1,6 @@
-// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with an
-// arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every word
-// (value 2), so the segmenter can ask whether a text is a word or could still become one.
+// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with
+// an arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every
+// word (value 2), so the segmenter can ask whether a text is a word or could still become one.
 //
 // Not thread-safe: any number of readers, or one writer. Not copyable; use copy().
 #pragma once

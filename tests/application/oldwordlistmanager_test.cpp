@@ -17,7 +17,8 @@ namespace {
 class OldWordListManagerTest : public ::testing::Test {
 protected:
   OldWordListManagerTest()
-      : resources("QUILLMERE_RESOURCES", (dir / "res").string()), user("XDG_DATA_HOME", (dir / "user").string()) {
+      : resources("QUILLMERE_RESOURCES", (dir / "res").string()),
+        user("XDG_DATA_HOME", (dir / "user").string()) {
     fs::create_directories(dir / "res/data");
     fs::create_directories(dir / "res/wordlists");
     qmtest::writeFile(dir / "res/data/words.u8", "中国\n中国人民\n学习\n");
