@@ -63,7 +63,7 @@ size_t DocumentProcessor::Impl::readWindow(char* buffer, uint64_t offset, size_t
     if (n > 0) {
       done += size_t(n);
     } else if (n == 0 || errno != EINTR) {
-      if (n < 0) ZUN_THROW(processing_error);
+      if (n < 0) ZUN_THROW(DocumentProcessor::Impl::processing_error);
       break;
     }
   }
@@ -102,7 +102,8 @@ void DocumentProcessor::Impl::run(uint64_t& lines, bool& atLineStart, OpenSSL::S
       bytesProcessed = consumed;
     }
     if (last) break;
-    if (consumed == windowStart) ZUN_THROW(processing_error); // a window that yields nothing would loop
+    if (consumed == windowStart)
+      ZUN_THROW(DocumentProcessor::Impl::processing_error); // a window that yields nothing would loop
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <pthread.h>
 #include <random>
 #include <string>
 #include <thread>
@@ -253,6 +254,49 @@ TEST_F(DocumentProcessorTest, FileTruncatedDuringRun) {
   EXPECT_FALSE(recorder.error);
   EXPECT_EQ(recorder.bytes, 50001u);
   EXPECT_EQ(recorder.tokens.back().offset + recorder.tokens.back().text.size(), 50001u);
+}
+
+// While it is set, new threads ask for a stack no system can give, so they cannot be created.
+class NoNewThreads {
+public:
+  NoNewThreads() {
+    pthread_getattr_default_np(&m_old);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, size_t(1) << 46);
+    pthread_setattr_default_np(&huge);
+    pthread_attr_destroy(&huge);
+  }
+  ~NoNewThreads() {
+    pthread_setattr_default_np(&m_old);
+    pthread_attr_destroy(&m_old);
+  }
+
+private:
+  pthread_attr_t m_old;
+};
+
+// A worker that cannot be started leaves the processor finished, so a cancel returns, and a later begin
+// tries again.
+TEST_F(DocumentProcessorTest, WorkerThatCannotStart) {
+  DocumentProcessor processor(write("a\nb").c_str(), master, recorder);
+  {
+    qmtest::LogCapture log({"ERR"});
+    NoNewThreads guard;
+    processor.beginProcessing(true);
+    EXPECT_NE(log.all().find("Unable to launch thread"), std::string::npos) << log.all();
+  }
+  EXPECT_TRUE(processor.finished());
+  EXPECT_FALSE(processor.processingStarted());
+  processor.cancelProcessing();
+  EXPECT_EQ(recorder.finishes, 0);
+  processor.beginProcessing(true);
+  processor.cancelProcessing(); // waits for the worker, whether or not it got to the end
+  EXPECT_LE(recorder.finishes, 1);
+  processor.beginProcessing(true);
+  while (!processor.finished())
+    std::this_thread::yield();
+  EXPECT_EQ(recorder.maxLine, 2u);
 }
 
 // Cancel, restart and destroy while a worker runs; the worker is waited for each time.
