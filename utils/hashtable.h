@@ -39,6 +39,9 @@ public:
     Span key;
     T value;
   };
+  // Pool blocks come from plain array new.
+  static_assert(alignof(Node) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
+                "HashTable values must not be over-aligned");
 
   explicit HashTable(uint32_t bits)
       : buckets(new Node*[size_t(1) << bits]()), pool(std::make_unique<NodePool>(sizeof(Node))), bits(bits),
@@ -115,6 +118,13 @@ public:
     }
     collisions = hits = inserts = 0;
   }
+
+  // The head of a bucket's chain (null when empty); for owners that walk the table with iterators.
+  Node* head(size_t bucket) const { return buckets[bucket]; }
+  // The head of the chain a hash falls into, and a hint to start loading it (lookups of several candidates
+  // can then wait for memory together).
+  Node* headFor(uint32_t hash) const { return buckets[hash & mask]; }
+  void prefetch(uint32_t hash) const { __builtin_prefetch(&buckets[hash & mask]); }
 
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }

@@ -15,6 +15,7 @@ public:
 
   // The next slot of the current block; handing out a block's last slot starts a new block.
   void* allocate() {
+    if (next == blockEnd) newBlock(); // an earlier refill ran out of memory
     char* slot = next;
     next += nodeSize;
     if (next == blockEnd) newBlock();

@@ -22,12 +22,33 @@ size_t fixed(double value, int precision, int width, char* out, size_t size) {
     n = std::strlen(word);
     std::memcpy(digits, word, n);
   }
-  const size_t pad = width > 0 && size_t(width) > n ? size_t(width) - n : 0;
+  // As printf's "%*": a negative width pads on the right.
+  const size_t field = width < 0 ? size_t(-(long long)width) : size_t(width);
+  const size_t pad = field > n ? field - n : 0;
+  const size_t leading = width < 0 ? 0 : pad;
   size_t length = 0;
-  for (size_t i = 0; i < pad && length + 1 < size; ++i) out[length++] = ' ';
+  for (size_t i = 0; i < leading && length + 1 < size; ++i)
+    out[length++] = ' ';
   for (size_t i = 0; i < n && length + 1 < size; ++i) out[length++] = digits[i];
+  for (size_t i = leading; i < pad && length + 1 < size; ++i)
+    out[length++] = ' ';
   out[length] = 0;
   return length;
+}
+
+bool parseDouble(Span const& text, double& value) {
+  if (!text.data) return false;
+  const char* p = text.begin();
+  const char* end = text.end();
+  while (p < end && *p == ' ')
+    ++p;
+  while (end > p && end[-1] == ' ')
+    --end;
+  double parsed = 0;
+  const auto r = std::from_chars(p, end, parsed, std::chars_format::fixed);
+  if (p == end || r.ec != std::errc() || r.ptr != end) return false;
+  value = parsed;
+  return true;
 }
 
 } // namespace Format

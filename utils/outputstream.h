@@ -36,6 +36,8 @@ struct Double {
 
 // "%*.*f" in the C locale, whatever the process locale is. Returns the length written to out (NUL added).
 size_t fixed(double value, int precision, int width, char* out, size_t size);
+// Reads back a number written by fixed(): C-locale digits, blanks around it allowed, nothing else.
+bool parseDouble(Span const& text, double& value);
 } // namespace Format
 
 OutputStream& operator<<(OutputStream& out, const char* s);

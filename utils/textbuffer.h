@@ -20,13 +20,14 @@ public:
   TextBuffer() = default;
   explicit TextBuffer(Span const& s) { assign(s); }
 
-  // Replaces the content; the result is cut at N bytes.
+  // Replaces the content; the result is cut at N bytes. The arguments may be this buffer's own text
+  // (path.format("%s/%s", path.c_str(), name)).
   void format(const char* fmt, ...) QM_PRINTF(2, 3) {
     va_list args;
     va_start(args, fmt);
-    m_length = 0;
-    m_text[0] = 0;
+    m_length = 0; // the old bytes stay readable until the result is copied in
     appendFormatV(fmt, args);
+    m_text[m_length] = 0;
     va_end(args);
   }
   void appendFormat(const char* fmt, ...) QM_PRINTF(2, 3) {
@@ -37,13 +38,14 @@ public:
   }
   void appendFormatV(const char* fmt, va_list args) {
     if (!fmt) return;
-    const size_t room = N + 1 - m_length;
-    const int produced = std::vsnprintf(m_text + m_length, room, fmt, args);
-    if (produced < 0) {
-      m_text[m_length] = 0; // an encoding error leaves the old content
-      return;
-    }
-    m_length = std::min(m_length + size_t(produced), N);
+    // Formatted apart, then copied: an argument may point into m_text.
+    char scratch[N + 1];
+    const int produced = std::vsnprintf(scratch, N + 1 - m_length, fmt, args);
+    if (produced < 0) return; // an encoding error leaves the old content
+    const size_t n = std::min(size_t(produced), N - m_length);
+    std::memcpy(m_text + m_length, scratch, n);
+    m_length += n;
+    m_text[m_length] = 0;
   }
 
   // Appends, cut so that the length stays at most N.
@@ -120,15 +122,7 @@ public:
 
   // Makes room for n bytes plus a NUL; grows to n x the growth factor. Returns n.
   size_t reserve(size_t n, bool keep) {
-    if (m_buffer && m_bufferSize >= n) return n;
-    const size_t capacity = std::max(n, size_t(float(n) * m_growFactor));
-    char* bigger = new char[capacity + 1];
-    if (keep && m_buffer) std::memcpy(bigger, m_buffer, m_size);
-    else m_size = 0;
-    delete[] m_buffer;
-    m_buffer = bigger;
-    m_bufferSize = capacity;
-    m_buffer[m_size] = 0;
+    delete[] grow(n, keep);
     return n;
   }
 
@@ -178,16 +172,21 @@ public:
     const int needed = std::vsnprintf(nullptr, 0, fmt, measure);
     va_end(measure);
     if (needed <= 0) return;
-    reserve(m_size + size_t(needed) + 1, true);
+    // The arguments may point into our own bytes, so the old array lives until the text is formatted.
+    char* old = grow(m_size + size_t(needed) + 1, true);
     std::vsnprintf(m_buffer + m_size, size_t(needed) + 1, fmt, args);
+    delete[] old;
     m_size += size_t(needed);
   }
+  // Formats into a new array, so that arguments pointing into the old text stay readable.
   void format(const char* fmt, ...) QM_PRINTF(2, 3) {
-    clear();
+    TextBuffer fresh;
+    fresh.m_growFactor = m_growFactor;
     va_list args;
     va_start(args, fmt);
-    appendFormatV(fmt, args);
+    fresh.appendFormatV(fmt, args);
     va_end(args);
+    *this = std::move(fresh);
   }
 
   void clear() {
@@ -212,6 +211,23 @@ public:
   std::string_view view() const { return span().view(); }
 
 private:
+  // Replaces the array when it is smaller than n and returns the old one for the caller to free (null
+  // when nothing changed).
+  char* grow(size_t n, bool keep) {
+    if (m_buffer && m_bufferSize >= n) return nullptr;
+    const size_t capacity = std::max(n, size_t(float(n) * m_growFactor));
+    char* bigger = new char[capacity + 1];
+    if (keep && m_buffer)
+      std::memcpy(bigger, m_buffer, m_size);
+    else
+      m_size = 0;
+    char* old = m_buffer;
+    m_buffer = bigger;
+    m_bufferSize = capacity;
+    m_buffer[m_size] = 0;
+    return old;
+  }
+
   char* m_buffer = nullptr;
   size_t m_size = 0;
   size_t m_bufferSize = 0;

@@ -36,6 +36,10 @@ const Type ASCII_LOOKUP[128] = {
 // clang-format on
 
 uint32_t decode(const char* p, const char* end, size_t& length) {
+  if (p >= end) { // nothing to read: never touch the byte at end
+    length = 1;
+    return REPLACEMENT;
+  }
   length = step(p, end);
   const auto* b = reinterpret_cast<const unsigned char*>(p);
   switch (length) {

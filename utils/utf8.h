@@ -55,8 +55,8 @@ inline size_t step(const char* p, const char* end) {
   return n < left ? n : (left ? left : 1);
 }
 
-// Decodes the character at p (p < end) and sets length to its byte count (never past end). A bad or cut
-// sequence decodes as U+FFFD.
+// Decodes the character at p and sets length to its byte count (never past end). A bad or cut sequence
+// decodes as U+FFFD; p at or past end gives U+FFFD with length 1 and reads nothing.
 uint32_t decode(const char* p, const char* end, size_t& length);
 
 // Appends the UTF-8 form of a code point to out (at least 4 bytes); returns the byte count.

@@ -14,7 +14,9 @@ TEST(SpanTest, CopyToCutsAtCharacterBoundary) {
   } cases[] = {
       {zhong, 3, ""},
       {zhong, 4, "\xE4\xB8\xAD"},
-      {Span("\xE4\xB8\xAD" "a"), 4, "\xE4\xB8\xAD"},
+      {Span("\xE4\xB8\xAD"
+            "a"),
+       4, "\xE4\xB8\xAD"},
       {Span("\xE4\xB8\xAD\xE4\xB8\xAD"), 6, "\xE4\xB8\xAD"},
       {Span("abc"), 2, "a"},
       {Span(nullptr, 5), 10, ""},
@@ -35,24 +37,4 @@ TEST(SpanTest, OrderIsBytewiseShorterFirst) {
   EXPECT_LT(Span("a"), Span("\xE4")); // bytes compare unsigned
   EXPECT_EQ(Span("ab").compare(Span("ab")), 0);
   EXPECT_EQ(Span(), Span(""));
-}
-
-TEST(TextTest, CopyMoveAndNull) {
-  Text a("hello");
-  Text b = a;
-  EXPECT_EQ(b, "hello");
-  EXPECT_NE(a.data(), b.data());
-  Text c = std::move(a);
-  EXPECT_EQ(c, "hello");
-  EXPECT_STREQ(a.c_str(), ""); // a moved-from or null Text reads as ""
-  EXPECT_EQ(a.data(), nullptr);
-  b = b; // self-assignment keeps the text
-  EXPECT_EQ(b, "hello");
-  b = Span("xy", 1);
-  EXPECT_EQ(b, "x");
-  Text n(nullptr);
-  EXPECT_TRUE(n.empty());
-  EXPECT_STREQ(n.c_str(), "");
-  c = n;
-  EXPECT_TRUE(c.empty());
 }

@@ -1,0 +1,5 @@
+#include "application/dictionary.h"
+
+DictionaryEntry::~DictionaryEntry() = default;
+DictionaryItem::~DictionaryItem() = default;
+Dictionary::~Dictionary() = default;

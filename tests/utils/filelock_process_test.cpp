@@ -1,0 +1,165 @@
+// Locks between processes: each case forks a child that takes a lock or tries to, and reports by its exit
+// status (0: as expected). Pipes order the steps, so the cases do not depend on timing.
+#include "utils/platform/posix/filehandle.h"
+#include "utils/platform/posix/filelock.h"
+#include "utils/platform/posix/filewriter.h"
+
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A child that waits for the parent's go-ahead at each step and tells it when a step is done.
+class Child {
+public:
+  explicit Child(std::function<int(Child&)> body) {
+    if (pipe(m_toChild) != 0 || pipe(m_toParent) != 0) throw std::runtime_error("pipe");
+    m_pid = fork();
+    if (m_pid == 0) {
+      close(m_toChild[1]);
+      close(m_toParent[0]);
+      int rc = 3;
+      try {
+        rc = body(*this);
+      } catch (...) {
+      }
+      _exit(rc);
+    }
+    close(m_toChild[0]);
+    close(m_toParent[1]);
+  }
+  ~Child() {
+    if (m_pid > 0 && !m_reaped) wait();
+    close(m_toChild[1]);
+    close(m_toParent[0]);
+  }
+  // In the child: tell the parent, then wait for its answer.
+  void signalAndWait() {
+    char c = 1;
+    if (write(m_toParent[1], &c, 1) != 1 || read(m_toChild[0], &c, 1) != 1) _exit(4);
+  }
+  // In the parent.
+  bool waitForChild() {
+    char c;
+    return read(m_toParent[0], &c, 1) == 1;
+  }
+  void resume() {
+    char c = 1;
+    if (write(m_toChild[1], &c, 1) != 1) ADD_FAILURE() << "child gone";
+  }
+  int wait() {
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_reaped = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+  }
+
+private:
+  int m_toChild[2] = {-1, -1}, m_toParent[2] = {-1, -1};
+  pid_t m_pid = -1;
+  bool m_reaped = false;
+};
+
+template <typename E, typename F> int throws(F f) {
+  try {
+    f();
+  } catch (E const&) {
+    return 0;
+  } catch (...) {
+    return 2;
+  }
+  return 1;
+}
+
+} // namespace
+
+TEST(FileLockProcessTest, AnotherProcessHoldingTheLockExcludesUs) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/lock";
+  Child holder([&](Child& self) {
+    FileLock lock(path.c_str());
+    self.signalAndWait();
+    return 0;
+  });
+  ASSERT_TRUE(holder.waitForChild());
+  EXPECT_EQ(throws<FileLock::already_exists>([&] { FileLock lock(path.c_str()); }), 0);
+  holder.resume();
+  EXPECT_EQ(holder.wait(), 0);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  FileLock ours(path.c_str());
+  Child other([&](Child&) { return throws<FileLock::already_exists>([&] { FileLock lock(path.c_str()); }); });
+  EXPECT_EQ(other.wait(), 0);
+}
+
+TEST(FileLockProcessTest, SharedReadersExclusiveWriters) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/words";
+  qmtest::writeFile(path, "original");
+  Child reader([&](Child& self) {
+    FileHandle handle(path.c_str());
+    self.signalAndWait();
+    return 0;
+  });
+  ASSERT_TRUE(reader.waitForChild());
+  EXPECT_NO_THROW(FileHandle second(path.c_str())); // shared with the other reader
+  EXPECT_THROW(FileWriter(path.c_str(), 0), FileWriter::open_error);
+  EXPECT_EQ(qmtest::readFile(path), "original"); // not truncated by the failed writer
+  reader.resume();
+  EXPECT_EQ(reader.wait(), 0);
+
+  Child writer([&](Child& self) {
+    FileWriter out(path.c_str(), 0);
+    out << "the holder's data";
+    self.signalAndWait();
+    return out.close() ? 0 : 1;
+  });
+  ASSERT_TRUE(writer.waitForChild());
+  EXPECT_THROW(FileHandle(path.c_str()), FileHandle::open_error);
+  for (int flags : {0, int(FileWriter::ReadWrite), int(FileWriter::Append)}) {
+    SCOPED_TRACE(flags);
+    EXPECT_THROW(FileWriter(path.c_str(), flags), FileWriter::open_error);
+  }
+  EXPECT_EQ(qmtest::readFile(path), "the holder's data");
+  writer.resume();
+  EXPECT_EQ(writer.wait(), 0);
+  EXPECT_EQ(qmtest::readFile(path), "the holder's data");
+}
+
+// Several processes take and release the same lock as fast as they can; while holding it, each creates a
+// marker file exclusively. Two holders at once would find the other's marker.
+TEST(FileLockProcessTest, NeverTwoHoldersUnderContention) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/lock", marker = dir.str() + "/holder";
+  std::vector<std::unique_ptr<Child>> children;
+  for (int i = 0; i < 4; ++i)
+    children.push_back(std::make_unique<Child>([&](Child&) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+      int held = 0;
+      while (std::chrono::steady_clock::now() < until) {
+        try {
+          FileLock lock(path.c_str());
+          const int fd = open(marker.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+          if (fd < 0) return 1; // someone else holds the lock too
+          close(fd);
+          ++held;
+          unlink(marker.c_str());
+        } catch (FileLock::already_exists const&) {
+        } catch (FileHandle::open_error const&) {
+        }
+      }
+      return held > 0 ? 0 : 2;
+    }));
+  for (auto& child : children)
+    EXPECT_EQ(child->wait(), 0);
+}

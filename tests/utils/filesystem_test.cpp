@@ -1,0 +1,189 @@
+#include "utils/filedeleter.h"
+#include "utils/filesystem.h"
+#include "utils/link.h"
+
+#include "logcapture.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+FileSystem& fileSystem() {
+  return FileSystem::instance();
+}
+} // namespace
+
+TEST(FileSystemTest, FolderKindsComeFromTheEnvironment) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv data("XDG_DATA_HOME", dir.str() + "/data/");
+  qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", dir.str() + "/res");
+  qmtest::ScopedEnv tmp("TMPDIR", dir.str() + "/tmp");
+  qmtest::ScopedEnv home("HOME", dir.str() + "/home");
+  qmtest::ScopedEnv shared("XDG_DATA_DIRS", dir.str() + "/local:/usr/share");
+  const struct {
+    CommonDirectory::Type type;
+    std::string folder;
+  } cases[] = {
+      {CommonDirectory::UserAppSupport, dir.str() + "/data"}, // a trailing slash is dropped
+      {CommonDirectory::Resources, dir.str() + "/res"},
+      {CommonDirectory::Temp, dir.str() + "/tmp"},
+      {CommonDirectory::Home, dir.str() + "/home"},
+      {CommonDirectory::LocalAppSupport, dir.str() + "/local"},
+      {CommonDirectory::Current, fs::current_path().string()},
+      {CommonDirectory::Base, fs::current_path().string()},
+      {CommonDirectory::Type(42), fs::current_path().string()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.type));
+    EXPECT_EQ(FileSystem::path(c.type).view(), c.folder);
+    EXPECT_EQ(FileSystem::path(c.type, "F", "logs\\x.log").view(), c.folder + "/F/logs/x.log");
+  }
+  EXPECT_FALSE(fs::exists(dir / "data")); // naming a folder creates nothing
+}
+
+TEST(FileSystemTest, DefaultsWithoutEnvironment) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv home("HOME", dir.str());
+  qmtest::ScopedEnv data("XDG_DATA_HOME", "");
+  qmtest::ScopedEnv tmp("TMPDIR", "");
+  qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", ""); // an uninstalled build finds its own copy
+  EXPECT_EQ(FileSystem::path(CommonDirectory::Resources).view(), qmtest::resourcesDir().string());
+  EXPECT_EQ(FileSystem::path(CommonDirectory::UserAppSupport).view(), dir.str() + "/.local/share");
+  EXPECT_EQ(FileSystem::path(CommonDirectory::Temp).view(), "/tmp");
+}
+
+TEST(FileSystemTest, UserRootUsesTheFolderName) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv data("XDG_DATA_HOME", dir.str());
+  EXPECT_EQ(fileSystem().userPath("data/config").view(), dir.str() + "/OrvaneSoftware/data/config");
+  fileSystem().setFolderName("Other");
+  EXPECT_EQ(fileSystem().userPath().view(), dir.str() + "/Other");
+  fileSystem().setFolderName(nullptr);
+  EXPECT_EQ(fileSystem().folderName(), "OrvaneSoftware");
+}
+
+TEST(FileSystemTest, DeletePathRefusesAnythingOutsideItsBase) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv data("XDG_DATA_HOME", dir.str() + "/root");
+  fs::create_directories(dir / "root/keep/inner");
+  fs::create_directories(dir / "outside");
+  fs::create_directory_symlink(dir / "outside", dir / "root/link");
+  qmtest::writeFile(dir / "root/.hidden", "h");
+  const char* refused[] = {".hidden", "/",    "",   nullptr, "../outside", "keep/../../outside",
+                           "keep/..", "/tmp", "\\", "link",  "link/x",     "keep/./..",
+                           "./keep"};
+  for (const char* sub : refused) {
+    SCOPED_TRACE(sub ? sub : "null");
+    EXPECT_FALSE(fileSystem().privateDeletePath(CommonDirectory::UserAppSupport, sub));
+  }
+  EXPECT_TRUE(fs::exists(dir / "outside"));
+  EXPECT_TRUE(fs::exists(dir / "root/.hidden"));
+  EXPECT_TRUE(fs::exists(dir / "root/keep/inner"));
+  EXPECT_TRUE(fileSystem().privateDeletePath(CommonDirectory::UserAppSupport, "keep"));
+  EXPECT_FALSE(fs::exists(dir / "root/keep"));
+}
+
+TEST(FileSystemTest, CopyMoveAndReplace) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "a", "new");
+  qmtest::writeFile(dir / "b", "old content");
+  fs::create_directory(dir / "folder");
+  EXPECT_TRUE(fileSystem().privateCopyFile((dir / "a").c_str(), (dir / "b").c_str()));
+  EXPECT_EQ(qmtest::readFile(dir / "b"), "new");
+  EXPECT_TRUE(fileSystem().privateCopyFile((dir / "a").c_str(), (dir / "folder").c_str()));
+  EXPECT_EQ(qmtest::readFile(dir / "folder/a"), "new");
+  EXPECT_FALSE(fileSystem().privateCopyFile((dir / "missing").c_str(), (dir / "c").c_str()));
+  EXPECT_FALSE(fs::exists(dir / "c"));
+
+  qmtest::writeFile(dir / "b", "replaced");
+  EXPECT_TRUE(fileSystem().privateMoveFile((dir / "b").c_str(), (dir / "a").c_str()));
+  EXPECT_EQ(qmtest::readFile(dir / "a"), "replaced");
+  EXPECT_FALSE(fs::exists(dir / "b"));
+  EXPECT_FALSE(fileSystem().privateReplaceFile((dir / "a").c_str(), (dir / "missing").c_str()));
+  EXPECT_EQ(qmtest::readFile(dir / "a"), "replaced");
+  EXPECT_FALSE(fileSystem().privateReplaceFile(nullptr, (dir / "a").c_str()));
+  // Nothing hidden is left behind by the copies.
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+TEST(FileSystemTest, EnsurePathExistsAndDelete) {
+  qmtest::TempDir dir;
+  fileSystem().privateEnsurePath((dir / "a/b/file.txt").c_str());
+  EXPECT_TRUE(fileSystem().privateIsDirectory((dir / "a/b").c_str()));
+  EXPECT_FALSE(fs::exists(dir / "a/b/file.txt"));
+  fileSystem().privateEnsurePath((dir.str() + "/c\\d\\").c_str());
+  EXPECT_TRUE(fs::is_directory(dir / "c/d"));
+  qmtest::writeFile(dir / "file", "x");
+  fileSystem().privateEnsurePath((dir / "file/sub/x").c_str()); // a parent that is a file: silent
+  EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
+  fileSystem().privateEnsurePath(nullptr);
+
+  EXPECT_TRUE(fileSystem().privateFileExists((dir / "file").c_str()));
+  EXPECT_FALSE(fileSystem().privateIsDirectory((dir / "file").c_str()));
+  EXPECT_FALSE(fileSystem().privateFileExists(nullptr));
+  EXPECT_TRUE(fileSystem().privateDeleteFile((dir / "a").c_str()));
+  EXPECT_FALSE(fs::exists(dir / "a"));
+  EXPECT_FALSE(fileSystem().privateDeleteFile((dir / "a").c_str()));
+  EXPECT_FALSE(fileSystem().privateDeleteFile(nullptr));
+}
+
+TEST(FileSystemTest, ReadOnlyIsAPermissionChange) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "f", "x");
+  struct stat st;
+  EXPECT_TRUE(fileSystem().privateSetReadOnly((dir / "f").c_str(), true));
+  ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0222, 0u);
+  EXPECT_TRUE(fileSystem().privateSetReadOnly((dir / "f").c_str(), false));
+  ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0200, 0200u);
+  EXPECT_FALSE(fileSystem().privateSetReadOnly((dir / "missing").c_str(), true));
+}
+
+TEST(FileDeleterTest, DeletesOnResetAndDestruction) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "a", "a");
+  qmtest::writeFile(dir / "b", "b");
+  fileSystem().privateSetReadOnly((dir / "a").c_str(), true);
+  {
+    FileDeleter deleter((dir / "a").c_str());
+    deleter.reset((dir / "b").c_str());
+    EXPECT_FALSE(fs::exists(dir / "a"));
+    EXPECT_TRUE(fs::exists(dir / "b"));
+  }
+  EXPECT_FALSE(fs::exists(dir / "b"));
+  FileDeleter none(nullptr); // nothing to delete: silent
+}
+
+TEST(FileSystemTest, TemporaryNames) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv tmp("TMPDIR", dir.str());
+  const Text a = FileSystem::getTempFilename("zun"), b = FileSystem::getTempFilename("zun");
+  EXPECT_EQ(a.view().substr(0, dir.str().size() + 4), dir.str() + "/zun");
+  EXPECT_NE(a, b);
+  // Beside the target and hidden, so that the rename stays on one filesystem and walks skip it.
+  const Text s = FileSystem::siblingTempFilename("/x/y/config");
+  EXPECT_EQ(s.view().substr(0, 17), "/x/y/.config.tmp-");
+  EXPECT_TRUE(FileSystem::siblingTempFilename("/x/y/").empty());
+  EXPECT_EQ(FileSystem::stripPath("/a/b/c.txt"), "c.txt");
+}
+
+TEST(LinkTest, GoesToTheInstalledOpener) {
+  static std::string opened;
+  Link::open("https://example.org/none"); // no opener yet: nothing happens
+  Link::setOpener([](const char* link) { opened = link; });
+  Link::open("https://example.org/a");
+  Link::open(nullptr);
+  EXPECT_EQ(opened, "https://example.org/a");
+  Link::setOpener(nullptr);
+  Link::open("https://example.org/b");
+  EXPECT_EQ(opened, "https://example.org/a");
+}

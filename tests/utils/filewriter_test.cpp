@@ -1,0 +1,118 @@
+#include "utils/platform/posix/file.h"
+#include "utils/platform/posix/filehandle.h"
+#include "utils/platform/posix/filewriter.h"
+
+#include "logcapture.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+TEST(FileWriterTest, UnlinkAfterOpenLeavesNoEntryButWrites) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/log";
+  FileWriter writer(path.c_str(), FileWriter::UnlinkAfterOpen | FileWriter::ReadWrite);
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(writer.write("hello", 5), 5u);
+  EXPECT_EQ(writer.currentPosition(), 5u);
+  const int fd = writer.createReadHandle(nullptr, 0);
+  ASSERT_GE(fd, 0);
+  char buffer[8] = {0};
+  EXPECT_EQ(pread(fd, buffer, sizeof buffer, 0), 5);
+  EXPECT_STREQ(buffer, "hello");
+  close(fd);
+}
+
+TEST(FileWriterTest, OpenFlags) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/f";
+  qmtest::writeFile(path, "old content");
+  EXPECT_THROW(FileWriter(path.c_str(), FileWriter::Exclusive), FileWriter::file_exists_error);
+  EXPECT_EQ(qmtest::readFile(path), "old content");
+  {
+    FileWriter append(path.c_str(), FileWriter::Append);
+    append << "+more";
+  }
+  EXPECT_EQ(qmtest::readFile(path), "old content+more");
+  {
+    FileWriter truncate(path.c_str(), 0);
+    truncate << "new";
+  }
+  EXPECT_EQ(qmtest::readFile(path), "new");
+  EXPECT_THROW(FileWriter((dir.str() + "/missing/f").c_str(), 0), FileWriter::open_error);
+  qmtest::writeFile(dir / "file", "x");
+  EXPECT_THROW(FileWriter((dir.str() + "/file/f").c_str(), 0), FileWriter::open_error);
+  EXPECT_THROW(FileWriter(nullptr, 0), FileWriter::open_error);
+}
+
+TEST(FileWriterTest, SecondWriterFailsAndLeavesTheFirstOnesData) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/held";
+  FileWriter first(path.c_str(), 0);
+  first << "first writer's data";
+  for (int flags : {0, int(FileWriter::Append), int(FileWriter::ReadWrite)}) {
+    SCOPED_TRACE(flags);
+    EXPECT_THROW(FileWriter(path.c_str(), flags), FileWriter::open_error);
+  }
+  // A reader taking its shared lock fails at once too.
+  EXPECT_THROW(FileHandle(path.c_str()), FileHandle::open_error);
+  EXPECT_EQ(qmtest::readFile(path), "first writer's data");
+  EXPECT_TRUE(first.close());
+  FileHandle reader(path.c_str());
+  EXPECT_EQ(reader.size(), 19u);
+}
+
+TEST(FileWriterTest, WriteErrorsAreSticky) {
+  FileWriter full("/dev/full", 0);
+  EXPECT_FALSE(full.failed());
+  EXPECT_EQ(full.write("abc", 3), 0u);
+  EXPECT_TRUE(full.failed());
+  EXPECT_EQ(full.error(), ENOSPC);
+  EXPECT_EQ(full.write("d", 1), 0u);
+  EXPECT_FALSE(full.flush());
+  EXPECT_FALSE(full.close());
+  EXPECT_EQ(full.write("e", 1), 0u);
+}
+
+TEST(FileHandleTest, OpenErrorsAndSize) {
+  qmtest::TempDir dir;
+  {
+    qmtest::LogCapture log({"ERR"});
+    EXPECT_THROW(FileHandle((dir.str() + "/nothing").c_str()), FileHandle::open_error);
+    EXPECT_EQ(log.str(), "Error opening file: " + dir.str() +
+                             "/nothing\n\tLast error: 2\n\tNo such file or directory\n");
+  }
+  EXPECT_THROW(FileHandle((dir.str() + "/missing").c_str()), FileHandle::open_error);
+  EXPECT_THROW(FileHandle(nullptr), FileHandle::open_error);
+  qmtest::writeFile(dir / "f", "12345");
+  FileHandle handle((dir.str() + "/f").c_str());
+  FileHandle copy(handle);
+  EXPECT_NE(copy.fd(), handle.fd());
+  EXPECT_EQ(copy.size(), 5u);
+  EXPECT_EQ(FileHandle(-1).size(), 0u);
+}
+
+TEST(FileTest, ReadLineInPieces) {
+  qmtest::TempDir dir;
+  const std::string line(100, 'x');
+  qmtest::writeFile(dir / "f", line + "\nend");
+  File file((dir.str() + "/f").c_str());
+  char buffer[80];
+  ASSERT_TRUE(file.readLine(buffer, sizeof buffer));
+  EXPECT_EQ(std::strlen(buffer), 79u);
+  ASSERT_TRUE(file.readLine(buffer, sizeof buffer));
+  EXPECT_EQ(std::string(buffer), std::string(21, 'x') + "\n");
+  ASSERT_TRUE(file.readLine(buffer, sizeof buffer));
+  EXPECT_STREQ(buffer, "end");
+  EXPECT_FALSE(file.readLine(buffer, sizeof buffer));
+  EXPECT_TRUE(file.eof());
+  EXPECT_THROW(File((dir.str() + "/missing").c_str()), File::open_error);
+}

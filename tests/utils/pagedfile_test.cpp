@@ -1,0 +1,109 @@
+#include "utils/filemapping.h"
+#include "utils/pagedfile.h"
+
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+std::string pattern(size_t size) {
+  std::string s(size, 0);
+  for (size_t i = 0; i < size; ++i)
+    s[i] = char('!' + (i * 31 + i / 4096) % 90);
+  return s;
+}
+
+class PagedFileTest : public ::testing::Test {
+protected:
+  void open(size_t size) {
+    content = pattern(size);
+    path = dir.str() + "/doc";
+    qmtest::writeFile(path, content);
+    file = std::make_unique<PagedFile>(path.c_str());
+  }
+  std::string readAt(size_t offset, size_t count) {
+    std::string out(count, '\x7F');
+    out.resize(file->read(out.data(), offset, count));
+    return out;
+  }
+  qmtest::TempDir dir;
+  std::string path, content;
+  std::unique_ptr<PagedFile> file;
+};
+
+} // namespace
+
+TEST_F(PagedFileTest, WindowFollowsTheRule) {
+  if (FileMapping::granularity() != 4096) GTEST_SKIP() << "cases are written for 4,096-byte pages";
+  open(20000);
+  // Each row reads 1 byte at offset after the previous rows; the window must then lie at [start, end).
+  const struct {
+    size_t offset, start, end;
+  } cases[] = {
+      {9000, 4096, 12288},  {5000, 0, 8192},       {9000, 4096, 12288}, {6144, 4096, 12288},
+      {10240, 4096, 12288}, {10241, 8192, 16384},  {4096, 0, 8192},     {9000, 4096, 12288},
+      {6143, 0, 8192},      {19999, 16384, 20000}, {0, 0, 8192},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.offset);
+    EXPECT_EQ(readAt(c.offset, 1), content.substr(c.offset, 1));
+    EXPECT_EQ(file->windowOffset(), c.start);
+    EXPECT_EQ(file->windowOffset() + file->windowLength(), c.end);
+  }
+}
+
+TEST_F(PagedFileTest, LongReadKeepsItsWindow) {
+  if (FileMapping::granularity() != 4096) GTEST_SKIP() << "cases are written for 4,096-byte pages";
+  open(9000);
+  EXPECT_EQ(readAt(0, 5000), content.substr(0, 5000));
+  EXPECT_EQ(file->windowOffset(), 0u);
+  EXPECT_EQ(file->windowLength(), 8192u);
+}
+
+TEST_F(PagedFileTest, EndOfFile) {
+  open(100);
+  EXPECT_EQ(file->totalBytes(), 100u);
+  EXPECT_EQ(readAt(96, 10), content.substr(96));
+  EXPECT_EQ(file->windowLength(), 100u);
+  char buffer[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(file->read(buffer, 100, 1), 0u);
+  EXPECT_EQ(buffer[0], 0);
+  buffer[0] = 'x';
+  EXPECT_EQ(file->read(buffer, 100, 0), 0u);
+  EXPECT_EQ(buffer[0], 'x');
+  EXPECT_EQ(file->read(buffer, 5000, 2), 0u);
+}
+
+TEST_F(PagedFileTest, RandomReadsEqualTheFile) {
+  open(200000);
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) {
+    const size_t offset = random() % (content.size() + 10);
+    const size_t count = random() % (i % 10 == 0 ? 30000 : 300);
+    const std::string expected = offset < content.size() ? content.substr(offset, count) : "";
+    ASSERT_EQ(readAt(offset, count), expected) << "offset " << offset << " count " << count;
+  }
+}
+
+TEST_F(PagedFileTest, SurvivesTruncationByAnotherProgram) {
+  open(100000);
+  EXPECT_EQ(readAt(0, 100), content.substr(0, 100));
+  ASSERT_EQ(truncate(path.c_str(), 10000), 0); // advisory locks do not stop other programs
+  EXPECT_EQ(readAt(50000, 1000), "");
+  EXPECT_EQ(file->totalBytes(), 10000u);
+  EXPECT_EQ(readAt(9000, 4000), content.substr(9000, 1000));
+  EXPECT_EQ(file->totalBytes(), 10000u);
+  EXPECT_EQ(readAt(20000, 10), "");
+  ASSERT_EQ(truncate(path.c_str(), 0), 0);
+  EXPECT_EQ(readAt(70000, 10), "");
+}
+
+TEST_F(PagedFileTest, MissingFileThrows) {
+  EXPECT_THROW(PagedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
+}

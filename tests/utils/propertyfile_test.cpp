@@ -1,0 +1,179 @@
+#include "utils/coremappedfile.h"
+#include "utils/memoryoutputstream.h"
+#include "utils/platform/posix/filehandle.h"
+#include "utils/propertyfile.h"
+#include "utils/propertygroup.h"
+
+#include "logcapture.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string written(PropertyFile const& file) {
+  MemoryOutputStream out;
+  file.writeToStream(out);
+  return std::string(out.view());
+}
+
+size_t count(std::string const& text, std::string const& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
+size_t entries(fs::path const& folder) {
+  size_t n = 0;
+  for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it)
+    ++n;
+  return n;
+}
+
+} // namespace
+
+// Each text is parsed and written back; the layout shows every group, key and value that was read.
+TEST(PropertyFileTest, Grammar) {
+  const std::string v600(600, 'k');
+  const std::string zhong = "\xE4\xB8\xAD";
+  const std::string cutValue = std::string(509, 'v') + zhong; // the 511th byte is inside the character
+  const struct {
+    std::string text, layout;
+    size_t warnings;
+  } cases[] = {
+      {"a=1\n[g]\n    b = two words  # more\n", "    a = 1\n\n[g]\n    b = two words  # more\n\n", 0},
+      {"x = #abcdef\n", "    x = \n\n", 0},
+      {"x = [1]\r\ny=z\rw = = v", "    w = v\n    x = [1]\n    y = z\n\n", 0},
+      {"a = 1\n= [g]\nb = 2\n", "    a = 1\n\n[g]\n    b = 2\n\n", 0},
+      {"key\n= word\nk = v  \n\t# only a comment\n\n", "    k = v\n    key = \n    word = \n\n", 0},
+      {"[ name ]\nk = v\n", "[name ]\n    k = v\n\n", 0},
+      {"[g]\na = 1\n[]\nb = 2\n[  ]\nc = 3\n", "    b = 2\n    c = 3\n\n[g]\n    a = 1\n\n", 0},
+      {"a = 1\n[last]", "    a = 1\n\n", 0},
+      {"a = 1\n[last]\n", "    a = 1\n\n", 0},
+      {"[abc\n\nk = v\n# c\n[g] ignored\nx = 1\n", "[g]\n    x = 1\n\n", 3},
+      {"[abc\nk = v\n  ] back\nx = 1\n", "    x = 1\n\n", 2},
+      {"a = 1\n[abc", "    a = 1\n\n", 0},
+      {"[g]\na = 1\n[h]\nb = 2\n[g]\nc = 3\n", "[g]\n    a = 1\n    c = 3\n\n[h]\n    b = 2\n\n", 0},
+      {"a = 1\na = 2\n", "    a = 2\n\n", 0},
+      {"a 1\n\rb 2\r\n\tc\t3\t\r", "    a = 1\n    b = 2\n    c = 3\n\n", 0}, // LF CR: two line ends
+      {"\xEF\xBB\xBF.version = 3\n", "    .version = 3\n\n", 0},
+      {"k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n", "    k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n\n", 0},
+      {v600 + " = 1\n", "    " + v600.substr(0, 511) + " = 1\n\n", 0},
+      {"k = " + cutValue + "\n", "    k = " + std::string(509, 'v') + "\n\n", 0},
+      {"", "", 0},
+      {"\n\n   \n", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    qmtest::LogCapture log({"Warn"});
+    PropertyFile file(Utf8Range(c.text.data(), c.text.size()));
+    EXPECT_EQ(written(file), c.layout);
+    EXPECT_EQ(count(log.str(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
+              c.warnings);
+  }
+}
+
+TEST(PropertyFileTest, GroupsAndLookups) {
+  const std::string text = "top = 1\n[b]\nx = 1\n[a]\ny = 2\n[c]\n";
+  PropertyFile file(Utf8Range(text.data(), text.size()));
+  EXPECT_EQ(file.groups(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(file.group(nullptr)->valueAsInt("top", 0), 1);
+  EXPECT_EQ(file.group(nullptr)->name(), nullptr);
+  EXPECT_STREQ(file.group("a")->name(), "a");
+  EXPECT_EQ(file.group("missing")->size(), 0u); // created on asking
+  EXPECT_EQ(file.groups().size(), 3u);
+  EXPECT_EQ(written(file), "    top = 1\n\n[a]\n    y = 2\n\n[b]\n    x = 1\n\n");
+  file.clear();
+  EXPECT_TRUE(file.groups().empty());
+  EXPECT_EQ(written(file), "");
+}
+
+// Values with line breaks and keys or names that cannot be read back must not add keys on the next read.
+TEST(PropertyFileTest, WritingNeverInjectsKeys) {
+  qmtest::LogCapture log({"WARN"});
+  PropertyFile file;
+  PropertyGroup* top = file.group(nullptr);
+  top->setValue("path", "a\nadmin = true\r\n[evil]\rk = v");
+  top->setValue("bad key", "1");
+  top->setValue("k=v", "1");
+  top->setValue("#k", "1");
+  top->setValue("[k", "1");
+  top->setValue("", "1");
+  top->setValue(std::string(512, 'x').c_str(), "1");
+  file.group("evil]\nadmin = true")->setValue("a", "1");
+  file.group(" lead")->setValue("a", "1");
+  file.group("ok")->setValue("a", "1");
+  const std::string text = written(file);
+  PropertyFile again(Utf8Range(text.data(), text.size()));
+  EXPECT_EQ(written(again), "    path = a admin = true  [evil] k = v\n\n[ok]\n    a = 1\n\n");
+  EXPECT_EQ(again.group(nullptr)->valueAsString("admin", "absent"), std::string("absent"));
+  EXPECT_EQ(count(log.str(), "cannot be stored"), 8u);
+}
+
+TEST(PropertyFileTest, RoundTripThroughAFile) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/data/config";
+  PropertyFile file;
+  file.group(nullptr)->setValue(".version", 2);
+  file.group("general")->setValue("font.name", "Noto Serif CJK SC");
+  file.group("general")->setValue("font.size", 14.5, 1);
+  file.group("general")->setValue("showWelcome", false);
+  file.group("export")->setValue("separator", "[\t]");
+  EXPECT_TRUE(file.writeToFile(path.c_str())); // the folder is created
+  EXPECT_EQ(qmtest::readFile(path), "    .version = 2\n\n[export]\n    separator = [\t]\n\n[general]\n"
+                                    "    font.name = Noto Serif CJK SC\n    font.size = 14.5\n"
+                                    "    showWelcome = false\n\n");
+  PropertyFile read(path.c_str());
+  EXPECT_EQ(written(read), written(file));
+  EXPECT_EQ(read.group("general")->valueAsDouble("font.size", 0), 14.5);
+  // A null path writes to the name last read.
+  read.group(nullptr)->setValue(".version", 3);
+  EXPECT_TRUE(read.writeToFile(nullptr));
+  EXPECT_EQ(PropertyFile(path.c_str()).group(nullptr)->valueAsInt(".version", 0), 3);
+  EXPECT_EQ(entries(dir / "data"), 1u);
+}
+
+TEST(PropertyFileTest, LaterFilesOverrideEarlierOnes) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "shipped", "a = 1\nb = 1\n[g]\nx = 1\n");
+  qmtest::writeFile(dir / "user", "b = 2\n[g]\ny = 2\n");
+  PropertyFile file((dir.str() + "/shipped").c_str());
+  file.readFromFile((dir.str() + "/user").c_str());
+  EXPECT_EQ(written(file), "    a = 1\n    b = 2\n\n[g]\n    x = 1\n    y = 2\n\n");
+}
+
+TEST(PropertyFileTest, EmptyAndMissingFiles) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/empty";
+  PropertyFile empty;
+  EXPECT_TRUE(empty.writeToFile(path.c_str()));
+  EXPECT_EQ(qmtest::readFile(path), "");
+  PropertyFile reader;
+  EXPECT_THROW(reader.readFromFile(path.c_str()), CoreMappedFile::mapping_error);
+  EXPECT_THROW(reader.readFromFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
+}
+
+TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
+  qmtest::TempDir dir;
+  qmtest::LogCapture log({"ERR"});
+  const std::string path = dir.str() + "/config";
+  qmtest::writeFile(path, "    old = 1\n\n");
+  qmtest::writeFile(dir / "file", "x");
+  PropertyFile file;
+  file.group(nullptr)->setValue("new", 1);
+  EXPECT_FALSE(file.writeToFile((dir.str() + "/file/config").c_str())); // a parent that is a file
+  EXPECT_NE(log.str().find("Error writing properties to file '"), std::string::npos);
+  fs::create_directory(dir / "folder"); // a target that cannot be replaced by a file
+  EXPECT_FALSE(file.writeToFile((dir.str() + "/folder").c_str()));
+  EXPECT_NE(log.str().find("Property::writeToFile - Error replacing file:"), std::string::npos);
+  EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
+  EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
+  EXPECT_EQ(entries(dir.path()), 3u);
+  EXPECT_TRUE(fs::is_empty(dir / "folder"));
+}

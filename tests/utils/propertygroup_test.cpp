@@ -1,0 +1,107 @@
+#include "utils/memoryoutputstream.h"
+#include "utils/propertygroup.h"
+#include "utils/text.h"
+#include "utils/textmap.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+
+TEST(PropertyGroupTest, TypedGetters) {
+  PropertyGroup g("g");
+  const struct {
+    const char* text;
+    int asInt;
+    double asDouble;
+    bool asBool;
+  } cases[] = {
+      {"0", 0, 0.0, false},       {"letters", -1, -1.0, true}, {"12abc", 12, 12.0, true},
+      {"FALSE", -1, -1.0, false}, {"no", -1, -1.0, true},      {"", -1, -1.0, false},
+      {"-7", -7, -7.0, true},     {"0.25", 0, 0.25, true},     {"1e3", 1, 1000.0, true},
+      {"-0", -1, -1.0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    g.setValue("k", c.text);
+    EXPECT_EQ(g.valueAsInt("k", -1), c.asInt);
+    EXPECT_EQ(g.valueAsDouble("k", -1.0), c.asDouble);
+    EXPECT_EQ(g.valueAsBool("k", true), c.asBool);
+    EXPECT_STREQ(g.valueAsString("k", nullptr), c.text);
+  }
+  EXPECT_EQ(g.valueAsInt("absent", 5), 5);
+  EXPECT_FALSE(g.valueAsBool("absent", false));
+  EXPECT_EQ(g.valueAsString("absent", nullptr), nullptr);
+  EXPECT_EQ(g.valueAsFloat("k", 2.5f), 2.5f);
+  g.setValue("nan", "nan");
+  EXPECT_TRUE(std::isnan(g.valueAsDouble("nan", 1.0)));
+}
+
+TEST(PropertyGroupTest, Setters) {
+  PropertyGroup g(nullptr);
+  const struct {
+    double value;
+    int digits;
+    const char* text;
+  } numbers[] = {
+      {2.0, -3, "2"}, {2.0, 2, "2.00"}, {0.125, -2, "0.12"}, {1234.5, 0, "1234"}, {-1.5, 1, "-1.5"}};
+  for (const auto& c : numbers) {
+    SCOPED_TRACE(c.text);
+    g.setValue("d", c.value, c.digits);
+    EXPECT_STREQ(g.valueAsString("d", nullptr), c.text);
+  }
+  g.setValue("i", -42);
+  EXPECT_STREQ(g.valueAsString("i", nullptr), "-42");
+  g.setValue("u", 0x1FFFFFFFFul);
+  EXPECT_EQ(g.valueAsInt("u", 0), -1); // the low 32 bits, as a signed number
+  g.setValue("b", true);
+  EXPECT_STREQ(g.valueAsString("b", nullptr), "true");
+  g.setValue("t", Text("text"));
+  EXPECT_STREQ(g.valueAsString("t", nullptr), "text");
+  g.setValue(nullptr, static_cast<const char*>(nullptr));
+  EXPECT_STREQ(g.valueAsString("", "absent"), "");
+  EXPECT_EQ(g.size(), 6u);
+  g.clear();
+  EXPECT_EQ(g.size(), 0u);
+}
+
+// Stored numbers must not follow the process locale (a German locale writes "2,5").
+TEST(PropertyGroupTest, NumbersUseTheCLocale) {
+  const char* german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  if (!german) german = std::setlocale(LC_NUMERIC, "de_DE");
+  PropertyGroup g(nullptr);
+  g.setValue("d", 2.5, 1);
+  EXPECT_STREQ(g.valueAsString("d", nullptr), "2.5");
+  EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
+  std::setlocale(LC_NUMERIC, "C");
+  if (!german) GTEST_SKIP() << "no German locale installed to switch to";
+}
+
+TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {
+  const std::string text = "a = 1\n  b 2\n [next]\nc = 3\n";
+  PropertyGroup g(nullptr);
+  EXPECT_EQ(g.readFromUtf8Range(Utf8Range(text.data(), text.size())), text.find('['));
+  EXPECT_EQ(g.size(), 2u);
+  EXPECT_EQ(g.valueAsInt("b", 0), 2);
+  EXPECT_EQ(g.readFromUtf8Range(Utf8Range(text.data() + text.find('['), 5)), 0u);
+  EXPECT_EQ(g.readFromUtf8Range(Utf8Range()), 0u);
+  MemoryOutputStream out;
+  g.writeToStream(out);
+  EXPECT_EQ(out.view(), "    a = 1\n    b = 2\n");
+}
+
+TEST(TextMapTest, LooksUpBothWays) {
+  TextMap map;
+  map.get(1) = "light";
+  Text& dark = map.get(2);
+  map.get(0) = "auto";
+  dark = "dark";
+  EXPECT_EQ(map.get("dark", -1), 2);
+  EXPECT_EQ(map.get("auto", -1), 0);
+  EXPECT_EQ(map.get("none", -1), -1);
+  EXPECT_EQ(map.get(nullptr, -1), -1);
+  EXPECT_EQ(map.get(1), "light");
+  EXPECT_TRUE(map.get(9).empty()); // appended with a null text
+  EXPECT_EQ(map.get(nullptr, -1), 9);
+}

@@ -1,0 +1,137 @@
+#include "utils/textbuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+namespace {
+// Formats through the va_list form, as the log and the stream helpers do.
+void appendV(TextBuffer<0>& b, const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  b.appendFormatV(fmt, args);
+  va_end(args);
+}
+} // namespace
+
+TEST(TextBufferTest, FixedAppendStopsAtCapacity) {
+  TextBuffer<1024> b;
+  b.append(std::string(1000, 'a').c_str());
+  b.appendFormat("%s", std::string(50, 'b').c_str());
+  EXPECT_EQ(b.length(), 1024u);
+  EXPECT_EQ(std::strlen(b.c_str()), 1024u);
+  EXPECT_EQ(b.view().substr(1000), std::string(24, 'b'));
+  EXPECT_TRUE(b.full());
+  b.append("more");
+  EXPECT_EQ(b.length(), 1024u);
+}
+
+TEST(TextBufferTest, FixedFormatCutsAtCapacityAndNullFormats) {
+  TextBuffer<10> b;
+  b.format("%d-%s", 12345, "abcdefghij");
+  EXPECT_EQ(b.view(), "12345-abcd");
+  b.format(nullptr);
+  EXPECT_TRUE(b.empty());
+  EXPECT_STREQ(b.c_str(), "");
+  b.format("x");
+  b.appendFormat(nullptr);
+  EXPECT_EQ(b.view(), "x");
+  b.append(static_cast<const char*>(nullptr));
+  EXPECT_EQ(b.view(), "x");
+}
+
+TEST(TextBufferTest, FixedAssignCutsAtACharacterBoundary) {
+  const std::string zhong = "\xE4\xB8\xAD";
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {zhong + zhong + zhong, zhong + zhong}, // 9 bytes into 8: the third character is left out whole
+      {"ab" + zhong + zhong, "ab" + zhong + zhong}, {"abc" + zhong + zhong, "abc" + zhong}, // 9 bytes
+      {"abcdef\xF0\x9F\x98\x80", "abcdef"},         {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    TextBuffer<8> b(Span(c.in));
+    EXPECT_EQ(b.view(), c.out);
+    EXPECT_EQ(b.length(), c.out.size());
+  }
+  TextBuffer<8> n(Span(nullptr, 3));
+  EXPECT_TRUE(n.empty());
+}
+
+TEST(TextBufferTest, FormatMayReadItsOwnText) {
+  TextBuffer<16> path;
+  path.format("%s", "/data");
+  path.format("%s/%s", path.c_str(), "config");
+  EXPECT_EQ(path.view(), "/data/config");
+  path.appendFormat("|%s", path.c_str());
+  EXPECT_EQ(path.view(), "/data/config|/da");
+  TextBuffer<0> grow;
+  grow.format("%s", "/data");
+  grow.format("x%s/%s", grow.c_str(), "config");
+  EXPECT_EQ(grow.view(), "x/data/config");
+}
+
+TEST(TextBufferTest, GrowableFormatsLongTextsFromOneArgumentList) {
+  // The measuring pass must not use up the arguments of the formatting pass.
+  TextBuffer<0> b;
+  const std::string longText(300, 'x');
+  appendV(b, "%s|%d|%s", longText.c_str(), 42, "end");
+  EXPECT_EQ(b.view(), longText + "|42|end");
+  b.format("%s", "");
+  EXPECT_TRUE(b.empty());
+}
+
+TEST(TextBufferTest, GrowableGrowsByHalfAgain) {
+  TextBuffer<0> b;
+  EXPECT_EQ(b.capacity(), 100u);
+  b.reserve(50, true);
+  EXPECT_EQ(b.capacity(), 100u);
+  b.append(std::string(101, 'a').c_str());
+  EXPECT_EQ(b.capacity(), 151u);
+  std::string expected(101, 'a');
+  for (int i = 0; i < 1000; ++i) {
+    b.append(Span("0123456789"));
+    expected += "0123456789";
+  }
+  EXPECT_EQ(b.view(), expected);
+}
+
+TEST(TextBufferTest, GrowableAppendsItsOwnBytes) {
+  TextBuffer<0> b("abc");
+  for (int i = 0; i < 8; ++i)
+    b.append(b.span()); // forces reallocation while reading from itself
+  EXPECT_EQ(b.length(), 3u << 8);
+  EXPECT_EQ(b.view().substr(0, 6), "abcabc");
+  TextBuffer<0> f(std::string(99, 'z').c_str());
+  f.appendFormat("%s", f.c_str()); // the argument lives in the array that has to grow
+  EXPECT_EQ(f.view(), std::string(198, 'z'));
+  f.assign(f.buffer() + 190);
+  EXPECT_EQ(f.view(), std::string(8, 'z'));
+}
+
+TEST(TextBufferTest, GrowableCopyAndMove) {
+  TextBuffer<0> a("hello");
+  TextBuffer<0> b(a);
+  EXPECT_EQ(b.view(), "hello");
+  EXPECT_NE(a.c_str(), b.c_str());
+  TextBuffer<0> c(std::move(a));
+  EXPECT_EQ(c.view(), "hello");
+  EXPECT_STREQ(a.c_str(), ""); // a moved-from buffer reads as ""
+  a.append("again");           // and can be used again
+  EXPECT_EQ(a.view(), "again");
+  TextBuffer<0> d;
+  d = std::move(c);
+  EXPECT_EQ(d.view(), "hello");
+  b = b;
+  EXPECT_EQ(b.view(), "hello");
+  TextBuffer<0> moved(std::move(d));
+  b = d; // copying a moved-from buffer gives the empty text
+  EXPECT_TRUE(b.empty());
+  d.appendFormat("%d", 7);
+  EXPECT_EQ(d.view(), "7");
+  b.assign(nullptr);
+  EXPECT_STREQ(b.c_str(), "");
+}

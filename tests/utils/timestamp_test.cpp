@@ -1,0 +1,144 @@
+#include "utils/timestamp.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+namespace {
+int64_t utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  std::tm tm{};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = h;
+  tm.tm_min = mi;
+  tm.tm_sec = s;
+  return int64_t(timegm(&tm));
+}
+
+std::string text(Timestamp const& t, size_t size, bool ms) {
+  char out[128];
+  std::memset(out, 'X', sizeof out);
+  const size_t n = t.asText(out, size, ms);
+  EXPECT_EQ(n, std::strlen(out));
+  return out;
+}
+} // namespace
+
+TEST(TimestampTest, InvalidIsWhatTimegmGivesForYearZeroMonthZeroDayZero) {
+  std::tm tm{};
+  tm.tm_year = -1900;
+  tm.tm_mon = -1;
+  tm.tm_mday = 0;
+  EXPECT_EQ(Timestamp::INVALID.seconds(), int64_t(timegm(&tm)));
+  EXPECT_EQ(Timestamp::INVALID.microseconds(), 0);
+  EXPECT_EQ(Timestamp::INVALID.month(), 11);
+  EXPECT_EQ(Timestamp::INVALID.day(), 30);
+  EXPECT_EQ(Timestamp::INVALID.year(), -1);
+  EXPECT_FALSE(Timestamp().isValid());
+}
+
+TEST(TimestampTest, ParsesPrefixesOfTheTextForm) {
+  const struct {
+    const char* text;
+    int64_t seconds;
+    int32_t micro;
+  } cases[] = {
+      {"2019-05-06 10:20:30.456", utc(2019, 5, 6, 10, 20, 30), 456000},
+      {"2019-05-06 10:20:30", utc(2019, 5, 6, 10, 20, 30), 0},
+      {"2019-05-06 10:20", utc(2019, 5, 6, 10, 20), 0},
+      {"2019-05-06", utc(2019, 5, 6), 0},
+      {"2019-05", utc(2019, 5, 1), 0},
+      {"2019", utc(2019, 1, 1), 0},
+      {"2019-", utc(2019, 1, 1), 0},
+      {"2019-05-06 10:20:30.4", utc(2019, 5, 6, 10, 20, 30), 4000}, // a whole number of milliseconds
+      {"1970-01-01 00:00:00.000", 0, 0},
+      // Milliseconds past 999 carry into the seconds, so microseconds stay within their second.
+      {"2019-05-06 10:20:30.2500", utc(2019, 5, 6, 10, 20, 32), 500000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Timestamp t{Span(c.text)};
+    EXPECT_EQ(t.seconds(), c.seconds);
+    EXPECT_EQ(t.microseconds(), c.micro);
+    EXPECT_TRUE(t.isValid());
+  }
+}
+
+TEST(TimestampTest, BadTextsGiveInvalid) {
+  const char* cases[] = {
+      "",
+      "2019/05/06",
+      "2019-05-06T10:20:30",
+      "2019-05-06 10:20:30.456.7",
+      "2019:05",
+      "2019-05-06 10-20",
+      "x2019",
+      "2019-05-06 10:20:30,5",
+      "99999999999-01-01", // a field too large for an int is not read as garbage
+  };
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    EXPECT_EQ(Timestamp(Span(c)), Timestamp::INVALID);
+  }
+  Timestamp t(Span("2019"));
+  t = Span("bad");
+  EXPECT_EQ(t, Timestamp::INVALID);
+}
+
+TEST(TimestampTest, OnlyTheFirst31BytesAreRead) {
+  // 31 bytes of a valid text, then a character that would make it invalid: never seen.
+  const std::string valid = "2019-05-06 10:20:30.0000000000"; // 30 bytes
+  EXPECT_TRUE(Timestamp(Span(valid + "0x")).isValid());
+  EXPECT_FALSE(Timestamp(Span(valid + "x")).isValid());
+}
+
+TEST(TimestampTest, TextForm) {
+  const Timestamp t(Span("2019-05-06 10:20:30.456"));
+  const struct {
+    size_t size;
+    bool ms;
+    const char* out;
+  } cases[] = {
+      {32, true, "2019-05-06 10:20:30.456"},
+      {20, true, ""},
+      {64, false, "2019-05-06 10:20:30"},
+      {31, false, ""},
+      {1, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size) + (c.ms ? " ms" : ""));
+    EXPECT_EQ(text(t, c.size, c.ms), c.out);
+  }
+  char untouched = 'X';
+  EXPECT_EQ(t.asText(&untouched, 0, true), 0u);
+  EXPECT_EQ(untouched, 'X');
+  EXPECT_EQ(t.year(), 2019);
+  EXPECT_EQ(t.month(), 5);
+  EXPECT_EQ(t.day(), 6);
+  EXPECT_EQ(t.hour(), 10);
+  EXPECT_EQ(t.minute(), 20);
+  EXPECT_EQ(t.second(), 30);
+  // The text form reads back as the same instant.
+  EXPECT_EQ(Timestamp(Span(text(t, 32, true))), t);
+}
+
+TEST(TimestampTest, OrderCountsMicroseconds) {
+  const Timestamp a(100, 999999), b(101, 0), c(101, 1);
+  EXPECT_TRUE(b > a);
+  EXPECT_TRUE(c > b);
+  EXPECT_FALSE(a > a);
+  EXPECT_TRUE(a < c);
+}
+
+TEST(TimestampTest, NowIsNow) {
+  const int64_t before = int64_t(time(nullptr));
+  const Timestamp now = Timestamp::utcTime();
+  EXPECT_GE(now.seconds(), before);
+  EXPECT_LE(now.seconds(), int64_t(time(nullptr)));
+  EXPECT_EQ(now.microseconds(), 0);
+  // Local time differs from UTC by the zone's offset, at most a day.
+  const int64_t shift = Timestamp::localTime().seconds() - Timestamp::utcTime().seconds();
+  EXPECT_LE(std::abs(shift), 26 * 3600);
+}

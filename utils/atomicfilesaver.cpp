@@ -1,0 +1,62 @@
+#include "utils/atomicfilesaver.h"
+
+#include "utils/filesystem.h"
+#include "utils/log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool syncFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+} // namespace
+
+struct AtomicFileSaver::Impl {
+  Text target;    // a copy, so that a caller's temporary cannot dangle
+  Text temporary; // beside the target, so that the rename never crosses filesystems
+  bool replace = true;
+};
+
+AtomicFileSaver::AtomicFileSaver(const char*, const char* target) : impl(std::make_unique<Impl>()) {
+  impl->target = target;
+  impl->temporary = FileSystem::siblingTempFilename(target);
+  if (impl->temporary.empty()) impl->replace = false;
+}
+
+AtomicFileSaver::~AtomicFileSaver() {
+  try {
+    commit();
+  } catch (...) { // logging must not escape a destructor
+  }
+  if (!impl->temporary.empty()) ::unlink(impl->temporary.c_str());
+}
+
+const char* AtomicFileSaver::path() const {
+  return impl->temporary.c_str();
+}
+const char* AtomicFileSaver::target() const {
+  return impl->target.c_str();
+}
+
+void AtomicFileSaver::abort() {
+  impl->replace = false;
+}
+
+bool AtomicFileSaver::commit() {
+  if (!impl->replace) return false;
+  impl->replace = false;
+  const FileSystem& fileSystem = FileSystem::instance();
+  if (!syncFile(impl->temporary.c_str()) ||
+      !fileSystem.privateReplaceFile(impl->target.c_str(), impl->temporary.c_str())) {
+    Log::print("ERR", "Error replacing file:\n\t'%s' with\n\t'%s'\n", target(), impl->temporary.c_str());
+    return false;
+  }
+  return true;
+}

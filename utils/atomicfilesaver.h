@@ -1,0 +1,35 @@
+// Saves a file so that it is never left half-written: the data goes to a hidden temporary file beside the
+// target, which is made durable and renamed over the target in one step, also when the target did not exist
+// before. Use:
+//   AtomicFileSaver saver(prefix, target);
+//   FileWriter out(saver.path(), FileWriter::Exclusive);
+//   ... write ...
+//   if (!out.close()) saver.abort();
+// and let the saver go out of scope (or call commit() to learn whether the replace worked).
+#pragma once
+
+#include <memory>
+
+class AtomicFileSaver {
+public:
+  // prefix is kept for callers that name their files; the temporary name is always
+  // ".<target name>.tmp-<id>" in the target's folder.
+  AtomicFileSaver(const char* prefix, const char* target);
+  AtomicFileSaver(AtomicFileSaver const&) = delete;
+  AtomicFileSaver& operator=(AtomicFileSaver const&) = delete;
+  // Commits unless aborted or committed, then deletes the temporary file. Never throws.
+  ~AtomicFileSaver();
+
+  // The file to write to.
+  const char* path() const;
+  const char* target() const;
+  // Leaves the target as it is.
+  void abort();
+  // Makes the temporary file durable and renames it over the target; logs under "ERR" and returns false
+  // when that fails. The saver does nothing more afterwards (also when aborted before).
+  bool commit();
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> impl;
+};

@@ -1,0 +1,275 @@
+// Folders come from the environment as DESIGN's Linux mapping gives them; operations go through
+// std::filesystem with error codes, so that nothing here throws.
+#include "utils/filesystem.h"
+
+#include "utils/log.h"
+#include "utils/uuid.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+namespace fs = std::filesystem;
+
+#ifndef QM_BUILD_RESOURCES_DIR
+#define QM_BUILD_RESOURCES_DIR ""
+#endif
+
+namespace {
+
+std::string env(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::string(v) : std::string();
+}
+
+std::string withoutTrailingSlash(std::string p) {
+  while (p.size() > 1 && p.back() == '/')
+    p.pop_back();
+  return p;
+}
+
+std::string currentDirectory() {
+  std::error_code ec;
+  const fs::path p = fs::current_path(ec);
+  return ec ? std::string(".") : p.string();
+}
+
+std::string homeFolder() {
+  const std::string home = env("HOME");
+  return home.empty() ? std::string("/") : home;
+}
+
+std::string resourcesFolder() {
+  const std::string fromEnv = env("QUILLMERE_RESOURCES");
+  if (!fromEnv.empty()) return fromEnv;
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "quillmere";
+    if (fs::is_directory(installed, ec)) return installed.string();
+  }
+  return QM_BUILD_RESOURCES_DIR;
+}
+
+std::string folderOf(CommonDirectory::Type type, std::string const& base) {
+  switch (type) {
+  case CommonDirectory::LocalAppSupport: {
+    std::string dirs = env("XDG_DATA_DIRS");
+    dirs = dirs.substr(0, dirs.find(':'));
+    return dirs.empty() ? std::string("/usr/local/share") : dirs;
+  }
+  case CommonDirectory::Base:
+    return base;
+  case CommonDirectory::Resources:
+    return resourcesFolder();
+  case CommonDirectory::Temp: {
+    const std::string tmp = env("TMPDIR");
+    return tmp.empty() ? std::string("/tmp") : tmp;
+  }
+  case CommonDirectory::Home:
+    return homeFolder();
+  case CommonDirectory::UserAppSupport: {
+    const std::string data = env("XDG_DATA_HOME");
+    return data.empty() ? homeFolder() + "/.local/share" : data;
+  }
+  default:
+    return currentDirectory();
+  }
+}
+
+// Flushes a folder's entries to storage, so that a rename in it survives a power cut.
+void syncFolder(fs::path const& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool syncFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool hasDotDot(fs::path const& p) {
+  for (const auto& part : p)
+    if (part == "..") return true;
+  return false;
+}
+
+// True when inner lies strictly below outer once symbolic links are resolved.
+bool isStrictlyInside(fs::path const& outer, fs::path const& inner) {
+  std::error_code ec;
+  const fs::path o = fs::weakly_canonical(outer, ec);
+  if (ec) return false;
+  const fs::path i = fs::weakly_canonical(inner, ec);
+  if (ec) return false;
+  auto oi = o.begin(), ii = i.begin();
+  for (; oi != o.end(); ++oi, ++ii) {
+    if (oi->empty()) continue; // a trailing separator
+    if (ii == i.end() || *oi != *ii) return false;
+  }
+  for (; ii != i.end(); ++ii)
+    if (!ii->empty()) return true;
+  return false;
+}
+
+} // namespace
+
+struct FileSystem::Impl {
+  std::string base = currentDirectory(); // fixed on first use
+  mutable std::mutex mutex;              // guards folderName, which start-up may set
+  std::string folderName = "OrvaneSoftware";
+};
+
+FileSystem::FileSystem() : impl(std::make_unique<Impl>()) {}
+FileSystem::~FileSystem() = default;
+
+FileSystem& FileSystem::instance() {
+  static FileSystem fileSystem;
+  return fileSystem;
+}
+
+Text FileSystem::path(CommonDirectory::Type type, const char* a, const char* b) {
+  return instance().privatePath(type, a, b);
+}
+
+Text FileSystem::privatePath(CommonDirectory::Type type, const char* a, const char* b) const {
+  std::string out = withoutTrailingSlash(folderOf(type, impl->base));
+  for (const char* part : {a, b})
+    if (part) out.append("/").append(part);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return Text(out.data(), out.size());
+}
+
+void FileSystem::setFolderName(const char* name) {
+  std::lock_guard lock(impl->mutex);
+  impl->folderName = name && *name ? name : "OrvaneSoftware";
+}
+
+Text FileSystem::folderName() const {
+  std::lock_guard lock(impl->mutex);
+  return Text(impl->folderName.c_str());
+}
+
+Text FileSystem::userPath(const char* sub) const {
+  return privatePath(CommonDirectory::UserAppSupport, folderName().c_str(), sub);
+}
+
+Text FileSystem::stripPath(const char* path) {
+  if (!path) return Text();
+  const char* slash = std::strrchr(path, '/');
+  return Text(slash ? slash + 1 : path);
+}
+
+Text FileSystem::getTempFilename(const char* prefix) {
+  std::string name = withoutTrailingSlash(folderOf(CommonDirectory::Temp, std::string()));
+  name.append("/").append(prefix ? prefix : "").append(Uuid::createAsString().c_str());
+  return Text(name.c_str());
+}
+
+Text FileSystem::siblingTempFilename(const char* target) {
+  if (!target) return Text();
+  const fs::path t(target);
+  if (!t.has_filename()) return Text();
+  const fs::path temp =
+      t.parent_path() / ("." + t.filename().string() + ".tmp-" + std::string(Uuid::createAsString().c_str()));
+  return Text(temp.c_str());
+}
+
+bool FileSystem::privateFileExists(const char* path) const {
+  if (!path) return false;
+  struct stat st;
+  return ::stat(path, &st) == 0;
+}
+
+bool FileSystem::privateIsDirectory(const char* path) const {
+  if (!path) return false;
+  struct stat st;
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileSystem::privateDeleteFile(const char* path) const {
+  if (!path || !*path) return false;
+  std::error_code ec;
+  const auto removed = fs::remove_all(path, ec);
+  return !ec && removed > 0;
+}
+
+bool FileSystem::privateDeletePath(CommonDirectory::Type type, const char* sub) const {
+  if (!sub || !*sub || sub[0] == '.' || sub[0] == '/' || sub[0] == '\\') return false;
+  std::string rel(sub);
+  for (char& c : rel)
+    if (c == '\\') c = '/';
+  const fs::path base(privatePath(type).c_str());
+  const fs::path target = base / rel;
+  if (hasDotDot(fs::path(rel)) || !isStrictlyInside(base, target)) {
+    Log::print("ERR", "Refusing to delete '%s': it is not inside '%s'\n", rel.c_str(), base.c_str());
+    return false;
+  }
+  return privateDeleteFile(target.c_str());
+}
+
+bool FileSystem::privateReplaceFile(const char* target, const char* replacement) const {
+  if (!target || !replacement) return false;
+  if (::rename(replacement, target) != 0) return false;
+  syncFolder(fs::path(target).parent_path());
+  return true;
+}
+
+bool FileSystem::privateCopyFile(const char* source, const char* dest) const {
+  if (!source || !dest) return false;
+  std::error_code ec;
+  fs::path to(dest);
+  if (privateIsDirectory(source)) {
+    fs::copy(source, to, fs::copy_options::recursive, ec);
+    return !ec;
+  }
+  if (privateIsDirectory(dest)) to /= fs::path(source).filename();
+  // Copied beside the destination and renamed over it, so that a failed copy never leaves it half-written.
+  const Text temp = siblingTempFilename(to.c_str());
+  fs::copy_file(source, temp.c_str(), ec);
+  if (ec || !syncFile(temp.c_str()) || !privateReplaceFile(to.c_str(), temp.c_str())) {
+    fs::remove(temp.c_str(), ec);
+    return false;
+  }
+  return true;
+}
+
+bool FileSystem::privateMoveFile(const char* source, const char* dest) const {
+  if (!source || !dest) return false;
+  if (::rename(source, dest) == 0) return true;
+  if (errno != EXDEV) return false;
+  return privateCopyFile(source, dest) && privateDeleteFile(source);
+}
+
+void FileSystem::privateEnsurePath(const char* path) const {
+  if (!path || !*path) return;
+  std::string p(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  const fs::path folder = p.back() == '/' ? fs::path(p) : fs::path(p).parent_path();
+  if (folder.empty()) return;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+}
+
+bool FileSystem::privateSetReadOnly(const char* path, bool on) const {
+  if (!path) return false;
+  std::error_code ec;
+  if (on)
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, ec);
+  else
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
+  return !ec;
+}

@@ -1,0 +1,28 @@
+// A file descriptor opened for reading, closed on destruction.
+#pragma once
+
+#include "utils/exception.h"
+
+#include <cstddef>
+
+class FileHandle {
+public:
+  ZUN_ERROR(open_error);
+
+  // open(path, flags, 0644). Flags 0 means read-only with a shared lock taken without waiting, so a file
+  // that a writer holds fails at once. Logs under "ERR" and throws open_error on failure.
+  FileHandle(const char* path, int flags = 0);
+  explicit FileHandle(int fd) : m_fd(fd) {}
+  // Duplicates the descriptor (-1 when that fails).
+  FileHandle(FileHandle const& other);
+  FileHandle(FileHandle&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+  FileHandle& operator=(FileHandle const&) = delete;
+  ~FileHandle();
+
+  int fd() const { return m_fd; }
+  // The file's size now; 0 when it cannot be read.
+  size_t size() const;
+
+private:
+  int m_fd = -1;
+};

@@ -1,0 +1,154 @@
+#include "utils/propertygroup.h"
+
+#include "utils/log.h"
+#include "utils/outputstream.h"
+#include "utils/parser.h"
+#include "utils/text.h"
+
+#include <locale.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <strings.h>
+
+namespace {
+
+constexpr size_t MAX_TEXT = 511; // longest key, value or group name kept when reading
+
+std::string cut(Span const& s) {
+  char text[MAX_TEXT + 1];
+  s.copyTo(text, sizeof text);
+  return text;
+}
+
+bool writableKey(std::string const& key) {
+  if (key.empty() || key.size() > MAX_TEXT || key[0] == '[') return false;
+  for (char c : key)
+    if (Parser::getType(c) != Parser::Other && Parser::getType(c) != Parser::Open) return false;
+  return true;
+}
+
+locale_t cLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+  return c;
+}
+
+} // namespace
+
+struct PropertyGroup::Impl {
+  std::map<std::string, std::string> entries; // ordered by strcmp of the keys
+  Text name;                                  // null for the unnamed group
+  const char* indent = "    ";
+
+  const std::string* find(const char* key) const {
+    const auto it = entries.find(key ? key : "");
+    return it == entries.end() ? nullptr : &it->second;
+  }
+};
+
+PropertyGroup::PropertyGroup(const char* name) : impl(std::make_unique<Impl>()) {
+  impl->name = name;
+}
+PropertyGroup::~PropertyGroup() = default;
+
+const char* PropertyGroup::name() const {
+  return impl->name.data();
+}
+size_t PropertyGroup::size() const {
+  return impl->entries.size();
+}
+void PropertyGroup::clear() {
+  impl->entries.clear();
+}
+
+size_t PropertyGroup::readFromUtf8Range(Utf8Range const& text) {
+  Parser parser(text);
+  while (parser.hasLines()) {
+    Span key, value;
+    parser.parseLine(key, value);
+    if (!key.empty()) impl->entries[cut(key)] = cut(value);
+  }
+  return parser.bytesProcessed();
+}
+
+void PropertyGroup::writeToStream(OutputStream& out) const {
+  for (const auto& [key, value] : impl->entries) {
+    if (!writableKey(key)) {
+      Log::print("WARN",
+                 "PropertyGroup::writeToStream - key '%.100s' in group '%s' cannot be stored, skipped\n",
+                 key.c_str(), impl->name.c_str());
+      continue;
+    }
+    std::string safe = value;
+    for (char& c : safe)
+      if (c == '\r' || c == '\n') c = ' ';
+    out << impl->indent << Span(key) << " = " << Span(safe) << "\n";
+  }
+}
+
+const char* PropertyGroup::valueAsString(const char* key, const char* def) const {
+  const std::string* value = impl->find(key);
+  return value ? value->c_str() : def;
+}
+
+int PropertyGroup::valueAsInt(const char* key, int def) const {
+  const std::string* value = impl->find(key);
+  if (!value) return def;
+  const int n = int(std::strtol(value->c_str(), nullptr, 10));
+  return n == 0 && (*value)[0] != '0' ? def : n;
+}
+
+double PropertyGroup::valueAsDouble(const char* key, double def) const {
+  const std::string* value = impl->find(key);
+  if (!value) return def;
+  const double d = strtod_l(value->c_str(), nullptr, cLocale());
+  return d == 0.0 && (*value)[0] != '0' ? def : d;
+}
+
+float PropertyGroup::valueAsFloat(const char* key, float def) const {
+  return float(valueAsDouble(key, def));
+}
+
+bool PropertyGroup::valueAsBool(const char* key, bool def) const {
+  const std::string* value = impl->find(key);
+  if (!value) return def;
+  return !(value->empty() || *value == "0" || strcasecmp(value->c_str(), "false") == 0);
+}
+
+void PropertyGroup::setValue(const char* key, const char* value) {
+  impl->entries[key ? key : ""] = value ? value : "";
+}
+
+void PropertyGroup::setValue(const char* key, Text const& value) {
+  setValue(key, value.c_str());
+}
+
+void PropertyGroup::setValue(const char* key, int value) {
+  setValue(key, std::to_string(value).c_str());
+}
+
+void PropertyGroup::setValue(const char* key, unsigned long value) {
+  setValue(key, int(int32_t(uint32_t(value))));
+}
+
+void PropertyGroup::setValue(const char* key, bool value) {
+  setValue(key, value ? "true" : "false");
+}
+
+void PropertyGroup::setValue(const char* key, double value, int digits) {
+  char text[512];
+  digits = std::max(digits, -100);
+  std::to_chars_result r;
+  if (digits >= 0)
+    r = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, digits);
+  else
+    r = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::general, -digits);
+  *(r.ec == std::errc() ? r.ptr : text) = 0;
+  setValue(key, text);
+}
