@@ -9,8 +9,12 @@ namespace {
 
 constexpr size_t HEX = 40;
 
-bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // 40 hexadecimal digits and a space.
 bool digestField(const char* p, const char* end) {
@@ -31,7 +35,8 @@ const char* timeField(const char* p, const char* end) {
   p += n;
   if (p < end && *p == '.') {
     const char* digits = ++p;
-    while (p < end && isDigit(*p) && p - digits < 6) ++p;
+    while (p < end && isDigit(*p) && p - digits < 6)
+      ++p;
     if (p == digits) return nullptr;
   }
   return p;
@@ -46,17 +51,17 @@ const char* pastLineEnd(const char* p, const char* end) {
 
 } // namespace
 
-ObjectFileTokenizer::ObjectFileTokenizer(Utf8Range const& range)
-    : begin(range.data), position(range.data), end(range.data + range.length) {}
+ObjectFileTokenizer::ObjectFileTokenizer(Utf8Range const& range) : Tokenizer(range) {}
 
-bool ObjectFileTokenizer::hasTokens() const { return position < end || state == 4; }
-
-void ObjectFileTokenizer::reset() {
-  position = begin;
-  state = 0;
+bool ObjectFileTokenizer::hasTokens() const {
+  return m_position < end() || state == 4;
 }
 
-bool ObjectFileTokenizer::isHeaderAt(const char* begin, const char* p, const char* end, const char** headerEnd) {
+void ObjectFileTokenizer::internalReset() {
+  state = 0;
+}
+bool ObjectFileTokenizer::isHeaderAt(const char* begin, const char* p, const char* end,
+                                     const char** headerEnd) {
   if (p >= end || *p != '@') return false;
   if (p > begin && p[-1] != '\n' && p[-1] != '\r') return false;
   const char* q = p + 1;
@@ -78,45 +83,50 @@ const char* ObjectFileTokenizer::findHeader(const char* begin, const char* p, co
   return end;
 }
 
-ObjectFileTokenizer::Token ObjectFileTokenizer::take(const char* to, uint32_t type) {
-  Token t{position, uint64_t(to - position), type};
-  position = to;
+Token ObjectFileTokenizer::take(const char* to, uint32_t type) {
+  Token t;
+  t.text = m_position;
+  t.bytes = uint64_t(to - m_position);
+  t.type = type;
+  m_position = to;
   return t;
 }
 
-ObjectFileTokenizer::Token ObjectFileTokenizer::nextToken() {
+Token ObjectFileTokenizer::nextToken() {
   switch (state) {
   case 0: {
-    if (!isHeaderAt(begin, position, end)) {
-      const char* eol = position;
-      while (eol < end && *eol != '\n' && *eol != '\r') ++eol;
-      position = pastLineEnd(eol, end);
-      return Token{};
+    if (!isHeaderAt(m_start, m_position, end())) {
+      const char* eol = m_position;
+      while (eol < end() && *eol != '\n' && *eol != '\r')
+        ++eol;
+      m_position = pastLineEnd(eol, end());
+      return Token();
     }
-    ++position; // the "@"
-    Token t = take(position + HEX, Id);
-    ++position;
+    ++m_position; // the "@"
+    Token t = take(m_position + HEX, Id);
+    ++m_position;
     state = 1;
     return t;
   }
   case 1:
   case 2: {
-    Token t = take(position + HEX, state == 1 ? Parent : Other);
-    ++position;
+    Token t = take(m_position + HEX, state == 1 ? Parent : Other);
+    ++m_position;
     ++state;
     return t;
   }
   case 3: {
-    const char* eol = position;
-    while (eol < end && *eol != '\n' && *eol != '\r') ++eol;
+    const char* eol = m_position;
+    while (eol < end() && *eol != '\n' && *eol != '\r')
+      ++eol;
     Token t = take(eol, Time);
-    position = pastLineEnd(position, end);
+    m_position = pastLineEnd(m_position, end());
     state = 4;
     return t;
   }
   default: {
     state = 0;
-    return take(findHeader(begin, position, end), Data);
+    return take(findHeader(m_start, m_position, end()), Data);
   }
   }
 }

@@ -4,33 +4,23 @@
 // data that holds a "@" (a word such as "a@b") never ends its record early.
 #pragma once
 
-#include "utils/span.h"
+#include "application/tokenizer.h"
 
 #include <cstdint>
 
-class ObjectFileTokenizer {
+class ObjectFileTokenizer : public Tokenizer {
 public:
+  // The token types of this tokenizer, its own numbering.
   enum Type : uint32_t { Skipped = 0, Id = 1, Parent = 2, Other = 3, Time = 4, Data = 5 };
-
-  struct Token {
-    const char* text = nullptr;
-    uint64_t bytes = 0;
-    uint32_t type = Skipped;
-    Span span() const { return Span(text, bytes); }
-  };
 
   explicit ObjectFileTokenizer(Utf8Range const& range);
 
+  // The next token: a line outside any record comes back as an empty Skipped token.
+  Token nextToken() override;
   // True while bytes are left, and also right after a header that ends the range, whose data token (empty)
   // is still to come.
-  bool hasTokens() const;
-  // The next token: a line outside any record comes back as an empty Skipped token.
-  Token nextToken();
-  // Back to the start of the range.
-  void reset();
-
-  // The byte offset of the next unread byte.
-  uint64_t offset() const { return uint64_t(position - begin); }
+  bool hasTokens() const override;
+  void internalReset() override;
 
   // True when p (inside [begin, end)) starts a record: "@" at the start of a line followed by a complete
   // header line. headerEnd then points past the header's line end.
@@ -40,9 +30,7 @@ public:
 
 private:
   Token take(const char* to, uint32_t type);
+  const char* end() const { return m_start + m_length; }
 
-  const char* begin;
-  const char* position;
-  const char* end;
   int state = 0;
 };

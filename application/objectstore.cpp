@@ -22,7 +22,9 @@ namespace {
 
 constexpr size_t RESERVED = 5000;
 
-bool lessById(ObjectStore::Revision const& a, ObjectStore::Revision const& b) { return a.id < b.id; }
+bool lessById(ObjectStore::Revision const& a, ObjectStore::Revision const& b) {
+  return a.id < b.id;
+}
 
 // Now, with the clock's real microseconds, so that records made within one second keep their order.
 Timestamp now() {
@@ -108,14 +110,25 @@ void ObjectStore::Impl::parse(std::string const& content) {
   ObjectFileTokenizer tokenizer(Utf8Range(content.data(), content.size()));
   Span hex, parentHex, otherHex, time;
   while (tokenizer.hasTokens()) {
-    const ObjectFileTokenizer::Token t = tokenizer.nextToken();
+    const Token t = tokenizer.nextToken();
     switch (t.type) {
-    case ObjectFileTokenizer::Id: hex = t.span(); break;
-    case ObjectFileTokenizer::Parent: parentHex = t.span(); break;
-    case ObjectFileTokenizer::Other: otherHex = t.span(); break;
-    case ObjectFileTokenizer::Time: time = t.span(); break;
-    case ObjectFileTokenizer::Data: addVerified(hex, parentHex, otherHex, time, t.span(), content.data()); break;
-    default: break;
+    case ObjectFileTokenizer::Id:
+      hex = t.span();
+      break;
+    case ObjectFileTokenizer::Parent:
+      parentHex = t.span();
+      break;
+    case ObjectFileTokenizer::Other:
+      otherHex = t.span();
+      break;
+    case ObjectFileTokenizer::Time:
+      time = t.span();
+      break;
+    case ObjectFileTokenizer::Data:
+      addVerified(hex, parentHex, otherHex, time, t.span(), content.data());
+      break;
+    default:
+      break;
     }
   }
 }
@@ -124,7 +137,9 @@ void ObjectStore::Impl::addVerified(Span const& hex, Span const& parentHex, Span
                                     Span const& time, Span const& data, const char* fileStart) {
   const TextBuffer<40> idText(hex);
   const SHA1 id = SHA1::fromHex(idText.c_str());
-  auto matches = [&](size_t length) { return recordId(parentHex, otherHex, time, Span(data.data, length)) == id; };
+  auto matches = [&](size_t length) {
+    return recordId(parentHex, otherHex, time, Span(data.data, length)) == id;
+  };
   size_t length = data.length;
   bool ok = matches(length);
   if (!ok && length > 0 && data.data[length - 1] == '\n') ok = matches(--length);
@@ -132,6 +147,9 @@ void ObjectStore::Impl::addVerified(Span const& hex, Span const& parentHex, Span
     const char* at = lineStartAt(data);
     length = at ? size_t(at - data.data) : 0;
     ok = at && matches(length);
+    if (ok)
+      Log::print("WARN", "Skipping damaged record after '%s' at offset %llu of object store '%s'\n",
+                 idText.c_str(), (unsigned long long)(at - fileStart), file.path());
   }
   if (!ok) {
     Log::print("WARN", "Skipping damaged record '%s' at offset %llu of object store '%s'\n", idText.c_str(),
@@ -166,9 +184,13 @@ ObjectStore::ObjectStore(NamedFileLock const&, const char* path) : impl(std::mak
 
 ObjectStore::~ObjectStore() = default;
 
-const char* ObjectStore::path() const { return impl->file.path(); }
+const char* ObjectStore::path() const {
+  return impl->file.path();
+}
 
-void ObjectStore::reload(NamedFileLock const&) { impl->reload(); }
+void ObjectStore::reload(NamedFileLock const&) {
+  impl->reload();
+}
 
 bool ObjectStore::modified() const {
   struct stat st {};
@@ -176,11 +198,14 @@ bool ObjectStore::modified() const {
   return !impl->file.checkSHA();
 }
 
-size_t ObjectStore::size() const { return impl->revisions.size(); }
+size_t ObjectStore::size() const {
+  return impl->revisions.size();
+}
 
 const ObjectStore::Revision* ObjectStore::revision(SHA1 const& id) const {
   auto const& revs = impl->revisions;
-  auto it = std::lower_bound(revs.begin(), revs.end(), id, [](Revision const& r, SHA1 const& k) { return r.id < k; });
+  auto it = std::lower_bound(revs.begin(), revs.end(), id,
+                             [](Revision const& r, SHA1 const& k) { return r.id < k; });
   return it != revs.end() && it->id == id ? &*it : nullptr;
 }
 
@@ -198,7 +223,8 @@ std::vector<const ObjectStore::Revision*> ObjectStore::revisionList(SHA1 const& 
   std::vector<const Revision*> chain;
   // Ids are digests of their parents, so a cycle cannot be made on purpose; the bound keeps a damaged or
   // crafted store from looping all the same.
-  for (const Revision* r = revision(to); r && chain.size() <= impl->revisions.size(); r = revision(r->parent)) {
+  for (const Revision* r = revision(to); r && chain.size() <= impl->revisions.size();
+       r = revision(r->parent)) {
     chain.push_back(r);
     if (r->parent == from) {
       std::reverse(chain.begin(), chain.end());

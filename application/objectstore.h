@@ -65,7 +65,8 @@ public:
 
   // The id that a record with these fields has: the SHA-1 of the parent's and the other's hex digits, the
   // time text and the data.
-  static OpenSSL::SHA1 recordId(Span const& parentHex, Span const& otherHex, Span const& time, Span const& data);
+  static OpenSSL::SHA1 recordId(Span const& parentHex, Span const& otherHex, Span const& time,
+                                Span const& data);
 
 private:
   struct Impl;

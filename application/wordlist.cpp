@@ -3,15 +3,16 @@
 #include "application/objectfile.h"
 #include "utils/filesystem.h"
 #include "utils/propertyfile.h"
+#include "utils/propertygroup.h"
 
 #include "utils/atomicfilesaver.h"
 #include "utils/platform/posix/filewriter.h"
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int VERSION = 2;
@@ -53,16 +54,36 @@ WordList& WordList::operator=(WordList const& other) {
 
 WordList::~WordList() = default;
 
-const char* WordList::baseName() const { return impl->baseName.c_str(); }
-void WordList::setBaseName(const char* name) { impl->baseName = name; }
-const char* WordList::displayName() const { return impl->displayName.c_str(); }
-bool WordList::readOnly() const { return impl->readOnly; }
-void WordList::setReadOnly(bool on) { impl->readOnly = on; }
-OpenSSL::SHA1 const& WordList::currentRevision() const { return impl->currentRevision; }
-void WordList::setCurrentRevision(OpenSSL::SHA1 const& revision) { impl->currentRevision = revision; }
-bool WordList::mayNeedDisplayNameFix() const { return impl->displayName.empty() && impl->needsFix; }
-bool WordList::wasRead() const { return impl->read; }
-bool WordList::existed() const { return impl->existed; }
+const char* WordList::baseName() const {
+  return impl->baseName.c_str();
+}
+void WordList::setBaseName(const char* name) {
+  impl->baseName = name;
+}
+const char* WordList::displayName() const {
+  return impl->displayName.c_str();
+}
+bool WordList::readOnly() const {
+  return impl->readOnly;
+}
+void WordList::setReadOnly(bool on) {
+  impl->readOnly = on;
+}
+OpenSSL::SHA1 const& WordList::currentRevision() const {
+  return impl->currentRevision;
+}
+void WordList::setCurrentRevision(OpenSSL::SHA1 const& revision) {
+  impl->currentRevision = revision;
+}
+bool WordList::mayNeedDisplayNameFix() const {
+  return impl->displayName.empty() && impl->needsFix;
+}
+bool WordList::wasRead() const {
+  return impl->read;
+}
+bool WordList::existed() const {
+  return impl->existed;
+}
 
 void WordList::setDisplayName(const char* name) {
   std::string clean(name ? name : "");

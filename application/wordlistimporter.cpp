@@ -3,9 +3,9 @@
 // the worker before the mapping goes, so the worker never reads unmapped memory.
 #include "application/wordlistimporter.h"
 
+#include "utils/coremappedfile.h"
 #include "utils/exception.h"
 #include "utils/log.h"
-#include "utils/platform/posix/mappedfile.h"
 #include "utils/thread.h"
 
 #include <algorithm>
@@ -16,7 +16,9 @@ namespace {
 constexpr size_t SLICE = 4096;
 constexpr size_t PROGRESS_BYTES = 65536;
 
-bool endsWord(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool endsWord(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 } // namespace
 
 struct WordListImporter::Impl {
@@ -129,7 +131,9 @@ void WordListImporter::Impl::launch(bool async) {
 
 WordListImporter::WordListImporter(Listener& listener) : impl(std::make_unique<Impl>(listener)) {}
 
-WordListImporter::~WordListImporter() { reset(); }
+WordListImporter::~WordListImporter() {
+  reset();
+}
 
 void WordListImporter::reset() {
   impl->stop();
@@ -155,12 +159,14 @@ void WordListImporter::import(const char* path, bool async) {
       impl->start = static_cast<const char*>(mapped->addr());
       impl->end = impl->start + mapped->totalBytes();
       impl->position = impl->start;
-      if (impl->end - impl->start >= 3 && std::memcmp(impl->start, "\xEF\xBB\xBF", 3) == 0) impl->position += 3;
+      if (impl->end - impl->start >= 3 && std::memcmp(impl->start, "\xEF\xBB\xBF", 3) == 0)
+        impl->position += 3;
       impl->lineStart = impl->position;
       impl->file = std::move(mapped);
     }
   }
-  impl->launch(async);
+  // Without a file there is nothing to wait for: the run ends here.
+  impl->launch(async && impl->file);
 }
 
 std::vector<Span> const& WordListImporter::words() const {

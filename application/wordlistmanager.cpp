@@ -73,7 +73,8 @@ void WordListManager::Impl::makeFolders(const char* given) {
   for (std::string const* folder : {&lists, &objects, &cache}) {
     std::error_code error;
     std::filesystem::create_directories(*folder, error);
-    if (error) Log::print("WARN", "Unable to create folder '%s': %s\n", folder->c_str(), error.message().c_str());
+    if (error)
+      Log::print("WARN", "Unable to create folder '%s': %s\n", folder->c_str(), error.message().c_str());
   }
   folders = {wordlists.c_str(), lists.c_str(), objects.c_str(), cache.c_str()};
 }
@@ -146,9 +147,15 @@ WordListManager::WordListManager(const char* root) : impl(std::make_unique<Impl>
 
 WordListManager::~WordListManager() = default;
 
-WordHash& WordListManager::current() const { return impl->current->current(); }
-const char* WordListManager::currentList() const { return impl->currentName.c_str(); }
-bool WordListManager::currentListReadOnly() const { return impl->currentReadOnly; }
+WordHash& WordListManager::current() const {
+  return impl->current->current();
+}
+const char* WordListManager::currentList() const {
+  return impl->currentName.c_str();
+}
+bool WordListManager::currentListReadOnly() const {
+  return impl->currentReadOnly;
+}
 
 void WordListManager::setCurrent(const char* base) {
   saveVersion();
@@ -194,7 +201,8 @@ std::vector<std::unique_ptr<WordList>> WordListManager::wordLists() const {
     if (name.empty() || name[0] == '.' || entry.is_directory(error)) continue;
     names.push_back(name);
   }
-  std::sort(names.begin(), names.end(), [](auto const& a, auto const& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; });
+  std::sort(names.begin(), names.end(),
+            [](auto const& a, auto const& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; });
   std::vector<std::unique_ptr<WordList>> result;
   for (std::string const& name : names) {
     const std::string path = impl->lists + name;
@@ -236,8 +244,7 @@ std::unique_ptr<WordList> WordListManager::createList(const char* displayName, b
 void WordListManager::deleteList(const char* base) {
   if (!base || impl->currentName == base || !validBaseName(base)) return;
   try {
-    WordListState probe(impl->folders, base);
-    const auto held = probe.lock();
+    const auto held = WordListState::lock(impl->folders.locks, base);
     impl->states.erase(base);
     for (std::string const* folder : {&impl->lists, &impl->objects, &impl->cache}) {
       std::error_code error;
@@ -253,15 +260,17 @@ void WordListManager::save(WordList const& list) {
   const char* base = list.baseName();
   if (!validBaseName(base)) return;
   try {
-    WordListState probe(impl->folders, base);
-    const auto held = probe.lock();
+    const auto held = WordListState::lock(impl->folders.locks, base);
+    const std::string path = impl->lists + base;
     // The revision belongs to the saves; a WordList read earlier may name an older one.
-    const WordList onDisk(probe.listPath().c_str());
+    const WordList onDisk(path.c_str());
     WordList out(list);
     auto it = impl->states.find(base);
-    if (onDisk.wasRead()) out.setCurrentRevision(onDisk.currentRevision());
-    else if (it != impl->states.end()) out.setCurrentRevision(it->second->currentRevision());
-    out.writeToFile(probe.listPath().c_str(), false);
+    if (onDisk.wasRead())
+      out.setCurrentRevision(onDisk.currentRevision());
+    else if (it != impl->states.end())
+      out.setCurrentRevision(it->second->currentRevision());
+    out.writeToFile(path.c_str(), false);
   } catch (zun::exception const& e) {
     Log::print("WARN", "Error saving '%s': ", base);
     ZUN_LOG_CAUGHT("WARN", "\t", e);
@@ -282,7 +291,8 @@ Text WordListManager::baseNameFor(const char* displayName) {
     if (continued) {
       // The character is copied whole, even when it runs past the 1,024 bytes looked at.
       size_t n = 1;
-      while (n < lead && (static_cast<unsigned char>(displayName[i + n]) & 0xC0) == 0x80) ++n;
+      while (n < lead && (static_cast<unsigned char>(displayName[i + n]) & 0xC0) == 0x80)
+        ++n;
       out.append(displayName + i, n);
       i += n - 1;
       afterDropped = false;

@@ -8,10 +8,12 @@
 #include "application/wordlist.h"
 #include "utils/atomicfilesaver.h"
 #include "utils/log.h"
+#include "utils/memoryoutputstream.h"
 #include "utils/platform/posix/filewriter.h"
 #include "utils/platform/posix/namedfilelock.h"
 
 #include <chrono>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -21,13 +23,17 @@ using OpenSSL::SHA1;
 namespace {
 
 // How long a save or load waits for another copy of the program to release a list.
-constexpr int LOCK_ATTEMPTS = 100;
-constexpr auto LOCK_PAUSE = std::chrono::milliseconds(10);
+constexpr auto LOCK_WAIT = std::chrono::seconds(1);
 
-SHA1 digestOf(WordHash const& words) {
-  SHA1::Stream stream;
-  words.writeToStream(stream);
-  return stream.digest();
+// The words in the word-list text format, rendered once for both the digest and the cache file.
+std::unique_ptr<MemoryOutputStream> textOf(WordHash const& words) {
+  auto text = std::make_unique<MemoryOutputStream>(size_t(words.totalWords()) * 8 + 4096);
+  words.writeToStream(*text);
+  return text;
+}
+
+SHA1 digestOf(MemoryOutputStream const& text) {
+  return SHA1::of(text.data(), text.size());
 }
 
 bool exists(const char* path) {
@@ -35,11 +41,11 @@ bool exists(const char* path) {
   return ::stat(path, &st) == 0;
 }
 
-// Writes the words so that the file is either the old one or the whole new one.
-void saveWords(WordHash const& words, const char* path) {
+// Writes the text so that the file is either the old one or the whole new one.
+void saveText(MemoryOutputStream const& text, const char* path) {
   AtomicFileSaver saver(nullptr, path);
   FileWriter out(saver.path(), FileWriter::Exclusive);
-  words.writeToStream(out);
+  out.write(text.data(), text.size());
   if (!out.flush() || !out.close()) {
     saver.abort();
     ZUN_THROW(WordList::write_error);
@@ -58,7 +64,7 @@ struct WordListState::Impl {
   void rebuild(NamedFileLock const& lock, const ObjectStore::Revision* revision, std::string const* cache);
   bool saveLocked(NamedFileLock const& lock);
   void refuseLineBreaks();
-  void writeCache() const;
+  void writeCache(MemoryOutputStream const& text) const;
 
   Text path(Text const& folder) const { return Text((std::string(folder.c_str()) + base.c_str()).c_str()); }
 
@@ -81,22 +87,45 @@ WordListState::WordListState(Folders const& folders, const char* baseName)
 
 WordListState::~WordListState() = default;
 
-const char* WordListState::baseName() const { return impl->base.c_str(); }
-WordHash& WordListState::current() { return impl->current; }
-WordHash const& WordListState::saved() const { return impl->saved; }
-SHA1 const& WordListState::currentRevision() const { return impl->revision; }
-bool WordListState::hasUnsavedChanges() const { return impl->current.changeCount() != impl->savedChangeCount; }
-Text WordListState::listPath() const { return impl->path(impl->folders.lists); }
-Text WordListState::objectPath() const { return impl->path(impl->folders.objects); }
-Text WordListState::cachePath() const { return impl->path(impl->folders.cache); }
+const char* WordListState::baseName() const {
+  return impl->base.c_str();
+}
+WordHash& WordListState::current() {
+  return impl->current;
+}
+WordHash const& WordListState::saved() const {
+  return impl->saved;
+}
+SHA1 const& WordListState::currentRevision() const {
+  return impl->revision;
+}
+bool WordListState::hasUnsavedChanges() const {
+  return impl->current.changeCount() != impl->savedChangeCount;
+}
+Text WordListState::listPath() const {
+  return impl->path(impl->folders.lists);
+}
+Text WordListState::objectPath() const {
+  return impl->path(impl->folders.objects);
+}
+Text WordListState::cachePath() const {
+  return impl->path(impl->folders.cache);
+}
 
 std::unique_ptr<NamedFileLock> WordListState::lock() const {
-  for (int attempt = 1;; ++attempt) {
+  return lock(impl->folders.locks, baseName());
+}
+
+std::unique_ptr<NamedFileLock> WordListState::lock(Text const& lockFolder, const char* baseName) {
+  // Short pauses of varying length, so that a copy that saves often does not keep the others out.
+  thread_local std::minstd_rand random(std::random_device{}());
+  const auto deadline = std::chrono::steady_clock::now() + LOCK_WAIT;
+  for (;;) {
     try {
-      return std::make_unique<NamedFileLock>(impl->folders.locks.c_str(), impl->base.c_str());
+      return std::make_unique<NamedFileLock>(lockFolder.c_str(), baseName);
     } catch (FileLock::already_exists const&) {
-      if (attempt >= LOCK_ATTEMPTS) throw;
-      std::this_thread::sleep_for(LOCK_PAUSE);
+      if (std::chrono::steady_clock::now() >= deadline) throw;
+      std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 4500));
     }
   }
 }
@@ -144,8 +173,10 @@ void WordListState::Impl::loadLocked(NamedFileLock const& lock) {
   const bool pending = current.changeCount() != savedChangeCount;
   const Text unsaved = pending ? saved.diff(current) : Text();
 
-  if (!store) store = std::make_unique<ObjectStore>(lock, self->objectPath().c_str());
-  else if (store->modified()) store->reload(lock);
+  if (!store)
+    store = std::make_unique<ObjectStore>(lock, self->objectPath().c_str());
+  else if (store->modified())
+    store->reload(lock);
 
   // An unreadable list file says nothing; keep the revision known so far.
   SHA1 wanted = list.wasRead() ? list.currentRevision() : revision;
@@ -188,7 +219,6 @@ void WordListState::Impl::fillWords(NamedFileLock const& lock, const ObjectStore
 
 void WordListState::Impl::rebuild(NamedFileLock const& lock, const ObjectStore::Revision* found,
                                   std::string const* cache) {
-  bool verified = false;
   if (found) {
     const auto chain = store->revisionList(SHA1(), found->id);
     try {
@@ -200,23 +230,24 @@ void WordListState::Impl::rebuild(NamedFileLock const& lock, const ObjectStore::
       Log::print("WARN", "Unable to rebuild %s from objects: ", base.c_str());
       ZUN_LOG_CAUGHT("WARN", "\t", e);
     }
-    verified = !chain.empty() && digestOf(current) == found->other;
+    const auto text = textOf(current);
+    if (!chain.empty() && digestOf(*text) == found->other) {
+      writeCache(*text);
+      return;
+    }
   }
-  if (verified) {
-    writeCache();
-    return;
-  }
-  Log::print("WARN", "Unable to verify list '%s' rebuilt from objects; keeping its cached words\n", base.c_str());
+  Log::print("WARN", "Unable to verify list '%s' rebuilt from objects; keeping its cached words\n",
+             base.c_str());
   if (cache) {
     current.clear();
     current.readFromUtf8Range(Utf8Range(cache->data(), cache->size()));
   }
 }
 
-void WordListState::Impl::writeCache() const {
+void WordListState::Impl::writeCache(MemoryOutputStream const& text) const {
   const Text cacheFile = self->cachePath();
   try {
-    saveWords(current, cacheFile.c_str());
+    saveText(text, cacheFile.c_str());
   } catch (zun::exception const& e) {
     Log::print("WARN", "Error saving cached file for '%s'.\n", base.c_str());
     ZUN_LOG_CAUGHT("WARN", "\t", e);
@@ -255,10 +286,11 @@ bool WordListState::Impl::saveLocked(NamedFileLock const& lock) {
     savedChangeCount = current.changeCount();
     return true;
   }
-  const SHA1 id = store->add(lock, revision, digestOf(current), diff);
+  const auto text = textOf(current);
+  const SHA1 id = store->add(lock, revision, digestOf(*text), diff);
   if (!self->writeRevision(id)) return false;
   revision = id;
-  writeCache();
+  writeCache(*text);
   saved.applyDiff(diff);
   savedChangeCount = current.changeCount();
   return true;

@@ -41,8 +41,10 @@ public:
   // stored; they stay in memory for a later save. Words holding a line break are refused and dropped.
   bool save();
 
-  // Takes the list's lock, retrying briefly while another holder has it.
+  // Takes the list's lock, retrying briefly while another holder has it; throws the lock's error when it
+  // stays taken.
   std::unique_ptr<NamedFileLock> lock() const;
+  static std::unique_ptr<NamedFileLock> lock(Text const& lockFolder, const char* baseName);
   // Writes revision into the list file, keeping its other keys; creates the file when missing. Refuses
   // (false, logged) to rewrite a file that exists but cannot be read.
   bool writeRevision(OpenSSL::SHA1 const& revision) const;
