@@ -12,14 +12,12 @@
 #include "utils/log.h"
 #include "utils/outputstream.h"
 #include "utils/textbuffer.h"
+#include "utils/thread.h"
 
 #include <lua.hpp>
 extern "C" {
 #include <lfs.h>
 }
-
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -105,6 +103,7 @@ Text describeError(lua_State* L, int status) {
 
 struct QelLua::Impl {
   explicit Impl(qelLua::QelState& state);
+  static void threadEntry(void* impl) { static_cast<Impl*>(impl)->threadMain(); }
   void threadMain();
   void fail(int status, Text message);
 
@@ -115,7 +114,7 @@ struct QelLua::Impl {
   Text message;                 // the error of the last load or run, under thread.mutex
   bool ready = false;           // the environment was set up
   int loadStatus = LUA_ERRFILE; // run() needs a loaded chunk on the stack
-  std::thread worker;           // joined by the destructor
+  Thread worker;                // joinable: joined before the next run and by the destructor
 };
 
 QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
@@ -156,7 +155,7 @@ QelLua::QelLua(qelLua::QelState& state) : impl(std::make_unique<Impl>(state)) {}
 
 QelLua::~QelLua() {
   kill();
-  if (impl->worker.joinable()) impl->worker.join();
+  impl->worker.join();
 }
 
 int QelLua::load(const char* path) {
@@ -184,7 +183,7 @@ void QelLua::setFileChooser(FileChooser* chooser) {
 
 void QelLua::run(bool threaded) {
   if (running()) return;
-  if (impl->worker.joinable()) impl->worker.join(); // the previous run's thread, already ended
+  impl->worker.join(); // the previous run's thread, already ended
   lua_State* L = impl->lua.state();
   if (impl->loadStatus != LUA_OK || !lua_isfunction(L, -1)) {
     impl->fail(impl->loadStatus != LUA_OK ? impl->loadStatus : LUA_ERRRUN, Text("No script was loaded"));
@@ -204,12 +203,9 @@ void QelLua::run(bool threaded) {
     impl->threadMain();
     return;
   }
-  try {
-    impl->worker = std::thread([this] { impl->threadMain(); });
-  } catch (std::system_error const& e) {
-    Log::print("ERR", "Unable to launch thread\n");
+  auto* runner = new Thread::Runner<void (*)(void*)>(&Impl::threadEntry, impl.get());
+  if (!Thread::launch(impl->worker, runner, Thread::Mode::Joinable))
     impl->fail(LUA_ERRRUN, Text("Unable to start a thread for the script"));
-  }
 }
 
 void QelLua::kill() {

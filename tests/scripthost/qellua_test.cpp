@@ -127,6 +127,20 @@ TEST_F(QelLuaTest, InlineRunHasEndedWhenItReturns) {
   EXPECT_NE(lua.result(), 0);
 }
 
+TEST_F(QelLuaTest, RunnerCanLoadAndRunAgainAfterAThreadedRun) {
+  QelLua lua(*state);
+  MemoryOutputStream out;
+  lua.setOutputStream(out);
+  for (const char* source : {"print('first')", "print('second')"}) {
+    SCOPED_TRACE(source);
+    ASSERT_EQ(lua.load(writeScript(source).c_str()), 0);
+    lua.run(true);
+    ASSERT_TRUE(lua.waitUntilEnded(20s));
+    EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
+  }
+  EXPECT_EQ(out.view(), "first\nsecond\n");
+}
+
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 namespace {
 size_t addressSpaceInUse() {
