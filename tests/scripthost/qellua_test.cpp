@@ -92,7 +92,7 @@ TEST_F(QelLuaTest, NonStringErrorObjectsGiveReadableMessages) {
 }
 
 TEST_F(QelLuaTest, KillStopsEndlessLoopsEvenInsidePcall) {
-  for (const char* name : {"endless.lua", "endless_pcall.lua"}) {
+  for (const char* name : {"endless.lua", "endless_pcall.lua", "endless_coroutine.lua"}) {
     SCOPED_TRACE(name);
     QelLua lua(*state);
     ASSERT_EQ(lua.load(scriptFixture(name).c_str()), 0);
