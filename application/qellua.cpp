@@ -19,6 +19,8 @@ extern "C" {
 #include <lfs.h>
 }
 
+#include <new>
+
 namespace {
 
 constexpr int KILL_CHECK_INSTRUCTIONS = 10000;
@@ -135,7 +137,12 @@ QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
 void QelLua::Impl::threadMain() {
   lua_State* L = lua.state();
   const int status = lua_pcallk(L, 0, LUA_MULTRET, 0, 0, nullptr);
-  Text text = status == LUA_OK ? Text() : describeError(L, status);
+  Text text;
+  try {
+    if (status != LUA_OK) text = describeError(L, status);
+  } catch (std::bad_alloc const&) {
+    // The run must still end, or its owner would wait for ever; the status tells what failed.
+  }
   std::lock_guard lock(thread.mutex);
   thread.result = status;
   message = std::move(text);
