@@ -38,8 +38,15 @@ template <typename F> void withFileBytes(const char* path, F&& f) {
 }
 } // namespace
 
+namespace {
+unsigned long entry(WordHash::Entry type, uint32_t hash) { return type | (uint64_t(hash) << 32); }
+void setType(WordHash::Table::Node& node, WordHash::Entry type) { node.value = (node.value & ~0xFFul) | type; }
+} // namespace
+
 struct WordHash::Impl : TokenVisitor {
-  explicit Impl(unsigned bits) : table(bits ? bits : 20) {}
+  explicit Impl(unsigned bits)
+      : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 32u)),
+        filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
 
   Table table;                     // 2^bits buckets, never rehashed
   SpanBackingStore store{65536, 0}; // owns every key; removed entries leave their bytes here
@@ -47,6 +54,13 @@ struct WordHash::Impl : TokenVisitor {
   uint64_t changes = 0;
   uint64_t count = 0; // whole-word entries
   bool prefixes = false;
+  unsigned filterShift;         // the filter is indexed by a hash's top 32 - filterShift bits
+  std::vector<uint64_t> filter; // see KeyFilter
+
+  void mark(uint32_t hash) {
+    const uint32_t i = hash >> filterShift;
+    filter[i >> 6] |= uint64_t(1) << (i & 63);
+  }
 
   // Lines of a word-list file go straight in, without a look-up first.
   void visit(Token const& token) override { insert(store.addSpan(token.span())); }
@@ -57,7 +71,9 @@ struct WordHash::Impl : TokenVisitor {
 void WordHash::Impl::insert(Span const& stored) {
   if (!prefixes) {
     const uint64_t before = table.inserts;
-    table.insert(stored, Word);
+    const uint32_t hash = fnv1a::hash(stored);
+    table.insertHashed(stored, hash, entry(Word, hash));
+    mark(hash);
     if (table.inserts != before) ++count;
   } else if (stored.length) {
     insertWithPrefixes(stored);
@@ -75,16 +91,17 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
     const char* cut = p + utf8::step(p, end);
     for (; p < cut; ++p) hash = fnv1a::extend(hash, static_cast<unsigned char>(*p));
     const Span key(stored.data, size_t(cut - stored.data));
+    mark(hash);
     if (cut < end) {
-      table.insertHashed(key, hash, PrefixOnly);
+      table.insertHashed(key, hash, entry(PrefixOnly, hash));
       continue;
     }
     const uint64_t before = table.inserts;
-    Table::Node* node = table.insertHashed(key, hash, Word);
+    Table::Node* node = table.insertHashed(key, hash, entry(Word, hash));
     if (table.inserts != before) {
       ++count;
-    } else if (node->value == PrefixOnly) {
-      node->value = Word;
+    } else if (entryType(node->value) == PrefixOnly) {
+      setType(*node, Word);
       ++count;
     }
   }
@@ -111,17 +128,16 @@ WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bi
 
 WordHash::~WordHash() = default;
 
-unsigned long WordHash::exists(Span const& key) const {
-  const Table::Node* node = impl->table.find(key);
-  return node ? node->value : Absent;
-}
+unsigned long WordHash::exists(Span const& key) const { return exists(key, fnv1a::hash(key)); }
 
 unsigned long WordHash::exists(Span const& key, uint32_t hash) const {
-  const Table::Node* node = impl->table.findHashed(key, hash);
-  return node ? node->value : Absent;
+  if (!keyFilter().mayContain(hash)) return Absent;
+  const Table::Node* node = lookup(impl->table, key, hash);
+  return node ? entryType(node->value) : Absent;
 }
 
 WordHash::Table const& WordHash::table() const { return impl->table; }
+WordHash::KeyFilter WordHash::keyFilter() const { return KeyFilter{impl->filter.data(), impl->filterShift}; }
 bool WordHash::hasPrefixes() const { return impl->prefixes; }
 uint64_t WordHash::longestWord() const { return impl->longest; }
 uint64_t WordHash::changeCount() const { return impl->changes; }
@@ -131,7 +147,7 @@ std::vector<Span> WordHash::words() const {
   std::vector<Span> out;
   out.reserve(size_t(impl->count));
   impl->table.forEachNode([&](Table::Node const& n) {
-    if (n.value == Word) out.push_back(n.key);
+    if (entryType(n.value) == Word) out.push_back(n.key);
   });
   return out;
 }
@@ -157,8 +173,8 @@ void WordHash::add(Span const& word) {
   Table::Node* node = impl->table.find(word);
   if (!node) {
     impl->insert(impl->store.addSpan(word));
-  } else if (node->value == PrefixOnly) {
-    node->value = Word;
+  } else if (entryType(node->value) == PrefixOnly) {
+    setType(*node, Word);
     ++impl->count;
     ++impl->changes;
   }
@@ -167,8 +183,8 @@ void WordHash::add(Span const& word) {
 void WordHash::remove(Span const& word) {
   Table::Node* node = impl->table.find(word);
   if (!node) return;
-  if (node->value == Word && impl->count) {
-    if (impl->prefixes) node->value = PrefixOnly;
+  if (entryType(node->value) == Word && impl->count) {
+    if (impl->prefixes) setType(*node, PrefixOnly);
     else impl->table.remove(word);
     --impl->count;
   }
@@ -177,6 +193,7 @@ void WordHash::remove(Span const& word) {
 
 void WordHash::clear() {
   impl->table.clear();
+  std::fill(impl->filter.begin(), impl->filter.end(), 0);
   impl->count = 0;
   ++impl->changes;
 }
@@ -184,7 +201,7 @@ void WordHash::clear() {
 void WordHash::add(WordHash const& other) {
   if (&other == this) return;
   other.impl->table.forEachNode([this](Table::Node const& n) {
-    if (n.value == Word) add(n.key);
+    if (entryType(n.value) == Word) add(n.key);
   });
   impl->changes = other.impl->changes;
 }
@@ -237,13 +254,13 @@ Text WordHash::diff(WordHash const& other) const {
   std::vector<Span> removed, added;
   size_t bytes = 0;
   impl->table.forEachNode([&](Table::Node const& n) {
-    if (n.value == Word && other.exists(n.key) != Word) {
+    if (entryType(n.value) == Word && other.exists(n.key) != Word) {
       removed.push_back(n.key);
       bytes += n.key.length + 2;
     }
   });
   other.impl->table.forEachNode([&](Table::Node const& n) {
-    if (n.value == Word && exists(n.key) != Word) {
+    if (entryType(n.value) == Word && exists(n.key) != Word) {
       added.push_back(n.key);
       bytes += n.key.length + 2;
     }

@@ -14,7 +14,8 @@ namespace {
 
 std::set<std::string> wordsOf(WordHash const& h) {
   std::set<std::string> out;
-  for (Span const& w : h.words()) out.insert(std::string(w.view()));
+  for (Span const& w : h.words())
+    out.insert(std::string(w.view()));
   return out;
 }
 
@@ -97,7 +98,8 @@ TEST(WordHashTest, ReadingWordListText) {
 
 TEST(WordHashTest, IteratorVisitsEveryEntry) {
   WordHash h(3, nullptr, true); // 8 buckets: chains are long
-  for (const char* w : {"abc", "abd", "x", "xyz", "q"}) h.add(Span(w));
+  for (const char* w : {"abc", "abd", "x", "xyz", "q"})
+    h.add(Span(w));
   size_t entries = 0, whole = 0;
   for (auto it = h.begin(); !it.atEnd(); it = h.next(it)) {
     ++entries;
@@ -151,12 +153,14 @@ TEST(WordHashTest, DiffRoundTripsOnRandomSets) {
 TEST(WordHashTest, DiffOfOneVeryLongLineIsSizedToItsText) {
   // An estimate of (difference in word count) x (longest word) would ask for 200 GB here.
   WordHash a(18), b(4);
-  for (int i = 0; i < 100000; ++i) a.add(Span(std::to_string(i)));
+  for (int i = 0; i < 100000; ++i)
+    a.add(Span(std::to_string(i)));
   const std::string longLine(2'000'000, 'x');
   b.add(Span(longLine));
   const Text d = a.diff(b);
   size_t expected = longLine.size() + 2;
-  for (int i = 0; i < 100000; ++i) expected += std::to_string(i).size() + 2;
+  for (int i = 0; i < 100000; ++i)
+    expected += std::to_string(i).size() + 2;
   EXPECT_EQ(d.length(), expected);
 }
 

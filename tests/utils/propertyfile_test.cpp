@@ -61,6 +61,7 @@ TEST(PropertyFileTest, Grammar) {
       {"a = 1\n[abc", "    a = 1\n\n", 0},
       {"[g]\na = 1\n[h]\nb = 2\n[g]\nc = 3\n", "[g]\n    a = 1\n    c = 3\n\n[h]\n    b = 2\n\n", 0},
       {"a = 1\na = 2\n", "    a = 2\n\n", 0},
+      {"a 1\n\rb 2\r\n\tc\t3\t\r", "    a = 1\n    b = 2\n    c = 3\n\n", 0}, // LF CR: two line ends
       {"\xEF\xBB\xBF.version = 3\n", "    .version = 3\n\n", 0},
       {"k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n", "    k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n\n", 0},
       {v600 + " = 1\n", "    " + v600.substr(0, 511) + " = 1\n\n", 0},
