@@ -1,6 +1,6 @@
 #include "application/objectstore.h"
 #include "application/wordlistmanager.h"
-#include "support/loglines.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/platform/posix/namedfilelock.h"
@@ -123,7 +123,7 @@ TEST_F(WordListManagerTest, ListThatCannotBeCreatedIsReported) {
   WordListManager manager(root().c_str());
   fs::remove_all(folder("lists"));
   qmtest::writeFile(folder("lists"), "a file where the folder was");
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   EXPECT_FALSE(manager.createList("New", false));
   EXPECT_NE(log.all().find("Error creating list 'new'"), std::string::npos);
 }
@@ -143,7 +143,7 @@ TEST_F(WordListManagerTest, MarksBecomeOneRevisionMatchingTheCache) {
   EXPECT_TRUE(manager.saveVersion()); // nothing new: nothing appended
   manager.current().remove(Span("世界"));
   manager.current().add(Span("line\nbreak"));
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   EXPECT_TRUE(manager.saveVersion());
   EXPECT_NE(log.all().find("line break"), std::string::npos);
   s = store("known");
@@ -178,7 +178,7 @@ TEST_F(WordListManagerTest, UnknownRevisionFallsBackToTheMostRecent) {
   std::string text = listFile("known");
   text.replace(text.find("currentRevision = ") + 18, 40, std::string(40, 'f'));
   qmtest::writeFile(folder("lists") / "known", text);
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   WordListManager manager(root().c_str());
   EXPECT_NE(log.all().find("Invalid object revision '" + std::string(40, 'f') + "' for list 'known'"),
             std::string::npos);
@@ -200,7 +200,7 @@ TEST_F(WordListManagerTest, UnverifiedRebuildKeepsTheCache) {
   objects[objects.find("+一")] = '-';
   qmtest::writeFile(folder("objects") / "known", objects);
   qmtest::writeFile(folder("cache") / "known", "一\n二\n三\n");
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   WordListManager manager(root().c_str());
   EXPECT_NE(log.all().find("Unable to verify"), std::string::npos);
   EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "一\n二\n三\n");
@@ -218,7 +218,7 @@ TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
     EXPECT_STREQ(manager.currentList(), "mine");
     EXPECT_TRUE(manager.currentListReadOnly());
     EXPECT_EQ(manager.wordLists().size(), 1u); // "broken" is skipped
-    qmtest::LogLines log;
+    qmtest::LogCapture log;
     manager.setCurrent("broken");
     manager.current().add(Span("x"));
     EXPECT_FALSE(manager.saveVersion()); // its revision cannot be recorded: the mark stays
@@ -234,7 +234,7 @@ TEST_F(WordListManagerTest, HeldLockFailsTheSaveAndKeepsTheMarks) {
   manager.current().add(Span("等"));
   {
     NamedFileLock other(folder("").c_str(), "known"); // as another process would hold it
-    qmtest::LogLines log;
+    qmtest::LogCapture log;
     EXPECT_FALSE(manager.saveVersion());
     EXPECT_NE(log.all().find("FileLock::already_exists"), std::string::npos);
   }
