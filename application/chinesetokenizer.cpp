@@ -7,6 +7,7 @@
 #include "application/wordhash.h"
 #include "utils/utf8.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,7 +16,8 @@ const Token END_TOKEN{nullptr, 0, 0, Token::EndOfText};
 // The code point of a sequence that lies wholly within the range, len from utf8::sequence_length.
 inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
-  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte lead.
+  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte
+  // lead.
   if (len == 3) return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
   size_t n;
   return utf8::decode(p, end, n);
@@ -30,8 +32,9 @@ inline utf8::Type classOf(uint32_t cp) {
 struct ChineseTokenizer::Impl {
   WordHash const* dictionary;
   WordHash::Table const* table;
+  WordHash::KeyFilter filter;
   const char* end = nullptr;
-  uint64_t longest = 0;     // the dictionary's, read at each reset
+  uint64_t longest = 0; // the dictionary's, read at each reset
   bool endFlag = false;
   bool endOfText = false;   // the range ends where the text ends
   std::vector<Token> stack; // holds the end token until it is handed out
@@ -54,7 +57,8 @@ bool ChineseTokenizer::Impl::read(const char* p, Token& out) {
   const utf8::Type cls = utf8::ASCII_LOOKUP[c];
   if (cls == utf8::AsciiDigit || cls == utf8::AsciiLetter) {
     const char* q = p + 1;
-    while (q < end && static_cast<unsigned char>(*q) < 0x80 && utf8::ASCII_LOOKUP[static_cast<unsigned char>(*q)] == cls)
+    while (q < end && static_cast<unsigned char>(*q) < 0x80 &&
+           utf8::ASCII_LOOKUP[static_cast<unsigned char>(*q)] == cls)
       ++q;
     const size_t bytes = size_t(q - p);
     // The run may go on in the next window; a run longer than any word is cut so that windows progress.
@@ -115,27 +119,85 @@ bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out
   return true;
 }
 
-bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type, Token& out) {
-  size_t bestBytes = bytes, candidate = bytes;
-  uint64_t bestCharacters = characters, candidateCharacters = characters;
+namespace {
+bool sameBytes(const char* a, const char* b, size_t n) {
+  if (n <= 8 && n >= 4) { // most keys are one or two Chinese characters: two overlapping loads each
+    uint32_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 4), std::memcpy(&a1, a + n - 4, 4), std::memcpy(&b0, b, 4),
+        std::memcpy(&b1, b + n - 4, 4);
+    return a0 == b0 && a1 == b1;
+  }
+  return n == 0 || std::memcmp(a, b, n) == 0;
+}
+
+// The node whose stored hash and length match, before its bytes are compared.
+WordHash::Table::Node const* candidateNode(WordHash::Table const& table, size_t length, uint32_t hash) {
+  for (WordHash::Table::Node const* n = table.headFor(hash); n; n = n->next)
+    if (WordHash::entryHash(n->value) == hash && n->key.length == length) return n;
+  return nullptr;
+}
+} // namespace
+
+// The hot loop of segmentation, longer than most functions on purpose. A few candidates are hashed ahead,
+// and their lookups advance together a memory level at a time (buckets, then nodes, then key bytes) so that
+// they wait for memory in parallel rather than one after another. The first unit is the fallback whatever
+// its entry, so its own lookup is skipped when a longer candidate is looked up: that one is absent whenever
+// the first unit is.
+bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type,
+                                   Token& out) {
+  constexpr int BATCH = 4;
+  size_t bestBytes = bytes, length = bytes;
+  uint64_t bestCharacters = characters;
   uint32_t hash = fnv1a::hash(p, bytes);
-  while (candidate <= longest) {
-    const WordHash::Table::Node* node = table->findHashed(Span(p, candidate), hash);
-    if (!node) break; // not even a prefix: nothing longer can match
-    if (node->value == WordHash::Word) {
-      bestBytes = candidate;
-      bestCharacters = candidateCharacters;
+  for (bool first = true;; first = false) {
+    size_t lengths[BATCH];
+    uint32_t hashes[BATCH];
+    WordHash::Table::Node const* nodes[BATCH];
+    int count = 0;
+    enum { More, Bound, PastEnd } stop = More;
+    while (count < BATCH) {
+      if (length > longest || !filter.mayContain(hash)) {
+        stop = Bound; // no word is this long, or the key is surely absent
+        break;
+      }
+      lengths[count] = length;
+      hashes[count++] = hash;
+      table->prefetch(hash);
+      const char* q = p + length;
+      const size_t n = utf8::sequence_length(q, end); // 1 at the range end
+      if (q + n > end) {
+        stop = PastEnd;
+        break;
+      }
+      for (const char* b = q; b < q + n; ++b)
+        hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
+      length += n;
     }
-    const char* q = p + candidate;
-    const size_t n = utf8::sequence_length(q, end); // 1 at the range end
-    if (q + n > end) {
+    const int skip = first && count > 1 ? 1 : 0;
+    for (int i = skip; i < count; ++i)
+      if (WordHash::Table::Node const* head = table->headFor(hashes[i])) __builtin_prefetch(head);
+    for (int i = skip; i < count; ++i)
+      if ((nodes[i] = candidateNode(*table, lengths[i], hashes[i]))) __builtin_prefetch(nodes[i]->key.data);
+    for (int i = skip; i < count; ++i) {
+      // Two keys of one length may share a 32-bit hash: then the chain is searched by bytes.
+      if (nodes[i] && !sameBytes(nodes[i]->key.data, p, lengths[i]))
+        nodes[i] = WordHash::lookup(*table, Span(p, lengths[i]), hashes[i]);
+      if (!nodes[i]) {
+        stop = Bound; // not even a prefix: nothing longer can match
+        break;
+      }
+      if (WordHash::entryType(nodes[i]->value) == WordHash::Word) {
+        bestBytes = lengths[i];
+        bestCharacters = characters + uint64_t(i);
+      }
+    }
+    if (stop == Bound) break;
+    if (stop == PastEnd) {
       // A longer word may follow in the next window, unless one more byte already passes the bound.
-      if (!endOfText && candidate < longest) return needMore();
+      if (!endOfText && lengths[count - 1] < longest) return needMore();
       break;
     }
-    for (const char* b = q; b < q + n; ++b) hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
-    candidate += n;
-    ++candidateCharacters;
+    characters += BATCH;
   }
   out = Token{p, bestBytes, bestCharacters, type};
   return true;
@@ -145,6 +207,7 @@ ChineseTokenizer::ChineseTokenizer(Utf8Range const& range, WordHash const& dicti
     : Tokenizer(range), impl(std::make_unique<Impl>()) {
   impl->dictionary = &dictionary;
   impl->table = &dictionary.table();
+  impl->filter = dictionary.keyFilter();
   impl->endOfText = endOfText;
   internalReset();
 }
@@ -159,23 +222,36 @@ void ChineseTokenizer::internalReset() {
   impl->stack.push_back(END_TOKEN);
 }
 
-bool ChineseTokenizer::hasTokens() const { return !impl->stack.empty(); }
+bool ChineseTokenizer::hasTokens() const {
+  return !impl->stack.empty();
+}
 
 Token ChineseTokenizer::nextToken() {
+  // One named result on every path, so the token is built in place: copying it out of a temporary that was
+  // just written field by field stalls on store forwarding.
   Token token;
   // A token read is pushed and popped at once, so it is handed out straight away.
   if (!impl->endFlag && impl->read(m_position, token)) {
     m_position += token.bytes;
-    return token;
+  } else if (impl->stack.empty()) {
+    token = END_TOKEN;
+  } else {
+    token = impl->stack.back();
+    impl->stack.pop_back();
+    m_position += token.bytes;
   }
-  if (impl->stack.empty()) return END_TOKEN;
-  token = impl->stack.back();
-  impl->stack.pop_back();
-  m_position += token.bytes;
   return token;
 }
 
-void ChineseTokenizer::setEndOfText(bool endOfText) { impl->endOfText = endOfText; }
-bool ChineseTokenizer::endOfText() const { return impl->endOfText; }
-bool ChineseTokenizer::endFlag() const { return impl->endFlag; }
-WordHash const& ChineseTokenizer::dictionary() const { return *impl->dictionary; }
+void ChineseTokenizer::setEndOfText(bool endOfText) {
+  impl->endOfText = endOfText;
+}
+bool ChineseTokenizer::endOfText() const {
+  return impl->endOfText;
+}
+bool ChineseTokenizer::endFlag() const {
+  return impl->endFlag;
+}
+WordHash const& ChineseTokenizer::dictionary() const {
+  return *impl->dictionary;
+}

@@ -1,16 +1,16 @@
-// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with an
-// arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every word
-// (value 2), so the segmenter can ask whether a text is a word or could still become one.
+// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with
+// an arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every
+// word (value 2), so the segmenter can ask whether a text is a word or could still become one.
 //
 // Not thread-safe: any number of readers, or one writer. Not copyable; use copy().
 #pragma once
 
-#include "utils/exception.h"
 #include "utils/hashtable.h"
 #include "utils/span.h"
 #include "utils/text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -20,7 +20,6 @@ class WordHash {
 public:
   enum Entry : unsigned long { Absent = 0, Word = 1, PrefixOnly = 2 };
   using Table = HashTable<unsigned long>;
-  ZUN_ERROR(read_error);
 
   struct Iterator {
     uint64_t bucket = ~uint64_t(0); // all ones at the end
@@ -28,7 +27,7 @@ public:
 
     Span key() const { return node ? node->key : Span(); }
     // The entry's value (1 word, 2 prefix only); 0 at the end.
-    unsigned long exists() const { return node ? node->value : 0; }
+    unsigned long exists() const { return node ? entryType(node->value) : 0; }
     bool atEnd() const { return node == nullptr; }
   };
 
@@ -45,8 +44,33 @@ public:
   unsigned long exists(Span const& key) const;
   // The same with the key's FNV-1a hash already computed (the segmenter extends it a character at a time).
   unsigned long exists(Span const& key, uint32_t hash) const;
-  // The table itself, for the segmenter's hot loop.
+
+  // The table itself, for the segmenter's hot loop. Entry values keep the key's FNV-1a hash in their upper
+  // 32 bits, so a chain is walked without reading the bytes of keys that cannot match; the low byte is the
+  // entry (Word or PrefixOnly).
   Table const& table() const;
+  static unsigned long entryType(unsigned long value) { return value & 0xFF; }
+  static uint32_t entryHash(unsigned long value) { return uint32_t(value >> 32); }
+
+  // Four bits per bucket, one set for each key's hash (its top bits), never cleared by removal: a clear bit
+  // proves a key absent without reading the table, whose buckets are too many to stay in the cache.
+  struct KeyFilter {
+    const uint64_t* bits;
+    unsigned shift;
+    bool mayContain(uint32_t hash) const {
+      const uint32_t i = hash >> shift;
+      return (bits[i >> 6] >> (i & 63)) & 1;
+    }
+  };
+  KeyFilter keyFilter() const;
+
+  static Table::Node const* lookup(Table const& table, Span const& key, uint32_t hash) {
+    for (Table::Node const* n = table.headFor(hash); n; n = n->next)
+      if (entryHash(n->value) == hash && n->key.length == key.length &&
+          (key.length == 0 || std::memcmp(n->key.data, key.data, key.length) == 0))
+        return n;
+    return nullptr;
+  }
 
   bool hasPrefixes() const;
   // The greatest byte length of any word ever inserted; removal and clear() never lower it.
@@ -78,6 +102,10 @@ public:
   bool addFromFile(const char* path);
   // The whole words in ascending byte order, each followed by "\n".
   void writeToStream(OutputStream& out) const;
+  // Writes the word-list text to a temporary file beside path that then replaces it in one step, so that
+  // path holds either its old or its new words. False, logged under "ERR", when anything fails; path is
+  // then unchanged. prefix is kept for callers that name their temporary files.
+  bool save(const char* prefix, const char* path) const;
 
   // "-" + word lines for the words of this set missing from other, then "+" + word lines for the words of
   // other missing from this one. A word that is only a prefix in a set counts as missing from it.

@@ -34,7 +34,8 @@ std::vector<Tok> drain(ChineseTokenizer& tokenizer) {
 class ChineseTokenizerTest : public ::testing::Test {
 protected:
   ChineseTokenizerTest() : dict(10, nullptr, true) {
-    for (const char* w : {"中国", "中国人民", "T恤", "人民币", "大学生活动中心"}) dict.add(Span(w));
+    for (const char* w : {"中国", "中国人民", "T恤", "人民币", "大学生活动中心"})
+      dict.add(Span(w));
   }
   std::vector<Tok> tokens(std::string const& text, bool endOfText = true) {
     ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, endOfText);
@@ -92,7 +93,7 @@ TEST_F(ChineseTokenizerTest, WindowStopsWhereMoreBytesAreNeeded) {
       {"大中", {{"大", C, 1}}, 3},
       {"好\xE4\xB8", {{"好", C, 1}}, 3},
       {"大\xE4\xB8", {}, 0}, // 大 starts a longer word: the cut character decides
-      {"12", {}, 0}, // the number may go on
+      {"12", {}, 0},         // the number may go on
       {"好。", {{"好", C, 1}, {"。", CP, 1}}, 6},
       {"大学生活动中心", {{"大学生活动中心", C, 7}}, 21}, // as long as the longest word: nothing can follow
       {"abcdefghijklmnopqrstuvwxyz", {{"abcdefghijklmnopqrstuvwxyz", A, 26}}, 26},
@@ -168,16 +169,19 @@ std::vector<std::pair<size_t, Tok>> onePass(std::string const& text, WordHash co
 
 TEST_F(ChineseTokenizerTest, WindowsGiveTheTokensOfOnePass) {
   // Pieces that exercise prefixes, words ending at window ends, runs, invalid and cut sequences.
-  const std::vector<std::string> pieces = {"中", "国", "人", "民", "币", "大", "学", "生", "活", "动", "心", "T",
-                                           "恤", "a",  "7",  " ",  "，", "\xFF", "\xE4\xB8", "\n", "\xEF\xBF\xBD"};
+  const std::vector<std::string> pieces = {"中", "国", "人", "民",   "币",       "大", "学",
+                                           "生", "活", "动", "心",   "T",        "恤", "a",
+                                           "7",  " ",  "，", "\xFF", "\xE4\xB8", "\n", "\xEF\xBF\xBD"};
   std::mt19937 rng(12345);
   for (int round = 0; round < 300; ++round) {
     std::string text;
     const int n = std::uniform_int_distribution<int>(0, 60)(rng);
-    for (int i = 0; i < n; ++i) text += pieces[std::uniform_int_distribution<size_t>(0, pieces.size() - 1)(rng)];
+    for (int i = 0; i < n; ++i)
+      text += pieces[std::uniform_int_distribution<size_t>(0, pieces.size() - 1)(rng)];
     SCOPED_TRACE("round " + std::to_string(round) + ": " + text);
     const auto whole = onePass(text, dict);
-    for (size_t maxWindow : {1, 4, 16}) EXPECT_EQ(windowed(text, dict, rng, maxWindow), whole);
+    for (size_t maxWindow : {1, 4, 16})
+      EXPECT_EQ(windowed(text, dict, rng, maxWindow), whole);
   }
 }
 

@@ -10,7 +10,8 @@ namespace {
 class SegmentEngineTest : public ::testing::Test {
 protected:
   SegmentEngineTest() : dictionary(8, nullptr, true), known(8), lookedUp(8) {
-    for (const char* w : {"中国", "人", "中国人民"}) dictionary.add(Span(w));
+    for (const char* w : {"中国", "人", "中国人民"})
+      dictionary.add(Span(w));
     known.add(Span("中国"));
     known.add(Span("abc"));
     lookedUp.add(Span("中国"));
@@ -18,7 +19,9 @@ protected:
   WordHash dictionary, known, lookedUp;
 };
 
-Token token(const char* text, uint32_t type) { return Token{text, std::strlen(text), 1, type}; }
+Token token(const char* text, uint32_t type) {
+  return Token{text, std::strlen(text), 1, type};
+}
 
 TEST_F(SegmentEngineTest, Attributes) {
   SegmentEngine engine(SegmentEngine::ChineseAndAlpha, dictionary);

@@ -14,7 +14,8 @@ namespace {
 
 std::set<std::string> wordsOf(WordHash const& h) {
   std::set<std::string> out;
-  for (Span const& w : h.words()) out.insert(std::string(w.view()));
+  for (Span const& w : h.words())
+    out.insert(std::string(w.view()));
   return out;
 }
 
@@ -97,7 +98,8 @@ TEST(WordHashTest, ReadingWordListText) {
 
 TEST(WordHashTest, IteratorVisitsEveryEntry) {
   WordHash h(3, nullptr, true); // 8 buckets: chains are long
-  for (const char* w : {"abc", "abd", "x", "xyz", "q"}) h.add(Span(w));
+  for (const char* w : {"abc", "abd", "x", "xyz", "q"})
+    h.add(Span(w));
   size_t entries = 0, whole = 0;
   for (auto it = h.begin(); !it.atEnd(); it = h.next(it)) {
     ++entries;
@@ -151,12 +153,14 @@ TEST(WordHashTest, DiffRoundTripsOnRandomSets) {
 TEST(WordHashTest, DiffOfOneVeryLongLineIsSizedToItsText) {
   // An estimate of (difference in word count) x (longest word) would ask for 200 GB here.
   WordHash a(18), b(4);
-  for (int i = 0; i < 100000; ++i) a.add(Span(std::to_string(i)));
+  for (int i = 0; i < 100000; ++i)
+    a.add(Span(std::to_string(i)));
   const std::string longLine(2'000'000, 'x');
   b.add(Span(longLine));
   const Text d = a.diff(b);
   size_t expected = longLine.size() + 2;
-  for (int i = 0; i < 100000; ++i) expected += std::to_string(i).size() + 2;
+  for (int i = 0; i < 100000; ++i)
+    expected += std::to_string(i).size() + 2;
   EXPECT_EQ(d.length(), expected);
 }
 
@@ -191,6 +195,42 @@ TEST(WordHashTest, FilesThatCannotBeRead) {
   EXPECT_EQ(wordsOf(h), (std::set<std::string>{"一", "二"}));
   WordHash fromFile(4, (dir / "list.txt").c_str(), true);
   EXPECT_EQ(fromFile.totalWords(), 2u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordHashTest, SaveReplacesTheFileWhole) {
+  qmtest::TempDir dir;
+  const auto path = dir / "list.txt";
+  WordHash h(6);
+  h.readFromUtf8Range(Utf8Range("乙\n甲\n", 8));
+  EXPECT_TRUE(h.save("wordhash", path.c_str())); // a new file
+  EXPECT_EQ(qmtest::readFile(path), "乙\n甲\n");
+  h.add(Span("丙"));
+  EXPECT_TRUE(h.save("wordhash", path.c_str())); // over the old one
+  EXPECT_EQ(qmtest::readFile(path), "丙\n乙\n甲\n");
+  WordHash loaded(6, path.c_str(), false);
+  EXPECT_EQ(loaded.totalWords(), 3u);
+  size_t files = 0; // no temporary file is left behind
+  for (auto const& e : std::filesystem::directory_iterator(dir.path()))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 1u);
+}
+
+TEST(WordHashTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "file", "old\n");
+  WordHash h(4);
+  h.add(Span("new"));
+  EXPECT_FALSE(h.save("wordhash", (dir / "missing/list.txt").c_str()));
+  EXPECT_FALSE(h.save("wordhash", (dir / "file/list.txt").c_str())); // the parent is a file
+  EXPECT_FALSE(h.save("wordhash", nullptr));
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_FALSE(h.save("wordhash", (dir / "folder").c_str())); // a folder is not replaced
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+  EXPECT_EQ(qmtest::readFile(dir / "file"), "old\n");
 }
 
 } // namespace

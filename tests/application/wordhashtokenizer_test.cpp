@@ -13,7 +13,9 @@ struct Line {
   uint64_t characters;
   bool operator==(Line const&) const = default;
 };
-std::ostream& operator<<(std::ostream& os, Line const& l) { return os << "'" << l.text << "'/" << l.characters; }
+std::ostream& operator<<(std::ostream& os, Line const& l) {
+  return os << "'" << l.text << "'/" << l.characters;
+}
 
 std::vector<Line> lines(std::string const& text) {
   WordHashTokenizer t(Utf8Range(text.data(), text.size()));
