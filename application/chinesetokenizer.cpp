@@ -16,7 +16,8 @@ const Token END_TOKEN{nullptr, 0, 0, Token::EndOfText};
 // The code point of a sequence that lies wholly within the range, len from utf8::sequence_length.
 inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
-  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte lead.
+  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte
+  // lead.
   if (len == 3) return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
   size_t n;
   return utf8::decode(p, end, n);
@@ -33,7 +34,7 @@ struct ChineseTokenizer::Impl {
   WordHash::Table const* table;
   WordHash::KeyFilter filter;
   const char* end = nullptr;
-  uint64_t longest = 0;     // the dictionary's, read at each reset
+  uint64_t longest = 0; // the dictionary's, read at each reset
   bool endFlag = false;
   bool endOfText = false;   // the range ends where the text ends
   std::vector<Token> stack; // holds the end token until it is handed out
@@ -56,7 +57,8 @@ bool ChineseTokenizer::Impl::read(const char* p, Token& out) {
   const utf8::Type cls = utf8::ASCII_LOOKUP[c];
   if (cls == utf8::AsciiDigit || cls == utf8::AsciiLetter) {
     const char* q = p + 1;
-    while (q < end && static_cast<unsigned char>(*q) < 0x80 && utf8::ASCII_LOOKUP[static_cast<unsigned char>(*q)] == cls)
+    while (q < end && static_cast<unsigned char>(*q) < 0x80 &&
+           utf8::ASCII_LOOKUP[static_cast<unsigned char>(*q)] == cls)
       ++q;
     const size_t bytes = size_t(q - p);
     // The run may go on in the next window; a run longer than any word is cut so that windows progress.
@@ -121,7 +123,8 @@ namespace {
 bool sameBytes(const char* a, const char* b, size_t n) {
   if (n <= 8 && n >= 4) { // most keys are one or two Chinese characters: two overlapping loads each
     uint32_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 4), std::memcpy(&a1, a + n - 4, 4), std::memcpy(&b0, b, 4), std::memcpy(&b1, b + n - 4, 4);
+    std::memcpy(&a0, a, 4), std::memcpy(&a1, a + n - 4, 4), std::memcpy(&b0, b, 4),
+        std::memcpy(&b1, b + n - 4, 4);
     return a0 == b0 && a1 == b1;
   }
   return n == 0 || std::memcmp(a, b, n) == 0;
@@ -140,7 +143,8 @@ WordHash::Table::Node const* candidateNode(WordHash::Table const& table, size_t 
 // they wait for memory in parallel rather than one after another. The first unit is the fallback whatever
 // its entry, so its own lookup is skipped when a longer candidate is looked up: that one is absent whenever
 // the first unit is.
-bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type, Token& out) {
+bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type,
+                                   Token& out) {
   constexpr int BATCH = 4;
   size_t bestBytes = bytes, length = bytes;
   uint64_t bestCharacters = characters;
@@ -165,7 +169,8 @@ bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t charact
         stop = PastEnd;
         break;
       }
-      for (const char* b = q; b < q + n; ++b) hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
+      for (const char* b = q; b < q + n; ++b)
+        hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
       length += n;
     }
     const int skip = first && count > 1 ? 1 : 0;
@@ -217,7 +222,9 @@ void ChineseTokenizer::internalReset() {
   impl->stack.push_back(END_TOKEN);
 }
 
-bool ChineseTokenizer::hasTokens() const { return !impl->stack.empty(); }
+bool ChineseTokenizer::hasTokens() const {
+  return !impl->stack.empty();
+}
 
 Token ChineseTokenizer::nextToken() {
   // One named result on every path, so the token is built in place: copying it out of a temporary that was
@@ -236,7 +243,15 @@ Token ChineseTokenizer::nextToken() {
   return token;
 }
 
-void ChineseTokenizer::setEndOfText(bool endOfText) { impl->endOfText = endOfText; }
-bool ChineseTokenizer::endOfText() const { return impl->endOfText; }
-bool ChineseTokenizer::endFlag() const { return impl->endFlag; }
-WordHash const& ChineseTokenizer::dictionary() const { return *impl->dictionary; }
+void ChineseTokenizer::setEndOfText(bool endOfText) {
+  impl->endOfText = endOfText;
+}
+bool ChineseTokenizer::endOfText() const {
+  return impl->endOfText;
+}
+bool ChineseTokenizer::endFlag() const {
+  return impl->endFlag;
+}
+WordHash const& ChineseTokenizer::dictionary() const {
+  return *impl->dictionary;
+}

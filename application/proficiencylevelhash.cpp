@@ -1,6 +1,7 @@
 #include "application/proficiencylevelhash.h"
 
 #include "application/wordhashtokenizer.h"
+#include "application/wordlistfile.h"
 #include "utils/hashtable.h"
 #include "utils/log.h"
 #include "utils/spanbackingstore.h"
@@ -19,8 +20,10 @@ void ProficiencyLevelHash::addTextWithLevel(LevelType type, Utf8Range const& tex
     const Span word = tokenizer.nextToken().span();
     auto* node = impl->table.find(word);
     if (!node) node = impl->table.insert(impl->store.addSpan(word), ProficiencyLevel{});
-    if (type == HSK) node->value.hsk |= bit;
-    else node->value.tocfl |= bit;
+    if (type == HSK)
+      node->value.hsk |= bit;
+    else
+      node->value.tocfl |= bit;
   }
 }
 
@@ -29,22 +32,20 @@ ProficiencyLevel ProficiencyLevelHash::level(Span const& word) const {
   return node ? node->value : ProficiencyLevel{};
 }
 
-size_t ProficiencyLevelHash::size() const { return impl->table.size(); }
+size_t ProficiencyLevelHash::size() const {
+  return impl->table.size();
+}
 
-void ProficiencyLevelHash::clear() { impl->table.clear(); }
-
-#include <fcntl.h>
-#include <string>
-#include <unistd.h>
+void ProficiencyLevelHash::clear() {
+  impl->table.clear();
+}
 
 void ProficiencyLevelHash::addFileWithLevel(LevelType type, const char* path, unsigned short bit) {
   if (!path) return;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  std::string bytes;
-  char chunk[65536];
-  ssize_t n = fd < 0 ? -1 : 0;
-  while (fd >= 0 && (n = ::read(fd, chunk, sizeof chunk)) > 0) bytes.append(chunk, size_t(n));
-  if (fd >= 0) ::close(fd);
-  if (n < 0) Log::print("WARN", "Unable to load level %d HSK File %s\n", int(bit), path);
-  else addTextWithLevel(type, Utf8Range(bytes.data(), bytes.size()), bit);
+  try {
+    const WordListFile file(path);
+    addTextWithLevel(type, file.range(), bit);
+  } catch (...) {
+    Log::print("WARN", "Unable to load level %d HSK File %s\n", int(bit), path);
+  }
 }

@@ -2,6 +2,8 @@
 
 #include "utils/messagecenter.h"
 
+#include <new>
+
 namespace qelLua {
 
 FileRequest::FileRequest(QelLua::FileChooser::Kind kind, Text title, std::shared_ptr<ChooserSlot> slot)
@@ -10,15 +12,22 @@ FileRequest::FileRequest(QelLua::FileChooser::Kind kind, Text title, std::shared
 FileRequest::Outcome FileRequest::ask(ThreadData& thread, QelLua::FileChooser::Kind kind, Text title,
                                       std::vector<Text>& paths) {
   paths.clear();
-  std::shared_ptr<FileRequest> request;
+  auto request = std::make_shared<FileRequest>(kind, std::move(title), thread.chooser);
+  auto message = std::make_unique<std::shared_ptr<FileRequest>>(request);
   {
     std::lock_guard lock(thread.mutex);
     if (thread.kill) return Outcome::killed;
     if (!thread.threaded) return Outcome::answered;
-    request = std::make_shared<FileRequest>(kind, std::move(title), thread.chooser);
     thread.pending = request;
   }
-  MessageCenter::instance().addMessage(new std::shared_ptr<FileRequest>(request), &FileRequest::show);
+  try {
+    MessageCenter::instance().addMessage(message.get(), &FileRequest::show);
+  } catch (std::bad_alloc const&) {
+    std::lock_guard lock(thread.mutex);
+    thread.pending.reset();
+    throw;
+  }
+  message.release(); // the queued call owns it now
   Outcome outcome;
   {
     std::unique_lock lock(request->mutex);

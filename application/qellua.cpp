@@ -12,14 +12,14 @@
 #include "utils/log.h"
 #include "utils/outputstream.h"
 #include "utils/textbuffer.h"
+#include "utils/thread.h"
 
 #include <lua.hpp>
 extern "C" {
 #include <lfs.h>
 }
 
-#include <system_error>
-#include <thread>
+#include <new>
 
 namespace {
 
@@ -105,6 +105,7 @@ Text describeError(lua_State* L, int status) {
 
 struct QelLua::Impl {
   explicit Impl(qelLua::QelState& state);
+  static void threadEntry(void* impl) { static_cast<Impl*>(impl)->threadMain(); }
   void threadMain();
   void fail(int status, Text message);
 
@@ -115,7 +116,7 @@ struct QelLua::Impl {
   Text message;                 // the error of the last load or run, under thread.mutex
   bool ready = false;           // the environment was set up
   int loadStatus = LUA_ERRFILE; // run() needs a loaded chunk on the stack
-  std::thread worker;           // joined by the destructor
+  Thread worker;                // joinable: joined before the next run and by the destructor
 };
 
 QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
@@ -136,7 +137,12 @@ QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
 void QelLua::Impl::threadMain() {
   lua_State* L = lua.state();
   const int status = lua_pcallk(L, 0, LUA_MULTRET, 0, 0, nullptr);
-  Text text = status == LUA_OK ? Text() : describeError(L, status);
+  Text text;
+  try {
+    if (status != LUA_OK) text = describeError(L, status);
+  } catch (std::bad_alloc const&) {
+    // The run must still end, or its owner would wait for ever; the status tells what failed.
+  }
   std::lock_guard lock(thread.mutex);
   thread.result = status;
   message = std::move(text);
@@ -156,7 +162,7 @@ QelLua::QelLua(qelLua::QelState& state) : impl(std::make_unique<Impl>(state)) {}
 
 QelLua::~QelLua() {
   kill();
-  if (impl->worker.joinable()) impl->worker.join();
+  impl->worker.join();
 }
 
 int QelLua::load(const char* path) {
@@ -184,7 +190,7 @@ void QelLua::setFileChooser(FileChooser* chooser) {
 
 void QelLua::run(bool threaded) {
   if (running()) return;
-  if (impl->worker.joinable()) impl->worker.join(); // the previous run's thread, already ended
+  impl->worker.join(); // the previous run's thread, already ended
   lua_State* L = impl->lua.state();
   if (impl->loadStatus != LUA_OK || !lua_isfunction(L, -1)) {
     impl->fail(impl->loadStatus != LUA_OK ? impl->loadStatus : LUA_ERRRUN, Text("No script was loaded"));
@@ -204,12 +210,9 @@ void QelLua::run(bool threaded) {
     impl->threadMain();
     return;
   }
-  try {
-    impl->worker = std::thread([this] { impl->threadMain(); });
-  } catch (std::system_error const& e) {
-    Log::print("ERR", "Unable to launch thread\n");
+  auto* runner = new Thread::Runner<void (*)(void*)>(&Impl::threadEntry, impl.get());
+  if (!Thread::launch(impl->worker, runner, Thread::Mode::Joinable))
     impl->fail(LUA_ERRRUN, Text("Unable to start a thread for the script"));
-  }
 }
 
 void QelLua::kill() {

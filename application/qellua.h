@@ -31,7 +31,8 @@ public:
     virtual void choose(Kind kind, Text const& title, Answer answer) = 0;
   };
 
-  // state must outlive the runner.
+  // state must outlive the runner. Throws LuaState::no_memory when no Lua state can be made; when the
+  // environment cannot be set up, load() fails with status 4.
   explicit QelLua(qelLua::QelState& state);
   // Kills a script that still runs and waits for it to end.
   ~QelLua();

@@ -5,6 +5,7 @@
 
 #include "application/qeldictionary.h"
 #include "application/qelfilerequest.h"
+#include "application/qelsupport.h"
 #include "application/qelthreaddata.h"
 #include "application/qelwordlist.h"
 #include "utils/outputstream.h"
@@ -80,8 +81,10 @@ int askUserForValue(lua_State*) {
 // Asks the chooser and pushes its answer: nil for none, a path, or an array of paths when multiple.
 int pushChoice(lua_State* L, QelLua::FileChooser::Kind kind, Text title, bool multiple) {
   std::vector<Text> paths;
-  if (qelLua::FileRequest::ask(qelLua::threadData(L), kind, std::move(title), paths) ==
-      qelLua::FileRequest::Outcome::killed) {
+  qelLua::ThreadData& thread = qelLua::threadData(L);
+  const auto outcome =
+      qelLua::guarded(L, [&] { return qelLua::FileRequest::ask(thread, kind, std::move(title), paths); });
+  if (outcome == qelLua::FileRequest::Outcome::killed) {
     lua_pushstring(L, "Script Killed");
     return lua_error(L);
   }

@@ -8,8 +8,11 @@
 #include "application/qelstate.h"
 #include "application/qelsupport.h"
 #include "application/wordhash.h"
+
 #include <algorithm>
 #include <bit>
+#include <cstdint>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {

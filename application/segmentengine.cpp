@@ -1,5 +1,6 @@
 #include "application/segmentengine.h"
 
+#include "application/oldwordlistmanager.h"
 #include "application/wordhash.h"
 
 namespace {
@@ -21,11 +22,17 @@ struct SegmentEngine::Impl {
   bool highlightLookedUp = true;
 };
 
-SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary) : impl(std::make_unique<Impl>(type, dictionary)) {}
+SegmentEngine::SegmentEngine(Type type)
+    : SegmentEngine(type, OldWordListManager::instance().privateMasterList()) {}
+
+SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary)
+    : impl(std::make_unique<Impl>(type, dictionary)) {}
 
 SegmentEngine::~SegmentEngine() = default;
 
-void SegmentEngine::type(Type type) { impl->type = type; }
+void SegmentEngine::type(Type type) {
+  impl->type = type;
+}
 
 bool SegmentEngine::isWord(int tokenType) const {
   if (tokenType == Token::Chinese) return true;
@@ -38,8 +45,12 @@ ChineseTokenizer& SegmentEngine::tokenizer(Utf8Range const& range, bool endOfTex
   return impl->tokenizer;
 }
 
-void SegmentEngine::highlightLookedUpWords(bool highlight) { impl->highlightLookedUp = highlight; }
-bool SegmentEngine::highlightLookedUpWords() const { return impl->highlightLookedUp; }
+void SegmentEngine::highlightLookedUpWords(bool highlight) {
+  impl->highlightLookedUp = highlight;
+}
+bool SegmentEngine::highlightLookedUpWords() const {
+  return impl->highlightLookedUp;
+}
 
 void SegmentEngine::setLookedUpWords(WordHash const* words) {
   impl->lookedUp = words ? words : &emptyLookedUpWords();
@@ -49,10 +60,14 @@ uint64_t SegmentEngine::getAttribute(Token const& token, WordHash const& knownWo
   uint64_t style = NotAWord;
   if (isWord(int(token.type))) {
     const Span text = token.span();
-    if (impl->highlightLookedUp && impl->lookedUp->exists(text) == WordHash::Word) style = LookedUp;
-    else if (knownWords.exists(text) == WordHash::Word) style = Known;
-    else style = Unknown;
+    if (impl->highlightLookedUp && impl->lookedUp->exists(text) == WordHash::Word)
+      style = LookedUp;
+    else if (knownWords.exists(text) == WordHash::Word)
+      style = Known;
+    else
+      style = Unknown;
   }
-  const bool lettered = token.type == Token::Chinese || token.type == Token::Alpha || token.type == Token::Number;
+  const bool lettered =
+      token.type == Token::Chinese || token.type == Token::Alpha || token.type == Token::Number;
   return (style << 32) + (lettered ? 0x100 : 0) + 0x10000;
 }

@@ -3,16 +3,20 @@
 #include <cstring>
 
 const char* Token::typeName(uint32_t type) {
-  static const char* const names[] = {"None",       "Invalid",    "EndOfText",          "Chinese",          "Alpha",
-                                      "Number",     "Whitespace", "ChinesePunctuation", "AsciiPunctuation", "Other"};
+  static const char* const names[] = {
+      "None",   "Invalid",    "EndOfText",          "Chinese",          "Alpha",
+      "Number", "Whitespace", "ChinesePunctuation", "AsciiPunctuation", "Other"};
   return type < sizeof names / sizeof names[0] ? names[type] : "";
 }
 
-Tokenizer::Tokenizer(Utf8Range const& range) : m_start(range.data), m_position(range.data), m_length(range.length) {}
+Tokenizer::Tokenizer(Utf8Range const& range)
+    : m_start(range.data), m_position(range.data), m_length(range.length) {}
 
 Tokenizer::~Tokenizer() = default;
 
-bool Tokenizer::hasTokens() const { return m_position < m_start + m_length; }
+bool Tokenizer::hasTokens() const {
+  return m_position < m_start + m_length;
+}
 
 void Tokenizer::internalReset() {}
 
@@ -30,7 +34,8 @@ void Tokenizer::reset() {
 
 void Tokenizer::processTokens(TokenVisitor& visitor) {
   internalReset();
-  while (hasTokens()) visitor.visit(nextToken());
+  while (hasTokens())
+    visitor.visit(nextToken());
 }
 
 Token Tokenizer::nextToken(char* buffer, int size) {

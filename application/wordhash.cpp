@@ -4,9 +4,12 @@
 
 #include "application/wordhashdifftokenizer.h"
 #include "application/wordhashtokenizer.h"
+#include "application/wordlistfile.h"
+#include "utils/atomicfilesaver.h"
 #include "utils/exception.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
+#include "utils/platform/posix/filewriter.h"
 #include "utils/spanbackingstore.h"
 #include "utils/textbuffer.h"
 #include "utils/utf8.h"
@@ -14,33 +17,13 @@
 #include <algorithm>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
-// Reads the whole file and hands its bytes to f.
-template <typename F> void withFileBytes(const char* path, F&& f) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ZUN_THROW(WordHash::read_error);
-  std::string bytes;
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0) {
-      ::close(fd);
-      ZUN_THROW(WordHash::read_error);
-    }
-    if (n == 0) break;
-    bytes.append(chunk, size_t(n));
-  }
-  ::close(fd);
-  f(Utf8Range(bytes.data(), bytes.size()));
+unsigned long entry(WordHash::Entry type, uint32_t hash) {
+  return type | (uint64_t(hash) << 32);
 }
-} // namespace
-
-namespace {
-unsigned long entry(WordHash::Entry type, uint32_t hash) { return type | (uint64_t(hash) << 32); }
-void setType(WordHash::Table::Node& node, WordHash::Entry type) { node.value = (node.value & ~0xFFul) | type; }
+void setType(WordHash::Table::Node& node, WordHash::Entry type) {
+  node.value = (node.value & ~0xFFul) | type;
+}
 } // namespace
 
 struct WordHash::Impl : TokenVisitor {
@@ -48,7 +31,7 @@ struct WordHash::Impl : TokenVisitor {
       : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 32u)),
         filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
 
-  Table table;                     // 2^bits buckets, never rehashed
+  Table table;                      // 2^bits buckets, never rehashed
   SpanBackingStore store{65536, 0}; // owns every key; removed entries leave their bytes here
   uint64_t longest = 0;             // never lowered
   uint64_t changes = 0;
@@ -89,7 +72,8 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
   uint32_t hash = fnv1a::OFFSET;
   for (const char* p = stored.data; p < end;) {
     const char* cut = p + utf8::step(p, end);
-    for (; p < cut; ++p) hash = fnv1a::extend(hash, static_cast<unsigned char>(*p));
+    for (; p < cut; ++p)
+      hash = fnv1a::extend(hash, static_cast<unsigned char>(*p));
     const Span key(stored.data, size_t(cut - stored.data));
     mark(hash);
     if (cut < end) {
@@ -114,10 +98,9 @@ WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bi
   if (!path) return;
   TextBuffer<1024> prefix;
   try {
-    withFileBytes(path, [this](Utf8Range const& text) {
-      WordHashTokenizer tokenizer(text);
-      tokenizer.processTokens(*impl);
-    });
+    const WordListFile file(path);
+    WordHashTokenizer tokenizer(file.range());
+    tokenizer.processTokens(*impl);
   } catch (zun::exception const& e) {
     prefix.format("Unable to build WordHash from file '%s':\n", path);
     ZUN_LOG_CAUGHT("WARN", prefix.c_str(), e);
@@ -128,7 +111,9 @@ WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bi
 
 WordHash::~WordHash() = default;
 
-unsigned long WordHash::exists(Span const& key) const { return exists(key, fnv1a::hash(key)); }
+unsigned long WordHash::exists(Span const& key) const {
+  return exists(key, fnv1a::hash(key));
+}
 
 unsigned long WordHash::exists(Span const& key, uint32_t hash) const {
   if (!keyFilter().mayContain(hash)) return Absent;
@@ -136,12 +121,24 @@ unsigned long WordHash::exists(Span const& key, uint32_t hash) const {
   return node ? entryType(node->value) : Absent;
 }
 
-WordHash::Table const& WordHash::table() const { return impl->table; }
-WordHash::KeyFilter WordHash::keyFilter() const { return KeyFilter{impl->filter.data(), impl->filterShift}; }
-bool WordHash::hasPrefixes() const { return impl->prefixes; }
-uint64_t WordHash::longestWord() const { return impl->longest; }
-uint64_t WordHash::changeCount() const { return impl->changes; }
-uint64_t WordHash::totalWords() const { return impl->count; }
+WordHash::Table const& WordHash::table() const {
+  return impl->table;
+}
+WordHash::KeyFilter WordHash::keyFilter() const {
+  return KeyFilter{impl->filter.data(), impl->filterShift};
+}
+bool WordHash::hasPrefixes() const {
+  return impl->prefixes;
+}
+uint64_t WordHash::longestWord() const {
+  return impl->longest;
+}
+uint64_t WordHash::changeCount() const {
+  return impl->changes;
+}
+uint64_t WordHash::totalWords() const {
+  return impl->count;
+}
 
 std::vector<Span> WordHash::words() const {
   std::vector<Span> out;
@@ -184,8 +181,10 @@ void WordHash::remove(Span const& word) {
   Table::Node* node = impl->table.find(word);
   if (!node) return;
   if (entryType(node->value) == Word && impl->count) {
-    if (impl->prefixes) setType(*node, PrefixOnly);
-    else impl->table.remove(word);
+    if (impl->prefixes)
+      setType(*node, PrefixOnly);
+    else
+      impl->table.remove(word);
     --impl->count;
   }
   ++impl->changes;
@@ -209,7 +208,8 @@ void WordHash::add(WordHash const& other) {
 void WordHash::remove(WordHash const& other) {
   // Removing a set from itself would change the chains while they are walked.
   std::vector<Span> gone = other.words();
-  for (Span const& w : gone) remove(w);
+  for (Span const& w : gone)
+    remove(w);
   impl->changes = other.impl->changes;
 }
 
@@ -221,14 +221,16 @@ void WordHash::copy(WordHash const& other) {
 
 void WordHash::readFromUtf8Range(Utf8Range const& range) {
   WordHashTokenizer tokenizer(range);
-  while (tokenizer.hasTokens()) add(tokenizer.nextToken().span());
+  while (tokenizer.hasTokens())
+    add(tokenizer.nextToken().span());
 }
 
 bool WordHash::addFromFile(const char* path) {
   if (!path) return false;
   TextBuffer<1024> prefix;
   try {
-    withFileBytes(path, [this](Utf8Range const& text) { readFromUtf8Range(text); });
+    const WordListFile file(path);
+    readFromUtf8Range(file.range());
     return true;
   } catch (zun::exception const& e) {
     prefix.format("Unable to add words from file '%s':\n", path);
@@ -246,6 +248,26 @@ void WordHash::writeToStream(OutputStream& out) const {
     out << w;
     out << System::NEWLINE;
   }
+}
+
+bool WordHash::save(const char* prefix, const char* path) const {
+  if (!path) return false;
+  try {
+    AtomicFileSaver saver(prefix, path);
+    FileWriter out(saver.path(), FileWriter::Exclusive);
+    writeToStream(out);
+    if (!out.close()) {
+      Log::print("ERR", "Error saving WordHash to file '%s'\n", saver.path());
+      saver.abort();
+      return false;
+    }
+    return saver.commit();
+  } catch (zun::exception const& e) {
+    TextBuffer<1024> prefixText;
+    prefixText.format("Error saving WordHash to file '%s'\n", path);
+    ZUN_LOG_CAUGHT("ERR", prefixText.c_str(), e);
+  }
+  return false;
 }
 
 Text WordHash::diff(WordHash const& other) const {
@@ -267,8 +289,10 @@ Text WordHash::diff(WordHash const& other) const {
   });
   std::string text;
   text.reserve(bytes);
-  for (Span const& w : removed) text.append("-").append(w.data, w.length).append("\n");
-  for (Span const& w : added) text.append("+").append(w.data, w.length).append("\n");
+  for (Span const& w : removed)
+    text.append("-").append(w.data, w.length).append("\n");
+  for (Span const& w : added)
+    text.append("+").append(w.data, w.length).append("\n");
   return Text(text.data(), text.size());
 }
 
@@ -276,8 +300,10 @@ void WordHash::applyDiff(Span const& diff) {
   WordHashDiffTokenizer tokenizer(diff);
   while (tokenizer.hasTokens()) {
     const Token line = tokenizer.nextToken();
-    if (line.type == WordHashDiffTokenizer::Added) add(line.span());
-    else if (line.type == WordHashDiffTokenizer::Removed) remove(line.span());
+    if (line.type == WordHashDiffTokenizer::Added)
+      add(line.span());
+    else if (line.type == WordHashDiffTokenizer::Removed)
+      remove(line.span());
   }
 }
 
@@ -285,7 +311,9 @@ void WordHash::applyDiffReverse(Span const& diff) {
   WordHashDiffTokenizer tokenizer(diff);
   while (tokenizer.hasTokens()) {
     const Token line = tokenizer.nextToken();
-    if (line.type == WordHashDiffTokenizer::Added) remove(line.span());
-    else if (line.type == WordHashDiffTokenizer::Removed) add(line.span());
+    if (line.type == WordHashDiffTokenizer::Added)
+      remove(line.span());
+    else if (line.type == WordHashDiffTokenizer::Removed)
+      add(line.span());
   }
 }

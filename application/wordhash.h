@@ -1,11 +1,10 @@
-// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with an
-// arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every word
-// (value 2), so the segmenter can ask whether a text is a word or could still become one.
+// A set of words: a fixed power-of-two chained table (it never grows) keyed by the words' UTF-8 bytes, with
+// an arena that owns a copy of every word. A set made with prefix entries also stores every prefix of every
+// word (value 2), so the segmenter can ask whether a text is a word or could still become one.
 //
 // Not thread-safe: any number of readers, or one writer. Not copyable; use copy().
 #pragma once
 
-#include "utils/exception.h"
 #include "utils/hashtable.h"
 #include "utils/span.h"
 #include "utils/text.h"
@@ -21,7 +20,6 @@ class WordHash {
 public:
   enum Entry : unsigned long { Absent = 0, Word = 1, PrefixOnly = 2 };
   using Table = HashTable<unsigned long>;
-  ZUN_ERROR(read_error);
 
   struct Iterator {
     uint64_t bucket = ~uint64_t(0); // all ones at the end
@@ -104,6 +102,10 @@ public:
   bool addFromFile(const char* path);
   // The whole words in ascending byte order, each followed by "\n".
   void writeToStream(OutputStream& out) const;
+  // Writes the word-list text to a temporary file beside path that then replaces it in one step, so that
+  // path holds either its old or its new words. False, logged under "ERR", when anything fails; path is
+  // then unchanged. prefix is kept for callers that name their temporary files.
+  bool save(const char* prefix, const char* path) const;
 
   // "-" + word lines for the words of this set missing from other, then "+" + word lines for the words of
   // other missing from this one. A word that is only a prefix in a set counts as missing from it.

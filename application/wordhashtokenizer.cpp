@@ -15,13 +15,15 @@ WordHashTokenizer::WordHashTokenizer(Utf8Range const& range) : Tokenizer(skipByt
 Token WordHashTokenizer::nextToken() {
   const char* end = m_start + m_length;
   const char* lineEnd = m_position;
-  while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+  while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
+    ++lineEnd;
   Token token;
   token.text = m_position;
   token.bytes = uint64_t(lineEnd - m_position);
   token.type = Token::None;
   // A sequence cut short by the line or range end counts as one character that ends there.
-  for (const char* p = m_position; p < lineEnd; p += utf8::step(p, lineEnd)) ++token.characters;
+  for (const char* p = m_position; p < lineEnd; p += utf8::step(p, lineEnd))
+    ++token.characters;
   if (lineEnd < end) {
     const bool cr = *lineEnd++ == '\r';
     if (cr && lineEnd < end && *lineEnd == '\n') ++lineEnd;

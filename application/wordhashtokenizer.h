@@ -1,5 +1,5 @@
-// Reads word-list text: one token (type None) per line. A UTF-8 byte-order mark is skipped; a line ends at LF,
-// CR or CR LF, and the last line needs no line end. An empty line is an empty token.
+// Reads word-list text: one token (type None) per line. A UTF-8 byte-order mark is skipped; a line ends at
+// LF, CR or CR LF, and the last line needs no line end. An empty line is an empty token.
 #pragma once
 
 #include "application/tokenizer.h"

@@ -19,9 +19,11 @@ public:
   WordStatisticsBuffer(WordStatisticsBuffer const&) = delete;
   WordStatisticsBuffer& operator=(WordStatisticsBuffer const&) = delete;
 
-  // Counts one occurrence of word at offset: a new record (with the given level sets) for a new word, else
-  // one more on its record.
-  void addOccurrence(Span const& word, uint64_t offset, uint16_t hsk, uint16_t tocfl);
+  // Counts one occurrence of word at offset: one more on its record, or a new record (without levels, and
+  // added set) for a new word. Returns the record. The counts reach the records in finish().
+  WordStatistics* addOccurrence(Span const& word, uint64_t offset, bool& added);
+  // Brings every record's frequency and last occurrence up to date; call at the end of a run.
+  void finish();
   // The word's record, or null.
   WordStatistics* find(Span const& word) const;
   // The records in order of first occurrence.

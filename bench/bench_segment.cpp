@@ -27,7 +27,8 @@ std::string const& corpus() {
     const std::string once = readFile(QM_SHARED_DATA_DIR "/corpus/pku_test.utf8");
     std::string all;
     if (once.empty()) return all;
-    while (all.size() < 50u * 1024 * 1024) all += once;
+    while (all.size() < 50u * 1024 * 1024)
+      all += once;
     return all;
   }();
   return text;
@@ -47,7 +48,8 @@ void BM_Segment(benchmark::State& state) {
   for (auto _ : state) {
     ChineseTokenizer tokenizer(Utf8Range(text.data(), text.size()), words, true);
     uint64_t tokens = 0;
-    while (tokenizer.hasTokens()) tokens += tokenizer.nextToken().bytes != 0;
+    while (tokenizer.hasTokens())
+      tokens += tokenizer.nextToken().bytes != 0;
     benchmark::DoNotOptimize(tokens);
     state.counters["tokens"] = double(tokens);
   }
@@ -57,7 +59,8 @@ BENCHMARK(BM_Segment)->Unit(benchmark::kMillisecond);
 
 void BM_CountCharacters(benchmark::State& state) {
   const std::string& text = corpus();
-  for (auto _ : state) benchmark::DoNotOptimize(utf8::character_count(Span(text.data(), text.size())));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(utf8::character_count(Span(text.data(), text.size())));
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_CountCharacters)->Unit(benchmark::kMillisecond);

@@ -6,8 +6,12 @@
 namespace {
 // Blocks start on a cache line, so a 32-byte node never straddles two lines.
 constexpr std::align_val_t BLOCK_ALIGNMENT{64};
-char* allocateBlock(size_t bytes) { return static_cast<char*>(::operator new[](bytes, BLOCK_ALIGNMENT)); }
-void freeBlock(char* block) { ::operator delete[](block, BLOCK_ALIGNMENT); }
+char* allocateBlock(size_t bytes) {
+  return static_cast<char*>(::operator new[](bytes, BLOCK_ALIGNMENT));
+}
+void freeBlock(char* block) {
+  ::operator delete[](block, BLOCK_ALIGNMENT);
+}
 } // namespace
 
 NodePool::NodePool(size_t nodeSize) : nodeSize(nodeSize) { newBlock(); }

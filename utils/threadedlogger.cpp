@@ -98,7 +98,14 @@ void ThreadedLogger::Impl::signal() {
   event.notify_one();
 }
 
+namespace {
+// Set on the writer thread: an entry logged from there (a failing write reported through the log) could wait
+// for a free buffer that only this thread can give back.
+thread_local bool onWriterThread = false;
+} // namespace
+
 void ThreadedLogger::Impl::run(void* self) {
+  onWriterThread = true;
   auto* impl = static_cast<Impl*>(self);
   for (;;) {
     impl->drain();
@@ -129,7 +136,7 @@ ThreadedLogger::~ThreadedLogger() {
 
 void ThreadedLogger::operator()(const char* text) {
   const State state = impl->state.load();
-  if (state == State::Stopped) return;
+  if (state == State::Stopped || onWriterThread) return;
   const size_t length = text ? strnlen(text, ENTRY_SIZE) : 0;
   if (state == State::Direct) {
     std::lock_guard lock(impl->fileMutex);
@@ -150,15 +157,22 @@ void ThreadedLogger::operator()(const char* text) {
 }
 
 void ThreadedLogger::setLogFile(Text path, bool unlinkAfterOpen) {
-  std::lock_guard lock(impl->fileMutex);
-  if (impl->writer || impl->state.load() == State::Stopped) return;
-  try {
-    impl->writer = std::make_unique<FileWriter>(
-        path.c_str(), FileWriter::ReadWrite | (unlinkAfterOpen ? FileWriter::UnlinkAfterOpen : 0));
-    impl->path = std::move(path);
-  } catch (zun::exception const&) {
-    // Logging goes on without a file.
+  {
+    std::lock_guard lock(impl->fileMutex);
+    if (impl->writer || impl->state.load() == State::Stopped) return;
   }
+  // Opened without the file's mutex held: opening may log, and the writer needs that mutex to make room.
+  std::unique_ptr<FileWriter> writer;
+  try {
+    writer = std::make_unique<FileWriter>(
+        path.c_str(), FileWriter::ReadWrite | (unlinkAfterOpen ? FileWriter::UnlinkAfterOpen : 0));
+  } catch (zun::exception const&) {
+    return; // logging goes on without a file
+  }
+  std::lock_guard lock(impl->fileMutex);
+  if (impl->writer || impl->state.load() == State::Stopped) return; // another call won
+  impl->writer = std::move(writer);
+  impl->path = std::move(path);
 }
 
 bool ThreadedLogger::hasLogFile() const {

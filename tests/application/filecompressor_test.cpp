@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 #include <string>
@@ -129,4 +130,12 @@ TEST_F(FileCompressorTest, FileInputAndItsFailures) {
     EXPECT_STREQ(compressor.basename(), "a.log");
     EXPECT_EQ(inflateGzip(compressor.data(), compressor.size()).data, text);
   }
+}
+
+// One deflate call counts its input in 32 bits: a larger input must be refused, not silently cut. The size is
+// checked before a byte is read, so a buffer that only claims the size shows it.
+TEST_F(FileCompressorTest, InputBeyondFourGigabytesIsRefused) {
+  FileCompressor compressor("big.log", OwnedBuffer(new char[1](), size_t(UINT_MAX) + 1));
+  EXPECT_FALSE(compressor.compress());
+  EXPECT_EQ(compressor.data(), nullptr);
 }

@@ -198,3 +198,39 @@ TEST(WordHashTest, FilesThatCannotBeRead) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WordHashTest, SaveReplacesTheFileWhole) {
+  qmtest::TempDir dir;
+  const auto path = dir / "list.txt";
+  WordHash h(6);
+  h.readFromUtf8Range(Utf8Range("乙\n甲\n", 8));
+  EXPECT_TRUE(h.save("wordhash", path.c_str())); // a new file
+  EXPECT_EQ(qmtest::readFile(path), "乙\n甲\n");
+  h.add(Span("丙"));
+  EXPECT_TRUE(h.save("wordhash", path.c_str())); // over the old one
+  EXPECT_EQ(qmtest::readFile(path), "丙\n乙\n甲\n");
+  WordHash loaded(6, path.c_str(), false);
+  EXPECT_EQ(loaded.totalWords(), 3u);
+  size_t files = 0; // no temporary file is left behind
+  for (auto const& e : std::filesystem::directory_iterator(dir.path()))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 1u);
+}
+
+TEST(WordHashTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "file", "old\n");
+  WordHash h(4);
+  h.add(Span("new"));
+  EXPECT_FALSE(h.save("wordhash", (dir / "missing/list.txt").c_str()));
+  EXPECT_FALSE(h.save("wordhash", (dir / "file/list.txt").c_str())); // the parent is a file
+  EXPECT_FALSE(h.save("wordhash", nullptr));
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_FALSE(h.save("wordhash", (dir / "folder").c_str())); // a folder is not replaced
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+  EXPECT_EQ(qmtest::readFile(dir / "file"), "old\n");
+}
+
+} // namespace

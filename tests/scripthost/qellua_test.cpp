@@ -92,7 +92,7 @@ TEST_F(QelLuaTest, NonStringErrorObjectsGiveReadableMessages) {
 }
 
 TEST_F(QelLuaTest, KillStopsEndlessLoopsEvenInsidePcall) {
-  for (const char* name : {"endless.lua", "endless_pcall.lua"}) {
+  for (const char* name : {"endless.lua", "endless_pcall.lua", "endless_coroutine.lua"}) {
     SCOPED_TRACE(name);
     QelLua lua(*state);
     ASSERT_EQ(lua.load(scriptFixture(name).c_str()), 0);
@@ -125,6 +125,20 @@ TEST_F(QelLuaTest, InlineRunHasEndedWhenItReturns) {
   EXPECT_STREQ(lua.errorMessage(), "");
   lua.run(false); // the chunk was used up
   EXPECT_NE(lua.result(), 0);
+}
+
+TEST_F(QelLuaTest, RunnerCanLoadAndRunAgainAfterAThreadedRun) {
+  QelLua lua(*state);
+  MemoryOutputStream out;
+  lua.setOutputStream(out);
+  for (const char* source : {"print('first')", "print('second')"}) {
+    SCOPED_TRACE(source);
+    ASSERT_EQ(lua.load(writeScript(source).c_str()), 0);
+    lua.run(true);
+    ASSERT_TRUE(lua.waitUntilEnded(20s));
+    EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
+  }
+  EXPECT_EQ(out.view(), "first\nsecond\n");
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)

@@ -16,6 +16,7 @@ TEST_F(QelModuleTest, PrintAndWriteFormats) {
                       "ab\t2.5\n"
                       "\tx\t\n"
                       "table text\n");
+  EXPECT_EQ(r.counted, r.output.size());
 }
 
 TEST_F(QelModuleTest, PrintErrors) {
@@ -46,6 +47,7 @@ TEST_F(QelModuleTest, ManyLinesReachTheStreamWhole) {
     lines += c == '\n';
   EXPECT_EQ(lines, 5000u);
   EXPECT_EQ(r.output.size(), expected);
+  EXPECT_EQ(r.counted, expected);
 }
 
 TEST_F(QelModuleTest, WithoutOutputStreamPrintDoesNothing) {
@@ -61,4 +63,23 @@ TEST_F(QelModuleTest, WithoutOutputStreamPrintDoesNothing) {
 TEST_F(QelModuleTest, AskUserForValueReturnsNothing) {
   const auto r = run("print(select('#', require('qel').askUserForValue(1, 'x')))");
   EXPECT_EQ(r.output, "0\n");
+}
+
+// The run-script window polls the size from the main thread while the script writes on its own.
+TEST_F(QelModuleTest, OutputSizeGrowsWhileTheScriptRuns) {
+  QelLua lua(*state);
+  MemoryOutputStream out;
+  CountingOutputStream counting;
+  counting.setTarget(&out);
+  lua.setOutputStream(counting);
+  ASSERT_EQ(lua.load(writeScript("while true do print('line') end").c_str()), 0);
+  lua.run(true);
+  size_t seen = 0;
+  while (seen < 100000) seen = counting.total();
+  lua.kill();
+  ASSERT_TRUE(lua.waitUntilEnded(std::chrono::seconds(20)));
+  EXPECT_STREQ(lua.errorMessage(), "Script Killed");
+  counting.flush();
+  EXPECT_EQ(out.size(), counting.total());
+  EXPECT_EQ(out.size() % 5, 0u); // whole lines only
 }

@@ -8,6 +8,7 @@
 #include "application/qelstate.h"
 #include "application/wordhash.h"
 #include "support/tempdir.h"
+#include "utils/countingoutputstream.h"
 #include "utils/memoryoutputstream.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ inline std::string scriptFixture(const char* name) {
 struct ScriptResult {
   int status = 0;      // of the run, or of the load when it failed
   std::string message; // errorMessage()
-  std::string output;  // what print and write wrote
+  std::string output;  // what print and write wrote, through the counting stream
+  size_t counted = 0;  // the counting stream's total
 };
 
 class NoDictionary : public Dictionary {
@@ -58,11 +60,13 @@ protected:
     writeFile(path, source);
     return path.string();
   }
-  // Loads and runs the file inline.
+  // Loads and runs the file inline, its output going through a counting stream as in the program.
   ScriptResult runFile(std::string const& path) {
     QelLua lua(*state);
     MemoryOutputStream out;
-    lua.setOutputStream(out);
+    CountingOutputStream counting;
+    counting.setTarget(&out);
+    lua.setOutputStream(counting);
     ScriptResult r;
     r.status = lua.load(path.c_str());
     if (r.status == 0) {
@@ -70,7 +74,9 @@ protected:
       r.status = lua.result();
     }
     r.message = lua.errorMessage();
+    counting.flush();
     r.output = std::string(out.view());
+    r.counted = counting.total();
     return r;
   }
   ScriptResult run(std::string const& source) { return runFile(writeScript(source)); }

@@ -1,5 +1,6 @@
 #include "utils/countingoutputstream.h"
 #include "utils/memoryoutputstream.h"
+#include "utils/platform/posix/filewriter.h"
 
 #include <gtest/gtest.h>
 
@@ -78,4 +79,14 @@ TEST(CountingOutputStreamTest, DestructorFlushes) {
     counting << "kept";
   }
   EXPECT_EQ(target.view(), "kept");
+}
+
+TEST(CountingOutputStreamTest, FullDiskIsReportedByFlush) {
+  FileWriter full("/dev/full", FileWriter::Append);
+  CountingOutputStream counting;
+  counting.setTarget(&full);
+  counting << "lost";
+  EXPECT_FALSE(counting.flush());
+  EXPECT_TRUE(full.failed());
+  counting.setTarget(nullptr);
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -167,3 +168,31 @@ TEST(ThreadedLoggerTest, LoggingAfterShutdownIsDroppedAndNeverHangs) {
   EXPECT_EQ(log.rfind("before\n", 0), 0u);
   EXPECT_EQ(log.find("after"), std::string::npos);
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Without address space for the writer's stack the logger writes on the calling thread instead of waiting for
+// a writer that never comes. Runs in a child process, whose limit does not reach the test.
+TEST(ThreadedLoggerTest, WithoutAWriterThreadEntriesAreWrittenDirectly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  qmtest::TempDir dir;
+  const auto path = dir / "direct.log";
+  EXPECT_EXIT(
+      {
+        long pages = 0;
+        if (FILE* f = fopen("/proc/self/statm", "r")) {
+          if (fscanf(f, "%ld", &pages) != 1) pages = 0;
+          fclose(f);
+        }
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (1 << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        ThreadedLogger logger;
+        logger.setLogFile(Text(path.c_str()), false);
+        for (int i = 0; i < 20; ++i)
+          logger("entry\n"); // more than the five buffers
+        _exit(contents(logger.fullLog()).size() == 20 * 6 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
+#endif

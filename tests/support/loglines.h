@@ -1,5 +1,6 @@
-// Collects log entries for a test: installs a log function that keeps every text and enables the given keys;
-// restores the silent log on destruction. One at a time per process.
+// Collects log entries for a test, one entry a line (tests/utils/logcapture.h keeps them as one text):
+// installs a log function that keeps every text and enables the given keys; restores the silent log on
+// destruction. One at a time per process.
 #pragma once
 
 #include "utils/log.h"
@@ -13,17 +14,17 @@
 
 namespace qmtest {
 
-class LogCapture {
+class LogLines {
 public:
-  explicit LogCapture(std::initializer_list<const char*> keys = {"LOG", "ERR", "WARN"}) {
+  explicit LogLines(std::initializer_list<const char*> keys = {"LOG", "ERR", "WARN"}) {
     entries().clear();
     for (const char* k : keys)
       Log::addKey(k);
-    Log::setLogFn(&LogCapture::collect);
+    Log::setLogFn(&LogLines::collect);
   }
-  ~LogCapture() { Log::shutdown(); }
-  LogCapture(LogCapture const&) = delete;
-  LogCapture& operator=(LogCapture const&) = delete;
+  ~LogLines() { Log::shutdown(); }
+  LogLines(LogLines const&) = delete;
+  LogLines& operator=(LogLines const&) = delete;
 
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex());
