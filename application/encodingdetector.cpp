@@ -6,6 +6,7 @@
 
 #include "application/encodingconverter.h"
 #include "application/wordhash.h"
+#include "utils/exception.h"
 #include "utils/filefinder.h"
 #include "utils/pagedfile.h"
 #include "utils/utf8.h"
