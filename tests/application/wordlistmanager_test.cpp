@@ -215,8 +215,8 @@ TEST_F(WordListManagerTest, UnverifiedRebuildKeepsTheCache) {
 
 TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
   fs::create_directories(folder("lists"));
-  qmtest::writeFile(folder("lists") / "mine",
-                    "    .version = 2\n    readOnly = true\n    displayName = Mine\n");
+  const std::string mineText = "    .version = 2\n    readOnly = true\n    displayName = Mine\n";
+  qmtest::writeFile(folder("lists") / "mine", mineText);
   qmtest::writeFile(folder("current"), "mine\n");
   fs::create_directories(folder("lists") / "broken"); // exists, cannot be read as a file
   {
@@ -230,6 +230,7 @@ TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
     EXPECT_FALSE(manager.saveVersion()); // its revision cannot be recorded: the mark stays
     EXPECT_TRUE(fs::is_directory(folder("lists") / "broken"));
   }
+  EXPECT_EQ(listFile("mine"), mineText); // no revision yet: nothing to write
   const WordList mine((folder("lists") / "mine").c_str());
   EXPECT_STREQ(mine.displayName(), "Mine");
   EXPECT_TRUE(mine.readOnly());
