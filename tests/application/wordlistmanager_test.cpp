@@ -57,6 +57,17 @@ TEST_F(WordListManagerTest, FreshFolderGetsTheKnownList) {
   EXPECT_EQ(manager.current().totalWords(), 0u);
 }
 
+TEST_F(WordListManagerTest, CurrentNameThatNamesNoListFallsBackToKnown) {
+  fs::create_directories(folder(""));
+  for (const char* name : {"gone\n", "../../escape\n", "\n", "lists\r\n"}) {
+    SCOPED_TRACE(name);
+    qmtest::writeFile(folder("current"), name);
+    WordListManager manager(root().c_str());
+    EXPECT_STREQ(manager.currentList(), "known");
+    EXPECT_FALSE(fs::exists(folder("lists") / "gone"));
+  }
+}
+
 TEST_F(WordListManagerTest, BaseNamesFromDisplayNames) {
   const struct {
     std::string display;
