@@ -77,7 +77,7 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
     const Span key(stored.data, size_t(cut - stored.data));
     mark(hash);
     if (cut < end) {
-      table.insertHashed(key, hash, entry(PrefixOnly, hash));
+      table.insertHashed(key, hash, entry(PrefixOnly, hash))->value |= EXTENDED;
       continue;
     }
     const uint64_t before = table.inserts;
