@@ -6,11 +6,14 @@
 
 #include "application/cedictitem.h"
 #include "application/cedicttokenizer.h"
-#include "application/interimfile.h"
 #include "application/toneconverter.h"
+#include "utils/filefinder.h"
+#include "utils/filesystem.h"
 #include "utils/hashtable.h"
 #include "utils/log.h"
+#include "utils/mappedfile.h"
 #include "utils/nodepool.h"
+#include "utils/pagedfile.h"
 #include "utils/spanbackingstore.h"
 
 #include <cstring>
@@ -23,7 +26,7 @@ constexpr size_t KEY_BLOCK = 153600;
 } // namespace
 
 struct CEDictionary::Impl {
-  std::unique_ptr<interim::ReadFile> files[2]; // by CEDictEntry::DictionaryType; null when not indexed
+  std::unique_ptr<PagedFile> files[2]; // by CEDictEntry::DictionaryType; null when not indexed
   HashTable<CEDictItem*> index{INDEX_BITS};
   SpanBackingStore keys{KEY_BLOCK, 1};
   NodePool items{sizeof(CEDictItem)};
@@ -31,7 +34,7 @@ struct CEDictionary::Impl {
   char readBuffer[READ_SIZE + 1];
   TextBuffer<0> pinyin; // tone-mark conversion, reused by every getInfo
 
-  bool open(std::string const& path, CEDictEntry::DictionaryType type);
+  bool open(const char* path, CEDictEntry::DictionaryType type);
   void indexFile(Span const& text, CEDictEntry::DictionaryType type, const char* path);
   void add(Span const& headword, CEDictEntry const& entry);
 };
@@ -39,12 +42,12 @@ struct CEDictionary::Impl {
 namespace {
 
 struct Line {
-  CEDictTokenizer::Field traditional, simplified, pinyin;
+  Token traditional, simplified, pinyin;
   bool hasTraditional = false, hasSimplified = false, hasPinyin = false;
 };
 
 // False when the line's fields do not fit what an entry and the read buffer can describe.
-bool makeEntry(Line const& line, CEDictTokenizer::Field const& definition, const char* fileStart,
+bool makeEntry(Line const& line, Token const& definition, const char* fileStart,
                CEDictEntry::DictionaryType type, CEDictEntry& e) {
   if (!line.hasTraditional || !line.hasSimplified || !line.hasPinyin) return false;
   if (line.traditional.bytes == 0 || line.simplified.bytes == 0) return false;
@@ -79,7 +82,7 @@ void CEDictionary::Impl::indexFile(Span const& text, CEDictEntry::DictionaryType
   Line line;
   unsigned long skipped = 0;
   while (tokenizer.hasTokens()) {
-    const CEDictTokenizer::Field f = tokenizer.nextToken();
+    const Token f = tokenizer.nextToken();
     switch (f.type) {
     case CEDictTokenizer::Traditional:
       line.traditional = f, line.hasTraditional = true;
@@ -93,9 +96,8 @@ void CEDictionary::Impl::indexFile(Span const& text, CEDictEntry::DictionaryType
     case CEDictTokenizer::Definition: {
       CEDictEntry entry;
       if (makeEntry(line, f, text.data, type, entry)) {
-        add(Span(line.traditional.text, line.traditional.bytes), entry);
-        const Span simplified(line.simplified.text, line.simplified.bytes);
-        if (!(simplified == Span(line.traditional.text, line.traditional.bytes))) add(simplified, entry);
+        add(line.traditional.span(), entry);
+        if (!(line.simplified.span() == line.traditional.span())) add(line.simplified.span(), entry);
       } else {
         ++skipped;
       }
@@ -110,36 +112,39 @@ void CEDictionary::Impl::indexFile(Span const& text, CEDictEntry::DictionaryType
   if (skipped) Log::print("WARN", "Skipped %lu malformed lines of CC-CEDICT file '%s'\n", skipped, path);
 }
 
-// True when the file holds a dictionary to index, even an empty one.
-bool CEDictionary::Impl::open(std::string const& path, CEDictEntry::DictionaryType type) {
-  auto file = std::make_unique<interim::ReadFile>(path.c_str());
-  if (!file->valid()) {
-    Log::print("ERR", "Unable to open CC-CEDICT file '%s'\n", path.c_str());
-    return false;
-  }
-  if (file->bytes == 0) {
-    Log::print("WARN", "Empty CC-CEDICT file '%s'\n", path.c_str());
+// True when the file holds a dictionary to index, even an empty one. A file that cannot be read is logged
+// and left out, so that one bad file never keeps the program from starting.
+bool CEDictionary::Impl::open(const char* path, CEDictEntry::DictionaryType type) {
+  try {
+    auto file = std::make_unique<PagedFile>(path);
+    if (file->totalBytes() == 0) {
+      Log::print("WARN", "Empty CC-CEDICT file '%s'\n", path);
+      return true;
+    }
+    const MappedFile<unsigned char> text(path);
+    indexFile(Span(text.range()), type, path);
+    files[type] = std::move(file);
     return true;
-  }
-  const interim::WholeFile text(path.c_str());
-  if (!text.data) {
-    Log::print("ERR", "Unable to read CC-CEDICT file '%s'\n", path.c_str());
+  } catch (zun::exception const& e) {
+    TextBuffer<1024> prefix;
+    prefix.format("Unable to read CC-CEDICT file '%s':\n", path);
+    ZUN_LOG_CAUGHT("ERR", prefix.c_str(), e);
     return false;
   }
-  indexFile(Span(text.data, text.bytes), type, path.c_str());
-  files[type] = std::move(file);
-  return true;
 }
 
 CEDictionary::CEDictionary(const char* name, bool customDefinitionsOnly) : impl(std::make_unique<Impl>()) {
   bool found = false;
   if (!customDefinitionsOnly) {
-    const std::string shipped = interim::findShipped(name);
-    if (!shipped.empty()) found = impl->open(shipped, CEDictEntry::Shipped);
+    FileFinder finder;
+    finder.add(CommonDirectory::Resources);
+    finder.add(CommonDirectory::Base);
+    if (const char* shipped = finder.find(name)) found = impl->open(shipped, CEDictEntry::Shipped);
   }
-  const std::string user = interim::userPath(name);
-  if (interim::exists(user))
-    found = impl->open(user, CEDictEntry::User) || found;
+  FileSystem& files = FileSystem::instance();
+  const Text user = files.userPath(name);
+  if (files.privateFileExists(user.c_str()))
+    found = impl->open(user.c_str(), CEDictEntry::User) || found;
   else if (customDefinitionsOnly)
     Log::print("WARN", "No custom CC-CEDICT file '%s'\n", user.c_str());
   // With only custom definitions wanted, an absent user file is a choice of the user's, not a failure.
@@ -161,7 +166,7 @@ bool CEDictionary::getInfo(DictionaryEntry const& base, Info& info) const {
   info = Info();
   char* buffer = impl->readBuffer;
   buffer[0] = 0;
-  const interim::ReadFile* file = e.type < 2 ? impl->files[e.type].get() : nullptr;
+  PagedFile* file = e.type < 2 ? impl->files[e.type].get() : nullptr;
   const size_t n = file ? file->read(buffer, e.offset, READ_SIZE) : 0;
   // The file may have changed since it was indexed: never trust the recorded fields beyond what was read,
   // and check the separators are where they were.

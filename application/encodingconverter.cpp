@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -39,6 +40,47 @@ public:
   Iconv& operator=(Iconv const&) = delete;
   bool valid() const { return cd != iconv_t(-1); }
   iconv_t cd;
+};
+
+// The input and output pieces around the iconv calls.
+struct Pieces {
+  Pieces(EncodingConverter::Reader const& read, OutputStream& out) : read(read), out(out) {}
+
+  // Moves what is left of the input to the front and reads until the piece is full or the input ends.
+  void refill() {
+    std::memmove(input.get(), in, inLeft);
+    in = input.get();
+    while (!eof && inLeft < PIECE) {
+      const size_t n = read(in + inLeft, PIECE - inLeft);
+      eof = n == 0;
+      inLeft += n;
+    }
+  }
+  bool flush() {
+    const size_t n = size_t(outPos - output.get());
+    outPos = output.get();
+    outLeft = PIECE;
+    return n == 0 || out.write(output.get(), n) == n;
+  }
+  // U+FFFD in place of the unit at the input position (caller makes sure there is room).
+  void replace(size_t unit) {
+    std::memcpy(outPos, REPLACEMENT, 3);
+    outPos += 3;
+    outLeft -= 3;
+    const size_t skip = std::min(inLeft, unit);
+    in += skip;
+    inLeft -= skip;
+  }
+
+  EncodingConverter::Reader const& read;
+  OutputStream& out;
+  std::unique_ptr<char[]> input = std::make_unique<char[]>(PIECE);
+  char* in = input.get();
+  size_t inLeft = 0;
+  bool eof = false;
+  std::unique_ptr<char[]> output = std::make_unique<char[]>(PIECE);
+  char* outPos = output.get();
+  size_t outLeft = PIECE;
 };
 
 // Takes bytes up to its size and then refuses the rest.
@@ -87,62 +129,34 @@ EncodingConverter::Result EncodingConverter::convert(Reader const& read, OutputS
   Iconv decoder(iconvName(m_encoding));
   if (!decoder.valid()) return Result::Unsupported;
   const bool utf16 = m_encoding == EncodingDetector::Utf16LE || m_encoding == EncodingDetector::Utf16BE;
-
-  auto input = std::make_unique<char[]>(PIECE);
-  char* in = input.get();
-  size_t inLeft = 0;
-  bool eof = false;
-  // Moves what is left to the front and reads until the piece is full or the input ends.
-  auto refill = [&]() {
-    std::memmove(input.get(), in, inLeft);
-    in = input.get();
-    while (!eof && inLeft < PIECE) {
-      const size_t n = read(in + inLeft, PIECE - inLeft);
-      eof = n == 0;
-      inLeft += n;
-    }
-  };
-  auto output = std::make_unique<char[]>(PIECE);
-  char* outPos = output.get();
-  size_t outLeft = PIECE;
-  auto flush = [&]() {
-    const size_t n = size_t(outPos - output.get());
-    outPos = output.get();
-    outLeft = PIECE;
-    return n == 0 || out.write(output.get(), n) == n;
-  };
-
-  refill();
+  const size_t unit = utf16 ? 2 : 1; // what one U+FFFD stands for
+  Pieces p(read, out);
+  p.refill();
   const char* bom = m_encoding == EncodingDetector::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
-  if (utf16 && inLeft >= 2 && std::memcmp(in, bom, 2) == 0) in += 2, inLeft -= 2;
+  if (utf16 && p.inLeft >= 2 && std::memcmp(p.in, bom, 2) == 0) p.in += 2, p.inLeft -= 2;
   for (;;) {
-    if (!inLeft && !eof) {
+    if (!p.inLeft && !p.eof) {
       if (stopRequested && stopRequested()) return Result::Stopped;
-      refill();
+      p.refill();
       continue;
     }
     // With the input used up, one more call lets a stateful decoder (Big5-HKSCS holds a character back
     // to see whether a combining one follows) hand over what it still holds.
-    const bool last = inLeft == 0;
-    const size_t r = last ? ::iconv(decoder.cd, nullptr, nullptr, &outPos, &outLeft)
-                          : ::iconv(decoder.cd, &in, &inLeft, &outPos, &outLeft);
+    const bool last = p.inLeft == 0;
+    const size_t r = last ? ::iconv(decoder.cd, nullptr, nullptr, &p.outPos, &p.outLeft)
+                          : ::iconv(decoder.cd, &p.in, &p.inLeft, &p.outPos, &p.outLeft);
     if (r != size_t(-1)) {
       if (last) break;
-    } else if (errno == E2BIG || outLeft < sizeof REPLACEMENT) {
-      if (!flush()) return Result::WriteFailed;
+    } else if (errno == E2BIG || p.outLeft < sizeof REPLACEMENT) {
+      if (!p.flush()) return Result::WriteFailed;
       if (stopRequested && stopRequested()) return Result::Stopped;
-    } else if (errno == EINVAL && !eof) {
-      refill(); // a character cut by the end of the piece, not of the input
-    } else if ((errno == EILSEQ || errno == EINVAL) && inLeft) {
-      std::memcpy(outPos, REPLACEMENT, 3);
-      outPos += 3;
-      outLeft -= 3;
-      const size_t skip = std::min(inLeft, size_t(utf16 ? 2 : 1));
-      in += skip;
-      inLeft -= skip;
+    } else if (errno == EINVAL && !p.eof) {
+      p.refill(); // a character cut by the end of the piece, not of the input
+    } else if ((errno == EILSEQ || errno == EINVAL) && p.inLeft) {
+      p.replace(unit);
     } else {
       break; // nothing iconv can report here; keep what was decoded
     }
   }
-  return flush() ? Result::Done : Result::WriteFailed;
+  return p.flush() ? Result::Done : Result::WriteFailed;
 }

@@ -5,9 +5,10 @@
 #include "application/encodingdetector.h"
 
 #include "application/encodingconverter.h"
-#include "application/interimfile.h"
-#include "utils/hashtable.h"
-#include "utils/spanbackingstore.h"
+#include "application/wordhash.h"
+#include "utils/exception.h"
+#include "utils/filefinder.h"
+#include "utils/pagedfile.h"
 #include "utils/utf8.h"
 
 #include <algorithm>
@@ -124,28 +125,19 @@ bool before(Candidate const& a, Candidate const& b) {
 } // namespace
 
 struct EncodingDetector::Impl {
-  HashTable<unsigned char> common{COMMON_BITS}; // the common characters, one word-list line each
-  SpanBackingStore store{65536, 1};             // their bytes
+  static std::unique_ptr<WordHash> readCommon();
 
-  void readCommon();
+  std::unique_ptr<WordHash> common = readCommon(); // the common characters, one word-list line each
+
   Candidate score(EncodingIterator& reader) const;
 };
 
-void EncodingDetector::Impl::readCommon() {
-  const std::string path = interim::findShipped("data/common.u8");
-  if (path.empty()) return;
-  const interim::WholeFile file(path.c_str());
-  const char* p = file.data;
-  const char* end = p + file.bytes;
-  if (file.bytes >= 3 && std::equal(p, p + 3, "\xEF\xBB\xBF")) p += 3;
-  while (p < end) {
-    const char* line = p;
-    while (p < end && *p != '\n' && *p != '\r')
-      ++p;
-    if (p > line) common.insert(store.addSpan(Span(line, size_t(p - line))), 1);
-    if (p < end && *p == '\r') ++p;
-    if (p < end && *p == '\n') ++p;
-  }
+// The list is looked for in the resources, then the base folder; without it the set stays empty.
+std::unique_ptr<WordHash> EncodingDetector::Impl::readCommon() {
+  FileFinder finder;
+  finder.add(CommonDirectory::Resources);
+  finder.add(CommonDirectory::Base);
+  return std::make_unique<WordHash>(COMMON_BITS, finder.find("data/common.u8"), false);
 }
 
 Candidate EncodingDetector::Impl::score(EncodingIterator& reader) const {
@@ -170,7 +162,7 @@ Candidate EncodingDetector::Impl::score(EncodingIterator& reader) const {
           .convert(reinterpret_cast<const char*>(begin), size_t(decodable - begin), decoded, sizeof decoded);
   for (const char* p = decoded; p < decoded + bytes;) {
     const size_t n = utf8::step(p, decoded + bytes);
-    if (common.find(Span(p, n))) ++c.score;
+    if (common->exists(Span(p, n)) == WordHash::Word) ++c.score;
     p += n;
   }
   return c;
@@ -184,8 +176,12 @@ EncodingDetector::~EncodingDetector() = default;
 
 EncodingDetector::Encoding EncodingDetector::detect(const char* path) const {
   unsigned char sample[SAMPLE_SIZE];
-  const interim::ReadFile file(path ? path : "");
-  const size_t n = file.valid() ? file.read(sample, 0, SAMPLE_SIZE) : 0;
+  size_t n = 0;
+  try {
+    if (path) n = PagedFile(path).read(sample, 0, SAMPLE_SIZE);
+  } catch (zun::exception const&) {
+    return Utf8; // what cannot be read is left to the document's own reader to report
+  }
   if (n < 3) return Utf8;
   if (sample[0] == 0xFF && sample[1] == 0xFE) return Utf16LE;
   if (sample[0] == 0xFE && sample[1] == 0xFF) return Utf16BE;

@@ -52,6 +52,13 @@ public:
     bool m_cancelled = false;
   };
 
+  // Starts the job on a worker thread and returns at once; the job comes back to its listener on the main
+  // thread (through MessageCenter) unless it was cancelled meanwhile. When no thread can start, it comes
+  // back all the same, with UnknownError, and the result is false.
+  static bool launch(std::unique_ptr<Info> info);
+  // The worker's entry, with an Info*: converts, then queues the job for the main thread.
+  static void run(void* info);
+
   // The conversion itself, on the calling thread; sets and returns the job's status.
   static Status runWithInfo(Info& info);
   // Writes data as a new copy in this process's folder and records its path in the job. NoBytes (and no

@@ -1,7 +1,12 @@
 // Paged and mapped reading of the shipped data and corpus: how fast a document is paged through the
 // two-page window, forwards in the text view's small steps and at random.
 #include "utils/mappedfile.h"
+#include "utils/memoryoutputstream.h"
 #include "utils/pagedfile.h"
+#include "utils/propertyfile.h"
+#include "utils/propertygroup.h"
+
+#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -52,5 +57,42 @@ static void BM_MappedFileOpenDictionary(benchmark::State& state) {
   state.counters["bytes"] = double(bytes);
 }
 BENCHMARK(BM_MappedFileOpenDictionary);
+
+// A settings file of the size the program keeps: a few groups of some dozens of keys.
+static std::string settingsText() {
+  PropertyFile file;
+  for (int g = 0; g < 8; ++g)
+    for (int k = 0; k < 40; ++k)
+      file.group(g ? ("group" + std::to_string(g)).c_str() : nullptr)
+          ->setValue(("some.setting" + std::to_string(k)).c_str(), "a value of moderate length, 42");
+  MemoryOutputStream out;
+  file.writeToStream(out);
+  return std::string(out.view());
+}
+
+static void BM_PropertyFileParse(benchmark::State& state) {
+  const std::string text = settingsText();
+  for (auto _ : state) {
+    PropertyFile file(Utf8Range(text.data(), text.size()));
+    benchmark::DoNotOptimize(file.group(nullptr)->size());
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_PropertyFileParse);
+
+// A whole save: temporary file, write, fsync, rename, folder sync.
+static void BM_PropertyFileSave(benchmark::State& state) {
+  const std::string text = settingsText();
+  PropertyFile file(Utf8Range(text.data(), text.size()));
+  char folder[] = "/tmp/qmbench-XXXXXX";
+  if (!mkdtemp(folder)) return;
+  const std::string target = std::string(folder) + "/config";
+  for (auto _ : state)
+    benchmark::DoNotOptimize(file.writeToFile(target.c_str()));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+  unlink(target.c_str());
+  rmdir(folder);
+}
+BENCHMARK(BM_PropertyFileSave)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

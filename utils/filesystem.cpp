@@ -3,9 +3,9 @@
 #include "utils/filesystem.h"
 
 #include "utils/log.h"
+#include "utils/uuid.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,34 +22,6 @@ namespace fs = std::filesystem;
 #endif
 
 namespace {
-
-// A version-4 UUID in its text form, from the kernel's random source.
-std::string randomId() {
-  unsigned char b[16];
-  size_t got = 0;
-  while (got < sizeof b) {
-    const ssize_t n = getrandom(b + got, sizeof b - got, 0);
-    if (n > 0)
-      got += size_t(n);
-    else if (n < 0 && errno != EINTR)
-      break;
-  }
-  if (got < sizeof b) { // no random source: fall back to something unique within this machine
-    const unsigned long long mix = (unsigned long long)getpid() << 32 ^ (unsigned long long)time(nullptr);
-    for (size_t i = 0; i < sizeof b; ++i)
-      b[i] ^= (unsigned char)(mix >> (i % 8 * 8)) + (unsigned char)i;
-  }
-  b[6] = (unsigned char)((b[6] & 0x0F) | 0x40);
-  b[8] = (unsigned char)((b[8] & 0x3F) | 0x80);
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < sizeof b; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) out += '-';
-    out += hex[b[i] >> 4];
-    out += hex[b[i] & 15];
-  }
-  return out;
-}
 
 std::string env(const char* name) {
   const char* v = std::getenv(name);
@@ -201,7 +173,7 @@ Text FileSystem::stripPath(const char* path) {
 
 Text FileSystem::getTempFilename(const char* prefix) {
   std::string name = withoutTrailingSlash(folderOf(CommonDirectory::Temp, std::string()));
-  name.append("/").append(prefix ? prefix : "").append(randomId());
+  name.append("/").append(prefix ? prefix : "").append(Uuid::createAsString().c_str());
   return Text(name.c_str());
 }
 
@@ -209,7 +181,8 @@ Text FileSystem::siblingTempFilename(const char* target) {
   if (!target) return Text();
   const fs::path t(target);
   if (!t.has_filename()) return Text();
-  const fs::path temp = t.parent_path() / ("." + t.filename().string() + ".tmp-" + randomId());
+  const fs::path temp =
+      t.parent_path() / ("." + t.filename().string() + ".tmp-" + std::string(Uuid::createAsString().c_str()));
   return Text(temp.c_str());
 }
 

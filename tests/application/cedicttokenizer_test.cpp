@@ -12,6 +12,7 @@ std::vector<std::string> fields(std::string const& text) {
   std::vector<std::string> out;
   while (t.hasTokens()) {
     const auto f = t.nextToken();
+    EXPECT_EQ(f.characters, 0u);
     out.push_back(std::to_string(f.type) + ":" + std::string(f.text, f.bytes));
   }
   return out;
@@ -30,6 +31,7 @@ TEST(CEDictTokenizerTest, FieldsOfLines) {
       {"CR LF",
        "a b [c] /d/\r\ne f [g] /h/\r\n",
        {"0:a", "1:b", "2:c", "3:/d/", "0:e", "1:f", "2:g", "3:/h/"}},
+      {"CR alone", "a b [c] /d/\re f [g] /h/", {"0:a", "1:b", "2:c", "3:/d/", "0:e", "1:f", "2:g", "3:/h/"}},
       {"comments and blank lines",
        "# one\n#two\r\n\n#\na b [c] /d/\n# tail\n",
        {"0:a", "1:b", "2:c", "3:/d/"}},

@@ -1,7 +1,10 @@
 #include "application/fileconverter.h"
 
+#include "application/encodingdetector.h"
+
 #include "recode.h"
 #include "support/tempdir.h"
+#include "utils/messagecenter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -122,6 +129,20 @@ TEST_F(FileConverterTest, BadByteInRealText) {
   EXPECT_TRUE(copy == head + "\xEF\xBF\xBD" + twin.substr(head.size()));
 }
 
+// Detection lets a few bad bytes pass, so conversion must too: such a file is detected and then opens.
+TEST_F(FileConverterTest, DetectedFileWithBadByteConverts) {
+  std::string big5 = qmtest::readFile(qmtest::sharedDataDir() / "corpus/cityu_test.txt");
+  size_t at = 0;
+  while (at < 100) // to a character boundary
+    at += static_cast<unsigned char>(big5[at]) < 0x80 ? 1 : 2;
+  big5.insert(at, "\xFF");
+  auto info = job(big5, EncodingDetector::Unknown);
+  info->encoding = EncodingDetector().detect(info->source.c_str());
+  ASSERT_EQ(info->encoding, EncodingDetector::Big5);
+  ASSERT_EQ(FileConverter::runWithInfo(*info), FileConverter::Converted);
+  EXPECT_NE(qmtest::readFile(info->converted.c_str()).find("\xEF\xBF\xBD"), std::string::npos);
+}
+
 TEST_F(FileConverterTest, CopyThatCannotBeWrittenIsNotLeft) {
   // The folder for copies cannot be made: a file stands where it should be.
   fs::create_directories(converted().parent_path());
@@ -192,3 +213,84 @@ TEST_F(FileConverterTest, CleanupAndSweepKeepOtherProcessesCopies) {
   FileConverter::cleanup(); // no "converted" folder at all
   EXPECT_FALSE(fs::exists(converted()));
 }
+
+namespace {
+
+// Keeps what comes back to the main thread.
+struct Receiver : FileConverter::Listener {
+  void finished(FileConverter::Status status, std::unique_ptr<FileConverter::Info> info) override {
+    statuses.push_back(status);
+    jobs.push_back(std::move(info));
+  }
+  std::vector<FileConverter::Status> statuses;
+  std::vector<std::unique_ptr<FileConverter::Info>> jobs;
+};
+
+// Runs the main thread's queue until a call has come and gone, or ten seconds pass.
+bool drainOne() {
+  for (int i = 0; i < 10000; ++i) {
+    if (MessageCenter::instance().processMessages()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+} // namespace
+
+TEST_F(FileConverterTest, WorkerHandsJobBackOnMainThread) {
+  Receiver receiver;
+  auto info = job(qmtest::recode(TEXT, "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+  info->listener = &receiver;
+  ASSERT_TRUE(FileConverter::launch(std::move(info)));
+  ASSERT_TRUE(drainOne());
+  ASSERT_EQ(receiver.statuses, std::vector{FileConverter::Converted});
+  EXPECT_EQ(receiver.jobs[0]->userData, 7u);
+  EXPECT_EQ(qmtest::readFile(receiver.jobs[0]->converted.c_str()), TEXT);
+}
+
+// A job cancelled while it runs never reaches its listener; the main thread frees it.
+TEST_F(FileConverterTest, CancelledWhileRunningIsNeverReported) {
+  Receiver receiver;
+  auto info = job(qmtest::recode(std::string(8 << 20, 'a'), "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+  info->listener = &receiver;
+  FileConverter::Info* running = info.get(); // the owner's handle, valid until the job comes back
+  ASSERT_TRUE(FileConverter::launch(std::move(info)));
+  running->setCancelled(true);
+  ASSERT_TRUE(drainOne());
+  EXPECT_TRUE(receiver.statuses.empty());
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+namespace {
+// Bytes of address space the process has mapped.
+rlim_t addressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * rlim_t(sysconf(_SC_PAGESIZE));
+}
+} // namespace
+
+// No thread can start (no address space for its stack): the job comes back failed instead of never. Run in
+// a fresh process, which has no stacks of ended threads to reuse.
+TEST_F(FileConverterTest, ThreadThatCannotStartReportsFailure) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto attempt = [this] {
+    Receiver receiver;
+    auto info = job(qmtest::recode(TEXT, "UTF-8", "GB18030"), EncodingDetector::Gb18030);
+    info->listener = &receiver;
+    MessageCenter::instance(); // made before the limit
+    rlimit old;
+    getrlimit(RLIMIT_AS, &old);
+    rlimit tight = old;
+    tight.rlim_cur = addressSpaceInUse() + (1 << 20); // less than a thread's stack
+    if (setrlimit(RLIMIT_AS, &tight) != 0) std::exit(2);
+    const bool launched = FileConverter::launch(std::move(info));
+    setrlimit(RLIMIT_AS, &old);
+    if (launched) std::exit(3);
+    if (!drainOne()) std::exit(4);
+    std::exit(receiver.statuses == std::vector{FileConverter::UnknownError} ? 0 : 5);
+  };
+  EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), "");
+}
+#endif

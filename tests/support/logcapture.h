@@ -1,5 +1,5 @@
-// Collects log entries for a test: installs a log function that keeps every text and enables the given keys;
-// restores the silent log on destruction. One at a time per process.
+// Collects log entries for a test, one entry a line: installs a log function that keeps every text and
+// enables the given keys; restores the silent log on destruction. One at a time per process.
 #pragma once
 
 #include "utils/log.h"

@@ -1,7 +1,8 @@
 #include "utils/filedeleter.h"
 #include "utils/filesystem.h"
+#include "utils/link.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,7 @@ TEST(FileSystemTest, FolderKindsComeFromTheEnvironment) {
       {CommonDirectory::Home, dir.str() + "/home"},
       {CommonDirectory::LocalAppSupport, dir.str() + "/local"},
       {CommonDirectory::Current, fs::current_path().string()},
+      {CommonDirectory::Base, fs::current_path().string()},
       {CommonDirectory::Type(42), fs::current_path().string()},
   };
   for (const auto& c : cases) {
@@ -51,6 +53,8 @@ TEST(FileSystemTest, DefaultsWithoutEnvironment) {
   qmtest::ScopedEnv home("HOME", dir.str());
   qmtest::ScopedEnv data("XDG_DATA_HOME", "");
   qmtest::ScopedEnv tmp("TMPDIR", "");
+  qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", ""); // an uninstalled build finds its own copy
+  EXPECT_EQ(FileSystem::path(CommonDirectory::Resources).view(), qmtest::resourcesDir().string());
   EXPECT_EQ(FileSystem::path(CommonDirectory::UserAppSupport).view(), dir.str() + "/.local/share");
   EXPECT_EQ(FileSystem::path(CommonDirectory::Temp).view(), "/tmp");
 }
@@ -63,24 +67,6 @@ TEST(FileSystemTest, UserRootUsesTheFolderName) {
   EXPECT_EQ(fileSystem().userPath().view(), dir.str() + "/Other");
   fileSystem().setFolderName(nullptr);
   EXPECT_EQ(fileSystem().folderName(), "OrvaneSoftware");
-}
-
-TEST(FileSystemTest, NamesOfFiles) {
-  EXPECT_EQ(FileSystem::stripPath("/a/b/c.txt"), "c.txt");
-  EXPECT_EQ(FileSystem::stripPath("c.txt"), "c.txt");
-  EXPECT_TRUE(FileSystem::stripPath(nullptr).empty());
-
-  qmtest::TempDir dir;
-  qmtest::ScopedEnv tmp("TMPDIR", dir.str());
-  const Text a = FileSystem::getTempFilename("zun"), b = FileSystem::getTempFilename(nullptr);
-  EXPECT_EQ(a.view().substr(0, dir.str().size() + 4), dir.str() + "/zun");
-  EXPECT_EQ(a.length(), dir.str().size() + 4 + 36);
-  EXPECT_NE(a.view().substr(a.length() - 36), b.view().substr(b.length() - 36));
-
-  const Text s = FileSystem::siblingTempFilename("/x/y/config");
-  EXPECT_EQ(s.view().substr(0, 17), "/x/y/.config.tmp-");
-  EXPECT_EQ(s.length(), 17u + 36);
-  EXPECT_TRUE(FileSystem::siblingTempFilename("/x/y/").empty());
 }
 
 TEST(FileSystemTest, DeletePathRefusesAnythingOutsideItsBase) {
@@ -175,4 +161,29 @@ TEST(FileDeleterTest, DeletesOnResetAndDestruction) {
   }
   EXPECT_FALSE(fs::exists(dir / "b"));
   FileDeleter none(nullptr); // nothing to delete: silent
+}
+
+TEST(FileSystemTest, TemporaryNames) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv tmp("TMPDIR", dir.str());
+  const Text a = FileSystem::getTempFilename("zun"), b = FileSystem::getTempFilename("zun");
+  EXPECT_EQ(a.view().substr(0, dir.str().size() + 4), dir.str() + "/zun");
+  EXPECT_NE(a, b);
+  // Beside the target and hidden, so that the rename stays on one filesystem and walks skip it.
+  const Text s = FileSystem::siblingTempFilename("/x/y/config");
+  EXPECT_EQ(s.view().substr(0, 17), "/x/y/.config.tmp-");
+  EXPECT_TRUE(FileSystem::siblingTempFilename("/x/y/").empty());
+  EXPECT_EQ(FileSystem::stripPath("/a/b/c.txt"), "c.txt");
+}
+
+TEST(LinkTest, GoesToTheInstalledOpener) {
+  static std::string opened;
+  Link::open("https://example.org/none"); // no opener yet: nothing happens
+  Link::setOpener([](const char* link) { opened = link; });
+  Link::open("https://example.org/a");
+  Link::open(nullptr);
+  EXPECT_EQ(opened, "https://example.org/a");
+  Link::setOpener(nullptr);
+  Link::open("https://example.org/b");
+  EXPECT_EQ(opened, "https://example.org/a");
 }

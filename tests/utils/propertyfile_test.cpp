@@ -4,7 +4,7 @@
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +61,7 @@ TEST(PropertyFileTest, Grammar) {
       {"a = 1\n[abc", "    a = 1\n\n", 0},
       {"[g]\na = 1\n[h]\nb = 2\n[g]\nc = 3\n", "[g]\n    a = 1\n    c = 3\n\n[h]\n    b = 2\n\n", 0},
       {"a = 1\na = 2\n", "    a = 2\n\n", 0},
+      {"a 1\n\rb 2\r\n\tc\t3\t\r", "    a = 1\n    b = 2\n    c = 3\n\n", 0}, // LF CR: two line ends
       {"\xEF\xBB\xBF.version = 3\n", "    .version = 3\n\n", 0},
       {"k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n", "    k\xE4\xB8\xAD = \xE4\xB8\xAD\xE6\x96\x87\n\n", 0},
       {v600 + " = 1\n", "    " + v600.substr(0, 511) + " = 1\n\n", 0},
@@ -73,7 +74,7 @@ TEST(PropertyFileTest, Grammar) {
     qmtest::LogCapture log({"Warn"});
     PropertyFile file(Utf8Range(c.text.data(), c.text.size()));
     EXPECT_EQ(written(file), c.layout);
-    EXPECT_EQ(count(log.str(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
+    EXPECT_EQ(count(log.all(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
               c.warnings);
   }
 }
@@ -112,7 +113,7 @@ TEST(PropertyFileTest, WritingNeverInjectsKeys) {
   PropertyFile again(Utf8Range(text.data(), text.size()));
   EXPECT_EQ(written(again), "    path = a admin = true  [evil] k = v\n\n[ok]\n    a = 1\n\n");
   EXPECT_EQ(again.group(nullptr)->valueAsString("admin", "absent"), std::string("absent"));
-  EXPECT_EQ(count(log.str(), "cannot be stored"), 8u);
+  EXPECT_EQ(count(log.all(), "cannot be stored"), 8u);
 }
 
 TEST(PropertyFileTest, RoundTripThroughAFile) {
@@ -167,10 +168,10 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   PropertyFile file;
   file.group(nullptr)->setValue("new", 1);
   EXPECT_FALSE(file.writeToFile((dir.str() + "/file/config").c_str())); // a parent that is a file
-  EXPECT_NE(log.str().find("Error writing properties to file '"), std::string::npos);
+  EXPECT_NE(log.all().find("Error writing properties to file '"), std::string::npos);
   fs::create_directory(dir / "folder"); // a target that cannot be replaced by a file
   EXPECT_FALSE(file.writeToFile((dir.str() + "/folder").c_str()));
-  EXPECT_NE(log.str().find("Property::writeToFile - Error replacing file:"), std::string::npos);
+  EXPECT_NE(log.all().find("Property::writeToFile - Error replacing file:"), std::string::npos);
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
   EXPECT_EQ(entries(dir.path()), 3u);

@@ -1,5 +1,4 @@
 #include "utils/memoryoutputstream.h"
-#include "utils/parser.h"
 #include "utils/propertygroup.h"
 #include "utils/text.h"
 #include "utils/textmap.h"
@@ -90,22 +89,6 @@ TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {
   MemoryOutputStream out;
   g.writeToStream(out);
   EXPECT_EQ(out.view(), "    a = 1\n    b = 2\n");
-}
-
-TEST(ParserTest, LineEndsAndTypes) {
-  const std::string text = "a 1\r\nb 2\n\rc 3\r";
-  Parser parser(Utf8Range(text.data(), text.size()));
-  std::string seen;
-  while (parser.hasLines()) {
-    Span key, value;
-    parser.parseLine(key, value);
-    seen += std::string(key.view()) + ":" + std::string(value.view()) + ";";
-  }
-  EXPECT_EQ(seen, "a:1;b:2;:;c:3;"); // LF CR is two line ends
-  EXPECT_EQ(parser.bytesProcessed(), text.size());
-  EXPECT_EQ(Parser::getType('\t'), Parser::Blank);
-  EXPECT_EQ(Parser::getType('['), Parser::Open);
-  EXPECT_EQ(Parser::getType('\xE4'), Parser::Other);
 }
 
 TEST(TextMapTest, LooksUpBothWays) {

@@ -14,7 +14,9 @@ TEST(SpanTest, CopyToCutsAtCharacterBoundary) {
   } cases[] = {
       {zhong, 3, ""},
       {zhong, 4, "\xE4\xB8\xAD"},
-      {Span("\xE4\xB8\xAD" "a"), 4, "\xE4\xB8\xAD"},
+      {Span("\xE4\xB8\xAD"
+            "a"),
+       4, "\xE4\xB8\xAD"},
       {Span("\xE4\xB8\xAD\xE4\xB8\xAD"), 6, "\xE4\xB8\xAD"},
       {Span("abc"), 2, "a"},
       {Span(nullptr, 5), 10, ""},

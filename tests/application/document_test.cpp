@@ -1,0 +1,117 @@
+#include "application/document.h"
+
+#include "application/documentprocessor.h"
+#include "application/proficiencylevelhash.h"
+#include "application/segmentengine.h"
+#include "application/textdocument.h"
+#include "application/wordhash.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DocumentTest : public ::testing::Test {
+protected:
+  DocumentTest() : master(10, nullptr, true), engine(SegmentEngine::ChineseAndAlpha, master) {
+    master.add(Span("\xE4\xB8\xAD\xE5\x9B\xBD"));
+  }
+  std::unique_ptr<Document> open(fs::path const& path, std::string const& content) {
+    qmtest::writeFile(path, content);
+    return std::make_unique<Document>(path.c_str(), Text(path.filename().c_str()), master, levels, engine);
+  }
+  static void waitFor(Document& d) {
+    while (!d.processor()->finished())
+      std::this_thread::yield();
+  }
+  qmtest::TempDir dir;
+  WordHash master;
+  ProficiencyLevelHash levels;
+  SegmentEngine engine;
+};
+
+} // namespace
+
+TEST_F(DocumentTest, TitleAndFilenames) {
+  auto doc = open(dir / "notes.txt", "abc\n");
+  const std::string path = (dir / "notes.txt").string();
+  EXPECT_EQ(doc->title(), path.c_str());
+  EXPECT_EQ(doc->filename(), path.c_str());
+  EXPECT_EQ(doc->actualFilename(), path.c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 4u);
+  doc->setTemporary(true);
+  EXPECT_EQ(doc->title(), "notes.txt");
+  EXPECT_FALSE(doc->processor()->processingStarted()); // the set of documents starts it
+  EXPECT_EQ(&doc->statistics(), static_cast<DocumentStatistics*>(doc.get()));
+}
+
+TEST_F(DocumentTest, ProcessesIntoItsOwnStatistics) {
+  auto doc = open(dir / "a.txt", "\xE4\xB8\xAD\xE5\x9B\xBD x \xE4\xB8\xAD\xE5\x9B\xBD\n");
+  doc->processor()->beginProcessing(true);
+  waitFor(*doc);
+  ASSERT_TRUE(doc->ready());
+  EXPECT_EQ(doc->statisticsForWord(Span("\xE4\xB8\xAD\xE5\x9B\xBD"))->frequency, 2u);
+  EXPECT_EQ(doc->totalWords(), 3u);
+}
+
+TEST_F(DocumentTest, TemporaryFileLivesWithTheDocument) {
+  auto temporary = open(dir / "pasted.txt", "x");
+  auto ordinary = open(dir / "kept.txt", "y");
+  temporary->setTemporary(true);
+  temporary->processor()->beginProcessing(true); // destroyed while it may still run
+  temporary.reset();
+  ordinary.reset();
+  EXPECT_FALSE(fs::exists(dir / "pasted.txt"));
+  EXPECT_TRUE(fs::exists(dir / "kept.txt"));
+}
+
+TEST_F(DocumentTest, OpeningAMissingFileThrows) {
+  EXPECT_ANY_THROW(Document((dir / "missing.txt").c_str(), Text("missing.txt"), master, levels, engine));
+}
+
+TEST_F(DocumentTest, SetActualFilename) {
+  auto doc = open(dir / "source.txt", "abc");
+  doc->processor()->beginProcessing(true);
+  EXPECT_ANY_THROW(doc->setActualFilename((dir / "nowhere" / "x.txt").c_str(), master));
+  EXPECT_EQ(doc->actualFilename(), (dir / "source.txt").c_str()); // still reading its previous file
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 3u);
+  waitFor(*doc);
+
+  qmtest::writeFile(dir / "converted.txt", "converted text");
+  doc->setActualFilename((dir / "converted.txt").c_str(), master);
+  EXPECT_EQ(doc->actualFilename(), (dir / "converted.txt").c_str());
+  EXPECT_EQ(doc->filename(), (dir / "source.txt").c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 14u);
+  EXPECT_FALSE(doc->processor()->processingStarted());
+  doc->processor()->beginProcessing(false);
+  EXPECT_EQ(doc->info(master).bytes, 14u);
+}
+
+TEST_F(DocumentTest, SaveToFile) {
+  auto doc = open(dir / ".paste-1", "pasted text\n");
+  doc->setTemporary(true);
+  EXPECT_FALSE(doc->saveToFile(nullptr));
+  EXPECT_TRUE(doc->isTemporary());
+  // A move that fails (no such folder) changes nothing: the pasted text is still there and readable.
+  EXPECT_FALSE(doc->saveToFile((dir / "no" / "such" / "folder.txt").c_str()));
+  EXPECT_TRUE(doc->isTemporary());
+  ASSERT_NE(doc->textDocument(), nullptr);
+  ASSERT_NE(doc->processor(), nullptr);
+  EXPECT_TRUE(fs::exists(dir / ".paste-1"));
+
+  const fs::path saved = dir / "saved.txt";
+  ASSERT_TRUE(doc->saveToFile(saved.c_str()));
+  EXPECT_FALSE(doc->isTemporary());
+  EXPECT_FALSE(fs::exists(dir / ".paste-1"));
+  EXPECT_EQ(qmtest::readFile(saved), "pasted text\n");
+  EXPECT_EQ(doc->title(), saved.c_str());
+  EXPECT_EQ(doc->actualFilename(), saved.c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 12u);
+  doc.reset();
+  EXPECT_TRUE(fs::exists(saved)); // no longer temporary: the file stays
+}

@@ -1,0 +1,2 @@
+local helper = require "quillmerehelper"
+print(helper.greeting())

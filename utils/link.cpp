@@ -1,0 +1,16 @@
+#include "utils/link.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<Link::Opener> installed{nullptr};
+}
+
+void Link::setOpener(Opener opener) {
+  installed.store(opener);
+}
+
+void Link::open(const char* link) {
+  const Opener opener = installed.load();
+  if (opener && link) opener(link);
+}
