@@ -15,6 +15,7 @@
 #include <vector>
 
 class OutputStream;
+struct WordStatistics;
 
 class WordHash {
 public:
@@ -96,6 +97,9 @@ public:
   void add(WordHash const& other);
   void remove(WordHash const& other);
   void copy(WordHash const& other);
+  // add/remove of each statistic's word.
+  void addList(std::vector<WordStatistics*> const& statistics);
+  void removeList(std::vector<WordStatistics*> const& statistics);
 
   // Every line of word-list text through add().
   void readFromUtf8Range(Utf8Range const& range);
