@@ -16,9 +16,10 @@ const Token END_TOKEN{nullptr, 0, 0, Token::EndOfText};
 // The code point of a sequence that lies wholly within the range, len from utf8::sequence_length.
 inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
-  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte
-  // lead.
-  if (len == 3) return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  // sequence_length has checked the continuation bytes of a whole sequence. A four-byte lead cut short to
+  // three bytes by a bad last byte also has length 3, and must not decode.
+  if (len == 3 && (b[0] & 0xF0) == 0xE0)
+    return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
   size_t n;
   return utf8::decode(p, end, n);
 }

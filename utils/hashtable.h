@@ -127,10 +127,8 @@ public:
 
   // The head of a bucket's chain (null when empty); for owners that walk the table with iterators.
   Node* head(size_t bucket) const { return buckets[bucket]; }
-  // The head of the chain a hash falls into, and a hint to start loading it (lookups of several candidates
-  // can then wait for memory together).
+  // The head of the chain a hash falls into, for owners that hash their keys themselves.
   Node* headFor(uint32_t hash) const { return buckets[hash & mask]; }
-  void prefetch(uint32_t hash) const { __builtin_prefetch(&buckets[hash & mask]); }
 
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }
