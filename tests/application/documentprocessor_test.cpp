@@ -2,7 +2,7 @@
 
 #include "application/chinesetokenizer.h"
 #include "application/wordhash.h"
-#include "support/loglines.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/platform/posix/filehandle.h"
 
@@ -230,7 +230,7 @@ TEST_F(DocumentProcessorTest, OpenAndReadFailures) {
   std::filesystem::create_directory(dir / "folder");
   DocumentProcessor processor((dir / "folder").c_str(), master, recorder);
   if (FileHandle((dir / "folder").c_str()).size() == 0) GTEST_SKIP() << "folders have no size here";
-  qmtest::LogLines log({"ERR"});
+  qmtest::LogCapture log({"ERR"});
   processor.beginProcessing(false);
   EXPECT_EQ(recorder.finishes, 1);
   EXPECT_TRUE(recorder.error);
@@ -281,7 +281,7 @@ private:
 TEST_F(DocumentProcessorTest, WorkerThatCannotStart) {
   DocumentProcessor processor(write("a\nb").c_str(), master, recorder);
   {
-    qmtest::LogLines log({"ERR"});
+    qmtest::LogCapture log({"ERR"});
     NoNewThreads guard;
     processor.beginProcessing(true);
     EXPECT_NE(log.all().find("Unable to launch thread"), std::string::npos) << log.all();

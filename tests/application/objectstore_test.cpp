@@ -1,6 +1,6 @@
 #include "application/objectfiletokenizer.h"
 #include "application/objectstore.h"
-#include "support/loglines.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/platform/posix/namedfilelock.h"
 
@@ -77,7 +77,7 @@ TEST(ObjectFileTokenizerTest, AtStartsARecordOnlyAtALineStartWithAWholeHeader) {
 }
 
 TEST_F(ObjectStoreTest, MissingFileGivesAnEmptyStoreAndTwoWarnings) {
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   ObjectStore store(lock, path().c_str());
   const auto lines = log.lines();
   ASSERT_EQ(lines.size(), 2u);
@@ -155,7 +155,7 @@ TEST_F(ObjectStoreTest, DamagedRecordsAreLeftOut) {
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
-    qmtest::LogLines log;
+    qmtest::LogCapture log;
     qmtest::writeFile(path(), c.file);
     ObjectStore store(lock, path().c_str());
     EXPECT_EQ(dataOf(store, id1), "+one\n");
@@ -209,7 +209,7 @@ TEST_F(ObjectStoreTest, FailedAppendIsReportedAndNotIndexed) {
     EXPECT_EQ(full.size(), 0u);
   }
   qmtest::writeFile(dir / "file", "x");
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   ObjectStore underFile(lock, (dir / "file" / "store").c_str()); // its folder is a file
   EXPECT_THROW(underFile.add(lock, SHA1(), SHA1(), Span("+a\n")), ObjectStore::write_error);
   EXPECT_EQ(underFile.size(), 0u);

@@ -5,7 +5,7 @@
 
 #include "programinfosigner.h"
 #include "programkey.h"
-#include "support/loglines.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +120,7 @@ TEST_F(ProgramInfoTest, ShippedFileVerifiesWithTheCompiledInKey) {
                ProgramInfoInstance::invalid_signature)
       << "a test key must not open the shipped file";
 
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   shipped.log();
   const std::string text = log.all();
   EXPECT_EQ(text.rfind(std::string("Quillmere - ") + shipped.displayVersion() + " - ", 0), 0u) << text;

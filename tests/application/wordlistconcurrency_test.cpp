@@ -1,6 +1,6 @@
 // Several running copies of the program sharing one word-list folder, as forked processes.
 #include "application/wordlistmanager.h"
-#include "support/loglines.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +65,7 @@ TEST(WordListConcurrencyTest, TwoProcessesKeepEveryMarkOfBoth) {
   qmtest::TempDir dir;
   const std::string root = dir.str();
   { WordListManager setUp(root.c_str()); }
-  constexpr int COUNT = 40;
+  constexpr int COUNT = 25;
   int go[2];
   ASSERT_EQ(pipe(go), 0);
   pid_t children[2];
@@ -113,7 +113,7 @@ TEST(WordListConcurrencyTest, ProcessKilledWhileSavingLeavesOldOrNewMarks) {
     int status = 0;
     waitpid(child, &status, 0);
 
-    qmtest::LogLines log;
+    qmtest::LogCapture log;
     WordListManager manager(root.c_str());
     const std::set<std::string> words = wordsOf(manager.current());
     // Marks are made and saved in order, so what survives is w0 ... wN with nothing missing in between.

@@ -1,7 +1,7 @@
 #include "utils/atomicfilesaver.h"
 #include "utils/platform/posix/filewriter.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -105,7 +105,7 @@ TEST(AtomicFileSaverTest, InjectedFailuresLeaveNothingBehind) {
   qmtest::writeFile(dir / "kept", "kept");
   { AtomicFileSaver saver("zun", (dir.str() + "/kept").c_str()); }
   EXPECT_EQ(qmtest::readFile(dir / "kept"), "kept");
-  EXPECT_NE(log.str().find("Error replacing file:"), std::string::npos);
+  EXPECT_NE(log.all().find("Error replacing file:"), std::string::npos);
 }
 
 // A disk that fills up half-way through the save, made real with a file-size limit in a child process: the

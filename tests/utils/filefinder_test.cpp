@@ -1,6 +1,6 @@
 #include "utils/filefinder.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +69,6 @@ TEST_F(FileFinderTest, OverlongPathsAreNeverCutAndUsed) {
   exact.add(base.c_str(), nullptr);
   EXPECT_NE(exact.find("x"), nullptr);
   EXPECT_EQ(exact.find(("folder" + std::string(4096, '/') + "missing").c_str()), nullptr);
-  EXPECT_NE(log.str().find("FileFinder - folder name too long"), std::string::npos);
-  EXPECT_NE(log.str().find("FileFinder - path too long"), std::string::npos);
+  EXPECT_NE(log.all().find("FileFinder - folder name too long"), std::string::npos);
+  EXPECT_NE(log.all().find("FileFinder - path too long"), std::string::npos);
 }

@@ -1,7 +1,7 @@
 #include "utils/platform/posix/filelock.h"
 #include "utils/platform/posix/namedfilelock.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,7 @@ TEST(FileLockTest, OverlongPathIsRefusedNotCut) {
   EXPECT_THROW(NamedFileLock(dir.str().c_str(), longer.substr(dir.str().size() + 1).c_str()),
                FileLock::create_error);
   EXPECT_TRUE(fs::is_empty(dir.path()));
-  EXPECT_NE(log.str().find("too long"), std::string::npos);
+  EXPECT_NE(log.all().find("too long"), std::string::npos);
 }
 
 TEST(NamedFileLockTest, FolderWithOrWithoutSlashLocksTheSamePath) {

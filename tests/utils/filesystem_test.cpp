@@ -2,7 +2,7 @@
 #include "utils/filesystem.h"
 #include "utils/link.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "utils/platform/posix/filehandle.h"
 #include "utils/platform/posix/filewriter.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +87,7 @@ TEST(FileHandleTest, OpenErrorsAndSize) {
   {
     qmtest::LogCapture log({"ERR"});
     EXPECT_THROW(FileHandle((dir.str() + "/nothing").c_str()), FileHandle::open_error);
-    EXPECT_EQ(log.str(), "Error opening file: " + dir.str() +
+    EXPECT_EQ(log.all(), "Error opening file: " + dir.str() +
                              "/nothing\n\tLast error: 2\n\tNo such file or directory\n");
   }
   EXPECT_THROW(FileHandle((dir.str() + "/missing").c_str()), FileHandle::open_error);

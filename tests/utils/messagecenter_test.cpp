@@ -1,6 +1,6 @@
 #include "utils/messagecenter.h"
 
-#include "support/loglines.h"
+#include "support/logcapture.h"
 
 #include <gtest/gtest.h>
 
@@ -124,7 +124,7 @@ TEST_F(MessageCenterTest, ListenerIsWokenOncePerBatch) {
 }
 
 TEST_F(MessageCenterTest, ThrowingCallIsLoggedAndTheRestRun) {
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   Record record;
   center.addMessage(nullptr, [](void*) { throw std::runtime_error("queued failure"); });
   center.addMessage(new Message{&record, 0, 7}, &deliver);

@@ -4,7 +4,7 @@
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"
 
-#include "logcapture.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +74,7 @@ TEST(PropertyFileTest, Grammar) {
     qmtest::LogCapture log({"Warn"});
     PropertyFile file(Utf8Range(c.text.data(), c.text.size()));
     EXPECT_EQ(written(file), c.layout);
-    EXPECT_EQ(count(log.str(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
+    EXPECT_EQ(count(log.all(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
               c.warnings);
   }
 }
@@ -113,7 +113,7 @@ TEST(PropertyFileTest, WritingNeverInjectsKeys) {
   PropertyFile again(Utf8Range(text.data(), text.size()));
   EXPECT_EQ(written(again), "    path = a admin = true  [evil] k = v\n\n[ok]\n    a = 1\n\n");
   EXPECT_EQ(again.group(nullptr)->valueAsString("admin", "absent"), std::string("absent"));
-  EXPECT_EQ(count(log.str(), "cannot be stored"), 8u);
+  EXPECT_EQ(count(log.all(), "cannot be stored"), 8u);
 }
 
 TEST(PropertyFileTest, RoundTripThroughAFile) {
@@ -168,10 +168,10 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   PropertyFile file;
   file.group(nullptr)->setValue("new", 1);
   EXPECT_FALSE(file.writeToFile((dir.str() + "/file/config").c_str())); // a parent that is a file
-  EXPECT_NE(log.str().find("Error writing properties to file '"), std::string::npos);
+  EXPECT_NE(log.all().find("Error writing properties to file '"), std::string::npos);
   fs::create_directory(dir / "folder"); // a target that cannot be replaced by a file
   EXPECT_FALSE(file.writeToFile((dir.str() + "/folder").c_str()));
-  EXPECT_NE(log.str().find("Property::writeToFile - Error replacing file:"), std::string::npos);
+  EXPECT_NE(log.all().find("Property::writeToFile - Error replacing file:"), std::string::npos);
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
   EXPECT_EQ(entries(dir.path()), 3u);

@@ -2,7 +2,7 @@
 #include "utils/mutex.h"
 #include "utils/thread.h"
 
-#include "support/loglines.h"
+#include "support/logcapture.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(ThreadTest, JoinableThreadIsJoinedOnce) {
 
 // The runner is freed (the leak checker would see it otherwise), the thread ends and the error is logged.
 TEST(ThreadTest, ThrowingFunctionIsLoggedAndFreed) {
-  qmtest::LogLines log;
+  qmtest::LogCapture log;
   const struct {
     const char* name;
     void (*fn)(void*);
@@ -94,7 +94,7 @@ TEST(ThreadTest, LaunchFailureIsReported) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        qmtest::LogLines log;
+        qmtest::LogCapture log;
         static std::atomic<bool> ran{false};
         rlimit limit{};
         getrlimit(RLIMIT_AS, &limit);

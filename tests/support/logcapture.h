@@ -1,6 +1,5 @@
-// Collects log entries for a test, one entry a line (tests/utils/logcapture.h keeps them as one text):
-// installs a log function that keeps every text and enables the given keys; restores the silent log on
-// destruction. One at a time per process.
+// Collects log entries for a test, one entry a line: installs a log function that keeps every text and
+// enables the given keys; restores the silent log on destruction. One at a time per process.
 #pragma once
 
 #include "utils/log.h"
@@ -14,17 +13,17 @@
 
 namespace qmtest {
 
-class LogLines {
+class LogCapture {
 public:
-  explicit LogLines(std::initializer_list<const char*> keys = {"LOG", "ERR", "WARN"}) {
+  explicit LogCapture(std::initializer_list<const char*> keys = {"LOG", "ERR", "WARN"}) {
     entries().clear();
     for (const char* k : keys)
       Log::addKey(k);
-    Log::setLogFn(&LogLines::collect);
+    Log::setLogFn(&LogCapture::collect);
   }
-  ~LogLines() { Log::shutdown(); }
-  LogLines(LogLines const&) = delete;
-  LogLines& operator=(LogLines const&) = delete;
+  ~LogCapture() { Log::shutdown(); }
+  LogCapture(LogCapture const&) = delete;
+  LogCapture& operator=(LogCapture const&) = delete;
 
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex());
