@@ -257,8 +257,13 @@ void DocumentManager::clearRecentFiles() {
 }
 
 void DocumentManager::loadRecentFiles() {
+  const Text path = recentPath();
+  if (!FileSystem::instance().privateFileExists(path.c_str())) { // the first start: nothing to read or log
+    impl->recent.clear();
+    return;
+  }
   try {
-    impl->recent.loadFromFile(recentPath().c_str());
+    impl->recent.loadFromFile(path.c_str());
   } catch (zun::exception const&) {
     impl->recent.clear(); // a missing or unreadable list is an empty one
   }
