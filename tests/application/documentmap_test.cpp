@@ -1,7 +1,5 @@
 #include "application/documentmap.h"
 
-#include "application/chinesetokenizer.h"
-
 #include "application/segmentengine.h"
 #include "application/textdocument.h"
 #include "application/wordhash.h"
@@ -159,18 +157,6 @@ TEST_F(DocumentMapTest, HighlighterAgreesWithTheSearch) {
     }
     EXPECT_EQ(styles, c.styles);
   }
-}
-
-TEST_F(DocumentMapTest, StylingLeavesTheSharedTokenizerAlone) {
-  // Scripts drive the engine's shared tokenizer on their own thread; styling must not reset it.
-  const std::string text = "我们是中国人";
-  ChineseTokenizer& shared = engine.tokenizer(Utf8Range(text.data(), text.size()), true);
-  EXPECT_EQ(std::string(shared.nextToken().span().view()), "我们");
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf8);
-  std::vector<uint64_t> attributes;
-  lexoscope.analyse("中国", 6, 0, true, attributes);
-  EXPECT_EQ(attributes.size(), 6u);
-  EXPECT_EQ(std::string(shared.nextToken().span().view()), "是");
 }
 
 TEST_F(DocumentMapTest, CopyToBuffer) {
