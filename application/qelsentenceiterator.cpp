@@ -46,17 +46,31 @@ bool isSpace(uint32_t c) {
   return type == utf8::AsciiWhite || type == utf8::IdeographicSpace;
 }
 
-// Walks characters; decoding never returns a length of 0, so every step moves on.
+// Walks characters; a length is never 0, so every step moves on.
 struct Cursor {
   const char* p;
   const char* end;
-  uint32_t peek(size_t& length) const { return utf8::decode(p, end, length); }
+  uint32_t peek(size_t& length) const {
+    length = qelLua::characterLength(p, end);
+    size_t decoded = 0;
+    return utf8::decode(p, p + length, decoded);
+  }
   bool atEnd() const { return p >= end; }
 };
 
 } // namespace
 
 namespace qelLua {
+
+size_t characterLength(const char* p, const char* end) {
+  // A sequence that runs past the end is taken whole by the decoder, even a byte of it that cannot
+  // continue it (a line feed after a lone lead byte): keep only what belongs to it.
+  const size_t length = utf8::step(p, end);
+  size_t n = 1;
+  while (n < length && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80)
+    ++n;
+  return n;
+}
 
 bool SentenceIterator::next(Span text, Span& sentence) {
   if (position >= text.length) return false;

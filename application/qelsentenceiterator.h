@@ -9,6 +9,10 @@
 
 namespace qelLua {
 
+// The bytes of the character at p (p < end): a whole sequence; a malformed one is its lead byte and the
+// continuation bytes before the first bad byte; a sequence cut by end is the rest of the text.
+size_t characterLength(const char* p, const char* end);
+
 // Plain data, so that it can live inside a Lua userdata: the text is passed to each call and the iterator
 // keeps only its place in it.
 struct SentenceIterator {

@@ -127,9 +127,10 @@ bool isCountedCharacter(uint32_t c) {
 // The next character at or after position that passes (every one with all); moves position past it.
 bool nextCharacter(Span text, size_t& position, bool all, Span& character, bool& replaced) {
   while (position < text.length) {
-    size_t length = 0;
     const char* p = text.data + position;
-    const uint32_t c = utf8::decode(p, text.end(), length);
+    const size_t length = qelLua::characterLength(p, text.end());
+    size_t decoded = 0;
+    const uint32_t c = utf8::decode(p, p + length, decoded);
     position += length;
     replaced = c == utf8::REPLACEMENT;
     if (all || isCountedCharacter(c)) {
