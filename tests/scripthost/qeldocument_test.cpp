@@ -8,9 +8,7 @@
 #include "application/oldwordlistmanager.h"
 #include "application/textdocument.h"
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 
 namespace {
 
@@ -163,60 +161,6 @@ collectgarbage())"),
             "1 " + (files / "open.txt").string() + " 我喜欢你。|北京 4");
   EXPECT_TRUE(open->ready());
   EXPECT_EQ(open->textDocument()->nextLine(0), std::string("我喜欢你。\n").size());
-}
-
-// A script that waits for processing is stopped by kill, however long the processing takes.
-class BlockingDocument : public Document {
-public:
-  using Document::Document;
-  ~BlockingDocument() override {
-    release();
-    processor()->cancelProcessing(); // before the members that processToken uses go
-  }
-  void processToken(Token const& token, unsigned long offset) override {
-    {
-      std::unique_lock lock(mutex);
-      started = true;
-      changed.notify_all();
-      changed.wait(lock, [this] { return released; });
-    }
-    Document::processToken(token, offset);
-  }
-  void waitUntilStarted() {
-    std::unique_lock lock(mutex);
-    changed.wait(lock, [this] { return started; });
-  }
-  void release() {
-    std::lock_guard lock(mutex);
-    released = true;
-    changed.notify_all();
-  }
-
-private:
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool started = false;
-  bool released = false;
-};
-
-TEST_F(QelDocumentTest, KillStopsWaitUntilProcessed) {
-  writeFile(files / "slow.txt", "我喜欢你。\n");
-  OldWordListManager& words = OldWordListManager::instance();
-  BlockingDocument document((files / "slow.txt").c_str(), Text("slow"), words.privateMasterList(),
-                            words.privateProficiencyLevel(), state->segmentEngine());
-  state->setOpenDocuments({&document});
-  QelLua lua(*state);
-  ASSERT_EQ(lua.load(writeScript("local d = require('qel').openDocuments()[1]\nd:startProcessing()\n"
-                                 "d:waitUntilProcessed()\n")
-                         .c_str()),
-            0);
-  lua.run(true);
-  document.waitUntilStarted();
-  lua.kill();
-  EXPECT_TRUE(lua.waitUntilEnded(std::chrono::seconds(10)));
-  EXPECT_EQ(lua.result(), 2);
-  EXPECT_NE(std::string(lua.errorMessage()).find("Script Killed"), std::string::npos);
-  document.release();
 }
 
 } // namespace
