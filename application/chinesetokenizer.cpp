@@ -16,9 +16,10 @@ const Token END_TOKEN{nullptr, 0, 0, Token::EndOfText};
 // The code point of a sequence that lies wholly within the range, len from utf8::sequence_length.
 inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
-  // sequence_length has checked the continuation bytes of a whole sequence; a length of 3 means a 3-byte
-  // lead.
-  if (len == 3) return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  // sequence_length has checked the continuation bytes of a whole sequence. A four-byte lead cut short to
+  // three bytes by a bad last byte also has length 3, and must not decode.
+  if (len == 3 && (b[0] & 0xF0) == 0xE0)
+    return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
   size_t n;
   return utf8::decode(p, end, n);
 }
@@ -119,85 +120,39 @@ bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out
   return true;
 }
 
-namespace {
-bool sameBytes(const char* a, const char* b, size_t n) {
-  if (n <= 8 && n >= 4) { // most keys are one or two Chinese characters: two overlapping loads each
-    uint32_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 4), std::memcpy(&a1, a + n - 4, 4), std::memcpy(&b0, b, 4),
-        std::memcpy(&b1, b + n - 4, 4);
-    return a0 == b0 && a1 == b1;
-  }
-  return n == 0 || std::memcmp(a, b, n) == 0;
-}
-
-// The node whose stored hash and length match, before its bytes are compared.
-WordHash::Table::Node const* candidateNode(WordHash::Table const& table, size_t length, uint32_t hash) {
-  for (WordHash::Table::Node const* n = table.headFor(hash); n; n = n->next)
-    if (WordHash::entryHash(n->value) == hash && n->key.length == length) return n;
-  return nullptr;
-}
-} // namespace
-
-// The hot loop of segmentation, longer than most functions on purpose. A few candidates are hashed ahead,
-// and their lookups advance together a memory level at a time (buckets, then nodes, then key bytes) so that
-// they wait for memory in parallel rather than one after another. The first unit is the fallback whatever
-// its entry, so its own lookup is skipped when a longer candidate is looked up: that one is absent whenever
-// the first unit is.
+// The hot loop of segmentation. The first unit is the fallback whatever its entry, so its own look-up is
+// skipped when a longer candidate is looked up: that one is absent whenever the first unit is. A word that
+// starts no longer one ends the match without a further look-up.
 bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type,
                                    Token& out) {
-  constexpr int BATCH = 4;
   size_t bestBytes = bytes, length = bytes;
   uint64_t bestCharacters = characters;
   uint32_t hash = fnv1a::hash(p, bytes);
-  for (bool first = true;; first = false) {
-    size_t lengths[BATCH];
-    uint32_t hashes[BATCH];
-    WordHash::Table::Node const* nodes[BATCH];
-    int count = 0;
-    enum { More, Bound, PastEnd } stop = More;
-    while (count < BATCH) {
-      if (length > longest || !filter.mayContain(hash)) {
-        stop = Bound; // no word is this long, or the key is surely absent
-        break;
+  bool first = true;
+  while (length <= longest) {
+    const char* q = p + length;
+    const size_t n = utf8::sequence_length(q, end);
+    const bool pastEnd = q + n > end;
+    if (!first || pastEnd) {
+      if (!filter.mayContain(hash)) break; // surely absent: nothing longer can match either
+      const WordHash::Table::Node* node = WordHash::lookup(*table, Span(p, length), hash);
+      if (!node) break;
+      if (WordHash::entryType(node->value) == WordHash::Word) {
+        bestBytes = length;
+        bestCharacters = characters;
       }
-      lengths[count] = length;
-      hashes[count++] = hash;
-      table->prefetch(hash);
-      const char* q = p + length;
-      const size_t n = utf8::sequence_length(q, end); // 1 at the range end
-      if (q + n > end) {
-        stop = PastEnd;
-        break;
-      }
-      for (const char* b = q; b < q + n; ++b)
-        hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
-      length += n;
+      if (!(node->value & WordHash::EXTENDED)) break;
     }
-    const int skip = first && count > 1 ? 1 : 0;
-    for (int i = skip; i < count; ++i)
-      if (WordHash::Table::Node const* head = table->headFor(hashes[i])) __builtin_prefetch(head);
-    for (int i = skip; i < count; ++i)
-      if ((nodes[i] = candidateNode(*table, lengths[i], hashes[i]))) __builtin_prefetch(nodes[i]->key.data);
-    for (int i = skip; i < count; ++i) {
-      // Two keys of one length may share a 32-bit hash: then the chain is searched by bytes.
-      if (nodes[i] && !sameBytes(nodes[i]->key.data, p, lengths[i]))
-        nodes[i] = WordHash::lookup(*table, Span(p, lengths[i]), hashes[i]);
-      if (!nodes[i]) {
-        stop = Bound; // not even a prefix: nothing longer can match
-        break;
-      }
-      if (WordHash::entryType(nodes[i]->value) == WordHash::Word) {
-        bestBytes = lengths[i];
-        bestCharacters = characters + uint64_t(i);
-      }
-    }
-    if (stop == Bound) break;
-    if (stop == PastEnd) {
+    first = false;
+    if (pastEnd) {
       // A longer word may follow in the next window, unless one more byte already passes the bound.
-      if (!endOfText && lengths[count - 1] < longest) return needMore();
+      if (!endOfText && length < longest) return needMore();
       break;
     }
-    characters += BATCH;
+    for (const char* b = q; b < q + n; ++b)
+      hash = fnv1a::extend(hash, static_cast<unsigned char>(*b));
+    length += n;
+    ++characters;
   }
   out = Token{p, bestBytes, bestCharacters, type};
   return true;

@@ -3,6 +3,7 @@
 #include "application/document.h"
 #include "application/segmentengine.h"
 #include "application/wordhash.h"
+#include "application/wordlistmanager.h"
 
 namespace qelLua {
 
@@ -21,6 +22,9 @@ QelState::QelState(Dictionary const& dictionary, WordHash const& currentWords)
     : impl(std::make_unique<Impl>(dictionary)) {
   impl->knownWords.copy(currentWords);
 }
+
+QelState::QelState(Dictionary const& dictionary, WordListManager const& wordLists)
+    : QelState(dictionary, wordLists.current()) {}
 
 QelState::~QelState() = default;
 

@@ -9,6 +9,7 @@ class Dictionary;
 class Document;
 class SegmentEngine;
 class WordHash;
+class WordListManager;
 
 namespace qelLua {
 
@@ -17,6 +18,8 @@ public:
   // Copies currentWords (the reader's current word list) into knownWords(); lookedUpWords() starts empty
   // and the caller copies the looked-up words into it.
   QelState(Dictionary const& dictionary, WordHash const& currentWords);
+  // The same with the manager's current list.
+  QelState(Dictionary const& dictionary, WordListManager const& wordLists);
   ~QelState();
   QelState(QelState const&) = delete;
   QelState& operator=(QelState const&) = delete;

@@ -5,6 +5,7 @@
 #include "application/wordhashdifftokenizer.h"
 #include "application/wordhashtokenizer.h"
 #include "application/wordlistfile.h"
+#include "application/wordstatistics.h"
 #include "utils/atomicfilesaver.h"
 #include "utils/exception.h"
 #include "utils/log.h"
@@ -77,7 +78,7 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
     const Span key(stored.data, size_t(cut - stored.data));
     mark(hash);
     if (cut < end) {
-      table.insertHashed(key, hash, entry(PrefixOnly, hash));
+      table.insertHashed(key, hash, entry(PrefixOnly, hash))->value |= EXTENDED;
       continue;
     }
     const uint64_t before = table.inserts;
@@ -217,6 +218,16 @@ void WordHash::copy(WordHash const& other) {
   if (&other == this) return;
   clear();
   add(other);
+}
+
+void WordHash::addList(std::vector<WordStatistics*> const& statistics) {
+  for (WordStatistics const* s : statistics)
+    add(s->word);
+}
+
+void WordHash::removeList(std::vector<WordStatistics*> const& statistics) {
+  for (WordStatistics const* s : statistics)
+    remove(s->word);
 }
 
 void WordHash::readFromUtf8Range(Utf8Range const& range) {

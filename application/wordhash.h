@@ -15,6 +15,7 @@
 #include <vector>
 
 class OutputStream;
+struct WordStatistics;
 
 class WordHash {
 public:
@@ -47,9 +48,11 @@ public:
 
   // The table itself, for the segmenter's hot loop. Entry values keep the key's FNV-1a hash in their upper
   // 32 bits, so a chain is walked without reading the bytes of keys that cannot match; the low byte is the
-  // entry (Word or PrefixOnly).
+  // entry (Word or PrefixOnly), and EXTENDED marks keys that are the prefix of a longer one.
   Table const& table() const;
   static unsigned long entryType(unsigned long value) { return value & 0xFF; }
+  // Set in a prefix set's entries that longer keys start with: a word without it ends every match.
+  static constexpr unsigned long EXTENDED = 0x100;
   static uint32_t entryHash(unsigned long value) { return uint32_t(value >> 32); }
 
   // Four bits per bucket, one set for each key's hash (its top bits), never cleared by removal: a clear bit
@@ -94,6 +97,9 @@ public:
   void add(WordHash const& other);
   void remove(WordHash const& other);
   void copy(WordHash const& other);
+  // add/remove of each statistic's word.
+  void addList(std::vector<WordStatistics*> const& statistics);
+  void removeList(std::vector<WordStatistics*> const& statistics);
 
   // Every line of word-list text through add().
   void readFromUtf8Range(Utf8Range const& range);

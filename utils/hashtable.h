@@ -28,6 +28,11 @@ inline uint32_t hash(const char* data, size_t length, uint32_t h = OFFSET) {
 inline uint32_t hash(Span const& s) { return hash(s.data, s.length); }
 } // namespace fnv1a
 
+// Zeroed arrays of count pointers. Arrays of 2 MB and more ask for huge pages: look-ups land anywhere in
+// them, and with small pages nearly each one would miss the TLB as well as the cache.
+void** allocateBuckets(size_t count);
+void freeBuckets(void** buckets, size_t count);
+
 template <typename T> class HashTable {
   // Nodes are raw pool memory, copied and dropped without constructors or destructors.
   static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
@@ -44,7 +49,8 @@ public:
                 "HashTable values must not be over-aligned");
 
   explicit HashTable(uint32_t bits)
-      : buckets(new Node*[size_t(1) << bits]()), pool(std::make_unique<NodePool>(sizeof(Node))), bits(bits),
+      : buckets(reinterpret_cast<Node**>(allocateBuckets(size_t(1) << bits)), FreeBuckets{size_t(1) << bits}),
+        pool(std::make_unique<NodePool>(sizeof(Node))), bits(bits),
         mask(uint32_t((uint64_t(1) << bits) - 1)) {}
   HashTable(HashTable const&) = delete;
   HashTable& operator=(HashTable const&) = delete;
@@ -121,10 +127,8 @@ public:
 
   // The head of a bucket's chain (null when empty); for owners that walk the table with iterators.
   Node* head(size_t bucket) const { return buckets[bucket]; }
-  // The head of the chain a hash falls into, and a hint to start loading it (lookups of several candidates
-  // can then wait for memory together).
+  // The head of the chain a hash falls into, for owners that hash their keys themselves.
   Node* headFor(uint32_t hash) const { return buckets[hash & mask]; }
-  void prefetch(uint32_t hash) const { __builtin_prefetch(&buckets[hash & mask]); }
 
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }
@@ -136,7 +140,11 @@ public:
   uint64_t inserts = 0;    // nodes linked in
 
 private:
-  std::unique_ptr<Node*[]> buckets;
+  struct FreeBuckets {
+    size_t count;
+    void operator()(Node** p) const { freeBuckets(reinterpret_cast<void**>(p), count); }
+  };
+  std::unique_ptr<Node*[], FreeBuckets> buckets;
   std::unique_ptr<NodePool> pool;
   Node* freeList = nullptr;
   uint32_t bits;

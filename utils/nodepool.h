@@ -29,11 +29,21 @@ private:
   struct Record {
     char* start;
     Record* previous;
+    bool inSlab; // freed with its slab, not on its own
   };
+  struct Slab {
+    char* start;
+    Slab* previous;
+  };
+  char* blockFromSlab(size_t bytes);
   size_t nodeSize;
   char* block = nullptr;      // the block in use
   char* next = nullptr;       // the next free slot in it
   char* blockEnd = nullptr;   // one past its last slot
   Record* previous = nullptr; // earlier blocks, newest first
   size_t blocks = 0;
+  bool blockInSlab = false; // whether the block in use was cut from a slab
+  char* slabNext = nullptr; // where the next block is cut from the current slab
+  char* slabEnd = nullptr;  // one past the current slab
+  Slab* slabs = nullptr;    // every slab, newest first
 };

@@ -65,6 +65,9 @@ TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
       {"，,—\xE3\x80\x80", {{"，", CP, 1}, {",", AP, 1}, {"—", O, 1}, {"\xE3\x80\x80", W, 1}}},
       {"\xFF\xFE\x80中", {{"\xFF\xFE\x80", I, 3}, {"中", C, 1}}},
       {"\xEF\xBF\xBD", {{"\xEF\xBF\xBD", I, 3}}}, // a literal U+FFFD counts as invalid too
+      {"\xF0\xA0\x80"
+       "A",
+       {{"\xF0\xA0\x80", I, 3}, {"A", A, 1}}}, // a four-byte lead cut short by a bad byte
       {"\x01\t", {{"\x01", O, 1}, {"\t", W, 1}}},
       // the last word of a text is emitted although a longer word starts with it
       {"中", {{"中", C, 1}}},

@@ -1,4 +1,5 @@
 #include "application/wordhash.h"
+#include "application/wordstatistics.h"
 
 #include "support/tempdir.h"
 #include "utils/memoryoutputstream.h"
@@ -179,6 +180,17 @@ TEST(WordHashTest, SetOperationsTakeTheOtherChangeCount) {
   EXPECT_EQ(wordsOf(a), wordsOf(b));
   a.remove(a); // a set removed from itself ends empty
   EXPECT_EQ(a.totalWords(), 0u);
+}
+
+TEST(WordHashTest, ListsOfStatistics) {
+  WordStatistics a{}, b{};
+  a.word = Span("学");
+  b.word = Span("习");
+  WordHash h(4);
+  h.addList({&a, &b, &a});
+  EXPECT_EQ(wordsOf(h), (std::set<std::string>{"学", "习"}));
+  h.removeList({&b});
+  EXPECT_EQ(wordsOf(h), (std::set<std::string>{"学"}));
 }
 
 TEST(WordHashTest, FilesThatCannotBeRead) {
