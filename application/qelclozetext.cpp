@@ -114,7 +114,8 @@ bool readRequest(lua_State* L, Request& request) {
 std::string_view templateFor(lua_State* L, Request const& request, Span word) {
   if (!request.templates) return request.fallback;
   lua_pushlstring(L, word.data, keyLength(word));
-  lua_gettable(L, request.templates);
+  // Raw, so that no script code runs while the word set holds views into the tables' strings.
+  lua_rawget(L, request.templates);
   size_t length = 0;
   // Left on the stack until the call returns, so the view stays valid while it is expanded.
   if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER) {

@@ -2,6 +2,8 @@
 // program's open documents.
 #include "documentscripts.h"
 
+#include "../application/recode.h"
+
 #include "application/document.h"
 #include "application/documentprocessor.h"
 #include "application/fileconverter.h"
@@ -138,6 +140,16 @@ for i = 1, math.min(#sa, #sb) do
 end
 write(lines > 1000 and "lines " or "few lines ", differ, " ", extra, " words ", #sa > 1000 and "many " or "few ", mismatch))"),
               "lines 0 0 words many 0");
+  }
+  // UTF-16 in both byte orders, each with its byte-order mark.
+  const std::string text = "第一行。\r\n第二行，English too.\n";
+  for (const char* encoding : {"UTF-16LE", "UTF-16BE"}) {
+    SCOPED_TRACE(encoding);
+    const std::string mark = std::string(encoding) == "UTF-16LE" ? "\xFF\xFE" : "\xFE\xFF";
+    const std::string path =
+        file(std::string(encoding) + ".txt", mark + qmtest::recode(text, "UTF-8", encoding));
+    EXPECT_EQ(output("local d = qel.Document(" + path + ")\nwrite(join(d:lines()), ' ', #d:allWords())"),
+              "第一行。|第二行，English too. 5");
   }
   // The copies go with their documents.
   EXPECT_EQ(output("local d = qel.Document(" + corpus("pku_test.txt") + ")\nd = nil\ncollectgarbage()"), "");
