@@ -6,8 +6,10 @@
 
 #include "application/document.h"
 #include "application/documentprocessor.h"
+#include "application/encodingdetector.h"
 #include "application/fileconverter.h"
 #include "application/oldwordlistmanager.h"
+#include "application/qelscriptdocument.h"
 #include "application/textdocument.h"
 
 #include <filesystem>
@@ -85,6 +87,27 @@ TEST_F(QelDocumentTest, ConstructorErrors) {
     SCOPED_TRACE(c.call);
     const std::string message = failure(c.call);
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+}
+
+// A run that could not read the whole file (here reported by hand after a good one) is an error for every
+// method that needs the statistics, not an empty table.
+TEST_F(QelDocumentTest, FailedProcessingIsAnError) {
+  writeFile(files / "failed.txt", "我喜欢你。\n");
+  const std::string path = (files / "failed.txt").string();
+  EncodingDetector detector;
+  qelLua::ScriptDocument document(path.c_str(), detector, state->segmentEngine());
+  document.processor()->beginProcessing(false);
+  ASSERT_FALSE(document.processingFailed());
+  document.processingFinished(0, true, 0, 0, OpenSSL::SHA1());
+  ASSERT_TRUE(document.processingFailed());
+  state->setOpenDocuments({&document});
+  for (const char* method : {"allStatistics", "unknownWords", "process", "waitUntilProcessed"}) {
+    SCOPED_TRACE(method);
+    const std::string message = failure(std::string("qel.openDocuments()[1]:") + method + "()");
+    EXPECT_NE(message.find(std::string("Document:") + method + " - error processing file '" + path + "'"),
+              std::string::npos)
+        << message;
   }
 }
 
