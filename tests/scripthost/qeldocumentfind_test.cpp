@@ -87,6 +87,13 @@ write(table.concat(found, ",")))"),
             "你,你,北京");
 }
 
+// A sentence that ends in the beginning of a longer word (中华人民共和国) keeps its last word.
+TEST_F(QelDocumentFindTest, LastWordOfATextEndingInAPrefix) {
+  EXPECT_EQ(output(open("我爱中华人民共") +
+                   "write(all(d:findWord('共')), '/', all(d:findSentencesContaining({'共'})))"),
+            "共~我爱中华人民共~我爱中华人民共/共~我爱中华人民共");
+}
+
 // One long line without a terminator is one sentence; every search over it ends.
 TEST_F(QelDocumentFindTest, LongLineWithoutTerminators) {
   std::string line;
