@@ -18,7 +18,6 @@ namespace {
 using qelLua::guarded;
 
 const char* const USAGE = "Text:clozeText( word [,replacement] ) - ";
-constexpr size_t MAX_KEY = 255; // per-word templates are looked up by the word cut to this length
 
 // Appends the template for one replacement.
 void expand(std::string& out, std::string_view tmpl, Span word, long long number) {
@@ -34,15 +33,6 @@ void expand(std::string& out, std::string_view tmpl, Span word, long long number
     if (n == '%') out += '%';
     ++i;
   }
-}
-
-// The length of word cut to at most MAX_KEY bytes, at a character boundary.
-size_t keyLength(Span word) {
-  if (word.length <= MAX_KEY) return word.length;
-  size_t n = MAX_KEY;
-  while (n > 0 && (static_cast<unsigned char>(word.data[n]) & 0xC0) == 0x80)
-    --n;
-  return n;
 }
 
 // The words to replace and where their templates come from.
@@ -113,7 +103,7 @@ bool readRequest(lua_State* L, Request& request) {
 // The template of one matching word: its own from the table when that converts to a string.
 std::string_view templateFor(lua_State* L, Request const& request, Span word) {
   if (!request.templates) return request.fallback;
-  lua_pushlstring(L, word.data, keyLength(word));
+  lua_pushlstring(L, word.data, qelLua::tableKeyLength(word));
   // Raw, so that no script code runs while the word set holds views into the tables' strings.
   lua_rawget(L, request.templates);
   size_t length = 0;

@@ -67,15 +67,6 @@ EncodingDetector const& detector(lua_State* L) {
   return **slot;
 }
 
-bool killed(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* thread = static_cast<qelLua::ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  if (!thread) return false;
-  std::lock_guard lock(thread->mutex);
-  return thread->kill;
-}
-
 bool processingFailed(Document& document) {
   auto* own = dynamic_cast<qelLua::ScriptDocument*>(&document);
   return own && own->processingFailed();
@@ -163,7 +154,7 @@ int waitUntilProcessed(lua_State* L) {
   const char* const notStarted = "Document:waitUntilProcessed - document has not started processing";
   if (!processor->processingStarted()) return luaL_error(L, notStarted);
   while (!processor->finished()) {
-    if (killed(L)) {
+    if (qelLua::killRequested(L)) {
       lua_pushstring(L, "Script Killed");
       return lua_error(L);
     }
@@ -267,6 +258,15 @@ void checkProcessed(lua_State* L, Document& document, const char* method) {
     luaL_error(L, "Document:%s - document has not started processing", method);
   if (!processor->finished()) luaL_error(L, "Document:%s - document has not finished processing", method);
   if (processingFailed(document)) raiseFailed(L, document, method);
+}
+
+bool killRequested(lua_State* L) {
+  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
+  auto* thread = static_cast<ThreadData*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  if (!thread) return false;
+  std::lock_guard lock(thread->mutex);
+  return thread->kill;
 }
 
 const char* documentFile(Document& document) {

@@ -21,6 +21,9 @@ Document& checkDocument(lua_State* L, int index);
 // Raises "Document:<method> - document has not started processing" or "... has not finished processing"
 // (or a processing failure of the script's own document) unless the document's statistics are ready.
 void checkProcessed(lua_State* L, Document& document, const char* method);
+// Whether the script has been asked to stop: long loops in C check it, since the kill hook runs only
+// between Lua instructions.
+bool killRequested(lua_State* L);
 // The file that holds the document's text, as a reader of the script's own would open it.
 const char* documentFile(Document& document);
 

@@ -14,7 +14,6 @@
 #include "application/qelstate.h"
 #include "application/qelsupport.h"
 #include "application/qeltextdata.h"
-#include "application/qelthreaddata.h"
 #include "application/qelwordlist.h"
 #include "application/segmentengine.h"
 #include "application/wordhash.h"
@@ -60,15 +59,6 @@ int collect(lua_State* L) {
   return 0;
 }
 
-bool killed(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* thread = static_cast<qelLua::ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  if (!thread) return false;
-  std::lock_guard lock(thread->mutex);
-  return thread->kill;
-}
-
 // The first word of sentence that the query holds.
 bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
   f.tokenizer.reset(Utf8Range(sentence.data, sentence.length));
@@ -92,7 +82,7 @@ bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
 bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& sentence) {
   while (!f.done) {
     if (!f.haveLine) {
-      if (++f.linesRead % KILL_CHECK_LINES == 0 && killed(L)) {
+      if (++f.linesRead % KILL_CHECK_LINES == 0 && qelLua::killRequested(L)) {
         lua_pushstring(L, "Script Killed");
         lua_error(L);
       }

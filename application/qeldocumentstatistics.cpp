@@ -7,6 +7,7 @@
 #include "application/qeldocument.h"
 #include "application/qelstate.h"
 #include "application/qelsupport.h"
+#include "application/qeltextdata.h"
 #include "application/qelwordlist.h"
 #include "application/wordhash.h"
 
@@ -23,7 +24,6 @@ using Filter = DocumentStatistics::FilterType;
 
 constexpr uint64_t MAX_COUNT = 2147483647;
 constexpr int NO_LEVEL = 999;
-constexpr size_t MAX_KEY = 255;
 
 struct Options {
   bool keyByWord = false;
@@ -82,14 +82,6 @@ int lowestLevel(uint16_t bits) {
   return bits ? std::countr_zero(bits) + 1 : NO_LEVEL;
 }
 
-size_t keyLength(Span word) {
-  if (word.length <= MAX_KEY) return word.length;
-  size_t n = MAX_KEY;
-  while (n > 0 && (static_cast<unsigned char>(word.data[n]) & 0xC0) == 0x80)
-    --n;
-  return n;
-}
-
 void pushRecord(lua_State* L, WordStatistics const& r, bool withWord) {
   lua_createtable(L, 0, 7);
   if (withWord) {
@@ -133,7 +125,7 @@ int statistics(lua_State* L, Filter filter, const char* method) {
   const int table = o.sorted ? -3 : -2;
   for (int i = 0; i < count; ++i) {
     WordStatistics const& r = *records[size_t(i)];
-    lua_pushlstring(L, r.word.data, keyLength(r.word));
+    lua_pushlstring(L, r.word.data, qelLua::tableKeyLength(r.word));
     if (o.sorted) {
       lua_pushvalue(L, -1);
       lua_rawseti(L, -3, i + 1);

@@ -235,6 +235,15 @@ WordHash const& masterWords() {
   return OldWordListManager::instance().privateMasterList();
 }
 
+size_t tableKeyLength(Span word) {
+  constexpr size_t MAX_KEY = 255;
+  if (word.length <= MAX_KEY) return word.length;
+  size_t n = MAX_KEY;
+  while (n > 0 && (static_cast<unsigned char>(word.data[n]) & 0xC0) == 0x80)
+    --n;
+  return n;
+}
+
 const char* wordTypeText(long long type) {
   return type >= Token::None && type <= Token::Other ? Token::typeName(uint32_t(type)) : "None";
 }

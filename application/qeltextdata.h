@@ -20,6 +20,8 @@ void pushText(lua_State* L, const char* bytes, size_t length);
 Span checkText(lua_State* L, int index);
 // The master word list that scripts segment against (loaded on first use).
 WordHash const& masterWords();
+// The length of word cut to at most 255 bytes at a character boundary: words that key a table are cut so.
+size_t tableKeyLength(Span word);
 // "None", "Invalid", ... "Other" by token type number; "None" for any other number.
 const char* wordTypeText(long long type);
 

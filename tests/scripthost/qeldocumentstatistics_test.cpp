@@ -52,6 +52,21 @@ write(" ", #ignored))"),
             "1 nil 我,喜欢,你,我们,北京大学 1 nil 9 5");
 }
 
+// Words that key a table are cut to 255 bytes.
+TEST_F(QelDocumentStatisticsTest, LongWordsAreCutAsKeys) {
+  const std::string word(301, 'x');
+  qmtest::writeFile(files / "long.txt", "我" + word);
+  EXPECT_EQ(output("local d = qel.Document(" + quoted((files / "long.txt").string()) + R"()
+local keyed, order = d:allStatistics({keyByWord = true})
+local lengths = {}
+for _, w in ipairs(order) do lengths[#lengths + 1] = #w end
+table.sort(lengths)
+local full = 0
+for _, s in ipairs(d:allStatistics()) do full = math.max(full, #s.word) end
+write(table.concat(lengths, ","), " ", full))"),
+            "3,255 301");
+}
+
 TEST_F(QelDocumentStatisticsTest, OptionErrors) {
   const std::string message = failure(open() + "d:allStatistics({}, {})");
   EXPECT_NE(message.find("Document:statisticsSortOrder - expects a total of 2 arguments"), std::string::npos)
