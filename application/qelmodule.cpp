@@ -4,8 +4,10 @@
 #include "application/qelmodule.h"
 
 #include "application/qeldictionary.h"
+#include "application/qeldocument.h"
 #include "application/qelfilerequest.h"
 #include "application/qelsupport.h"
+#include "application/qeltextdata.h"
 #include "application/qelthreaddata.h"
 #include "application/qelwordlist.h"
 #include "utils/outputstream.h"
@@ -158,7 +160,9 @@ const luaL_Reg functions[] = {
     {"tocflLevel", qelLua::tocflLevel},
     {"knownWords", qelLua::knownWords},
     {"lookedUpWords", qelLua::lookedUpWords},
+    {"openDocuments", qelLua::openDocuments},
     {"print", print},
+    {"Text", qelLua::newText},
     {"WordList", qelLua::newWordList},
     {"write", write},
     {nullptr, nullptr},
@@ -174,6 +178,8 @@ int luaopen_qel(lua_State* L) {
   luaL_checkversion(L);
   lua_createtable(L, 0, 14);
   luaL_setfuncs(L, functions, 0);
+  qelLua::luaopen_document(L);
+  lua_setfield(L, -2, "Document");
   return 1;
 }
 

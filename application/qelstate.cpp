@@ -1,5 +1,7 @@
 #include "application/qelstate.h"
 
+#include "application/document.h"
+#include "application/segmentengine.h"
 #include "application/wordhash.h"
 #include "application/wordlistmanager.h"
 
@@ -11,6 +13,9 @@ struct QelState::Impl {
   Dictionary const& dictionary;
   WordHash knownWords{16}; // the size of a word list's sets
   WordHash lookedUpWords{16};
+  SegmentEngine const* engine = nullptr;
+  std::unique_ptr<SegmentEngine> ownEngine; // made on first use when the program gave none
+  std::vector<Document*> documents;
 };
 
 QelState::QelState(Dictionary const& dictionary, WordHash const& currentWords)
@@ -31,6 +36,26 @@ WordHash& QelState::knownWords() {
 }
 WordHash& QelState::lookedUpWords() {
   return impl->lookedUpWords;
+}
+
+void QelState::setSegmentEngine(SegmentEngine const& engine) {
+  impl->engine = &engine;
+}
+
+SegmentEngine const& QelState::segmentEngine() {
+  if (impl->engine) return *impl->engine;
+  if (!impl->ownEngine) impl->ownEngine = std::make_unique<SegmentEngine>(SegmentEngine::ChineseAndAlpha);
+  return *impl->ownEngine;
+}
+
+void QelState::setOpenDocuments(std::vector<Document*> const& documents) {
+  impl->documents.clear();
+  for (Document* document : documents)
+    if (document && !document->isConverting()) impl->documents.push_back(document);
+}
+
+std::vector<Document*> const& QelState::openDocuments() const {
+  return impl->documents;
 }
 
 } // namespace qelLua

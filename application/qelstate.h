@@ -3,8 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 class Dictionary;
+class Document;
+class SegmentEngine;
 class WordHash;
 class WordListManager;
 
@@ -25,6 +28,16 @@ public:
   Dictionary const& dictionary() const;
   WordHash& knownWords();
   WordHash& lookedUpWords();
+
+  // The program's word policy (which token types count as words), not owned; until set, one of the state's
+  // own that counts Chinese and Latin words. Scripts only ask it about token types: they segment with
+  // tokenizers of their own, never the engine's shared one, which belongs to the main thread.
+  void setSegmentEngine(SegmentEngine const& engine);
+  SegmentEngine const& segmentEngine();
+  // The documents open in the program, in their order, not owned; set on the main thread before a run.
+  // Documents still converting are left out: the file they will be read from does not exist yet.
+  void setOpenDocuments(std::vector<Document*> const& documents);
+  std::vector<Document*> const& openDocuments() const;
 
 private:
   struct Impl;
