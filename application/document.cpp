@@ -1,6 +1,7 @@
 #include "application/document.h"
 
 #include "application/documentprocessor.h"
+#include "application/oldwordlistmanager.h"
 #include "application/textdocument.h"
 #include "utils/exception.h"
 #include "utils/filesystem.h"
@@ -16,7 +17,6 @@ struct Document::Impl {
   bool temporary = false; // made from pasted text: the file goes with the document
   bool converting = false;
   void* listEntry = nullptr;
-  WordHash const* master; // the master word list the files are segmented against
 };
 
 Document::Document(const char* path, Text title, WordHash const& master, ProficiencyLevelHash const& levels,
@@ -27,7 +27,6 @@ Document::Document(const char* path, Text title, WordHash const& master, Profici
   impl->filename = path;
   impl->actualFilename = path;
   impl->title = std::move(title);
-  impl->master = &master;
 }
 
 Document::~Document() {
@@ -41,7 +40,6 @@ void Document::setActualFilename(const char* path, WordHash const& master) {
   auto processor = std::make_unique<DocumentProcessor>(path, master, *this);
   auto text = std::make_unique<TextDocument>(path);
   impl->actualFilename = path;
-  impl->master = &master;
   impl->processor = std::move(processor); // the old processor cancels and waits as it goes
   impl->text = std::move(text);
 }
@@ -73,7 +71,7 @@ bool Document::saveToFile(const char* path) {
     impl->filename = path;
     impl->temporary = false;
     impl->title = FileSystem::stripPath(path);
-    setActualFilename(path, *impl->master);
+    setActualFilename(path, OldWordListManager::instance().privateMasterList());
     return true;
   } catch (zun::exception const& e) {
     ZUN_LOG_CAUGHT("ERR", "Error saving document: ", e);

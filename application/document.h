@@ -37,7 +37,7 @@ public:
   void setConverting(bool converting);
 
   // Moves a temporary document's file to path, which becomes its filename, and reads it from there
-  // (segmented against the document's master word list, processing not started), no longer temporary, titled
+  // (segmented against the program's master word list, processing not started), no longer temporary, titled
   // by the file name. False for a null path or any failure; a failed move changes nothing.
   bool saveToFile(const char* path);
 

@@ -35,7 +35,7 @@ public:
 
 } // namespace
 
-ObjectFile::ObjectFile(const char* path) : m_path(Span(path)), m_sha(OpenSSL::SHA1::of("", 0)) {}
+ObjectFile::ObjectFile(const char* path) : m_path(path), m_sha(OpenSSL::SHA1::of("", 0)) {}
 
 void ObjectFile::readAll(const char* path, std::string& out) {
   const Descriptor file(path);

@@ -4,7 +4,7 @@
 
 #include "openssl/sha1.h"
 #include "utils/exception.h"
-#include "utils/textbuffer.h"
+#include "utils/text.h"
 
 #include <string>
 
@@ -12,8 +12,8 @@ class ObjectFile {
 public:
   ZUN_ERROR(read_error);
 
-  // The path is kept to 1,023 bytes, cut at a character boundary. The recorded digest starts as that of
-  // no bytes.
+  // The path is kept whole: a cut path would name another file. The recorded digest starts as that of no
+  // bytes.
   explicit ObjectFile(const char* path);
 
   const char* path() const { return m_path.c_str(); }
@@ -31,6 +31,6 @@ public:
   static void readAt(const char* path, uint64_t offset, uint64_t count, std::string& out);
 
 private:
-  TextBuffer<1023> m_path;
+  Text m_path;
   OpenSSL::SHA1 m_sha;
 };

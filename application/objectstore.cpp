@@ -79,7 +79,8 @@ struct ObjectStore::Impl {
   void insert(Revision const& r) {
     revisions.insert(std::upper_bound(revisions.begin(), revisions.end(), r, lessById), r);
   }
-  void append(Span const& record, bool newFile);
+  // Appends the record durably and returns the file's length before it.
+  uint64_t append(Span const& record, bool newFile);
 
   ObjectFile file;
   std::vector<Revision> revisions; // sorted by id
@@ -161,7 +162,7 @@ void ObjectStore::Impl::addVerified(Span const& hex, Span const& parentHex, Span
                                Timestamp(time), uint64_t(data.data - fileStart), uint64_t(length)});
 }
 
-void ObjectStore::Impl::append(Span const& record, bool newFile) {
+uint64_t ObjectStore::Impl::append(Span const& record, bool newFile) {
   const int fd = ::open(file.path(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) ZUN_THROW(ObjectStore::write_error);
   struct stat st {};
@@ -176,6 +177,7 @@ void ObjectStore::Impl::append(Span const& record, bool newFile) {
   }
   ::close(fd);
   if (newFile) syncFolderOf(file.path());
+  return uint64_t(oldSize);
 }
 
 ObjectStore::ObjectStore(NamedFileLock const&, const char* path) : impl(std::make_unique<Impl>(path)) {
@@ -243,7 +245,10 @@ SHA1 ObjectStore::add(NamedFileLock const&, SHA1 const& parent, SHA1 const& othe
   } catch (zun::exception const&) {
     newFile = true;
   }
-  if (!newFile && SHA1::of(existing.data(), existing.size()) != impl->file.sha()) impl->reloadFrom(existing);
+  if (newFile)
+    impl->revisions.clear(); // the file and its records are gone
+  else if (SHA1::of(existing.data(), existing.size()) != impl->file.sha())
+    impl->reloadFrom(existing);
 
   char time[32];
   const size_t timeLength = now().asText(time, sizeof time, true);
@@ -257,7 +262,11 @@ SHA1 ObjectStore::add(NamedFileLock const&, SHA1 const& parent, SHA1 const& othe
   const uint64_t dataOffset = existing.size() + record.size();
   record.append(data.data ? data.data : "", data.length);
 
-  impl->append(Span(record.data(), record.size()), newFile);
+  if (impl->append(Span(record.data(), record.size()), newFile) != existing.size()) {
+    // The file changed between reading and appending: index it afresh (the record verifies itself).
+    impl->reload();
+    return id;
+  }
   existing += record;
   impl->file.setSHA(SHA1::of(existing.data(), existing.size()));
   impl->insert(Revision{id, parent, other, Timestamp(Span(time, timeLength)), dataOffset, data.length});

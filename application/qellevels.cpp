@@ -1,9 +1,8 @@
 #include "application/qellevels.h"
 
+#include "application/proficiencylevelfilebuilder.h"
 #include "application/qelsupport.h"
 #include "application/wordhash.h"
-#include "utils/filefinder.h"
-#include "utils/textbuffer.h"
 
 #include <array>
 #include <memory>
@@ -20,13 +19,9 @@ public:
     std::unique_ptr<WordHash>& set = hsk ? hskSets.at(n - 1) : tocflSets.at(n - 1);
     if (!set) {
       auto words = std::make_unique<WordHash>(LEVEL_BITS);
-      TextBuffer<64> name;
-      name.format("%s%u.txt", hsk ? "wordlists/hsk-" : "wordlists/tocfl-", n);
-      FileFinder finder;
-      finder.add(CommonDirectory::Resources);
-      finder.add(CommonDirectory::Base);
       // A missing list is an empty level; an unreadable one is logged by the word set.
-      if (const char* path = finder.find(name.c_str())) words->addFromFile(path);
+      ProficiencyLevelFileBuilder::addToWordHash(
+          hsk ? ProficiencyLevelFileBuilder::HSK : ProficiencyLevelFileBuilder::TOCFL, *words, n);
       set = std::move(words);
     }
     return *set;

@@ -1,6 +1,7 @@
 #include "application/qelstate.h"
 
 #include "application/wordhash.h"
+#include "application/wordlistmanager.h"
 
 namespace qelLua {
 
@@ -16,6 +17,9 @@ QelState::QelState(Dictionary const& dictionary, WordHash const& currentWords)
     : impl(std::make_unique<Impl>(dictionary)) {
   impl->knownWords.copy(currentWords);
 }
+
+QelState::QelState(Dictionary const& dictionary, WordListManager const& wordLists)
+    : QelState(dictionary, wordLists.current()) {}
 
 QelState::~QelState() = default;
 

@@ -6,6 +6,7 @@
 
 class Dictionary;
 class WordHash;
+class WordListManager;
 
 namespace qelLua {
 
@@ -14,6 +15,8 @@ public:
   // Copies currentWords (the reader's current word list) into knownWords(); lookedUpWords() starts empty
   // and the caller copies the looked-up words into it.
   QelState(Dictionary const& dictionary, WordHash const& currentWords);
+  // The same with the manager's current list.
+  QelState(Dictionary const& dictionary, WordListManager const& wordLists);
   ~QelState();
   QelState(QelState const&) = delete;
   QelState& operator=(QelState const&) = delete;

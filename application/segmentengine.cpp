@@ -45,6 +45,10 @@ ChineseTokenizer& SegmentEngine::tokenizer(Utf8Range const& range, bool endOfTex
   return impl->tokenizer;
 }
 
+WordHash const& SegmentEngine::dictionary() const {
+  return impl->tokenizer.dictionary();
+}
+
 void SegmentEngine::highlightLookedUpWords(bool highlight) {
   impl->highlightLookedUp = highlight;
 }

@@ -28,6 +28,8 @@ public:
   // The shared tokenizer, reset to the range, for the caller to drain. endOfText: the range ends where the
   // text ends, so its last word is emitted (see ChineseTokenizer).
   ChineseTokenizer& tokenizer(Utf8Range const& range, bool endOfText = false) const;
+  // The word list the engine segments against, for callers that drive a tokenizer of their own.
+  WordHash const& dictionary() const;
 
   void highlightLookedUpWords(bool highlight);
   bool highlightLookedUpWords() const;

@@ -322,8 +322,8 @@ Text WordListManager::baseNameFor(const char* displayName) {
 bool WordListManager::validBaseName(const char* base) {
   if (!base || !*base) return false;
   const std::string_view name(base);
-  if (name.size() > MAX_BASE || name == "." || name == ".." || name.find('/') != std::string_view::npos)
-    return false;
+  // A leading "." is how the temporary files of saves are told apart from lists.
+  if (name.size() > MAX_BASE || name[0] == '.' || name.find('/') != std::string_view::npos) return false;
   // These would be the lock file of the list, and the folder's own files and folders are taken.
   for (const char* own : {"current", "lists", "objects", "cache", "known.txt", "known.txt.old"})
     if (name == own) return false;

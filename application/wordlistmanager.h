@@ -16,7 +16,7 @@
 
 class WordListManager {
 public:
-  // A base name that cannot name a list file ("", ".", "..", one holding "/", or too long).
+  // A base name that cannot name a list file (empty, beginning with ".", holding "/", or too long).
   ZUN_ERROR(invalid_name);
 
   // root: the folder holding "wordlists/"; null or empty means the user's folder. Creates the folders,
@@ -53,8 +53,8 @@ public:
   // The base name derived from a display name (empty when nothing is left of it), before any number is
   // added to make it unique.
   static Text baseNameFor(const char* displayName);
-  // Whether base can name a list: not empty, no "/", not "." or "..", not a name of the folder's own
-  // files, and short enough for a file name.
+  // Whether base can name a list: not empty, no "/", no leading ".", not a name of the folder's own files,
+  // and short enough for a file name.
   static bool validBaseName(const char* base);
 
 private:

@@ -17,6 +17,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using OpenSSL::SHA1;
 
@@ -118,8 +119,10 @@ std::unique_ptr<NamedFileLock> WordListState::lock() const {
 
 std::unique_ptr<NamedFileLock> WordListState::lock(Text const& lockFolder, const char* baseName) {
   // Short pauses of varying length, so that a copy that saves often does not keep the others out.
-  thread_local std::minstd_rand random(std::random_device{}());
-  const auto deadline = std::chrono::steady_clock::now() + LOCK_WAIT;
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + LOCK_WAIT;
+  // Seeded per call and process, so forked copies do not wait in step.
+  std::minstd_rand random(unsigned(::getpid()) ^ unsigned(start.time_since_epoch().count()));
   for (;;) {
     try {
       return std::make_unique<NamedFileLock>(lockFolder.c_str(), baseName);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <thread>
 
@@ -57,6 +58,39 @@ TEST_F(DocumentTest, ProcessesIntoItsOwnStatistics) {
   ASSERT_TRUE(doc->ready());
   EXPECT_EQ(doc->statisticsForWord(Span("\xE4\xB8\xAD\xE5\x9B\xBD"))->frequency, 2u);
   EXPECT_EQ(doc->totalWords(), 3u);
+}
+
+// The main thread reads the statistics while the worker fills the next run: it sees whole runs only.
+TEST_F(DocumentTest, ReadersDuringRuns) {
+  std::string text;
+  for (int i = 0; i < 60000; ++i) {
+    text += i % 7 ? "\xE4\xB8\xAD\xE5\x9B\xBD " : "word\n";
+    for (int n = i % 5000 + 1; n; n /= 26)
+      text += char('a' + n % 26); // 5,000 more unique words
+    text += ' ';
+  }
+  auto doc = open(dir / "long.txt", text);
+  WordHash known(4);
+  known.add(Span("word"));
+  std::vector<WordStatistics*> list;
+  for (int run = 0; run < 4; ++run) {
+    SCOPED_TRACE(run);
+    doc->processor()->beginProcessing(true);
+    while (!doc->processor()->finished()) {
+      DocumentInfo const& info = doc->info(known);
+      EXPECT_TRUE(info.totalWords == 0 || info.totalWords == 120000) << info.totalWords;
+      doc->wordStatisticsList(list, WordStatisticsSort::FrequencyDescending);
+      double sum = 0;
+      for (auto* r : list)
+        sum += r->percentageFrequency;
+      EXPECT_TRUE(list.empty() || std::abs(sum - 100) < 1e-6) << sum;
+      if (const WordStatistics* r = doc->statisticsForWord(Span("word"))) {
+        EXPECT_EQ(r->frequency, 8572u);
+      }
+    }
+    EXPECT_EQ(doc->info(known).knownWords, 8572u);
+    doc->processor()->cancelProcessing();
+  }
 }
 
 TEST_F(DocumentTest, TemporaryFileLivesWithTheDocument) {

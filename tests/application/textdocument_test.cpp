@@ -171,6 +171,9 @@ TEST_F(TextDocumentTest, LongLineCutIsStable) {
     ASSERT_EQ(doc.startOfLine(o), start) << o;
   // Forwards, a line with no line feed is cut 8 KB on, at a character boundary.
   EXPECT_EQ(doc.nextLine(0), 8193u);
+  // A caller's piece longer than the reading distance still moves on, to the piece's end.
+  std::vector<char> big(20000);
+  EXPECT_EQ(doc.nextLine(1, big.data(), big.size()), 20001u);
 }
 
 // A line feed between the remembered cut and the offset ends the cut line.

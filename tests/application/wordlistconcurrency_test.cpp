@@ -65,7 +65,7 @@ TEST(WordListConcurrencyTest, TwoProcessesKeepEveryMarkOfBoth) {
   qmtest::TempDir dir;
   const std::string root = dir.str();
   { WordListManager setUp(root.c_str()); }
-  constexpr int COUNT = 40;
+  constexpr int COUNT = 25;
   int go[2];
   ASSERT_EQ(pipe(go), 0);
   pid_t children[2];

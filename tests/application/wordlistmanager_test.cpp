@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 
 using OpenSSL::SHA1;
 namespace fs = std::filesystem;
@@ -54,6 +55,17 @@ TEST_F(WordListManagerTest, FreshFolderGetsTheKnownList) {
   EXPECT_STREQ(lists[0]->baseName(), "known");
   EXPECT_STREQ(lists[0]->displayName(), "[Known]");
   EXPECT_EQ(manager.current().totalWords(), 0u);
+}
+
+TEST_F(WordListManagerTest, CurrentNameThatNamesNoListFallsBackToKnown) {
+  fs::create_directories(folder(""));
+  for (const char* name : {"gone\n", "../../escape\n", "\n", "lists\r\n"}) {
+    SCOPED_TRACE(name);
+    qmtest::writeFile(folder("current"), name);
+    WordListManager manager(root().c_str());
+    EXPECT_STREQ(manager.currentList(), "known");
+    EXPECT_FALSE(fs::exists(folder("lists") / "gone"));
+  }
 }
 
 TEST_F(WordListManagerTest, BaseNamesFromDisplayNames) {
@@ -153,18 +165,23 @@ TEST_F(WordListManagerTest, MarksBecomeOneRevisionMatchingTheCache) {
 }
 
 TEST_F(WordListManagerTest, LostCacheIsRebuiltFromRevisions) {
+  // Words holding "@", even one shaped like a whole record header, stay inside their record.
+  const std::string header = "x@" + std::string(40, 'a') + " " + std::string(40, '0') + " " +
+                             std::string(40, 'b') + " 2020-01-01 00:00:00.000";
   {
     WordListManager manager(root().c_str());
     manager.current().add(Span("一"));
+    manager.current().add(Span("@"));
     manager.saveVersion();
     manager.current().add(Span("二"));
+    manager.current().add(Span(header));
     manager.current().remove(Span("一"));
     manager.saveVersion();
   }
   fs::remove(folder("cache") / "known");
   WordListManager manager(root().c_str());
-  EXPECT_EQ(wordsOf(manager.current()), std::set<std::string>{"二"});
-  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "二\n");
+  EXPECT_EQ(wordsOf(manager.current()), (std::set<std::string>{"二", "@", header}));
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "@\n" + header + "\n二\n");
 }
 
 TEST_F(WordListManagerTest, UnknownRevisionFallsBackToTheMostRecent) {
@@ -209,8 +226,8 @@ TEST_F(WordListManagerTest, UnverifiedRebuildKeepsTheCache) {
 
 TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
   fs::create_directories(folder("lists"));
-  qmtest::writeFile(folder("lists") / "mine",
-                    "    .version = 2\n    readOnly = true\n    displayName = Mine\n");
+  const std::string mineText = "    .version = 2\n    readOnly = true\n    displayName = Mine\n";
+  qmtest::writeFile(folder("lists") / "mine", mineText);
   qmtest::writeFile(folder("current"), "mine\n");
   fs::create_directories(folder("lists") / "broken"); // exists, cannot be read as a file
   {
@@ -224,6 +241,7 @@ TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
     EXPECT_FALSE(manager.saveVersion()); // its revision cannot be recorded: the mark stays
     EXPECT_TRUE(fs::is_directory(folder("lists") / "broken"));
   }
+  EXPECT_EQ(listFile("mine"), mineText); // no revision yet: nothing to write
   const WordList mine((folder("lists") / "mine").c_str());
   EXPECT_STREQ(mine.displayName(), "Mine");
   EXPECT_TRUE(mine.readOnly());
@@ -240,6 +258,17 @@ TEST_F(WordListManagerTest, HeldLockFailsTheSaveAndKeepsTheMarks) {
   }
   EXPECT_TRUE(manager.saveVersion());
   EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "等\n");
+
+  // A holder that lets go within the wait does not fail the save.
+  manager.current().add(Span("待"));
+  auto other = std::make_unique<NamedFileLock>(folder("").c_str(), "known");
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    other.reset();
+  });
+  EXPECT_TRUE(manager.saveVersion());
+  release.join();
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "待\n等\n");
 }
 
 TEST_F(WordListManagerTest, OldKnownFileIsConverted) {

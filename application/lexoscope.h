@@ -1,0 +1,56 @@
+// Styles a window of a document's text for the text view: segments it, gives every character the display
+// attribute of its word (known, unknown, looked up, or not a word) against the current word list, and marks
+// the find term's matches, the current one apart. One attribute per character position: per UTF-8 byte, or
+// per UTF-16 unit for a text engine that counts those. Main thread only; it drives a tokenizer of its own,
+// so scripts may use the segment engine's shared one meanwhile.
+#pragma once
+
+#include "utils/span.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class SegmentEngine;
+class WordListManager;
+
+class Lexoscope {
+public:
+  enum Mode { Utf8 = 0, Utf16 = 1 };
+  static constexpr uint64_t PLAIN = 0x10000;
+  static constexpr uint64_t CURRENT_MATCH = 5;
+  static constexpr uint64_t OTHER_MATCH = 6;
+
+  // Both must outlive the lexoscope.
+  Lexoscope(WordListManager const& lists, SegmentEngine const& engine, Mode mode);
+  ~Lexoscope();
+  Lexoscope(Lexoscope const&) = delete;
+  Lexoscope& operator=(Lexoscope const&) = delete;
+
+  Mode mode() const;
+  // Styling runs so far.
+  uint64_t changeCount() const;
+  // The find term; an empty one marks nothing.
+  void setSearchTerm(Span const& term);
+  // The document offset where the current find match starts.
+  void setCurrentMatch(uint64_t offset);
+
+  // Replaces attributes with one per position of bytes[0, length), which start at documentOffset.
+  // endOfText: the text ends with these bytes, so the last word is styled too; otherwise characters that
+  // may still grow into a word past the end get the plain attribute.
+  void analyse(const char* bytes, size_t length, uint64_t documentOffset, bool endOfText,
+               std::vector<uint64_t>& attributes) const;
+
+  // The character at p as the text view sees it: a bad, cut or out-of-range sequence is U+FFFD. length
+  // becomes its byte count (never past end).
+  static uint32_t character(const char* p, const char* end, size_t& length);
+  // The positions one character takes in a mode.
+  static size_t positions(Mode mode, uint32_t codePoint, size_t length) {
+    return mode == Utf8 ? length : (codePoint >= 0x10000 ? 2 : 1);
+  }
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> impl;
+};
