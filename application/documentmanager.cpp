@@ -12,7 +12,6 @@
 #include "utils/exception.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
-#include "utils/platform/posix/filewriter.h"
 
 #include <algorithm>
 #include <map>
@@ -272,15 +271,6 @@ void DocumentManager::loadRecentFiles() {
 bool DocumentManager::saveRecentFiles() const {
   const Text target = recentPath();
   FileSystem::instance().privateEnsurePath(target.c_str());
-  AtomicFileSaver saver("zun", target.c_str());
-  try {
-    FileWriter out(saver.path(), 0);
-    impl->recent.saveToOutputStream(out);
-    if (out.close()) return saver.commit();
-  } catch (zun::exception const& e) {
-    ZUN_LOG_CAUGHT("ERR", "Error saving recent file list", e);
-  }
-  Log::print("ERR", "Error saving recent file list to file '%s'\n", saver.path());
-  saver.abort();
-  return false;
+  return AtomicFileSaver::save(target.c_str(),
+                               [this](OutputStream& out) { impl->recent.saveToOutputStream(out); });
 }

@@ -10,7 +10,6 @@
 #include "utils/exception.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
-#include "utils/platform/posix/filewriter.h"
 #include "utils/spanbackingstore.h"
 #include "utils/textbuffer.h"
 #include "utils/utf8.h"
@@ -262,23 +261,8 @@ void WordHash::writeToStream(OutputStream& out) const {
 }
 
 bool WordHash::save(const char* prefix, const char* path) const {
-  if (!path) return false;
-  try {
-    AtomicFileSaver saver(prefix, path);
-    FileWriter out(saver.path(), FileWriter::Exclusive);
-    writeToStream(out);
-    if (!out.close()) {
-      Log::print("ERR", "Error saving WordHash to file '%s'\n", saver.path());
-      saver.abort();
-      return false;
-    }
-    return saver.commit();
-  } catch (zun::exception const& e) {
-    TextBuffer<1024> prefixText;
-    prefixText.format("Error saving WordHash to file '%s'\n", path);
-    ZUN_LOG_CAUGHT("ERR", prefixText.c_str(), e);
-  }
-  return false;
+  (void)prefix; // temporary names are always hidden names beside the target
+  return AtomicFileSaver::save(path, [this](OutputStream& out) { writeToStream(out); });
 }
 
 Text WordHash::diff(WordHash const& other) const {

@@ -112,14 +112,8 @@ void WordList::readFromUtf8Range(Utf8Range const& range) {
 
 bool WordList::writeToFile(const char* path, bool createOnly) const {
   if (!createOnly) {
-    AtomicFileSaver saver(nullptr, path);
-    FileWriter out(saver.path(), FileWriter::Exclusive);
-    writeToStream(out);
-    if (!out.flush() || !out.close()) {
-      saver.abort();
+    if (!AtomicFileSaver::save(path, [this](OutputStream& out) { writeToStream(out); }))
       ZUN_THROW(WordList::write_error);
-    }
-    if (!saver.commit()) ZUN_THROW(WordList::write_error);
     return true;
   }
   // Written whole beside the target, then linked into place: link(2) fails when the name is taken, so two

@@ -8,7 +8,6 @@
 #include "utils/atomicfilesaver.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
-#include "utils/platform/posix/filewriter.h"
 #include "utils/platform/posix/namedfilelock.h"
 
 #include <algorithm>
@@ -34,14 +33,8 @@ bool exists(std::string const& path) {
 
 // Writes text so that the file is either the old one or the whole new one.
 void saveText(std::string const& path, std::string const& text) {
-  AtomicFileSaver saver(nullptr, path.c_str());
-  FileWriter out(saver.path(), FileWriter::Exclusive);
-  out.write(text.data(), text.size());
-  if (!out.flush() || !out.close()) {
-    saver.abort();
+  if (!AtomicFileSaver::save(path.c_str(), [&](OutputStream& out) { out.write(text.data(), text.size()); }))
     ZUN_THROW(WordList::write_error);
-  }
-  if (!saver.commit()) ZUN_THROW(WordList::write_error);
 }
 
 } // namespace

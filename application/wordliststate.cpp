@@ -9,7 +9,6 @@
 #include "utils/atomicfilesaver.h"
 #include "utils/log.h"
 #include "utils/memoryoutputstream.h"
-#include "utils/platform/posix/filewriter.h"
 #include "utils/platform/posix/namedfilelock.h"
 
 #include <chrono>
@@ -44,14 +43,8 @@ bool exists(const char* path) {
 
 // Writes the text so that the file is either the old one or the whole new one.
 void saveText(MemoryOutputStream const& text, const char* path) {
-  AtomicFileSaver saver(nullptr, path);
-  FileWriter out(saver.path(), FileWriter::Exclusive);
-  out.write(text.data(), text.size());
-  if (!out.flush() || !out.close()) {
-    saver.abort();
+  if (!AtomicFileSaver::save(path, [&](OutputStream& out) { out.write(text.data(), text.size()); }))
     ZUN_THROW(WordList::write_error);
-  }
-  if (!saver.commit()) ZUN_THROW(WordList::write_error);
 }
 
 } // namespace

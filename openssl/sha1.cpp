@@ -1,21 +1,14 @@
 // SHA-1 through the EVP interface of libcrypto 3.
 #include "openssl/sha1.h"
 
+#include "utils/hexdigit.h"
+
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <new>
 
 namespace OpenSSL {
-
-namespace {
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-} // namespace
 
 SHA1 SHA1::of(const void* data, size_t size) {
   static const unsigned char nothing = 0;
@@ -32,9 +25,9 @@ SHA1 SHA1::fromHex(const char* text) {
   Bytes bytes;
   for (size_t i = 0; i < SIZE; ++i) {
     // Stops at the NUL too, so a short text is never read past its end.
-    const int high = hexValue(text[2 * i]);
+    const int high = hexDigitValue(text[2 * i]);
     if (high < 0) return SHA1();
-    const int low = hexValue(text[2 * i + 1]);
+    const int low = hexDigitValue(text[2 * i + 1]);
     if (low < 0) return SHA1();
     bytes[i] = static_cast<unsigned char>(high << 4 | low);
   }

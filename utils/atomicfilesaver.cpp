@@ -2,21 +2,10 @@
 
 #include "utils/filesystem.h"
 #include "utils/log.h"
+#include "utils/platform/posix/filewriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-bool syncFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
-} // namespace
 
 struct AtomicFileSaver::Impl {
   Text target;    // a copy, so that a caller's temporary cannot dangle
@@ -53,10 +42,25 @@ bool AtomicFileSaver::commit() {
   if (!impl->replace) return false;
   impl->replace = false;
   const FileSystem& fileSystem = FileSystem::instance();
-  if (!syncFile(impl->temporary.c_str()) ||
+  if (!FileSystem::syncFile(impl->temporary.c_str()) ||
       !fileSystem.privateReplaceFile(impl->target.c_str(), impl->temporary.c_str())) {
     Log::print("ERR", "Error replacing file:\n\t'%s' with\n\t'%s'\n", target(), impl->temporary.c_str());
     return false;
   }
   return true;
+}
+
+bool AtomicFileSaver::save(const char* target, std::function<void(OutputStream&)> const& write) {
+  if (!target) return false;
+  AtomicFileSaver saver(nullptr, target);
+  try {
+    FileWriter out(saver.path(), FileWriter::Exclusive);
+    write(out);
+    if (out.close()) return saver.commit();
+  } catch (zun::exception const& e) {
+    ZUN_LOG_CAUGHT("ERR", "Error saving file: ", e);
+  }
+  Log::print("ERR", "Error writing file '%s'\n", saver.path());
+  saver.abort();
+  return false;
 }

@@ -8,7 +8,10 @@
 // and let the saver go out of scope (or call commit() to learn whether the replace worked).
 #pragma once
 
+#include <functional>
 #include <memory>
+
+class OutputStream;
 
 class AtomicFileSaver {
 public:
@@ -28,6 +31,11 @@ public:
   // Makes the temporary file durable and renames it over the target; logs under "ERR" and returns false
   // when that fails. The saver does nothing more afterwards (also when aborted before).
   bool commit();
+
+  // The whole round in one call: write() fills the temporary file, which then replaces target. Returns
+  // false (logged under "ERR", target untouched) when the file cannot be opened, a write, the sync or the
+  // rename fails, or write() throws one of our errors.
+  static bool save(const char* target, std::function<void(OutputStream&)> const& write);
 
 private:
   struct Impl;

@@ -1,15 +1,8 @@
 #include "utils/colour.h"
 
-#include <cstdio>
+#include "utils/hexdigit.h"
 
-namespace {
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-} // namespace
+#include <cstdio>
 
 bool Colour::parse(const char* text) {
   *this = Colour();
@@ -18,9 +11,9 @@ bool Colour::parse(const char* text) {
   uint8_t channels[4] = {0, 0, 0, 255};
   int pairs = 0;
   for (; pairs < 4; ++pairs, text += 2) {
-    const int high = hexValue(text[0]);
+    const int high = hexDigitValue(text[0]);
     if (high < 0) break;
-    const int low = hexValue(text[1]);
+    const int low = hexDigitValue(text[1]);
     if (low < 0) return false; // a lone digit
     channels[pairs] = uint8_t(high << 4 | low);
   }

@@ -91,13 +91,6 @@ void syncFolder(fs::path const& folder) {
   ::close(fd);
 }
 
-bool syncFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
 
 bool hasDotDot(fs::path const& p) {
   for (const auto& part : p)
@@ -175,6 +168,14 @@ Text FileSystem::getTempFilename(const char* prefix) {
   std::string name = withoutTrailingSlash(folderOf(CommonDirectory::Temp, std::string()));
   name.append("/").append(prefix ? prefix : "").append(Uuid::createAsString().c_str());
   return Text(name.c_str());
+}
+
+bool FileSystem::syncFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
 }
 
 Text FileSystem::siblingTempFilename(const char* target) {

@@ -42,6 +42,8 @@ public:
   // A hidden, unused-looking name beside target (".name.tmp-<id>"), so that it lives on the target's
   // filesystem and folder walks skip it. Empty when target has no file name.
   static Text siblingTempFilename(const char* target);
+  // Forces a written file's data to storage; false when it cannot be opened or synced.
+  static bool syncFile(const char* path);
 
   // These report failure as false and never throw.
   bool privateFileExists(const char* path) const;

@@ -18,21 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Saves content to target as every saver of the system does; false when the write failed.
+// Saves content to target as every saver of the system does; false when the save failed.
 bool save(const std::string& target, const std::string& content) {
-  AtomicFileSaver saver("zun", target.c_str());
-  try {
-    FileWriter out(saver.path(), FileWriter::Exclusive);
-    out.write(content.data(), content.size());
-    if (!out.close()) {
-      saver.abort();
-      return false;
-    }
-  } catch (zun::exception const&) {
-    saver.abort();
-    return false;
-  }
-  return saver.commit();
+  return AtomicFileSaver::save(target.c_str(),
+                               [&](OutputStream& out) { out.write(content.data(), content.size()); });
 }
 
 size_t entries(fs::path const& folder) {
