@@ -35,7 +35,8 @@ struct ChineseTokenizer::Impl {
   WordHash::Table const* table;
   WordHash::KeyFilter filter;
   const char* end = nullptr;
-  uint64_t longest = 0; // the dictionary's, read at each reset
+  uint64_t longest = 0;  // the dictionary's, read at each reset
+  bool prefixes = false; // whether every prefix of a word is an entry, which the shortcuts of match rely on
   bool endFlag = false;
   bool endOfText = false;   // the range ends where the text ends
   std::vector<Token> stack; // holds the end token until it is handed out
@@ -120,9 +121,9 @@ bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out
   return true;
 }
 
-// The hot loop of segmentation. The first unit is the fallback whatever its entry, so its own look-up is
-// skipped when a longer candidate is looked up: that one is absent whenever the first unit is. A word that
-// starts no longer one ends the match without a further look-up.
+// The hot loop of segmentation. In a dictionary with prefix entries, the first unit is the fallback whatever
+// its entry, so its own look-up is skipped when a longer candidate is looked up (that one is absent whenever
+// the first unit is), and a word that starts no longer one ends the match without a further look-up.
 bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t characters, uint32_t type,
                                    Token& out) {
   size_t bestBytes = bytes, length = bytes;
@@ -133,7 +134,7 @@ bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t charact
     const char* q = p + length;
     const size_t n = utf8::sequence_length(q, end);
     const bool pastEnd = q + n > end;
-    if (!first || pastEnd) {
+    if (!first || pastEnd || !prefixes) {
       if (!filter.mayContain(hash)) break; // surely absent: nothing longer can match either
       const WordHash::Table::Node* node = WordHash::lookup(*table, Span(p, length), hash);
       if (!node) break;
@@ -141,7 +142,7 @@ bool ChineseTokenizer::Impl::match(const char* p, size_t bytes, uint64_t charact
         bestBytes = length;
         bestCharacters = characters;
       }
-      if (!(node->value & WordHash::EXTENDED)) break;
+      if (prefixes && !(node->value & WordHash::EXTENDED)) break;
     }
     first = false;
     if (pastEnd) {
@@ -174,6 +175,7 @@ void ChineseTokenizer::internalReset() {
   impl->endFlag = false;
   impl->end = m_start + m_length;
   impl->longest = impl->dictionary->longestWord();
+  impl->prefixes = impl->dictionary->hasPrefixes();
   impl->stack.push_back(END_TOKEN);
 }
 

@@ -97,7 +97,7 @@ void DocumentMap::Impl::style() {
   if (lexoscope) {
     lexoscope->analyse(bytes.data(), size_t(windowLength), windowStart, endOfText, attributes);
   } else {
-    attributes.assign(positions, Lexoscope::PLAIN);
+    Lexoscope::plain(bytes.data(), size_t(windowLength), mode, attributes);
   }
   // A guard, not a case: the lexoscope counts characters the way number() does.
   attributes.resize(positions, Lexoscope::PLAIN);

@@ -58,6 +58,18 @@ uint32_t Lexoscope::character(const char* p, const char* end, size_t& length) {
   return c > 0x10FFFF ? utf8::REPLACEMENT : c;
 }
 
+void Lexoscope::plain(const char* bytes, size_t length, Mode mode, std::vector<uint64_t>& attributes) {
+  attributes.clear();
+  const char* end = bytes + length;
+  for (const char* p = bytes; p < end;) {
+    size_t n = 0;
+    const uint32_t c = character(p, end, n);
+    attributes.push_back(PLAIN);
+    attributes.insert(attributes.end(), positions(mode, c, n) - 1, PLAIN & ~TOKEN_START);
+    p += n;
+  }
+}
+
 void Lexoscope::Impl::findMatches(const char* bytes, size_t length, uint64_t documentOffset, Ranges& matches,
                                   std::pair<size_t, size_t>& current) const {
   if (term.empty()) return;
@@ -93,9 +105,10 @@ void Lexoscope::analyse(const char* bytes, size_t length, uint64_t documentOffse
   d.tokenizer.reset(Utf8Range(bytes, length));
   const char* end = bytes + length;
   const char* p = bytes;
-  // Appends the positions of every character that starts before stop.
-  const auto style = [&](const char* stop, uint64_t attribute) {
-    while (p < stop) {
+  // Appends the positions of every character that starts before stop; only the first position of the run
+  // (of each character, for the plain tail) starts a token.
+  const auto style = [&](const char* stop, uint64_t attribute, bool eachCharacter) {
+    for (bool first = true; p < stop; first = eachCharacter) {
       size_t n = 0;
       const uint32_t c = character(p, end, n);
       const size_t at = size_t(p - bytes);
@@ -106,15 +119,16 @@ void Lexoscope::analyse(const char* bytes, size_t length, uint64_t documentOffse
         a = withStyle(a, CURRENT_MATCH);
       else if (match != matches.end() && at >= match->first)
         a = withStyle(a, OTHER_MATCH);
-      attributes.insert(attributes.end(), positions(d.mode, c, n), a);
+      attributes.push_back(first ? a : a & ~TOKEN_START);
+      attributes.insert(attributes.end(), positions(d.mode, c, n) - 1, a & ~TOKEN_START);
       p += n;
     }
   };
   while (p < end) {
     const Token token = d.tokenizer.nextToken();
     if (token.type == uint32_t(d.engine.endToken()) || !token.text) break;
-    style(token.text + token.bytes, d.engine.getAttribute(token, known));
+    style(token.text + token.bytes, d.engine.getAttribute(token, known), false);
   }
-  style(end, PLAIN); // what the tokenizer left for a later window
+  style(end, PLAIN, true); // what the tokenizer left for a later window
   ++d.changeCount;
 }

@@ -1,8 +1,10 @@
 // Styles a window of a document's text for the text view: segments it, gives every character the display
 // attribute of its word (known, unknown, looked up, or not a word) against the current word list, and marks
 // the find term's matches, the current one apart. One attribute per character position: per UTF-8 byte, or
-// per UTF-16 unit for a text engine that counts those. Main thread only; it drives a tokenizer of its own,
-// so scripts may use the segment engine's shared one meanwhile.
+// per UTF-16 unit for a text engine that counts those. The attribute packs the style id in its upper 32 bits,
+// 0x100 for Chinese, letter and digit tokens, and TOKEN_START on the first position of each token only (the
+// view's words and caret stops). Main thread only; it drives a tokenizer of its own, so scripts may use the
+// segment engine's shared one meanwhile.
 #pragma once
 
 #include "utils/span.h"
@@ -18,7 +20,8 @@ class WordListManager;
 class Lexoscope {
 public:
   enum Mode { Utf8 = 0, Utf16 = 1 };
-  static constexpr uint64_t PLAIN = 0x10000;
+  static constexpr uint64_t TOKEN_START = 0x10000;
+  static constexpr uint64_t PLAIN = TOKEN_START; // style 0 at the start of a token
   static constexpr uint64_t CURRENT_MATCH = 5;
   static constexpr uint64_t OTHER_MATCH = 6;
 
@@ -38,13 +41,15 @@ public:
 
   // Replaces attributes with one per position of bytes[0, length), which start at documentOffset.
   // endOfText: the text ends with these bytes, so the last word is styled too; otherwise characters that
-  // may still grow into a word past the end get the plain attribute.
+  // may still grow into a word past the end are plain, each its own token.
   void analyse(const char* bytes, size_t length, uint64_t documentOffset, bool endOfText,
                std::vector<uint64_t>& attributes) const;
 
   // The character at p as the text view sees it: a bad, cut or out-of-range sequence is U+FFFD. length
   // becomes its byte count (never past end).
   static uint32_t character(const char* p, const char* end, size_t& length);
+  // Plain attributes for text styled without a lexoscope: each character its own token.
+  static void plain(const char* bytes, size_t length, Mode mode, std::vector<uint64_t>& attributes);
   // The positions one character takes in a mode.
   static size_t positions(Mode mode, uint32_t codePoint, size_t length) {
     return mode == Utf8 ? length : (codePoint >= 0x10000 ? 2 : 1);

@@ -29,7 +29,7 @@ void setType(WordHash::Table::Node& node, WordHash::Entry type) {
 
 struct WordHash::Impl : TokenVisitor {
   explicit Impl(unsigned bits)
-      : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 32u)),
+      : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 24u)),
         filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
 
   Table table;                      // 2^bits buckets, never rehashed
@@ -38,7 +38,7 @@ struct WordHash::Impl : TokenVisitor {
   uint64_t changes = 0;
   uint64_t count = 0; // whole-word entries
   bool prefixes = false;
-  unsigned filterShift;         // the filter is indexed by a hash's top 32 - filterShift bits
+  unsigned filterShift; // the filter is indexed by a hash's top 32 - filterShift bits (at most 24: 2 MB)
   std::vector<uint64_t> filter; // see KeyFilter
 
   void mark(uint32_t hash) {

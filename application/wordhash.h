@@ -55,8 +55,9 @@ public:
   static constexpr unsigned long EXTENDED = 0x100;
   static uint32_t entryHash(unsigned long value) { return uint32_t(value >> 32); }
 
-  // Four bits per bucket, one set for each key's hash (its top bits), never cleared by removal: a clear bit
-  // proves a key absent without reading the table, whose buckets are too many to stay in the cache.
+  // Four bits per bucket (at most 2^24), one set for each key's hash (its top bits), never cleared by
+  // removal: a clear bit proves a key absent without reading the table, whose buckets are too many to stay in
+  // the cache.
   struct KeyFilter {
     const uint64_t* bits;
     unsigned shift;

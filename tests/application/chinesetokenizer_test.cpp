@@ -123,6 +123,17 @@ TEST_F(ChineseTokenizerTest, EmptyDictionaryGivesSingleCharacters) {
   EXPECT_EQ(drain(w).size(), 4u);
 }
 
+TEST_F(ChineseTokenizerTest, DictionaryWithoutPrefixesFindsOnlyChainsOfWords) {
+  WordHash plain(4);
+  plain.add(Span("中国"));
+  const std::string text = "中国";
+  ChineseTokenizer t(Utf8Range(text.data(), text.size()), plain, true);
+  EXPECT_EQ(drain(t), (std::vector<Tok>{{"中", C, 1}, {"国", C, 1}})); // 中 is absent: the match stops there
+  plain.add(Span("中"));
+  t.reset();
+  EXPECT_EQ(drain(t), (std::vector<Tok>{{"中国", C, 2}}));
+}
+
 TEST_F(ChineseTokenizerTest, EmptyRangeGivesOnlyTheEndToken) {
   ChineseTokenizer t(Utf8Range(), dict, true);
   ASSERT_TRUE(t.hasTokens());

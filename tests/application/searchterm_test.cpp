@@ -4,7 +4,7 @@
 
 #include <optional>
 #include <random>
-#include <regex>
+#include <vector>
 #include <string>
 
 namespace {
@@ -42,28 +42,38 @@ std::optional<Hit> scanInPieces(SearchTerm const& term, std::string const& text,
   return std::nullopt;
 }
 
-// The same by a backtracking regular expression: a wildcard is a lazy run of anything but a line feed, so
-// the first match is the leftmost start with the earliest end.
+// The same by brute force: the leftmost start, and from it the earliest end, at which the whole of
+// text[start, end) matches the term, a wildcard standing for any run of bytes other than a line feed.
+bool matchesWhole(std::vector<int> const& pattern, std::string const& text, size_t p, size_t t, size_t end) {
+  if (p == pattern.size()) return t == end;
+  if (pattern[p] < 0) {
+    for (size_t u = t; u <= end; ++u) {
+      if (matchesWhole(pattern, text, p + 1, u, end)) return true;
+      if (u < end && text[u] == '\n') return false;
+    }
+    return false;
+  }
+  return t < end && static_cast<unsigned char>(text[t]) == pattern[p] && matchesWhole(pattern, text, p + 1, t + 1, end);
+}
+
 std::optional<Hit> reference(std::string const& term, std::string const& text, uint64_t origin) {
-  std::string pattern;
+  std::vector<int> pattern; // bytes, and -1 for a run of wildcards
   bool literal = false;
   for (size_t i = 0; i < term.size();) {
     if (term[i] == '*' || term.compare(i, 3, "…") == 0) {
-      if (pattern.size() < 7 || pattern.compare(pattern.size() - 7, 7, "[^\\n]*?") != 0)
-        pattern += "[^\\n]*?";
+      if (pattern.empty() || pattern.back() != -1) pattern.push_back(-1);
       i += term[i] == '*' ? 1 : 3;
       continue;
     }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02x", unsigned(static_cast<unsigned char>(term[i++])));
-    pattern += hex;
+    pattern.push_back(static_cast<unsigned char>(term[i++]));
     literal = true;
   }
   if (!literal) return std::nullopt;
-  std::smatch m;
-  const std::string rest = text.substr(size_t(origin));
-  if (!std::regex_search(rest, m, std::regex(pattern))) return std::nullopt;
-  return Hit{origin + uint64_t(m.position(0)), origin + uint64_t(m.position(0) + m.length(0))};
+  if (pattern.back() == -1) pattern.pop_back(); // a trailing wildcard adds nothing to the earliest end
+  for (size_t start = size_t(origin); start <= text.size(); ++start)
+    for (size_t end = start; end <= text.size(); ++end)
+      if (matchesWhole(pattern, text, 0, start, end)) return Hit{start, end};
+  return std::nullopt;
 }
 
 TEST(SearchTermTest, Splitting) {
