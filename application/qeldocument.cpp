@@ -1,6 +1,7 @@
 // The constructor, processing and lines of qel.Document. A script's own document is opened, converted and
-// (by default) processed on the script's thread; every failure on the way becomes one Lua error naming the
-// file. Lines are read through a reader of the iterator's own on the document's file.
+// (by default) processed before the constructor returns; every failure on the way becomes one Lua error
+// naming the file. Processing runs on a worker while the script's thread waits for it, checking for kill.
+// Lines are read through a reader of the iterator's own on the document's file.
 #include "application/qeldocument.h"
 
 #include "application/documentprocessor.h"
@@ -77,6 +78,8 @@ bool processingFailed(Document& document) {
   __builtin_unreachable();
 }
 
+void processNow(lua_State* L, DocumentProcessor& processor);
+
 int construct(lua_State* L) {
   lua_getfield(L, LUA_REGISTRYINDEX, METATABLE);
   const bool isType = lua_rawequal(L, 1, -1);
@@ -98,7 +101,7 @@ int construct(lua_State* L) {
   bool opened = false;
   try {
     auto document = std::make_unique<qelLua::ScriptDocument>(path, encodings, engine);
-    if (process) document->processor()->beginProcessing(false);
+    if (process) processNow(L, *document->processor()); // a kill unwinds through here, deleting the document
     opened = !document->processingFailed();
     if (opened) ref->document = document.release();
   } catch (zun::exception const& e) {
@@ -129,10 +132,32 @@ int hasFinishedProcessing(lua_State* L) {
   return 1;
 }
 
+// Waits for a started run, raising "Script Killed" as soon as the script is stopped; false when the run
+// will never finish (cancelled, or its thread could not start).
+bool waitForRun(lua_State* L, DocumentProcessor& processor) {
+  for (;;) {
+    if (qelLua::killRequested(L)) {
+      lua_pushstring(L, "Script Killed");
+      lua_error(L);
+    }
+    if (!processor.processingStarted()) return false;
+    if (processor.finished()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// Counts on a worker while the script's thread waits, so that a script stopped meanwhile ends at once even
+// when its document is long; inline when no worker can start. Only a document's first begin has effect.
+void processNow(lua_State* L, DocumentProcessor& processor) {
+  processor.beginProcessing(true);
+  if (!processor.processingStarted()) processor.beginProcessing(false);
+  waitForRun(L, processor);
+}
+
 int process(lua_State* L) {
   Document& document = checkDocument(L, 1);
   guarded(L, [&] {
-    document.processor()->beginProcessing(false);
+    processNow(L, *document.processor());
     return 0;
   });
   if (processingFailed(document)) raiseFailed(L, document, "process");
@@ -151,17 +176,8 @@ int startProcessing(lua_State* L) {
 int waitUntilProcessed(lua_State* L) {
   Document& document = checkDocument(L, 1);
   DocumentProcessor* processor = document.processor();
-  const char* const notStarted = "Document:waitUntilProcessed - document has not started processing";
-  if (!processor->processingStarted()) return luaL_error(L, notStarted);
-  while (!processor->finished()) {
-    if (qelLua::killRequested(L)) {
-      lua_pushstring(L, "Script Killed");
-      return lua_error(L);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    // Cancelled meanwhile, or its thread could not start: it will never finish.
-    if (!processor->processingStarted()) return luaL_error(L, notStarted);
-  }
+  if (!processor->processingStarted() || !waitForRun(L, *processor))
+    return luaL_error(L, "Document:waitUntilProcessed - document has not started processing");
   if (processingFailed(document)) raiseFailed(L, document, "waitUntilProcessed");
   return 0;
 }

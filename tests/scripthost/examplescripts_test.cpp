@@ -7,6 +7,7 @@
 #include "application/oldwordlistmanager.h"
 #include "application/scriptdetails.h"
 #include "application/wordhash.h"
+#include "utils/messagecenter.h"
 
 #include <cstdio>
 #include <fstream>
@@ -55,6 +56,41 @@ TEST_F(ExampleScriptsTest, EachHasADescriptionAndEndsWithoutADocument) {
     SCOPED_TRACE(name);
     EXPECT_GT(std::string(ScriptDetails(script(name).c_str()).details()).size(), 40u);
     EXPECT_NE(runScript(name).find("No document"), std::string::npos);
+  }
+}
+
+// Answers every chooser at once with one path.
+class PathChooser : public QelLua::FileChooser {
+public:
+  explicit PathChooser(std::string path) : path(std::move(path)) {}
+  void choose(Kind, Text const&, Answer answer) override { answer({Text(path.c_str())}); }
+  std::string path;
+};
+
+// With no document open, each script asks for a file and works on that one.
+TEST_F(ExampleScriptsTest, ChosenFileWhenNoDocumentIsOpen) {
+  state->setOpenDocuments({});
+  PathChooser chooser(corpusPath);
+  const struct {
+    const char* name;
+    std::string expected;
+  } cases[] = {
+      {"level_counts.lua", "Words by level in " + corpusPath},
+      {"unknown_words.lua", " unknown words in " + corpusPath},
+      {"cloze.lua", "20. "},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    QelLua lua(*state);
+    MemoryOutputStream out;
+    lua.setOutputStream(out);
+    lua.setFileChooser(&chooser);
+    ASSERT_EQ(lua.load(script(c.name).c_str()), 0);
+    lua.run(true); // choosers answer only scripts on a thread of their own
+    while (!lua.waitUntilEnded(std::chrono::milliseconds(1)))
+      MessageCenter::instance().processMessages();
+    EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
+    EXPECT_NE(std::string(out.view()).find(c.expected), std::string::npos) << out.view();
   }
 }
 

@@ -110,4 +110,24 @@ TEST_F(QelDocumentThreadTest, KillStopsWaitUntilProcessed) {
   document.release();
 }
 
+// A kill that is already pending stops a script at its next wait for processing, whichever call waits.
+TEST_F(QelDocumentThreadTest, KillStopsProcessingCalls) {
+  qmtest::writeFile(files / "doc.txt", "我喜欢你。\n");
+  const std::string open = "local d = require('qel').Document(" + quoted((files / "doc.txt").string());
+  for (std::string const& script :
+       {open + ")", open + ", {process = false})\nd:process()",
+        open + ", {process = false})\nd:startProcessing()\nd:waitUntilProcessed()"}) {
+    SCOPED_TRACE(script);
+    QelLua lua(*state);
+    MemoryOutputStream out;
+    lua.setOutputStream(out);
+    ASSERT_EQ(lua.load(writeScript(script + "\nprint('went on')").c_str()), 0);
+    lua.kill(); // before the script has run as many instructions as the kill hook waits for
+    lua.run(false);
+    EXPECT_EQ(lua.result(), 2);
+    EXPECT_NE(std::string(lua.errorMessage()).find("Script Killed"), std::string::npos);
+    EXPECT_EQ(std::string(out.view()), "");
+  }
+}
+
 } // namespace
