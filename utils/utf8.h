@@ -52,7 +52,13 @@ inline size_t sequence_length(const char* p, const char* end) {
 inline size_t step(const char* p, const char* end) {
   const size_t n = sequence_length(p, end);
   const size_t left = size_t(end - p);
-  return n < left ? n : (left ? left : 1);
+  if (n <= left) return n;
+  if (left == 0) return 1;
+  // Cut by end: only the continuation bytes that are there belong to it, so "\xE4a" is two characters.
+  size_t i = 1;
+  while (i < left && (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80)
+    ++i;
+  return i;
 }
 
 // Decodes the character at p and sets length to its byte count (never past end). A bad or cut sequence
