@@ -6,4 +6,4 @@ tools/build.sh
 if [ -x build/desktop-ui/quillmere ]; then
   exec build/desktop-ui/quillmere "$@"
 fi
-echo "Built the libraries, tests and benchmarks into build/. The desktop program is not part of the build yet."
+echo "Built everything into build/. This build has no desktop program to start: it holds the engine and the script host, with their tests and benchmarks."
