@@ -230,6 +230,16 @@ bool ChineseTokenizer::Impl::matchCommon(const char* p, Token& out) {
   hash = fnv1a::extend(hash, static_cast<unsigned char>(p[0]));
   hash = fnv1a::extend(hash, static_cast<unsigned char>(p[1]));
   hash = fnv1a::extend(hash, static_cast<unsigned char>(p[2]));
+  // Most words are two characters long, so the next token most often starts two characters on. Its first
+  // look-up (the pair of characters there) depends only on the text: its filter word and bucket start
+  // loading while this token's look-ups wait. Guessing one character on as well costs more than it saves.
+  if (textEnd - p >= 12) {
+    uint32_t next = fnv1a::OFFSET;
+    for (int i = 6; i < 12; ++i)
+      next = fnv1a::extend(next, static_cast<unsigned char>(p[i]));
+    keys.prefetch(next);
+    words.prefetch(next);
+  }
   bool first = true;
   while (length <= bound) {
     const char* q = p + length;

@@ -65,6 +65,7 @@ public:
       const uint32_t i = hash >> shift;
       return (bits[i >> 6] >> (i & 63)) & 1;
     }
+    void prefetch(uint32_t hash) const { __builtin_prefetch(&bits[(hash >> shift) >> 6]); }
   };
   KeyFilter keyFilter() const;
 

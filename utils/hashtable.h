@@ -138,6 +138,8 @@ public:
   Node* head(size_t bucket) const { return buckets[bucket]; }
   // The head of the chain a hash falls into, for owners that hash their keys themselves.
   Node* headFor(uint32_t hash) const { return buckets[hash & mask]; }
+  // Starts loading the bucket of a hash that is likely to be looked up soon.
+  void prefetch(uint32_t hash) const { __builtin_prefetch(&buckets[hash & mask]); }
 
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }
