@@ -47,6 +47,12 @@ template <typename W> inline W load(const char* p) {
 
 // Key bytes compared without a library call: candidates are mostly 6 to 12 bytes, which two overlapping
 // loads from each side cover.
+// w: the four bytes at a three-byte sequence whose lead is E4 to E9. Whether it is U+4E00 to U+9FCF.
+inline bool isCommonChinese(uint32_t w) {
+  const uint32_t cp = ((w & 0x0Fu) << 12) | ((w >> 2) & 0xFC0u) | ((w >> 16) & 0x3Fu);
+  return cp >= 0x4E00 && cp <= 0x9FCF;
+}
+
 inline bool sameBytes(const char* a, const char* b, size_t n) {
   if (n >= 8) {
     if (n > 16) return std::memcmp(a, b, n) == 0;
@@ -116,10 +122,8 @@ bool ChineseTokenizer::Impl::readNonAscii(const char* p, Token& out) {
   // A common Chinese character (leads E4 to E9) away from the range end goes straight to matching.
   if (end - p >= 4) {
     const uint32_t w = load<uint32_t>(p);
-    if ((w & 0xC0C0F0u) == 0x8080E0u && (w & 0xFFu) - 0xE4u <= 5u) {
-      const uint32_t cp = ((w & 0x0Fu) << 12) | ((w >> 2) & 0xFC0u) | ((w >> 16) & 0x3Fu);
-      if (cp >= 0x4E00 && cp <= 0x9FCF) return prefixes ? matchCommon(p, out) : match(p, 3, 1, Token::Chinese, out);
-    }
+    if ((w & 0xC0C0F0u) == 0x8080E0u && (w & 0xFFu) - 0xE4u <= 5u && isCommonChinese(w))
+      return prefixes ? matchCommon(p, out) : match(p, 3, 1, Token::Chinese, out);
   }
   const size_t len = utf8::sequence_length(p, end);
   if (p + len > end) {
@@ -300,8 +304,21 @@ Token ChineseTokenizer::nextToken() {
   // One named result on every path, so the token is built in place: copying it out of a temporary that was
   // just written field by field stalls on store forwarding.
   Token token;
+  Impl& m = *impl;
+  bool read = false;
+  if (!m.endFlag) {
+    // The token that starts with a common Chinese character is by far the most frequent: it skips the
+    // calls that sort out the others.
+    const char* p = m_position;
+    uint32_t w;
+    if (m.prefixes && m.end - p >= 4 && ((w = load<uint32_t>(p)) & 0xC0C0F0u) == 0x8080E0u &&
+        (w & 0xFFu) - 0xE4u <= 5u && isCommonChinese(w))
+      read = m.matchCommon(p, token);
+    else
+      read = m.read(p, token);
+  }
   // A token read is pushed and popped at once, so it is handed out straight away.
-  if (!impl->endFlag && impl->read(m_position, token)) {
+  if (read) {
     m_position += token.bytes;
   } else if (impl->stack.empty()) {
     token = END_TOKEN;
