@@ -58,7 +58,8 @@ inline bool sameBytes(const char* a, const char* b, size_t n) {
     if (n > 16) return std::memcmp(a, b, n) == 0;
     return load<uint64_t>(a) == load<uint64_t>(b) && load<uint64_t>(a + n - 8) == load<uint64_t>(b + n - 8);
   }
-  if (n >= 4) return load<uint32_t>(a) == load<uint32_t>(b) && load<uint32_t>(a + n - 4) == load<uint32_t>(b + n - 4);
+  if (n >= 4)
+    return load<uint32_t>(a) == load<uint32_t>(b) && load<uint32_t>(a + n - 4) == load<uint32_t>(b + n - 4);
   for (size_t i = 0; i < n; ++i)
     if (a[i] != b[i]) return false;
   return true;
@@ -67,7 +68,8 @@ inline bool sameBytes(const char* a, const char* b, size_t n) {
 inline WordHash::Table::Node const* find(WordHash::Table const& table, const char* key, size_t length,
                                          uint32_t hash) {
   for (WordHash::Table::Node const* n = table.headFor(hash); n; n = n->next)
-    if (WordHash::entryHash(n->value) == hash && n->key.length == length && sameBytes(n->key.data, key, length))
+    if (WordHash::entryHash(n->value) == hash && n->key.length == length &&
+        sameBytes(n->key.data, key, length))
       return n;
   return nullptr;
 }

@@ -31,7 +31,8 @@ struct WordHash::Impl : TokenVisitor {
   // A prefix set is the segmenter's dictionary: its keys (mostly two to four characters) sit behind their
   // nodes, so that a node of 32 bytes and its key fill one cache line.
   Impl(unsigned bits, bool prefixes)
-      : table(bits ? bits : 20, prefixes ? INLINE_KEY_BYTES : 0), prefixes(prefixes), filterShift(32 - std::min(table.bitCount() + 2, 24u)),
+      : table(bits ? bits : 20, prefixes ? INLINE_KEY_BYTES : 0), prefixes(prefixes),
+        filterShift(32 - std::min(table.bitCount() + 2, 24u)),
         filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
 
   static constexpr size_t INLINE_KEY_BYTES = 64 - sizeof(Table::Node);

@@ -84,7 +84,8 @@ long characterBit(uint32_t c) {
 } // namespace
 
 struct WordStatisticsBuffer::Impl {
-  Slot* findSlot(Span const& word, uint32_t hash, uint64_t head, std::vector<WordStatistics*> const& records) const;
+  Slot* findSlot(Span const& word, uint32_t hash, uint64_t head,
+                 std::vector<WordStatistics*> const& records) const;
   void grow();
 
   std::vector<Slot> slots = std::vector<Slot>(INITIAL_SLOTS);
@@ -104,9 +105,8 @@ Slot* WordStatisticsBuffer::Impl::findSlot(Span const& word, uint32_t hash, uint
     if (slot.hash != hash) continue;
     Count const& c = counts[slot.number - 1];
     if (c.head == head && c.length == word.length &&
-        (word.length <= sizeof head ||
-         std::memcmp(records[slot.number - 1]->word.data + sizeof head, word.data + sizeof head,
-                     word.length - sizeof head) == 0))
+        (word.length <= sizeof head || std::memcmp(records[slot.number - 1]->word.data + sizeof head,
+                                                   word.data + sizeof head, word.length - sizeof head) == 0))
       return const_cast<Slot*>(&slot);
   }
 }

@@ -227,7 +227,7 @@ TEST(ChineseTokenizerCollisionTest, ACandidateWithAWordsHashIsNotThatWord) {
 TEST(ChineseTokenizerCollisionTest, WordsLongerThanTheInlineKeys) {
   WordHash dict(6, nullptr, true);
   const std::string longWord = "中华人民共和国全国人民代表大会常务委员会"; // 20 characters, 60 bytes
-  const std::string shorter = "中华人民共和国全国人民代表大会";         // 45 bytes, also a word
+  const std::string shorter = "中华人民共和国全国人民代表大会";            // 45 bytes, also a word
   dict.add(Span(longWord.data(), longWord.size()));
   dict.add(Span(shorter.data(), shorter.size()));
   for (const std::string tail : {"", "的", "的会议。"}) {
