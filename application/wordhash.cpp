@@ -27,9 +27,14 @@ void setType(WordHash::Table::Node& node, WordHash::Entry type) {
 } // namespace
 
 struct WordHash::Impl : TokenVisitor {
-  explicit Impl(unsigned bits)
-      : table(bits ? bits : 20), filterShift(32 - std::min(table.bitCount() + 2, 24u)),
+  // A prefix set is the segmenter's dictionary: its keys (mostly two to four characters) sit behind their
+  // nodes, so that a node of 32 bytes and its key fill one cache line.
+  Impl(unsigned bits, bool prefixes)
+      : table(bits ? bits : 20, prefixes ? INLINE_KEY_BYTES : 0), prefixes(prefixes),
+        filterShift(32 - std::min(table.bitCount() + 2, 24u)),
         filter((size_t(1) << (32 - filterShift)) / 64 + 1) {}
+
+  static constexpr size_t INLINE_KEY_BYTES = 64 - sizeof(Table::Node);
 
   Table table;                      // 2^bits buckets, never rehashed
   SpanBackingStore store{65536, 0}; // owns every key; removed entries leave their bytes here
@@ -46,7 +51,11 @@ struct WordHash::Impl : TokenVisitor {
   }
 
   // Lines of a word-list file go straight in, without a look-up first.
-  void visit(Token const& token) override { insert(store.addSpan(token.span())); }
+  void visit(Token const& token) override { insert(keep(token.span())); }
+  // A stable copy of a new word: the store's, unless every key it makes is kept behind its node anyway.
+  Span keep(Span const& word) {
+    return table.inlineKeyBytes() && word.length <= table.inlineKeyBytes() ? word : store.addSpan(word);
+  }
   void insert(Span const& stored);
   void insertWithPrefixes(Span const& stored);
 };
@@ -91,10 +100,10 @@ void WordHash::Impl::insertWithPrefixes(Span const& stored) {
   }
 }
 
-WordHash::WordHash(unsigned bits) : impl(std::make_unique<Impl>(bits)) {}
+WordHash::WordHash(unsigned bits) : impl(std::make_unique<Impl>(bits, false)) {}
 
-WordHash::WordHash(unsigned bits, const char* path, bool prefixes) : WordHash(bits) {
-  impl->prefixes = prefixes;
+WordHash::WordHash(unsigned bits, const char* path, bool prefixes)
+    : impl(std::make_unique<Impl>(bits, prefixes)) {
   if (!path) return;
   TextBuffer<1024> prefix;
   try {
@@ -169,7 +178,7 @@ WordHash::Iterator WordHash::next(Iterator const& it) const {
 void WordHash::add(Span const& word) {
   Table::Node* node = impl->table.find(word);
   if (!node) {
-    impl->insert(impl->store.addSpan(word));
+    impl->insert(impl->keep(word));
   } else if (entryType(node->value) == PrefixOnly) {
     setType(*node, Word);
     ++impl->count;

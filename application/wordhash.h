@@ -65,6 +65,7 @@ public:
       const uint32_t i = hash >> shift;
       return (bits[i >> 6] >> (i & 63)) & 1;
     }
+    void prefetch(uint32_t hash) const { __builtin_prefetch(&bits[(hash >> shift) >> 6]); }
   };
   KeyFilter keyFilter() const;
 
@@ -82,7 +83,9 @@ public:
   // Raised on every change; callers compare it to see whether a set changed.
   uint64_t changeCount() const;
   uint64_t totalWords() const;
-  // Every whole word, in table order; the spans point into the set and live until it is destroyed.
+  // Every whole word, in table order; the spans point into the set and live until it is destroyed (in a
+  // set with prefix entries, the spans of words of up to 32 bytes only until clear(): they point into the
+  // entries, which later words reuse).
   std::vector<Span> words() const;
 
   Iterator begin() const;

@@ -1,14 +1,17 @@
-// The table is looked up for every word token of a document, and a lookup that misses the cache costs more
-// than the segmentation of the token, so one lookup touches one slot: open addressing over an array that
-// holds, besides the hash, the word's length and first eight bytes (enough to tell most Chinese words apart
-// without reading the word) and the running counts. The counts reach the records in finish(). At most half
-// full; the array grows with the vocabulary, never with the text, and is kept across runs.
+// The table is looked up for every word token of a document, and its misses cost more than the
+// segmentation of the token. So the open-addressing array (at most half full) holds only a hash and a
+// record number, eight bytes a slot, and the running counts sit in a dense array in record order, which is
+// the order of first occurrence: the frequent words come first and their counts stay in the cache. A count
+// holds the word's length and first eight bytes, enough to tell most words apart without reading the word.
+// The counts reach the records in finish(). Both arrays grow with the vocabulary, never with the text, and
+// are kept across runs.
 #include "application/wordstatisticsbuffer.h"
 
 #include "utils/hashtable.h"
 #include "utils/spanbackingstore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -17,18 +20,34 @@ constexpr size_t INITIAL_SLOTS = size_t(1) << 12;
 constexpr size_t STORE_BLOCK = 65536;
 
 struct Slot {
-  uint64_t head; // the word's first eight bytes, zero-padded
   uint32_t hash;
-  uint32_t length;
-  uint64_t frequency;
-  uint64_t lastOccurrence;
-  WordStatistics* record; // null: empty
+  uint32_t number; // the record's number + 1; 0: empty
 };
 
+struct Count {
+  uint64_t head; // the word's first eight bytes, zero-padded
+  uint64_t frequency;
+  uint64_t lastOccurrence;
+  uint64_t length;
+};
+
+template <typename W> W load(const char* p) {
+  W w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// Built in registers from loads of fixed size: a copy of a variable length through memory would stall the
+// load that reads it back.
 uint64_t headOf(Span const& word) {
-  uint64_t head = 0;
-  if (word.length) std::memcpy(&head, word.data, std::min<size_t>(word.length, sizeof head));
-  return head;
+  static_assert(std::endian::native == std::endian::little);
+  const char* p = word.data;
+  const size_t n = word.length;
+  if (n >= 8) return load<uint64_t>(p);
+  if (n >= 4) return uint64_t(load<uint32_t>(p)) | (uint64_t(load<uint32_t>(p + n - 4)) << (8 * (n - 4)));
+  if (n == 0) return 0;
+  const auto byte = [&](size_t i) { return uint64_t(static_cast<unsigned char>(p[i])) << (8 * i); };
+  return byte(0) | byte(n / 2) | byte(n - 1);
 }
 
 // Most words fit in the head, which one multiplication mixes; byte-wise hashing costs more than that.
@@ -65,24 +84,28 @@ long characterBit(uint32_t c) {
 } // namespace
 
 struct WordStatisticsBuffer::Impl {
-  Slot* findSlot(Span const& word, uint32_t hash, uint64_t head) const;
+  Slot* findSlot(Span const& word, uint32_t hash, uint64_t head,
+                 std::vector<WordStatistics*> const& records) const;
   void grow();
 
   std::vector<Slot> slots = std::vector<Slot>(INITIAL_SLOTS);
   size_t mask = INITIAL_SLOTS - 1;
-  size_t filled = 0;
+  std::vector<Count> counts; // by record number
   SpanBackingStore words{STORE_BLOCK, 1};
   std::vector<std::unique_ptr<WordStatistics[]>> blocks; // records are handed out in order and reused
   size_t used = 0;                                       // records handed out since the last clear
 };
 
 // The word's slot, or the empty slot where it would go.
-Slot* WordStatisticsBuffer::Impl::findSlot(Span const& word, uint32_t hash, uint64_t head) const {
+Slot* WordStatisticsBuffer::Impl::findSlot(Span const& word, uint32_t hash, uint64_t head,
+                                           std::vector<WordStatistics*> const& records) const {
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     Slot const& slot = slots[i];
-    if (!slot.record) return const_cast<Slot*>(&slot);
-    if (slot.hash == hash && slot.head == head && slot.length == word.length &&
-        (word.length <= sizeof head || std::memcmp(slot.record->word.data + sizeof head,
+    if (!slot.number) return const_cast<Slot*>(&slot);
+    if (slot.hash != hash) continue;
+    Count const& c = counts[slot.number - 1];
+    if (c.head == head && c.length == word.length &&
+        (word.length <= sizeof head || std::memcmp(records[slot.number - 1]->word.data + sizeof head,
                                                    word.data + sizeof head, word.length - sizeof head) == 0))
       return const_cast<Slot*>(&slot);
   }
@@ -92,8 +115,14 @@ void WordStatisticsBuffer::Impl::grow() {
   std::vector<Slot> old(slots.size() * 2);
   old.swap(slots);
   mask = slots.size() - 1;
-  for (Slot const& slot : old)
-    if (slot.record) *findSlot(slot.record->word, slot.hash, slot.head) = slot;
+  // Numbers are unique, so a slot only needs a free place.
+  for (Slot const& slot : old) {
+    if (!slot.number) continue;
+    size_t i = slot.hash & mask;
+    while (slots[i].number)
+      i = (i + 1) & mask;
+    slots[i] = slot;
+  }
 }
 
 WordStatisticsBuffer::WordStatisticsBuffer()
@@ -112,33 +141,35 @@ WordStatistics* WordStatisticsBuffer::addOccurrence(Span const& word, uint64_t o
   ++totalWords;
   const uint64_t head = headOf(word);
   const uint32_t hash = hashOf(word, head);
-  Slot* slot = impl->findSlot(word, hash, head);
-  if (slot->record) {
-    ++slot->frequency;
-    slot->lastOccurrence = offset;
+  Slot* slot = impl->findSlot(word, hash, head, m_records);
+  if (slot->number) {
+    Count& c = impl->counts[slot->number - 1];
+    ++c.frequency;
+    c.lastOccurrence = offset;
     added = false;
-    return slot->record;
+    return m_records[slot->number - 1];
   }
   WordStatistics* r = newRecord();
   *r = WordStatistics{impl->words.addSpan(word), 1, offset, offset, 0, 0, 0, 0};
-  *slot = Slot{head, hash, uint32_t(word.length), 1, offset, r};
-  if (++impl->filled * 2 > impl->slots.size()) impl->grow();
   m_records.push_back(r);
+  impl->counts.push_back(Count{head, 1, offset, word.length});
+  *slot = Slot{hash, uint32_t(m_records.size())};
+  if (m_records.size() * 2 > impl->slots.size()) impl->grow();
   added = true;
   return r;
 }
 
 void WordStatisticsBuffer::finish() {
-  for (Slot const& slot : impl->slots) {
-    if (!slot.record) continue;
-    slot.record->frequency = slot.frequency;
-    slot.record->lastOccurrence = slot.lastOccurrence;
+  for (size_t i = 0; i < m_records.size(); ++i) {
+    m_records[i]->frequency = impl->counts[i].frequency;
+    m_records[i]->lastOccurrence = impl->counts[i].lastOccurrence;
   }
 }
 
 WordStatistics* WordStatisticsBuffer::find(Span const& word) const {
   const uint64_t head = headOf(word);
-  return impl->findSlot(word, hashOf(word, head), head)->record;
+  const Slot* slot = impl->findSlot(word, hashOf(word, head), head, m_records);
+  return slot->number ? m_records[slot->number - 1] : nullptr;
 }
 
 bool WordStatisticsBuffer::isCountedCharacter(uint32_t codePoint) {
@@ -163,7 +194,7 @@ void WordStatisticsBuffer::clearCharacters() {
 
 void WordStatisticsBuffer::clear() {
   std::fill(impl->slots.begin(), impl->slots.end(), Slot{});
-  impl->filled = 0;
+  impl->counts.clear();
   impl->words.clear();
   impl->used = 0;
   m_records.clear();

@@ -1,7 +1,9 @@
 // The one hash table of the system: a fixed power-of-two array of bucket chains keyed by Span, hashed with
 // 32-bit FNV-1a. It never grows; its owner picks the size. Key bytes are not owned: the owner copies them
-// into a SpanBackingStore (or points into a mapped file) first. Removed and cleared nodes go to a free
-// list that insert takes from before the pool.
+// into a SpanBackingStore (or points into a mapped file) first. A table made with inline key room also
+// copies each new key that fits right behind its node, where a look-up compares it without another cache
+// miss; such a key's span then points into the node and changes when a removed or cleared node is reused.
+// Removed and cleared nodes go to a free list that insert takes from before the pool.
 #pragma once
 
 #include "utils/nodepool.h"
@@ -48,10 +50,11 @@ public:
   static_assert(alignof(Node) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
                 "HashTable values must not be over-aligned");
 
-  explicit HashTable(uint32_t bits)
+  // inlineKeyBytes: room behind each node for the bytes of a key that short (0: none).
+  explicit HashTable(uint32_t bits, size_t inlineKeyBytes = 0)
       : buckets(reinterpret_cast<Node**>(allocateBuckets(size_t(1) << bits)), FreeBuckets{size_t(1) << bits}),
-        pool(std::make_unique<NodePool>(sizeof(Node))), bits(bits),
-        mask(uint32_t((uint64_t(1) << bits) - 1)) {}
+        pool(std::make_unique<NodePool>(slotSize(inlineKeyBytes))), bits(bits),
+        mask(uint32_t((uint64_t(1) << bits) - 1)), inlineBytes(slotSize(inlineKeyBytes) - sizeof(Node)) {}
   HashTable(HashTable const&) = delete;
   HashTable& operator=(HashTable const&) = delete;
 
@@ -84,7 +87,13 @@ public:
     } else {
       node = static_cast<Node*>(pool->allocate());
     }
-    ::new (node) Node{head, key, value};
+    Span stored = key;
+    if (key.length && key.length <= inlineBytes) {
+      char* bytes = reinterpret_cast<char*>(node) + sizeof(Node);
+      std::memcpy(bytes, key.data, key.length);
+      stored = Span(bytes, key.length);
+    }
+    ::new (node) Node{head, stored, value};
     head = node;
     return node;
   }
@@ -129,11 +138,15 @@ public:
   Node* head(size_t bucket) const { return buckets[bucket]; }
   // The head of the chain a hash falls into, for owners that hash their keys themselves.
   Node* headFor(uint32_t hash) const { return buckets[hash & mask]; }
+  // Starts loading the bucket of a hash that is likely to be looked up soon.
+  void prefetch(uint32_t hash) const { __builtin_prefetch(&buckets[hash & mask]); }
 
   size_t size() const { return size_t(inserts); }
   uint32_t bitCount() const { return bits; }
   size_t bucketCount() const { return size_t(mask) + 1; }
   size_t poolBlocks() const { return pool->blockCount(); }
+  // Keys of at most this many bytes are kept behind their nodes (0 when the table keeps none).
+  size_t inlineKeyBytes() const { return inlineBytes; }
 
   uint64_t collisions = 0; // new keys that went into a bucket that already held a chain
   uint64_t hits = 0;       // inserts that found their key present
@@ -144,9 +157,14 @@ private:
     size_t count;
     void operator()(Node** p) const { freeBuckets(reinterpret_cast<void**>(p), count); }
   };
+  // A node and its inline room, in whole multiples of the node's alignment.
+  static size_t slotSize(size_t inlineKeyBytes) {
+    return (sizeof(Node) + inlineKeyBytes + alignof(Node) - 1) / alignof(Node) * alignof(Node);
+  }
   std::unique_ptr<Node*[], FreeBuckets> buckets;
   std::unique_ptr<NodePool> pool;
   Node* freeList = nullptr;
   uint32_t bits;
   uint32_t mask;
+  size_t inlineBytes;
 };

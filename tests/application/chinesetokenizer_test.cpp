@@ -200,3 +200,45 @@ TEST_F(ChineseTokenizerTest, WindowsGiveTheTokensOfOnePass) {
 }
 
 } // namespace
+
+// 中灣暖 and 中钶誢 have the same 32-bit FNV-1a hash and length: only their bytes tell them apart.
+TEST(ChineseTokenizerCollisionTest, ACandidateWithAWordsHashIsNotThatWord) {
+  const std::string word = "中\xE7\x81\xA3\xE6\x9A\x96", twin = "中\xE9\x92\xB6\xE8\xAA\xA2";
+  ASSERT_EQ(fnv1a::hash(Span(word.data(), word.size())), fnv1a::hash(Span(twin.data(), twin.size())));
+  WordHash dict(4, nullptr, true); // 16 buckets: the twins share a chain with other keys
+  dict.add(Span(word.data(), word.size()));
+  dict.add(Span("中\xE9\x92\xB6一")); // 中钶 starts a longer word, so 中钶誢 is looked up
+  for (const std::string tail : {"", "。。", "abcd"}) {
+    SCOPED_TRACE(tail);
+    const std::string text = twin + tail;
+    ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, true);
+    const std::vector<Tok> got = drain(t);
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got[0], (Tok{"中", Token::Chinese, 1}));
+    EXPECT_EQ(got[1], (Tok{"\xE9\x92\xB6", Token::Chinese, 1}));
+    EXPECT_EQ(got[2], (Tok{"\xE8\xAA\xA2", Token::Chinese, 1}));
+    const std::string both = word + tail;
+    ChineseTokenizer w(Utf8Range(both.data(), both.size()), dict, true);
+    EXPECT_EQ(drain(w).front(), (Tok{word, Token::Chinese, 3}));
+  }
+}
+
+// Words of more bytes than a node keeps inline, and all their prefixes, are found whole.
+TEST(ChineseTokenizerCollisionTest, WordsLongerThanTheInlineKeys) {
+  WordHash dict(6, nullptr, true);
+  const std::string longWord = "中华人民共和国全国人民代表大会常务委员会"; // 20 characters, 60 bytes
+  const std::string shorter = "中华人民共和国全国人民代表大会";            // 45 bytes, also a word
+  dict.add(Span(longWord.data(), longWord.size()));
+  dict.add(Span(shorter.data(), shorter.size()));
+  for (const std::string tail : {"", "的", "的会议。"}) {
+    SCOPED_TRACE(tail);
+    const std::string text = longWord + tail + shorter + "代表" + tail;
+    ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, true);
+    const std::vector<Tok> got = drain(t);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[0], (Tok{longWord, Token::Chinese, 20}));
+    size_t i = 1 + (tail.empty() ? 0 : std::string(tail).size() / 3);
+    ASSERT_GT(got.size(), i);
+    EXPECT_EQ(got[i], (Tok{shorter, Token::Chinese, 15}));
+  }
+}

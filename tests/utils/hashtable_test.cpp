@@ -178,3 +178,52 @@ TEST(HashTableTest, HoldsPlainStructValues) {
   t.insert(Span("\xE4\xB8\xAD"), Levels{1, 2});
   EXPECT_EQ(t.find(Span("\xE4\xB8\xAD"))->value.tocfl, 2);
 }
+
+TEST(HashTableTest, InlineKeysLiveBehindTheirNodesAndLongKeysStayWithTheOwner) {
+  HashTable<uint64_t> t(2, 16); // four buckets: chains hold several keys
+  EXPECT_EQ(t.inlineKeyBytes(), 16u);
+  std::vector<std::string> owned;
+  for (int i = 0; i < 40; ++i)
+    owned.push_back(std::string(size_t(i % 24), char('a' + i % 26)) + std::to_string(i));
+  char scratch[64];
+  for (size_t i = 0; i < owned.size(); ++i) {
+    std::string const& k = owned[i];
+    if (k.size() <= 16) {
+      // A short key may come from a buffer the caller reuses at once.
+      std::memcpy(scratch, k.data(), k.size());
+      auto* n = t.insert(Span(scratch, k.size()), i);
+      EXPECT_EQ(n->key.data, reinterpret_cast<const char*>(n) + sizeof(*n));
+      std::memset(scratch, '#', sizeof scratch);
+    } else {
+      EXPECT_EQ(t.insert(Span(k.data(), k.size()), i)->key.data, k.data());
+    }
+  }
+  for (size_t i = 0; i < owned.size(); ++i) {
+    auto* n = t.find(Span(owned[i].data(), owned[i].size()));
+    ASSERT_NE(n, nullptr) << owned[i];
+    EXPECT_EQ(n->value, i);
+    EXPECT_EQ(n->key.view(), owned[i]);
+  }
+  EXPECT_EQ(t.find(Span("#")), nullptr);
+  // A removed node is reused with the bytes of its new key.
+  t.remove(Span(owned[3].data(), owned[3].size()));
+  auto* reused = t.insert(Span("fresh"), 99);
+  EXPECT_EQ(reused->key.view(), "fresh");
+  EXPECT_EQ(t.find(Span(owned[3].data(), owned[3].size())), nullptr);
+  EXPECT_EQ(t.find(Span("fresh"))->value, 99u);
+}
+
+TEST(HashTableTest, KeysWithTheSameHashAreToldApartByTheirBytes) {
+  // The same 32-bit FNV-1a hash and the same length.
+  const std::string a = "中\xE7\x81\xA3\xE6\x9A\x96", b = "中\xE9\x92\xB6\xE8\xAA\xA2";
+  ASSERT_EQ(fnv1a::hash(Span(a.data(), a.size())), fnv1a::hash(Span(b.data(), b.size())));
+  for (size_t inlineBytes : {size_t(0), size_t(32)}) {
+    HashTable<uint64_t> t(8, inlineBytes);
+    t.insert(Span(a.data(), a.size()), 1);
+    EXPECT_EQ(t.find(Span(b.data(), b.size())), nullptr);
+    t.insert(Span(b.data(), b.size()), 2);
+    EXPECT_EQ(t.find(Span(a.data(), a.size()))->value, 1u);
+    EXPECT_EQ(t.find(Span(b.data(), b.size()))->value, 2u);
+    EXPECT_EQ(t.size(), 2u);
+  }
+}
