@@ -130,7 +130,7 @@ bool ChineseTokenizer::Impl::readNonAscii(const char* p, Token& out) {
   const size_t len = utf8::sequence_length(p, end);
   if (p + len > end) {
     if (!endOfText) return needMore();
-    return readInvalid(p, size_t(end - p), out); // a sequence cut by the end of the text
+    return readInvalid(p, utf8::step(p, end), out); // a sequence cut by the end of the text
   }
   switch (classOf(decodeWhole(p, len, end))) {
   case utf8::ChineseCharacter:
@@ -158,8 +158,9 @@ bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out
   while (q < end) {
     const size_t n = utf8::sequence_length(q, end);
     if (q + n > end) {
-      if (endOfText) q = end; // a sequence cut by the end of the text is invalid too
-      break;
+      if (!endOfText) break;
+      q += utf8::step(q, end); // a sequence cut by the end of the text is invalid too
+      continue;
     }
     if (classOf(decodeWhole(q, n, end)) != utf8::Invalid) {
       reachesEnd = false;

@@ -76,6 +76,13 @@ TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
       // a sequence cut by the end of the text is one invalid token, joined to invalid bytes before it
       {"大\xE4\xB8", {{"大", C, 1}, {"\xE4\xB8", I, 2}}},
       {"\xFF\xE4\xB8", {{"\xFF\xE4\xB8", I, 3}}},
+      // a lead near the end does not swallow the letter after it
+      {"大\xE4"
+       "a",
+       {{"大", C, 1}, {"\xE4", I, 1}, {"a", A, 1}}},
+      {"\xFF\xE4"
+       "a",
+       {{"\xFF\xE4", I, 2}, {"a", A, 1}}},
       {"大学生活动中心", {{"大学生活动中心", C, 7}}},
   };
   for (auto const& c : cases) {
