@@ -6,6 +6,7 @@
 #include "application/segmentengine.h"
 #include "application/wordhash.h"
 #include "recode.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "utils/filesystem.h"
 #include "utils/messagecenter.h"
@@ -51,25 +52,6 @@ public:
   bool remember = true;
 };
 
-// Makes every new thread fail to start, by asking for an impossible stack.
-class NoNewThreads {
-public:
-  NoNewThreads() {
-    pthread_getattr_default_np(&m_old);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, size_t(1) << 46);
-    pthread_setattr_default_np(&huge);
-    pthread_attr_destroy(&huge);
-  }
-  ~NoNewThreads() {
-    pthread_setattr_default_np(&m_old);
-    pthread_attr_destroy(&m_old);
-  }
-
-private:
-  pthread_attr_t m_old;
-};
 
 // Runs the main thread's queue until count calls have come and gone, or ten seconds pass.
 bool drain(size_t count = 1) {
@@ -260,7 +242,7 @@ TEST_F(DocumentManagerTest, WorkersThatCannotStart) {
   Document* converting;
   Document* processing;
   {
-    NoNewThreads guard;
+    qmtest::NoNewThreads guard;
     converting = manager.openDocumentAndMakeCurrent(gb.c_str(), engine, false);
     processing = manager.openDocument(plain.c_str(), engine, false);
   }

@@ -2,6 +2,7 @@
 
 #include "application/chinesetokenizer.h"
 #include "application/wordhash.h"
+#include "support/resourcelimits.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/platform/posix/filehandle.h"
@@ -256,25 +257,6 @@ TEST_F(DocumentProcessorTest, FileTruncatedDuringRun) {
   EXPECT_EQ(recorder.tokens.back().offset + recorder.tokens.back().text.size(), 50001u);
 }
 
-// While it is set, new threads ask for a stack no system can give, so they cannot be created.
-class NoNewThreads {
-public:
-  NoNewThreads() {
-    pthread_getattr_default_np(&m_old);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, size_t(1) << 46);
-    pthread_setattr_default_np(&huge);
-    pthread_attr_destroy(&huge);
-  }
-  ~NoNewThreads() {
-    pthread_setattr_default_np(&m_old);
-    pthread_attr_destroy(&m_old);
-  }
-
-private:
-  pthread_attr_t m_old;
-};
 
 // A worker that cannot be started leaves the processor finished, so a cancel returns, and a later begin
 // tries again.
@@ -282,7 +264,7 @@ TEST_F(DocumentProcessorTest, WorkerThatCannotStart) {
   DocumentProcessor processor(write("a\nb").c_str(), master, recorder);
   {
     qmtest::LogCapture log({"ERR"});
-    NoNewThreads guard;
+    qmtest::NoNewThreads guard;
     processor.beginProcessing(true);
     EXPECT_NE(log.all().find("Unable to launch thread"), std::string::npos) << log.all();
   }

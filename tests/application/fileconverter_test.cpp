@@ -3,6 +3,7 @@
 #include "application/encodingdetector.h"
 
 #include "recode.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "utils/messagecenter.h"
 
@@ -261,16 +262,6 @@ TEST_F(FileConverterTest, CancelledWhileRunningIsNeverReported) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-namespace {
-// Bytes of address space the process has mapped.
-rlim_t addressSpaceInUse() {
-  std::ifstream statm("/proc/self/statm");
-  rlim_t pages = 0;
-  statm >> pages;
-  return pages * rlim_t(sysconf(_SC_PAGESIZE));
-}
-} // namespace
-
 // No thread can start (no address space for its stack): the job comes back failed instead of never. Run in
 // a fresh process, which has no stacks of ended threads to reuse.
 TEST_F(FileConverterTest, ThreadThatCannotStartReportsFailure) {
@@ -283,7 +274,7 @@ TEST_F(FileConverterTest, ThreadThatCannotStartReportsFailure) {
     rlimit old;
     getrlimit(RLIMIT_AS, &old);
     rlimit tight = old;
-    tight.rlim_cur = addressSpaceInUse() + (1 << 20); // less than a thread's stack
+    tight.rlim_cur = qmtest::addressSpaceInUse() + (1 << 20); // less than a thread's stack
     if (setrlimit(RLIMIT_AS, &tight) != 0) std::exit(2);
     const bool launched = FileConverter::launch(std::move(info));
     setrlimit(RLIMIT_AS, &old);

@@ -1,6 +1,7 @@
 #include "application/qellua.h"
 
 #include "scriptrun.h"
+#include "support/resourcelimits.h"
 
 #include <gtest/gtest.h>
 
@@ -142,15 +143,6 @@ TEST_F(QelLuaTest, RunnerCanLoadAndRunAgainAfterAThreadedRun) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-namespace {
-size_t addressSpaceInUse() {
-  std::ifstream statm("/proc/self/statm");
-  size_t pages = 0;
-  statm >> pages;
-  return pages * size_t(sysconf(_SC_PAGESIZE));
-}
-} // namespace
-
 // With the address space capped, the thread's stack cannot be made: the run must end as failed rather than
 // leave its owner polling a run that never began.
 TEST_F(QelLuaTest, RunWhoseThreadCannotStartEndsAsFailed) {
@@ -161,7 +153,7 @@ TEST_F(QelLuaTest, RunWhoseThreadCannotStartEndsAsFailed) {
         if (lua.load(path.c_str()) != 0) _exit(3);
         rlimit limit{};
         getrlimit(RLIMIT_AS, &limit);
-        limit.rlim_cur = addressSpaceInUse() + (2u << 20);
+        limit.rlim_cur = qmtest::addressSpaceInUse() + (2u << 20);
         setrlimit(RLIMIT_AS, &limit);
         lua.run(true);
         const bool failed = !lua.running() && lua.result() != 0 && *lua.errorMessage();

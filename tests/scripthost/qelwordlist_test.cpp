@@ -1,6 +1,7 @@
 #include "application/qelwordlist.h"
 
 #include "scriptrun.h"
+#include "support/resourcelimits.h"
 
 #include <gtest/gtest.h>
 
@@ -174,15 +175,6 @@ TEST_F(QelWordListTest, LevelFilesAreReadOncePerRun) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-namespace {
-size_t addressSpaceInUse() {
-  std::ifstream statm("/proc/self/statm");
-  size_t pages = 0;
-  statm >> pages;
-  return pages * size_t(sysconf(_SC_PAGESIZE));
-}
-} // namespace
-
 // Lists made in a loop must be collected as they go: with the address space capped at 256 MiB more than in
 // use, a thousand sums of two 20,000-word lists (about 1.5 MiB each) must still run to the end.
 TEST_F(QelWordListTest, ListsMadeInALoopDoNotExhaustMemory) {
@@ -196,7 +188,7 @@ TEST_F(QelWordListTest, ListsMadeInALoopDoNotExhaustMemory) {
         if (lua.load(path.c_str()) != 0) _exit(3);
         rlimit limit{};
         getrlimit(RLIMIT_AS, &limit);
-        limit.rlim_cur = addressSpaceInUse() + (256u << 20);
+        limit.rlim_cur = qmtest::addressSpaceInUse() + (256u << 20);
         setrlimit(RLIMIT_AS, &limit);
         lua.run(false);
         _exit(lua.result() == 0 ? 0 : 1);
