@@ -45,14 +45,14 @@ template <typename W> inline W load(const char* p) {
   return w;
 }
 
-// Key bytes compared without a library call: candidates are mostly 6 to 12 bytes, which two overlapping
-// loads from each side cover.
 // w: the four bytes at a three-byte sequence whose lead is E4 to E9. Whether it is U+4E00 to U+9FCF.
 inline bool isCommonChinese(uint32_t w) {
   const uint32_t cp = ((w & 0x0Fu) << 12) | ((w >> 2) & 0xFC0u) | ((w >> 16) & 0x3Fu);
   return cp >= 0x4E00 && cp <= 0x9FCF;
 }
 
+// Key bytes compared without a library call: candidates are mostly 6 to 12 bytes, which two overlapping
+// loads from each side cover.
 inline bool sameBytes(const char* a, const char* b, size_t n) {
   if (n >= 8) {
     if (n > 16) return std::memcmp(a, b, n) == 0;
