@@ -3,7 +3,7 @@
 #include "openssl/rsapublickey.h"
 #include "utils/platform/posix/filehandle.h"
 
-#include "programinfosigner.h"
+#include "support/signingkeys.h"
 #include "programkey.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
@@ -14,16 +14,9 @@
 
 namespace {
 
-ProgramInfoSigner const& signer() {
-  static const ProgramInfoSigner s = ProgramInfoSigner::generate(2048);
-  return s;
-}
-
-OpenSSL::RSAPublicKey publicKeyOf(ProgramInfoSigner const& s) {
-  const auto e = s.exponent();
-  const auto n = s.modulus();
-  return OpenSSL::RSAPublicKey(e.data(), int(e.size()), n.data(), int(n.size()));
-}
+using qmtest::otherSigner;
+using qmtest::publicKeyOf;
+using qmtest::signer;
 
 const std::string BODY = "displayName = Test Reader\nfolderName = TestFolder\nshortName = tr\n"
                          "displayVersion = 2.0.9\nversionLink = https://quillmere.invalid/version\n";
@@ -59,7 +52,7 @@ TEST_F(ProgramInfoTest, ValidFileGivesItsValues) {
 }
 
 TEST_F(ProgramInfoTest, BadFilesAreRefusedAndTheOldValuesStay) {
-  const auto otherKey = ProgramInfoSigner::generate(2048);
+  ProgramInfoSigner const& otherKey = otherSigner();
   std::string changed = signer().signFile(BODY);
   changed[BODY.find("Test")] = 'B';
   const std::string crlfSigned = "displayName = X\r\n-\r\n";

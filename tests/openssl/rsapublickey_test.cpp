@@ -1,7 +1,7 @@
 #include "openssl/rsapublickey.h"
 
 #include "openssl/base64reader.h"
-#include "programinfosigner.h"
+#include "support/signingkeys.h"
 
 #include <gtest/gtest.h>
 
@@ -10,21 +10,9 @@
 
 namespace {
 
-// Key generation is slow; every test of the binary shares two pairs.
-ProgramInfoSigner const& signer() {
-  static const ProgramInfoSigner s = ProgramInfoSigner::generate(2048);
-  return s;
-}
-ProgramInfoSigner const& otherSigner() {
-  static const ProgramInfoSigner s = ProgramInfoSigner::generate(2048);
-  return s;
-}
-
-OpenSSL::RSAPublicKey publicKeyOf(ProgramInfoSigner const& s) {
-  const auto e = s.exponent();
-  const auto n = s.modulus();
-  return OpenSSL::RSAPublicKey(e.data(), int(e.size()), n.data(), int(n.size()));
-}
+using qmtest::otherSigner;
+using qmtest::publicKeyOf;
+using qmtest::signer;
 
 std::string digestOf(std::string const& data) {
   unsigned char md[EVP_MAX_MD_SIZE];
