@@ -25,9 +25,9 @@ void logCaught(const char* key, const char* prefix, const exception& e, const ch
 } // namespace zun
 
 // Declares an error type inside the class that throws it.
-#define ZUN_ERROR(Name)                                                                                       \
-  struct Name : ::zun::exception {                                                                            \
-    using ::zun::exception::exception;                                                                        \
+#define ZUN_ERROR(Name)                                                                                      \
+  struct Name : ::zun::exception {                                                                           \
+    using ::zun::exception::exception;                                                                       \
   }
 
 // Throws Type, naming it by the text the throw site writes (e.g. ZUN_THROW(FileWriter::open_error)).

@@ -91,7 +91,6 @@ void syncFolder(fs::path const& folder) {
   ::close(fd);
 }
 
-
 bool hasDotDot(fs::path const& p) {
   for (const auto& part : p)
     if (part == "..") return true;

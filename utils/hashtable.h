@@ -20,14 +20,19 @@ namespace fnv1a {
 constexpr uint32_t OFFSET = 0x811C9DC5u;
 constexpr uint32_t PRIME = 16777619u;
 
-inline uint32_t extend(uint32_t hash, unsigned char byte) { return (hash ^ byte) * PRIME; }
+inline uint32_t extend(uint32_t hash, unsigned char byte) {
+  return (hash ^ byte) * PRIME;
+}
 
 inline uint32_t hash(const char* data, size_t length, uint32_t h = OFFSET) {
   const auto* p = reinterpret_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < length; ++i) h = extend(h, p[i]);
+  for (size_t i = 0; i < length; ++i)
+    h = extend(h, p[i]);
   return h;
 }
-inline uint32_t hash(Span const& s) { return hash(s.data, s.length); }
+inline uint32_t hash(Span const& s) {
+  return hash(s.data, s.length);
+}
 } // namespace fnv1a
 
 // Zeroed arrays of count pointers. Arrays of 2 MB and more ask for huge pages: look-ups land anywhere in
@@ -63,7 +68,8 @@ public:
   // For callers that extend the hash a byte at a time (the segmenter).
   Node* findHashed(Span const& key, uint32_t hash) const {
     for (Node* n = buckets[hash & mask]; n; n = n->next)
-      if (n->key.length == key.length && (key.length == 0 || std::memcmp(n->key.data, key.data, key.length) == 0))
+      if (n->key.length == key.length &&
+          (key.length == 0 || std::memcmp(n->key.data, key.data, key.length) == 0))
         return n;
     return nullptr;
   }
@@ -74,7 +80,8 @@ public:
   Node* insertHashed(Span const& key, uint32_t hash, T const& value) {
     Node*& head = buckets[hash & mask];
     for (Node* n = head; n; n = n->next)
-      if (n->key.length == key.length && (key.length == 0 || std::memcmp(n->key.data, key.data, key.length) == 0)) {
+      if (n->key.length == key.length &&
+          (key.length == 0 || std::memcmp(n->key.data, key.data, key.length) == 0)) {
         ++hits;
         return n;
       }
@@ -114,7 +121,8 @@ public:
   // Buckets in index order, each chain from its head. The table must not change during the walk.
   template <typename F> void forEachNode(F&& f) const {
     for (size_t b = 0; b <= mask; ++b)
-      for (Node* n = buckets[b]; n; n = n->next) f(*n);
+      for (Node* n = buckets[b]; n; n = n->next)
+        f(*n);
   }
   void forEach(std::function<void(Node)> const& f) const {
     forEachNode([&](Node const& n) { f(n); });

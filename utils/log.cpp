@@ -18,7 +18,7 @@ using KeySet = std::vector<std::string>;
 struct State {
   std::atomic<const KeySet*> keys{nullptr};
   std::atomic<Log::LogFn> fn{&Log::defaultLogFn};
-  std::mutex writers;                          // serialises addKey and shutdown
+  std::mutex writers;                           // serialises addKey and shutdown
   std::vector<std::unique_ptr<KeySet>> retired; // every set ever published
 };
 
@@ -34,8 +34,10 @@ bool contains(const KeySet* keys, const char* key) {
     const size_t mid = (lo + hi) / 2;
     const int c = std::strcmp((*keys)[mid].c_str(), key);
     if (c == 0) return true;
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
+    if (c < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return false;
 }
@@ -70,7 +72,9 @@ void addKey(const char* key) {
   s.retired.push_back(std::move(next));
 }
 
-bool isEnabled(const char* key) { return contains(state().keys.load(std::memory_order_acquire), key); }
+bool isEnabled(const char* key) {
+  return contains(state().keys.load(std::memory_order_acquire), key);
+}
 
 void printV(const char* key, const char* format, va_list args) {
   if (isEnabled(key)) emitV(format, args);
@@ -91,9 +95,13 @@ void rawLog(const char* format, ...) {
   va_end(args);
 }
 
-void setLogFn(LogFn fn) { state().fn.store(fn ? fn : &defaultLogFn, std::memory_order_release); }
+void setLogFn(LogFn fn) {
+  state().fn.store(fn ? fn : &defaultLogFn, std::memory_order_release);
+}
 
-LogFn logFn() { return state().fn.load(std::memory_order_acquire); }
+LogFn logFn() {
+  return state().fn.load(std::memory_order_acquire);
+}
 
 void shutdown() {
   State& s = state();

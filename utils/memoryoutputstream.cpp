@@ -6,7 +6,9 @@ MemoryOutputStream::MemoryOutputStream(size_t initialCapacity) {
   reserve(initialCapacity ? initialCapacity : 4096, false);
 }
 
-MemoryOutputStream::~MemoryOutputStream() { delete[] m_data; }
+MemoryOutputStream::~MemoryOutputStream() {
+  delete[] m_data;
+}
 
 size_t MemoryOutputStream::write(const void* data, size_t n) {
   if (!n) return 0;
@@ -19,8 +21,10 @@ size_t MemoryOutputStream::write(const void* data, size_t n) {
 void MemoryOutputStream::reserve(size_t n, bool keep) {
   if (m_capacity >= n) return;
   char* bigger = new char[n];
-  if (keep && m_size) std::memcpy(bigger, m_data, m_size);
-  else if (!keep) m_size = 0;
+  if (keep && m_size)
+    std::memcpy(bigger, m_data, m_size);
+  else if (!keep)
+    m_size = 0;
   delete[] m_data;
   m_data = bigger;
   m_capacity = n;

@@ -1,7 +1,7 @@
 #include "utils/nodepool.h"
 
-#include <memory>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include <sys/mman.h>
@@ -17,7 +17,9 @@ void freeBlock(char* block) {
 }
 } // namespace
 
-NodePool::NodePool(size_t nodeSize) : nodeSize(nodeSize) { newBlock(); }
+NodePool::NodePool(size_t nodeSize) : nodeSize(nodeSize) {
+  newBlock();
+}
 
 NodePool::~NodePool() {
   if (block && !blockInSlab) freeBlock(block);
@@ -70,4 +72,3 @@ void NodePool::newBlock() {
   blockEnd = fresh + bytes;
   ++blocks;
 }
-

@@ -29,7 +29,8 @@ size_t fixed(double value, int precision, int width, char* out, size_t size) {
   size_t length = 0;
   for (size_t i = 0; i < leading && length + 1 < size; ++i)
     out[length++] = ' ';
-  for (size_t i = 0; i < n && length + 1 < size; ++i) out[length++] = digits[i];
+  for (size_t i = 0; i < n && length + 1 < size; ++i)
+    out[length++] = digits[i];
   for (size_t i = leading; i < pad && length + 1 < size; ++i)
     out[length++] = ' ';
   out[length] = 0;
@@ -72,16 +73,22 @@ OutputStream& operator<<(OutputStream& out, Span const& s) {
   return out;
 }
 
-OutputStream& operator<<(OutputStream& out, Text const& s) { return out << s.span(); }
+OutputStream& operator<<(OutputStream& out, Text const& s) {
+  return out << s.span();
+}
 
 OutputStream& operator<<(OutputStream& out, unsigned char c) {
   out.write(&c, 1);
   return out;
 }
 
-OutputStream& operator<<(OutputStream& out, unsigned long value) { return writeUnsigned(out, value); }
+OutputStream& operator<<(OutputStream& out, unsigned long value) {
+  return writeUnsigned(out, value);
+}
 
-OutputStream& operator<<(OutputStream& out, Format::SizeT value) { return writeUnsigned(out, value.value); }
+OutputStream& operator<<(OutputStream& out, Format::SizeT value) {
+  return writeUnsigned(out, value.value);
+}
 
 OutputStream& operator<<(OutputStream& out, Format::Int value) {
   char text[16];

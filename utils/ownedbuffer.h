@@ -11,7 +11,8 @@ struct OwnedBuffer {
   OwnedBuffer() = default;
   OwnedBuffer(char* d, size_t n) : data(d), size(n) {}
   explicit OwnedBuffer(size_t n) : data(new char[n]), size(n) {}
-  OwnedBuffer(OwnedBuffer&& o) noexcept : data(std::exchange(o.data, nullptr)), size(std::exchange(o.size, 0)) {}
+  OwnedBuffer(OwnedBuffer&& o) noexcept
+      : data(std::exchange(o.data, nullptr)), size(std::exchange(o.size, 0)) {}
   OwnedBuffer& operator=(OwnedBuffer&& o) noexcept {
     std::swap(data, o.data);
     std::swap(size, o.size);

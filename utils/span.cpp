@@ -24,7 +24,8 @@ void Span::copyTo(char* out, size_t size) const {
     n = size - 1;
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     // The character whose lead byte sits at the cut is left out whole.
-    while (n > 0 && isContinuation(bytes[n])) --n;
+    while (n > 0 && isContinuation(bytes[n]))
+      --n;
   }
   if (n) std::memcpy(out, data, n);
   out[n] = 0;

@@ -48,14 +48,18 @@ Span SpanBackingStore::addSpan(Span const& s) {
 }
 
 void SpanBackingStore::clear() {
-  for (auto& s : impl->stores) s.used = 0;
+  for (auto& s : impl->stores)
+    s.used = 0;
   impl->firstWithRoom = 0;
 }
 
-size_t SpanBackingStore::storeCount() const { return impl->stores.size(); }
+size_t SpanBackingStore::storeCount() const {
+  return impl->stores.size();
+}
 
 size_t SpanBackingStore::bytesReserved() const {
   size_t n = 0;
-  for (auto& s : impl->stores) n += s.size;
+  for (auto& s : impl->stores)
+    n += s.size;
   return n;
 }

@@ -86,7 +86,8 @@ size_t encode(uint32_t c, char* out) {
 size_t character_count(Span const& s) {
   if (!s.data || !s.length) return 0;
   size_t count = 0;
-  for (const char *p = s.data, *end = s.end(); p < end; p += step(p, end)) ++count;
+  for (const char *p = s.data, *end = s.end(); p < end; p += step(p, end))
+    ++count;
   return count;
 }
 

@@ -38,9 +38,12 @@ inline size_t sequence_length(const char* p, const char* end) {
   if (p >= end) return 1;
   const auto lead = static_cast<unsigned char>(*p);
   size_t n = 1;
-  if (lead >= 0xF0 && lead <= 0xF7) n = 4;
-  else if (lead >= 0xE0) n = lead <= 0xEF ? 3 : 1;
-  else if (lead >= 0xC0) n = 2;
+  if (lead >= 0xF0 && lead <= 0xF7)
+    n = 4;
+  else if (lead >= 0xE0)
+    n = lead <= 0xEF ? 3 : 1;
+  else if (lead >= 0xC0)
+    n = 2;
   if (n == 1 || size_t(end - p) < n) return n;
   for (size_t i = 1; i < n; ++i)
     if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return i;
@@ -73,6 +76,8 @@ size_t character_count(Span const& s);
 
 Type get_type(unsigned int codePoint);
 
-inline bool isChinese(Type t) { return t >= ChineseCharacter && t <= ChineseCharacterExtB; }
+inline bool isChinese(Type t) {
+  return t >= ChineseCharacter && t <= ChineseCharacterExtB;
+}
 
 } // namespace utf8

@@ -52,7 +52,6 @@ public:
   bool remember = true;
 };
 
-
 // Runs the main thread's queue until count calls have come and gone, or ten seconds pass.
 bool drain(size_t count = 1) {
   size_t ran = 0;

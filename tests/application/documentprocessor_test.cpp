@@ -2,8 +2,8 @@
 
 #include "application/chinesetokenizer.h"
 #include "application/wordhash.h"
-#include "support/resourcelimits.h"
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "utils/platform/posix/filehandle.h"
 
@@ -256,7 +256,6 @@ TEST_F(DocumentProcessorTest, FileTruncatedDuringRun) {
   EXPECT_EQ(recorder.bytes, 50001u);
   EXPECT_EQ(recorder.tokens.back().offset + recorder.tokens.back().text.size(), 50001u);
 }
-
 
 // A worker that cannot be started leaves the processor finished, so a cancel returns, and a later begin
 // tries again.

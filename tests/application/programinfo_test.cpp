@@ -3,9 +3,9 @@
 #include "openssl/rsapublickey.h"
 #include "utils/platform/posix/filehandle.h"
 
-#include "support/signingkeys.h"
 #include "programkey.h"
 #include "support/logcapture.h"
+#include "support/signingkeys.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>

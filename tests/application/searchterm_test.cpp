@@ -4,8 +4,8 @@
 
 #include <optional>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,7 +53,8 @@ bool matchesWhole(std::vector<int> const& pattern, std::string const& text, size
     }
     return false;
   }
-  return t < end && static_cast<unsigned char>(text[t]) == pattern[p] && matchesWhole(pattern, text, p + 1, t + 1, end);
+  return t < end && static_cast<unsigned char>(text[t]) == pattern[p] &&
+         matchesWhole(pattern, text, p + 1, t + 1, end);
 }
 
 std::optional<Hit> reference(std::string const& term, std::string const& text, uint64_t origin) {

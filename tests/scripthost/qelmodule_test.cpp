@@ -75,7 +75,8 @@ TEST_F(QelModuleTest, OutputSizeGrowsWhileTheScriptRuns) {
   ASSERT_EQ(lua.load(writeScript("while true do print('line') end").c_str()), 0);
   lua.run(true);
   size_t seen = 0;
-  while (seen < 100000) seen = counting.total();
+  while (seen < 100000)
+    seen = counting.total();
   lua.kill();
   ASSERT_TRUE(lua.waitUntilEnded(std::chrono::seconds(20)));
   EXPECT_STREQ(lua.errorMessage(), "Script Killed");

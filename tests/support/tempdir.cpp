@@ -35,12 +35,18 @@ ScopedEnv::ScopedEnv(const char* name, std::string const& value) : m_name(name) 
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (m_hadOld) setenv(m_name.c_str(), m_old.c_str(), 1);
-  else unsetenv(m_name.c_str());
+  if (m_hadOld)
+    setenv(m_name.c_str(), m_old.c_str(), 1);
+  else
+    unsetenv(m_name.c_str());
 }
 
-std::filesystem::path resourcesDir() { return QM_RESOURCES_DIR; }
-std::filesystem::path sharedDataDir() { return QM_SHARED_DATA_DIR; }
+std::filesystem::path resourcesDir() {
+  return QM_RESOURCES_DIR;
+}
+std::filesystem::path sharedDataDir() {
+  return QM_SHARED_DATA_DIR;
+}
 
 std::string readFile(std::filesystem::path const& p) {
   std::ifstream in(p, std::ios::binary);

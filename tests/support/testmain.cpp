@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
   const char* root = mkdtemp(pattern);
   if (!root) return 2;
   const std::filesystem::path base(root);
-  for (const char* sub : {"home", "xdg-data", "tmp"}) std::filesystem::create_directories(base / sub);
+  for (const char* sub : {"home", "xdg-data", "tmp"})
+    std::filesystem::create_directories(base / sub);
   setenv("HOME", (base / "home").c_str(), 1);
   setenv("XDG_DATA_HOME", (base / "xdg-data").c_str(), 1);
   setenv("TMPDIR", (base / "tmp").c_str(), 1);

@@ -55,8 +55,14 @@ TEST(Utf8Test, DecodeNeverReadsPastTheEnd) {
       {"cut four-byte at end", "\xF0\x9F\x98", {0xFFFD}},
       {"lone lead at end", "\xE4", {0xFFFD}},
       // Near the end a lead must not swallow the ASCII that follows it.
-      {"lead then ASCII at end", "\xE4" "a", {0xFFFD, 'a'}},
-      {"lead, continuation, ASCII at end", "\xF0\x9F" "a", {0xFFFD, 'a'}},
+      {"lead then ASCII at end",
+       "\xE4"
+       "a",
+       {0xFFFD, 'a'}},
+      {"lead, continuation, ASCII at end",
+       "\xF0\x9F"
+       "a",
+       {0xFFFD, 'a'}},
       {"bad continuation", "\xE4\x41\xB8\xAD", {0xFFFD, 'A', 0xFFFD, 0xFFFD}},
       {"lone continuation", "\x80", {0xFFFD}},
       {"invalid lead",
