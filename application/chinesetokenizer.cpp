@@ -19,10 +19,18 @@ inline uint32_t decodeWhole(const char* p, size_t len, const char* end) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
   // sequence_length has checked the continuation bytes of a whole sequence. A four-byte lead cut short to
   // three bytes by a bad last byte also has length 3, and must not decode.
-  if (len == 3 && (b[0] & 0xF0) == 0xE0)
-    return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  if (len == 3 && (b[0] & 0xF0) == 0xE0) {
+    const uint32_t cp = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+    return cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) ? utf8::REPLACEMENT : cp; // overlong, surrogate
+  }
   size_t n;
   return utf8::decode(p, end, n);
+}
+
+// What an invalid sequence counts as: a literal U+FFFD is one character, each byte that does not decode
+// another.
+inline uint64_t invalidCharacters(const char* p, size_t n) {
+  return n == 3 && std::memcmp(p, "\xEF\xBF\xBD", 3) == 0 ? 1 : n;
 }
 
 inline utf8::Type classOf(uint32_t cp) {
@@ -151,26 +159,30 @@ bool ChineseTokenizer::Impl::readNonAscii(const char* p, Token& out) {
   }
 }
 
-// A run of bytes that don't decode (each bad sequence and each literal U+FFFD); characters equal bytes.
+// A run of bytes that don't decode (each bad sequence and each literal U+FFFD).
 bool ChineseTokenizer::Impl::readInvalid(const char* p, size_t first, Token& out) {
   const char* q = p + first;
+  uint64_t characters = invalidCharacters(p, first);
   bool reachesEnd = true;
   while (q < end) {
     const size_t n = utf8::sequence_length(q, end);
     if (q + n > end) {
       if (!endOfText) break;
-      q += utf8::step(q, end); // a sequence cut by the end of the text is invalid too
+      const size_t cut = utf8::step(q, end); // a sequence cut by the end of the text is invalid too
+      characters += cut;
+      q += cut;
       continue;
     }
     if (classOf(decodeWhole(q, n, end)) != utf8::Invalid) {
       reachesEnd = false;
       break;
     }
+    characters += invalidCharacters(q, n);
     q += n;
   }
   const size_t bytes = size_t(q - p);
   if (reachesEnd && !endOfText && bytes <= longest) return needMore();
-  out = Token{p, bytes, bytes, Token::Invalid};
+  out = Token{p, bytes, characters, Token::Invalid};
   return true;
 }
 

@@ -59,11 +59,12 @@ uint32_t hashOf(Span const& word, uint64_t head) {
   return uint32_t(h >> 32);
 }
 
-// The counted character ranges, laid end to end in one bit set.
+// The counted character ranges, the ideographs that utf8::get_type calls Chinese, laid end to end in one
+// bit set.
 struct Range {
   uint32_t first, last;
 };
-constexpr Range RANGES[] = {{0x4E00, 0x9FCF}, {0x3400, 0x4DBF}, {0x20000, 0x2A6DF}};
+constexpr Range RANGES[] = {{0x4E00, 0x9FFF}, {0x3400, 0x4DBF}, {0xF900, 0xFAFF}, {0x20000, 0x3FFFF}};
 constexpr size_t rangeBits() {
   size_t n = 0;
   for (auto r : RANGES)

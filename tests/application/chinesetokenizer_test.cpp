@@ -34,7 +34,7 @@ std::vector<Tok> drain(ChineseTokenizer& tokenizer) {
 class ChineseTokenizerTest : public ::testing::Test {
 protected:
   ChineseTokenizerTest() : dict(10, nullptr, true) {
-    for (const char* w : {"中国", "中国人民", "T恤", "人民币", "大学生活动中心"})
+    for (const char* w : {"中国", "中国人民", "T恤", "人民币", "大学生活动中心", "\xF0\xAB\x9A\x89鱼"})
       dict.add(Span(w));
   }
   std::vector<Tok> tokens(std::string const& text, bool endOfText = true) {
@@ -64,7 +64,17 @@ TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
       {"  ", {{" ", W, 1}, {" ", W, 1}}},
       {"，,—\xE3\x80\x80", {{"，", CP, 1}, {",", AP, 1}, {"—", O, 1}, {"\xE3\x80\x80", W, 1}}},
       {"\xFF\xFE\x80中", {{"\xFF\xFE\x80", I, 3}, {"中", C, 1}}},
-      {"\xEF\xBF\xBD", {{"\xEF\xBF\xBD", I, 3}}}, // a literal U+FFFD counts as invalid too
+      {"\xEF\xBF\xBD", {{"\xEF\xBF\xBD", I, 1}}}, // a literal U+FFFD is invalid, one character
+      {"\xFF\xEF\xBF\xBD\x80", {{"\xFF\xEF\xBF\xBD\x80", I, 3}}},
+      // overlong "/", a surrogate, a value past U+10FFFF: invalid bytes, never punctuation or "Other"
+      {"\xC0\xAF"
+       "a",
+       {{"\xC0\xAF", I, 2}, {"a", A, 1}}},
+      {"\xED\xA0\x80\xF4\x90\x80\x80中", {{"\xED\xA0\x80\xF4\x90\x80\x80", I, 7}, {"中", C, 1}}},
+      {"\xE0\x80\xAF", {{"\xE0\x80\xAF", I, 3}}},
+      // ideographs of the later extensions are Chinese and start words
+      {"\xF0\xAB\x9A\x89鱼\xF0\xB0\x80\x80\xE9\xBF\xBF",
+       {{"\xF0\xAB\x9A\x89鱼", C, 2}, {"\xF0\xB0\x80\x80", C, 1}, {"\xE9\xBF\xBF", C, 1}}},
       {"\xF0\xA0\x80"
        "A",
        {{"\xF0\xA0\x80", I, 3}, {"A", A, 1}}}, // a four-byte lead cut short by a bad byte

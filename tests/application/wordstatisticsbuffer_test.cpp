@@ -1,5 +1,7 @@
 #include "application/wordstatisticsbuffer.h"
 
+#include "utils/utf8.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,12 +83,16 @@ TEST(WordStatisticsBufferTest, SimilarWordsStayApart) {
 }
 
 TEST(WordStatisticsBufferTest, CharacterSetRanges) {
+  // The counted characters are those the tokenizer takes for Chinese.
+  for (uint32_t c = 0; c <= 0x40000; ++c)
+    if (WordStatisticsBuffer::isCountedCharacter(c) != utf8::isChinese(utf8::get_type(c)))
+      FAIL() << "U+" << std::hex << c;
   const struct {
     uint32_t c;
     bool counted;
-  } cases[] = {{0x4DFF, false}, {0x4E00, true},  {0x9FCF, true},   {0x9FD0, false},
+  } cases[] = {{0x4DFF, false}, {0x4E00, true},  {0x9FFF, true},   {0xF900, true},
                {0x33FF, false}, {0x3400, true},  {0x4DBF, true},   {0x1FFFF, false},
-               {0x20000, true}, {0x2A6DF, true}, {0x2A6E0, false}, {'a', false}};
+               {0x2B740, true}, {0x3FFFF, true}, {0x40000, false}, {'a', false}};
   WordStatisticsBuffer b;
   uint64_t expected = 0;
   for (const auto& c : cases) {
