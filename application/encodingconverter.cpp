@@ -1,7 +1,10 @@
-// iconv stops at the first byte it cannot decode (EILSEQ) or at a sequence cut by the end (EINVAL); the
-// loop writes U+FFFD for one byte there and restarts after it, so a decoder that lost its place picks
-// up again at the next byte that begins a character.
+// A decoder stops at the first unit it cannot decode (EILSEQ) or at a unit cut by the end (EINVAL); the
+// loop writes one U+FFFD there and restarts after the unit, so a decoder that lost its place picks up again
+// at the next byte that begins a character. The unit is one byte, except a UTF-16 code unit and a Big5 pair
+// of a lead and a trail byte, whose trail must not be read as a new lead. A mark at the start is skipped.
 #include "application/encodingconverter.h"
+
+#include "application/big5decoder.h"
 
 #include <iconv.h>
 
@@ -9,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -23,23 +27,62 @@ const char* iconvName(EncodingDetector::Encoding e) {
     return "UTF-16BE";
   case EncodingDetector::Gb18030:
     return "GB18030";
-  case EncodingDetector::Big5:
-    return "BIG5-HKSCS";
   default:
     return nullptr;
   }
 }
 
-class Iconv {
-public:
-  explicit Iconv(const char* from) : cd(from ? iconv_open("UTF-8", from) : iconv_t(-1)) {}
-  ~Iconv() {
-    if (valid()) iconv_close(cd);
+// The byte-order mark that a file in the encoding may begin with.
+std::string_view byteOrderMark(EncodingDetector::Encoding e) {
+  switch (e) {
+  case EncodingDetector::Utf16LE:
+    return "\xFF\xFE";
+  case EncodingDetector::Utf16BE:
+    return "\xFE\xFF";
+  case EncodingDetector::Gb18030:
+    return "\x84\x31\x95\x33";
+  default:
+    return {};
   }
-  Iconv(Iconv const&) = delete;
-  Iconv& operator=(Iconv const&) = delete;
-  bool valid() const { return cd != iconv_t(-1); }
-  iconv_t cd;
+}
+
+// One decoding step with iconv(3)'s contract; a null in hands over what a stateful decoder still holds.
+class Decoder {
+public:
+  explicit Decoder(EncodingDetector::Encoding e) : m_encoding(e) {
+    if (const char* name = iconvName(e)) m_cd = iconv_open("UTF-8", name);
+  }
+  ~Decoder() {
+    if (m_cd != iconv_t(-1)) iconv_close(m_cd);
+  }
+  Decoder(Decoder const&) = delete;
+  Decoder& operator=(Decoder const&) = delete;
+
+  bool valid() const { return m_encoding == EncodingDetector::Big5 || m_cd != iconv_t(-1); }
+  size_t operator()(char** in, size_t* inLeft, char** out, size_t* outLeft) {
+    if (m_encoding != EncodingDetector::Big5) return ::iconv(m_cd, in, inLeft, out, outLeft);
+    if (!in) return 0;
+    return Big5Decoder::instance().decode(const_cast<const char**>(in), inLeft, out, outLeft);
+  }
+  // The bytes that one U+FFFD stands for, where the decoder stopped.
+  size_t badUnit(const char* in, size_t inLeft) const {
+    switch (m_encoding) {
+    case EncodingDetector::Utf16LE:
+    case EncodingDetector::Utf16BE:
+      return 2;
+    case EncodingDetector::Big5:
+      return inLeft >= 2 && Big5Decoder::isLead(static_cast<unsigned char>(in[0])) &&
+                     Big5Decoder::isTrail(static_cast<unsigned char>(in[1]))
+                 ? 2
+                 : 1;
+    default:
+      return 1;
+    }
+  }
+
+private:
+  EncodingDetector::Encoding m_encoding;
+  iconv_t m_cd = iconv_t(-1);
 };
 
 // The input and output pieces around the iconv calls.
@@ -101,7 +144,7 @@ public:
 } // namespace
 
 bool EncodingConverter::supported() const {
-  return iconvName(m_encoding) != nullptr;
+  return Decoder(m_encoding).valid();
 }
 
 size_t EncodingConverter::convert(const char* in, size_t n, char* out, size_t size) const {
@@ -126,25 +169,23 @@ EncodingConverter::Result EncodingConverter::convert(Span const& input, OutputSt
 
 EncodingConverter::Result EncodingConverter::convert(Reader const& read, OutputStream& out,
                                                      std::function<bool()> const& stopRequested) const {
-  Iconv decoder(iconvName(m_encoding));
-  if (!decoder.valid()) return Result::Unsupported;
-  const bool utf16 = m_encoding == EncodingDetector::Utf16LE || m_encoding == EncodingDetector::Utf16BE;
-  const size_t unit = utf16 ? 2 : 1; // what one U+FFFD stands for
+  Decoder decode(m_encoding);
+  if (!decode.valid()) return Result::Unsupported;
   Pieces p(read, out);
   p.refill();
-  const char* bom = m_encoding == EncodingDetector::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
-  if (utf16 && p.inLeft >= 2 && std::memcmp(p.in, bom, 2) == 0) p.in += 2, p.inLeft -= 2;
+  const std::string_view mark = byteOrderMark(m_encoding);
+  if (!mark.empty() && p.inLeft >= mark.size() && std::memcmp(p.in, mark.data(), mark.size()) == 0)
+    p.in += mark.size(), p.inLeft -= mark.size();
   for (;;) {
     if (!p.inLeft && !p.eof) {
       if (stopRequested && stopRequested()) return Result::Stopped;
       p.refill();
       continue;
     }
-    // With the input used up, one more call lets a stateful decoder (Big5-HKSCS holds a character back
-    // to see whether a combining one follows) hand over what it still holds.
+    // With the input used up, one more call lets a stateful decoder hand over what it still holds.
     const bool last = p.inLeft == 0;
-    const size_t r = last ? ::iconv(decoder.cd, nullptr, nullptr, &p.outPos, &p.outLeft)
-                          : ::iconv(decoder.cd, &p.in, &p.inLeft, &p.outPos, &p.outLeft);
+    const size_t r = last ? decode(nullptr, nullptr, &p.outPos, &p.outLeft)
+                          : decode(&p.in, &p.inLeft, &p.outPos, &p.outLeft);
     if (r != size_t(-1)) {
       if (last) break;
     } else if (errno == E2BIG || p.outLeft < sizeof REPLACEMENT) {
@@ -153,7 +194,7 @@ EncodingConverter::Result EncodingConverter::convert(Reader const& read, OutputS
     } else if (errno == EINVAL && !p.eof) {
       p.refill(); // a character cut by the end of the piece, not of the input
     } else if ((errno == EILSEQ || errno == EINVAL) && p.inLeft) {
-      p.replace(unit);
+      p.replace(decode.badUnit(p.in, p.inLeft));
     } else {
       break; // nothing iconv can report here; keep what was decoded
     }

@@ -1,7 +1,8 @@
-// Decodes text in one of the encodings the detector names (UTF-16 either way round, GB18030, Big5-HKSCS)
-// into UTF-8 with glibc's iconv. Decoding is lenient: a byte that does not decode (a code unit, for UTF-16)
-// becomes U+FFFD and decoding goes on, so one bad byte never keeps a file from opening. A UTF-16 byte-order
-// mark at the start is not copied. A small value class: it holds only which encoding it decodes.
+// Decodes text in one of the encodings the detector names (UTF-16 either way round, GB18030, Big5) into
+// UTF-8: with glibc's iconv, and Big5 through Big5Decoder. Decoding is lenient: a byte that does not decode
+// (a code unit, for UTF-16; a lead and trail pair, for Big5) becomes U+FFFD and decoding goes on, so one
+// bad byte never keeps a file from opening. A byte-order mark at the start (UTF-16, GB18030) is not copied.
+// A small value class: it holds only which encoding it decodes.
 #pragma once
 
 #include "application/encodingdetector.h"

@@ -58,6 +58,21 @@ void BM_DecodeGb18030InMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeGb18030InMemory)->Unit(benchmark::kMillisecond);
 
+// Big5 goes through a table of its own rather than iconv.
+void BM_DecodeBig5InMemory(benchmark::State& state) {
+  const std::string cityu = readFile(fs::path(QM_SHARED_DATA_DIR) / "corpus/cityu_test.txt");
+  std::string text;
+  while (text.size() < (8u << 20))
+    text += cityu;
+  const EncodingConverter converter(EncodingDetector::Big5);
+  for (auto _ : state) {
+    NullOutputStream out;
+    benchmark::DoNotOptimize(converter.convert(Span(text), out));
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_DecodeBig5InMemory)->Unit(benchmark::kMillisecond);
+
 void BM_ConvertGb18030File(benchmark::State& state) {
   const fs::path source = largeFile().folder / "large.txt";
   const auto bytes = int64_t(fs::file_size(source));
