@@ -85,35 +85,67 @@ size_t continuations(const unsigned char* p, size_t max) {
   return n;
 }
 
-// Invalid UTF-8 sequences in the sample, counted until they reach the threshold. A sequence cut by the
-// sample's end counts once.
-size_t invalidUtf8(const unsigned char* s, size_t n, size_t threshold) {
-  size_t invalid = 0;
-  for (size_t i = 0; i < n && invalid < threshold;) {
+struct Utf8Counts {
+  size_t invalid = 0;   // counted until they reach the threshold
+  size_t multibyte = 0; // whole valid sequences of two to four bytes
+};
+
+// The sample's invalid UTF-8 sequences and valid multi-byte ones. A sequence cut by the sample's end
+// counts once as invalid.
+Utf8Counts countUtf8(const unsigned char* s, size_t n, size_t threshold) {
+  Utf8Counts c;
+  for (size_t i = 0; i < n && c.invalid < threshold;) {
     const unsigned char b = s[i];
     const size_t left = n - i;
     const bool four = (b & 0xF8) == 0xF0, three = (b & 0xF0) == 0xE0, two = (b & 0xE0) == 0xC0;
-    size_t step = 1;
+    size_t step = 1, whole = 1;
     if (four) {
       step = left < 4 ? 4 : 1 + continuations(s + i, 3);
-      invalid += left < 4 || step != 4;
+      whole = 4;
     } else if (three) {
       step = left < 3 ? 3 : 1 + continuations(s + i, 2);
-      invalid += left < 3 || step != 3;
+      whole = 3;
     } else if (two) {
       step = left == 1 ? 2 : 1 + continuations(s + i, 1);
-      invalid += left == 1 || step != 2;
+      whole = 2;
     } else {
-      invalid += b >= 0x80;
+      c.invalid += b >= 0x80;
+    }
+    if (whole > 1) {
+      const bool valid = step <= left && step == whole;
+      c.invalid += !valid;
+      c.multibyte += valid;
     }
     i += step;
   }
-  return invalid;
+  return c;
+}
+
+// UTF-16 without a byte-order mark, told by its ASCII characters: a zero byte beside an ASCII space,
+// digit or punctuation byte, always on the same side of the pair. Read the wrong way round, a Chinese
+// character U+xx00 makes such a pair too; "0" is left out for the ideographic space U+3000 that starts
+// paragraphs, and one side must have at least two pairs and four times as many as the other. Utf8 when
+// the sample shows no such pattern.
+EncodingDetector::Encoding utf16Pattern(const unsigned char* s, size_t n) {
+  auto asciiBeside = [](unsigned char b) {
+    return (b >= 0x09 && b <= 0x0D) || (b >= 0x20 && b <= 0x40 && b != 0x30);
+  };
+  size_t le = 0, be = 0;
+  for (size_t i = 0; i + 1 < n; i += 2) {
+    le += s[i + 1] == 0 && asciiBeside(s[i]);
+    be += s[i] == 0 && asciiBeside(s[i + 1]);
+  }
+  if (le >= 2 && le >= 4 * be) return EncodingDetector::Utf16LE;
+  if (be >= 2 && be >= 4 * le) return EncodingDetector::Utf16BE;
+  return EncodingDetector::Utf8;
 }
 
 // a before b in the ranking: a candidate whose score does not beat its invalid count is weighed by a
 // hundred times that count.
 bool before(Candidate const& a, Candidate const& b) {
+  // A reading without a single common character cannot win, however clean: it must not hold back one
+  // that has some.
+  if ((a.score == 0) != (b.score == 0)) return b.score == 0;
   if (a.score <= a.invalid || b.score <= b.invalid) {
     auto weighted = [](Candidate const& c) { return c.score > c.invalid ? c.invalid : 100 * c.invalid; };
     return weighted(a) < weighted(b);
@@ -168,9 +200,7 @@ Candidate EncodingDetector::Impl::score(EncodingIterator& reader) const {
   return c;
 }
 
-EncodingDetector::EncodingDetector() : impl(std::make_unique<Impl>()) {
-  impl->readCommon();
-}
+EncodingDetector::EncodingDetector() : impl(std::make_unique<Impl>()) {}
 
 EncodingDetector::~EncodingDetector() = default;
 
@@ -185,8 +215,12 @@ EncodingDetector::Encoding EncodingDetector::detect(const char* path) const {
   if (n < 3) return Utf8;
   if (sample[0] == 0xFF && sample[1] == 0xFE) return Utf16LE;
   if (sample[0] == 0xFE && sample[1] == 0xFF) return Utf16BE;
+  if (const Encoding utf16 = utf16Pattern(sample, n); utf16 != Utf8) return utf16;
   const size_t threshold = std::max(n / 16, size_t(4));
-  if (invalidUtf8(sample, n, threshold) < threshold) return Utf8;
+  // A few invalid sequences are tolerated only in text that shows it is UTF-8: a legacy file that is
+  // mostly ASCII would otherwise pass with its few Chinese words.
+  const Utf8Counts utf8 = countUtf8(sample, n, threshold);
+  if (utf8.invalid == 0 || (utf8.invalid < threshold && utf8.multibyte > utf8.invalid)) return Utf8;
 
   GBKIterator gbk(sample, sample + n);
   Big5Iterator big5(sample, sample + n);

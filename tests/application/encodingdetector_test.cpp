@@ -4,6 +4,8 @@
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -71,23 +73,31 @@ TEST_F(EncodingDetectorTest, ByteOrderMarksAndUtf8) {
   EXPECT_EQ(EncodingDetector().detect(nullptr), EncodingDetector::Utf8);
 }
 
-// Below the threshold of invalid sequences (max(n / 16, 4)) a text is UTF-8; at it, it is not.
+// Below the threshold of invalid sequences (max(n / 16, 4)) a text is UTF-8 when its valid multi-byte
+// sequences outnumber the invalid ones; at the threshold, or without that evidence, it is not.
 TEST_F(EncodingDetectorTest, Utf8Threshold) {
+  commonList(""); // no legacy reading can win
   const struct {
     size_t size;
     size_t bad;
+    size_t chinese;
     EncodingDetector::Encoding expected;
   } cases[] = {
-      {100, 5, EncodingDetector::Utf8},  {100, 6, EncodingDetector::Unknown},
-      {40, 3, EncodingDetector::Utf8},   {40, 4, EncodingDetector::Unknown},
-      {512, 31, EncodingDetector::Utf8}, {512, 32, EncodingDetector::Unknown},
-      {3, 1, EncodingDetector::Utf8},
+      {100, 5, 6, EncodingDetector::Utf8},    {100, 6, 7, EncodingDetector::Unknown},
+      {40, 3, 4, EncodingDetector::Utf8},     {40, 4, 5, EncodingDetector::Unknown},
+      {512, 31, 32, EncodingDetector::Utf8},  {512, 32, 40, EncodingDetector::Unknown},
+      {100, 5, 5, EncodingDetector::Unknown}, {512, 1, 0, EncodingDetector::Unknown},
+      {512, 0, 0, EncodingDetector::Utf8},    {3, 0, 1, EncodingDetector::Utf8},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.size) + " bytes, " + std::to_string(c.bad) + " bad");
-    std::string bytes(c.size, 'a');
+    SCOPED_TRACE(std::to_string(c.size) + " bytes, " + std::to_string(c.bad) + " bad, " +
+                 std::to_string(c.chinese) + " Chinese");
+    std::string bytes;
+    for (size_t i = 0; i < c.chinese; ++i)
+      bytes += "中";
+    bytes.resize(c.size, 'a');
     for (size_t i = 0; i < c.bad; ++i)
-      bytes[i * 3] = '\x80'; // invalid in every encoding
+      bytes[c.size - 1 - 2 * i] = '\x80'; // invalid in every encoding
     EXPECT_EQ(detect(bytes), c.expected);
   }
 }
@@ -99,6 +109,41 @@ TEST_F(EncodingDetectorTest, LegacyEncodings) {
   EXPECT_EQ(detect("\xFF\xFE" + qmtest::recode(text, "UTF-8", "UTF-16LE")), EncodingDetector::Utf16LE);
   EXPECT_EQ(detect("\xFE\xFF" + qmtest::recode(text, "UTF-8", "UTF-16BE")), EncodingDetector::Utf16BE);
   EXPECT_EQ(detect(qmtest::recode(text, "UTF-8", "UTF-16")), EncodingDetector::Utf16LE); // iconv's own mark
+}
+
+// Mostly ASCII with a few Chinese words: the few invalid UTF-8 sequences are no evidence of UTF-8.
+TEST_F(EncodingDetectorTest, MostlyAsciiLegacyText) {
+  const std::string english = "Notes of the reading group: we compared two translations of the word ";
+  std::string text;
+  for (int i = 0; i < 8; ++i)
+    text += english + (i % 3 == 0 ? "中国人 " : "and its meaning. ");
+  std::string traditional = text;
+  traditional.replace(traditional.find("中国"), 6, "中國");
+  EXPECT_EQ(detect(qmtest::recode(text, "UTF-8", "GB18030")), EncodingDetector::Gb18030);
+  EXPECT_EQ(detect(qmtest::recode(traditional, "UTF-8", "BIG5-HKSCS")), EncodingDetector::Big5);
+  EXPECT_EQ(detect(text), EncodingDetector::Utf8);
+}
+
+// Without a byte-order mark UTF-16 shows in its ASCII characters, a zero byte always on the same side.
+TEST_F(EncodingDetectorTest, Utf16WithoutMark) {
+  const std::string lines = "第1行：中文\r\n第2行：世界\r\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    EncodingDetector::Encoding expected;
+  } cases[] = {
+      {"little-endian", qmtest::recode(lines + CHINESE, "UTF-8", "UTF-16LE"), EncodingDetector::Utf16LE},
+      {"big-endian", qmtest::recode(lines + CHINESE, "UTF-8", "UTF-16BE"), EncodingDetector::Utf16BE},
+      {"English", qmtest::recode("plain text, 12 lines", "UTF-8", "UTF-16BE"), EncodingDetector::Utf16BE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(detect(c.bytes), c.expected);
+  }
+  // Too weak a pattern is no answer: paragraphs indented with U+3000 are not taken the wrong way round.
+  const std::string indented = "　　" + CHINESE + "　　" + CHINESE;
+  EXPECT_NE(detect(qmtest::recode(indented, "UTF-8", "UTF-16LE")), EncodingDetector::Utf16BE);
+  EXPECT_NE(detect(qmtest::recode(CHINESE + "\n", "UTF-8", "UTF-16LE")), EncodingDetector::Utf16LE);
 }
 
 // A few bad bytes keep a legacy text detectable; as many as the threshold do not, however high its score.
@@ -120,6 +165,7 @@ TEST_F(EncodingDetectorTest, RankingByCommonCharacters) {
       {"tie: GB18030 stays first", "啊\n陛\n", EncodingDetector::Gb18030},
       {"Big5 scores higher", "陛\n斕\n啊\n", EncodingDetector::Big5},
       {"GB18030 scores higher", "啊\n你\r\n陛\n", EncodingDetector::Gb18030},
+      {"only Big5 scores, GB18030 reads clean", "陛\n", EncodingDetector::Big5},
       {"neither scores", "中\n", EncodingDetector::Unknown},
       {"empty list", "", EncodingDetector::Unknown},
   };
@@ -128,6 +174,25 @@ TEST_F(EncodingDetectorTest, RankingByCommonCharacters) {
     commonList(c.common);
     EXPECT_EQ(detect(sample), c.expected);
   }
+}
+
+TEST_F(EncodingDetectorTest, CommonListIsReadOncePerDetector) {
+  commonList("中\n");
+  const int watch = inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  // Closes are watched too: two opens in a row would be merged into one event.
+  ASSERT_GE(inotify_add_watch(watch, (dir / "res/data/common.u8").c_str(), IN_OPEN | IN_CLOSE), 0);
+  { const EncodingDetector detector; }
+  alignas(inotify_event) char events[4096];
+  const ssize_t n = read(watch, events, sizeof events);
+  close(watch);
+  int opens = 0;
+  for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+    const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+    opens += (e->mask & IN_OPEN) != 0;
+    at += ssize_t(sizeof(inotify_event) + e->len);
+  }
+  EXPECT_EQ(opens, 1);
 }
 
 TEST_F(EncodingDetectorTest, MissingCommonListLeavesLegacyUnknown) {
