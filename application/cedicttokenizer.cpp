@@ -1,12 +1,16 @@
 #include "application/cedicttokenizer.h"
 
+#include "application/wordhashtokenizer.h"
+
 namespace {
 bool isLineEnd(char c) {
   return c == '\n' || c == '\r';
 }
 } // namespace
 
-CEDictTokenizer::CEDictTokenizer(Utf8Range const& range) : Tokenizer(range) {
+// Offsets of the fields stay those of the given range: a mark only moves the start.
+CEDictTokenizer::CEDictTokenizer(Utf8Range const& range)
+    : Tokenizer(WordHashTokenizer::skipByteOrderMark(range)) {
   internalReset();
 }
 

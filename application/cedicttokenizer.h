@@ -1,6 +1,7 @@
 // Reads CC-CEDICT text a field at a time:
 //   traditional simplified [pin1 yin1] /sense/sense/
-// Lines that begin with "#" are comments and blank lines are skipped; neither yields a token. Every scan
+// A UTF-8 byte-order mark at the start is skipped. Lines that begin with "#" are comments and blank lines
+// are skipped; neither yields a token. Every scan
 // stops at the line end, so a malformed line yields an Error token for the rest of itself and never runs
 // into the next line's entry.
 #pragma once

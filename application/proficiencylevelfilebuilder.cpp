@@ -1,6 +1,7 @@
 #include "application/proficiencylevelfilebuilder.h"
 
 #include "application/wordhash.h"
+#include "application/wordhashtokenizer.h"
 #include "application/wordlistfile.h"
 #include "utils/filefinder.h"
 #include "utils/log.h"
@@ -59,7 +60,8 @@ bool ProficiencyLevelFileBuilder::writeFileToFile(FileWriter& writer, const char
   if (!path) return false;
   try {
     const WordListFile file(path);
-    const Utf8Range bytes = file.range();
+    // A byte-order mark is the file's own: in the middle of the concatenation it would begin a word.
+    const Utf8Range bytes = WordHashTokenizer::skipByteOrderMark(file.range());
     if (writer.write(bytes.data, bytes.length) != bytes.length) return false;
     // Files are written one after another: an unfinished last line would run into the next file's first.
     if (bytes.length && bytes.data[bytes.length - 1] != '\n' && bytes.data[bytes.length - 1] != '\r')

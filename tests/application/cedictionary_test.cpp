@@ -71,6 +71,16 @@ TEST_F(CEDictionaryTest, BothHeadwordsShippedThenUser) {
   EXPECT_EQ(d.item(Span("# CC-CEDICT")), nullptr);
 }
 
+// A file saved with a UTF-8 byte-order mark (as some editors do) keeps its first headword and comments.
+TEST_F(CEDictionaryTest, ByteOrderMarkIsSkipped) {
+  shipped("\xEF\xBB\xBF# CC-CEDICT\n你 你 [ni3] /you/\n");
+  user("\xEF\xBB\xBF中國 中国 [Zhong1 guo2] /my own China/\n");
+  const CEDictionary d(NAME, false);
+  EXPECT_EQ(lookUp(d, "中國"), V{"中国|中國|Zhong1 guo2|1. my own China"});
+  EXPECT_EQ(lookUp(d, "你"), V{"你|你|ni3|1. you"});
+  EXPECT_EQ(logged, ""); // no line taken for malformed
+}
+
 TEST_F(CEDictionaryTest, ItemCursor) {
   shipped("a a [a1] /one/\na a [a2] /two/\na a [a3] /three/\n");
   const CEDictionary d(NAME, false);
