@@ -1,8 +1,9 @@
 // Decides from the first 512 bytes of a file whether it is UTF-8 or must be converted first: a UTF-16
-// byte-order mark decides at once; text that is mostly valid UTF-8 is UTF-8; otherwise the sample is
-// decoded as GB18030 and as Big5, and the one whose text holds more common Chinese characters (the list
-// "data/common.u8") wins, when it has few enough invalid characters. Used on the main thread before a
-// document opens, and by the import dialog and the scripts.
+// byte-order mark decides at once, and so does the zero-byte pattern of UTF-16 ASCII characters; text that
+// is valid UTF-8, or mostly valid with more multi-byte sequences than invalid ones, is UTF-8; otherwise the
+// sample is decoded as GB18030 and as Big5, and the one whose text holds more common Chinese characters
+// (the list "data/common.u8") wins, when it has few enough invalid characters. Used on the main thread
+// before a document opens, and by the import dialog and the scripts.
 #pragma once
 
 #include <cstdint>
