@@ -2,7 +2,7 @@
 // happens to an exported file, and the two start-up choices. Read and written by the stream operators below.
 #pragma once
 
-#include "application/segmentengine.h"
+#include "text/segmentengine.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The recording fakes that view and controller tests stand on: each records what its interface was told.
-#include "application/wordstatistics.h"
+#include "text/wordstatistics.h"
 #include "support/fakeapplicationdelegate.h"
 #include "support/fakeexportdialogdelegate.h"
 #include "support/fakemainwindowdelegate.h"

@@ -1,7 +1,7 @@
 #include "desktop-ui/highlighter.h"
 #include "desktop-ui/stylemanager.h"
 
-#include "application/lexoscope.h"
+#include "display/lexoscope.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "support/fakeapplicationdelegate.h"
 
-#include "application/wordstatistics.h"
+#include "text/wordstatistics.h"
 
 #include <cstdio>
 

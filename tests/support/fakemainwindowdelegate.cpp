@@ -1,6 +1,6 @@
 #include "support/fakemainwindowdelegate.h"
 
-#include "application/wordlistmanager.h"
+#include "wordlists/wordlistmanager.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 // answer from the public fields, which tests set.
 #pragma once
 
-#include "application/recentfiles.h"
+#include "documents/recentfiles.h"
 #include "control/mainwindowdelegate.h"
 
 #include <memory>
