@@ -1,8 +1,8 @@
 // The recording fakes that view and controller tests stand on: each records what its interface was told.
-#include "text/wordstatistics.h"
 #include "support/fakeapplicationdelegate.h"
 #include "support/fakeexportdialogdelegate.h"
 #include "support/fakemainwindowdelegate.h"
+#include "text/wordstatistics.h"
 
 #include <gtest/gtest.h>
 

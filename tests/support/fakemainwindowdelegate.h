@@ -4,8 +4,8 @@
 // answer from the public fields, which tests set.
 #pragma once
 
-#include "documents/recentfiles.h"
 #include "control/mainwindowdelegate.h"
+#include "documents/recentfiles.h"
 
 #include <memory>
 #include <string>
