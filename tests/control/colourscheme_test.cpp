@@ -1,16 +1,11 @@
 #include "control/colourscheme.h"
-#include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -140,19 +135,9 @@ TEST(ColourSchemeTest, AFailedSaveLeavesTheOldFile) {
   qmtest::TempDir dir;
   const std::string path = (dir / "default.colours").string();
   ASSERT_TRUE(ColourScheme().saveToFile(path.c_str()));
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{512, 512};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const ColourScheme changed = parsed("[light]\n  normal.background = 101010\n");
-    _exit(changed.saveToFile(path.c_str()) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was reported as success";
+  const ColourScheme changed = parsed("[light]\n  normal.background = 101010\n");
+  EXPECT_EQ(qmtest::withFileSizeLimit(512, [&] { return changed.saveToFile(path.c_str()); }), false)
+      << "the failed save was reported as success";
   EXPECT_EQ(qmtest::readFile(path), BUILT_IN_FILE);
   size_t entries = 0;
   for (auto const& e : std::filesystem::directory_iterator(dir.path()))
