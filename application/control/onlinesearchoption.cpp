@@ -35,14 +35,12 @@ OnlineSearchOption::OnlineSearchOption(const char* name, const char* link) : m_n
 
 std::string OnlineSearchOption::linkForWord(Span word) const {
   const std::string_view link = m_link.view();
-  Text escapedWord;
-  bool escapedYet = false;
+  const Text escapedWord = escaped(word);
   std::string result;
   result.reserve(link.size() + 32);
   for (size_t i = 0; i < link.size(); ++i) {
     const char next = i + 1 < link.size() ? link[i + 1] : 0;
     if (link[i] == '%' && next == 's') {
-      if (!escapedYet) escapedWord = escaped(word), escapedYet = true;
       result += escapedWord.view();
       ++i;
     } else if (link[i] == '%' && next == '%') {
