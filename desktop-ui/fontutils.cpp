@@ -1,6 +1,6 @@
 #include "desktop-ui/fontutils.h"
 
-#include "control/appearanceconfig.h"
+#include "views/appearanceconfig.h"
 
 #include <QFontDatabase>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "desktop-ui/highlighter.h"
 
-#include "control/styleid.h"
+#include "views/styleid.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // hover background. No Qt; the text view turns a style into QColor::fromRgbF when it paints.
 #pragma once
 
-#include "control/colourscheme.h"
+#include "views/colourscheme.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The highlighter's per-character style choice, which the text view makes for every character it paints.
 #include "desktop-ui/highlighter.h"
 
-#include "control/styleid.h"
+#include "views/styleid.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // words joined by ",", a point is "x,y".
 #pragma once
 
-#include "control/applicationdelegate.h"
+#include "views/applicationdelegate.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // keeps the data's address, for tests that check which record was passed.
 #pragma once
 
-#include "control/exportdialogdelegate.h"
+#include "views/exportdialogdelegate.h"
 
 #include <string>
 #include <vector>

@@ -4,8 +4,8 @@
 // answer from the public fields, which tests set.
 #pragma once
 
-#include "control/mainwindowdelegate.h"
 #include "documents/recentfiles.h"
+#include "views/mainwindowdelegate.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "control/colourscheme.h"
 #include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
+#include "views/colourscheme.h"
 
 #include <gtest/gtest.h>
 

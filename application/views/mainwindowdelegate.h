@@ -4,7 +4,7 @@
 // queries). Main thread only; the window holds a non-owning pointer, null until the controller sets it.
 #pragma once
 
-#include "control/colourscheme.h"
+#include "views/colourscheme.h"
 
 #include <string>
 #include <vector>

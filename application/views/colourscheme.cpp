@@ -1,4 +1,4 @@
-#include "control/colourscheme.h"
+#include "views/colourscheme.h"
 
 #include "utils/atomicfilesaver.h"
 #include "utils/exception.h"

@@ -3,7 +3,7 @@
 // only.
 #pragma once
 
-#include "control/onlinesearchoption.h"
+#include "views/onlinesearchoption.h"
 
 #include <memory>
 #include <vector>

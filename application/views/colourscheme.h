@@ -4,9 +4,9 @@
 // black. A plain value; no Qt.
 #pragma once
 
-#include "control/styleid.h"
 #include "utils/colour.h"
 #include "utils/span.h"
+#include "views/styleid.h"
 
 class OutputStream;
 class PropertyGroup;

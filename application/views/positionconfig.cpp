@@ -1,4 +1,4 @@
-#include "control/positionconfig.h"
+#include "views/positionconfig.h"
 
 #include "utils/propertygroup.h"
 

@@ -1,4 +1,4 @@
-#include "control/generalconfig.h"
+#include "views/generalconfig.h"
 
 #include "utils/propertygroup.h"
 

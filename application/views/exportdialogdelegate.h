@@ -1,7 +1,7 @@
 // The export dialog's result, sent to the application controller. Main thread only.
 #pragma once
 
-#include "control/exportdestination.h"
+#include "views/exportdestination.h"
 
 class ExportDialogData;
 

@@ -1,8 +1,8 @@
-#include "control/onlinesearchoption.h"
 #include "support/logcapture.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"
+#include "views/onlinesearchoption.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "control/onlinesearchoption.h"
+#include "views/onlinesearchoption.h"
 
 #include "curlpp/curlpp.h"
 #include "utils/outputstream.h"

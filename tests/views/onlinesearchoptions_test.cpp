@@ -1,8 +1,8 @@
-#include "control/onlinesearchoptions.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/filesystem.h"
 #include "utils/platform/posix/filewriter.h"
+#include "views/onlinesearchoptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A copy that exists but cannot be read (another program holds it, or it is no file) is told apart from an
 // empty one, which the property-file reader also refuses: an empty copy is simply no options.
-#include "control/onlinesearchoptions.h"
+#include "views/onlinesearchoptions.h"
 
 #include "utils/atomicfilesaver.h"
 #include "utils/exception.h"

@@ -1,4 +1,4 @@
-#include "control/appearanceconfig.h"
+#include "views/appearanceconfig.h"
 
 #include "utils/propertygroup.h"
 

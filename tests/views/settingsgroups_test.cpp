@@ -1,9 +1,9 @@
-#include "control/appearanceconfig.h"
-#include "control/generalconfig.h"
-#include "control/positionconfig.h"
 #include "support/germanlocale.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
+#include "views/appearanceconfig.h"
+#include "views/generalconfig.h"
+#include "views/positionconfig.h"
 
 #include <gtest/gtest.h>
 
