@@ -1,5 +1,5 @@
-#include "desktop-ui/highlighter.h"
-#include "desktop-ui/stylemanager.h"
+#include "views/highlighter.h"
+#include "views/stylemanager.h"
 
 #include "display/lexoscope.h"
 

@@ -1,4 +1,4 @@
-#include "desktop-ui/highlighter.h"
+#include "views/highlighter.h"
 
 #include "views/styleid.h"
 

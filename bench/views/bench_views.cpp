@@ -1,5 +1,5 @@
 // The highlighter's per-character style choice, which the text view makes for every character it paints.
-#include "desktop-ui/highlighter.h"
+#include "views/highlighter.h"
 
 #include "views/styleid.h"
 

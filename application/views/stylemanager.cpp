@@ -1,4 +1,4 @@
-#include "desktop-ui/stylemanager.h"
+#include "views/stylemanager.h"
 
 namespace {
 
