@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,12 @@ bool heldByAnother(const char* path) {
   const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   ::close(fd);
   return held;
+}
+
+// What a failed write left behind, never a device or anything else that was there before.
+void removeIfPlainFile(const char* path) {
+  struct stat st;
+  if (::lstat(path, &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path);
 }
 
 // The same name with its trailing number one higher ("Clipboard-2" after "Clipboard-1"), or "-2" appended.
@@ -70,7 +77,7 @@ ClipboardPaster::Status write(Job& job) {
       if (job.heldFile >= 0) ::flock(job.heldFile, LOCK_SH); // converted: our own document may share it
       if (!out.close()) {
         Log::print("ERR", "Error writing pasted text to %s\n\tLast error: %d\n", path.c_str(), out.error());
-        ::unlink(path.c_str());
+        removeIfPlainFile(path.c_str());
         return ClipboardPaster::FileFailed;
       }
       return ClipboardPaster::Done;

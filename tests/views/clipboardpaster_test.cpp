@@ -92,6 +92,7 @@ TEST(ClipboardPasterTest, WritesTheTextWithALineFeedOrReportsWhyNot) {
       EXPECT_FALSE(std::filesystem::exists(c.path));
     }
   }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full")); // a failed write removes only its own file
 }
 
 TEST(ClipboardPasterTest, AFileAnotherCopyHoldsIsLeftAloneForTheNextName) {

@@ -245,6 +245,16 @@ TEST_F(LayoutTest, CaretWalksAcrossParagraphsAndScrolls) {
     ASSERT_EQ(word(caret), words[3 * k + 1]) << k;
     EXPECT_TRUE(visible(caret)) << k;
   }
+
+  // Off any word in the column: the nearer word, the one after on a tie.
+  TextDocument& gaps = open("aaaaaaa bb\nccccc    d\ncccccccc   e\n");
+  layout.layoutFrom(gaps, 0);
+  caret = layout.hitTest(25 + 85, 1);
+  ASSERT_EQ(word(caret), "bb");
+  for (std::string expected : {"d", "cccccccc"}) {
+    caret = layout.wordDown(gaps, caret);
+    EXPECT_EQ(word(caret), expected);
+  }
 }
 
 TEST_F(LayoutTest, ScrollsByLinesAndPixels) {
