@@ -14,6 +14,7 @@
 #include "application/qelstate.h"
 #include "application/qelsupport.h"
 #include "application/qeltextdata.h"
+#include "application/qelthreaddata.h"
 #include "application/qelwordlist.h"
 #include "application/segmentengine.h"
 #include "application/wordhash.h"
@@ -82,10 +83,7 @@ bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
 bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& sentence) {
   while (!f.done) {
     if (!f.haveLine) {
-      if (++f.linesRead % KILL_CHECK_LINES == 0 && qelLua::killRequested(L)) {
-        lua_pushstring(L, "Script Killed");
-        lua_error(L);
-      }
+      if (++f.linesRead % KILL_CHECK_LINES == 0) qelLua::checkKill(L);
       if (!f.lines.next() || f.lines.lineStart() > f.lastStart) {
         f.done = true;
         break;
