@@ -1,9 +1,13 @@
 #include "application/qellua.h"
 
+#include "application/luastate.h"
+
 #include "scriptrun.h"
 #include "support/resourcelimits.h"
 
 #include <gtest/gtest.h>
+
+#include <lua.hpp>
 
 #include <sys/resource.h>
 #include <thread>
@@ -16,8 +20,24 @@ using qmtest::scriptFixture;
 
 class QelLuaTest : public qmtest::ScriptHostTest {};
 
+// A precompiled chunk of "return 1".
+std::string precompiled() {
+  LuaState lua;
+  luaL_loadstring(lua.state(), "return 1");
+  std::string bytes;
+  lua_dump(
+      lua.state(),
+      [](lua_State*, const void* p, size_t n, void* out) {
+        static_cast<std::string*>(out)->append(static_cast<const char*>(p), n);
+        return 0;
+      },
+      &bytes, 0);
+  return bytes;
+}
+
 TEST_F(QelLuaTest, LoadFailuresReportStatusAndCause) {
   const std::string missing = (scripts / "missing.lua").string();
+  qmtest::writeFile(scripts / "binary.lua", precompiled());
   const struct {
     const char* name;
     std::string path;
@@ -28,6 +48,7 @@ TEST_F(QelLuaTest, LoadFailuresReportStatusAndCause) {
       {"null path", "", 7, "cannot open"},
       {"a folder", scripts.str(), 7, scripts.str()},
       {"syntax error names its line", scriptFixture("syntax_error.lua"), 3, "syntax_error.lua:3:"},
+      {"a precompiled chunk", (scripts / "binary.lua").string(), 3, "attempt to load a binary chunk"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
