@@ -18,13 +18,17 @@ struct MatchState {
   int matchdepth;
   unsigned char level;
   unsigned steps;
+  const unsigned short* ctype; // the current locale's character classes
   struct {
     const char* init;
     ptrdiff_t len;
   } capture[MAX_CAPTURES];
 
-  // Counts one step; every so often raises "Script Killed" when the run has been asked to stop.
-  void step();
+  // Counts one step; every 65,536 steps raises "Script Killed" when the run has been asked to stop.
+  void step() {
+    if ((++steps & 0xFFFF) == 0) checkKill();
+  }
+  void checkKill();
 };
 
 // Over the subject s and the pattern p (without its anchor).

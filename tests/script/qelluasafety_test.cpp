@@ -278,6 +278,10 @@ TEST_F(QelLuaSafetyTest, PatternFunctionsAnswerAsTheLibrary) {
       "(function() local t = {} for p in ('abc'):gmatch('()') do t[#t + 1] = p end return table.concat(t, "
       "',') end)()",
       "string.gsub('x', '.', '%')",
+      "(function() local t = {} for c in ('acdglpsuwxACDGLPSUWXz'):gmatch('.') do "
+      "t[#t + 1] = select(2, ('Hello, World 42!\\t\\0x\\127中文'):gsub('%' .. c, '')) end "
+      "return table.concat(t, ',') end)()",
+      "('a_b-C9 中'):gsub('[%w_]+', '<%0>')",
       "string.find(nil, 'x')",
   };
   std::string body =
