@@ -7,7 +7,8 @@
 // Exit status: 0 the script ended well; 1 it failed (the Lua error on standard error) or could not be
 // loaded; 2 it was killed (--kill-after kills it after MS milliseconds); 3 the runner was destroyed after
 // MS milliseconds (--destroy-after) and that returned within its bound; 4 destroying it took longer;
-// 64 a usage error. A script never makes it die of a signal.
+// 64 a usage error. After a kill it says on standard error how long the script took to end. A script never
+// makes it die of a signal.
 #include "dictionary/cedictionary.h"
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
@@ -113,9 +114,11 @@ int main(int argc, char** argv) {
   const auto start = Clock::now();
   lua->run(true);
   bool killed = false;
-  while (!lua->waitUntilEnded(5ms)) {
+  Clock::time_point killedAt;
+  while (!lua->waitUntilEnded(1ms)) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     if (o.killAfter >= 0 && elapsed >= o.killAfter && !killed) {
+      killedAt = Clock::now();
       lua->kill();
       killed = true;
     }
@@ -131,6 +134,10 @@ int main(int argc, char** argv) {
       std::_Exit(took <= QelLua::DESTROY_WAIT + 500ms ? 3 : 4);
     }
   }
+  if (killed)
+    std::fprintf(stderr, "ended %lld ms after the kill\n",
+                 static_cast<long long>(
+                     std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killedAt).count()));
   if (lua->result() == 0) return 0;
   std::fprintf(stderr, "%s\n", lua->errorMessage());
   return std::strcmp(lua->errorMessage(), "Script Killed") == 0 ? 2 : 1;
