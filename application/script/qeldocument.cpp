@@ -19,6 +19,7 @@
 #include <lua.hpp>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace {
@@ -186,7 +187,10 @@ int nextLine(lua_State* L) {
   auto* lines = *static_cast<qelLua::DocumentLines**>(lua_touserdata(L, lua_upvalueindex(1)));
   if (!lines || !guarded(L, [&] { return lines->next(); })) return 0;
   const Span line = lua_toboolean(L, lua_upvalueindex(2)) ? lines->line() : lines->lineWithoutEnd();
-  qelLua::pushText(L, line.data, line.length);
+  // Copied out first: making the text may run a finalizer of the script's that calls this iterator again,
+  // which moves the line buffer.
+  const std::string copy(line.view());
+  qelLua::pushText(L, copy.data(), copy.size());
   return 1;
 }
 

@@ -223,16 +223,12 @@ namespace qelLua {
 
 void pushText(lua_State* L, const char* bytes, size_t length) {
   if (!bytes) length = 0;
-  // Copied into a Lua string first: making the userdata may run a finalizer of the script's, which could
-  // move the bytes (a line buffer of the same iterator, called again).
-  const char* copy = lua_pushlstring(L, bytes ? bytes : "", length);
   auto* text = static_cast<TextHeader*>(lua_newuserdata(L, sizeof(TextHeader) + length + 1));
   text->length = length;
-  if (length) std::memcpy(text->bytes(), copy, length);
+  if (length) std::memcpy(text->bytes(), bytes, length);
   text->bytes()[length] = 0;
   qelLua::newMetatable(L, METATABLE, methods);
   lua_setmetatable(L, -2);
-  lua_remove(L, -2);
 }
 
 Span checkText(lua_State* L, int index) {

@@ -141,8 +141,8 @@ collectgarbage() collectgarbage()
 TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
   const std::string fifo = (files / "fifo").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string text =
-      "local f = io.open(" + corpus + ", 'rb')\nlocal t = qel.Text(f:read('a'):rep(160))\n";
+  const std::string text = "local f = io.open(" + corpus +
+                           ", 'rb')\nlocal t = qel.Text(f:read('a'):rep(160))\nf:close()\ncollectgarbage()\n";
   const std::string blocked = "local f = io.open(" + quoted(fifo) + ", 'r+')\n";
   const std::string loop = "function() while true do end end";
   const struct {
