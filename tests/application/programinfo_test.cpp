@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -62,7 +63,7 @@ TEST_F(ProgramInfoTest, BadFilesAreRefusedAndTheOldValuesStay) {
     std::string file;
   } cases[] = {
       {"one byte of the body changed", changed},
-      {"a lone '-' line in the body", signer().signFile(withDash)},
+      {"a lone '-' line in the body", withDash + "-\n" + signer().signature(withDash + "-\n")},
       {"CR LF line ends", crlfSigned + signer().signature(crlfSigned)},
       {"separator as the last bytes", BODY + "-\n"},
       {"no separator", BODY},
@@ -70,6 +71,8 @@ TEST_F(ProgramInfoTest, BadFilesAreRefusedAndTheOldValuesStay) {
       {"signature of the wrong key", otherKey.signFile(BODY)},
       {"empty file", ""},
   };
+  // The signing tool refuses such a body rather than sign a file the program rejects.
+  EXPECT_THROW(signer().signFile(withDash), std::runtime_error);
   ASSERT_TRUE(loads(signer().signFile(BODY), key));
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
