@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -50,4 +51,21 @@ size_t FileHandle::size() const {
   struct stat st;
   if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return 0;
   return size_t(st.st_size);
+}
+
+void FileHandle::readAll(std::string& out) const {
+  out.resize(std::max<size_t>(size(), 4096));
+  size_t done = 0;
+  for (;;) {
+    if (done == out.size()) out.resize(out.size() * 2); // the file grew while it was read
+    const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done, off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      out.clear();
+      ZUN_THROW(FileHandle::read_error);
+    }
+    if (n == 0) break;
+    done += size_t(n);
+  }
+  out.resize(done);
 }
