@@ -95,6 +95,7 @@ void ProgramInfoInstance::log() const {
 }
 
 ProgramInfoInstance& ProgramInfo::instance() {
-  static ProgramInfoInstance info;
-  return info;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static ProgramInfoInstance* info = new ProgramInfoInstance;
+  return *info;
 }

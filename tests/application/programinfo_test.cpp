@@ -5,11 +5,13 @@
 
 #include "programkey.h"
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/signingkeys.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -95,6 +97,22 @@ TEST_F(ProgramInfoTest, SignatureMayLackItsLastLineFeed) {
   std::string signature = signer().signature(signedData);
   signature.pop_back();
   EXPECT_TRUE(loads(signedData + signature, key));
+}
+
+// Detached workers may read the program information while the process exits, so it is never destroyed: an
+// exit handler registered before its first use runs after every static object has gone, and still finds it.
+TEST(ProgramInfoExitTest, OutlivesTheExitOfTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          qmtest::scrubFreedMemory();
+          std::_Exit(std::string(ProgramInfo::instance().shortName()).empty() ? 0 : 1);
+        });
+        ProgramInfo::instance();
+        std::exit(2);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ProgramInfoTest, MissingFileThrowsTheOpenError) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace qmtest {
@@ -39,5 +41,13 @@ public:
 private:
   pthread_attr_t m_old;
 };
+
+// Takes and overwrites many heap blocks of every small size, so that a block freed just before is reused
+// and a use after its free reads garbage instead of the old bytes. The blocks are never freed.
+inline void scrubFreedMemory() {
+  for (size_t size = 16; size <= 1024; size += 16)
+    for (int i = 0; i < 32; ++i)
+      if (void* p = std::malloc(size)) std::memset(p, 0xA5, size);
+}
 
 } // namespace qmtest
