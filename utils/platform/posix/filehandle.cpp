@@ -29,6 +29,13 @@ FileHandle::FileHandle(const char* path, int flags) {
   else
     errno = EFAULT;
   int error = m_fd < 0 ? errno : 0;
+  // A folder opens for reading, yet it is no file to read: the same error as a missing file.
+  struct stat st {};
+  if (m_fd >= 0 && shared && ::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+    ::close(m_fd);
+    m_fd = -1;
+  }
   if (m_fd >= 0 && shared && ::flock(m_fd, LOCK_SH | LOCK_NB) != 0) {
     error = errno;
     ::close(m_fd);

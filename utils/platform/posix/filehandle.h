@@ -12,7 +12,8 @@ public:
   ZUN_ERROR(read_error);
 
   // open(path, flags, 0644). Flags 0 means read-only with a shared lock taken without waiting, so a file
-  // that a writer holds fails at once. Logs under "ERR" and throws open_error on failure.
+  // that a writer holds fails at once; a folder then fails like a missing file. Logs under "ERR" and throws
+  // open_error on failure.
   FileHandle(const char* path, int flags = 0);
   explicit FileHandle(int fd) : m_fd(fd) {}
   // Duplicates the descriptor (-1 when that fails).
