@@ -225,7 +225,7 @@ TEST_F(DocumentProcessorTest, LifecycleInline) {
   EXPECT_EQ(recorder.maxLine, 3u);
 }
 
-TEST_F(DocumentProcessorTest, OpenAndReadFailures) {
+TEST_F(DocumentProcessorTest, FolderFailsLikeAMissingFile) {
   // A folder is no file to read: the same error as a missing file.
   std::filesystem::create_directory(dir / "folder");
   for (const char* name : {"missing.txt", "folder"}) {
