@@ -1,14 +1,18 @@
-// Honest failure injection for threads and memory: a thread that cannot be created, an address space that
-// is nearly full.
+// Honest failure injection for threads, memory and disks: a thread that cannot be created, an address space
+// that is nearly full, a disk that fills up.
 #pragma once
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 namespace qmtest {
 
@@ -41,6 +45,21 @@ public:
 private:
   pthread_attr_t m_old;
 };
+
+// Runs save in a child process whose files cannot grow past 4,096 bytes: a disk that fills up half-way,
+// made real. True when save reported the failure (returned false) and the child ended normally.
+inline bool saveFailsOnAFullDisk(std::function<bool()> const& save) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(save() ? 1 : 0);
+  }
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 // Takes and overwrites many heap blocks of every small size, so that a block freed just before is reused
 // and a use after its free reads garbage instead of the old bytes. The blocks are never freed.

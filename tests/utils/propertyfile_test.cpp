@@ -5,15 +5,11 @@
 #include "utils/propertygroup.h"
 
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -190,23 +186,14 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   fs::current_path(cwd);
   EXPECT_EQ(entries(dir.path()), 3u);
 
-  // A disk that fills up half-way, made real with a file-size limit in a child process.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{4096, 4096};
-    setrlimit(RLIMIT_FSIZE, &limit);
+  // A disk that fills up half-way.
+  EXPECT_TRUE(qmtest::saveFailsOnAFullDisk([&] {
     PropertyFile big;
     big.group(nullptr)->setValue("big", std::string(400, 'v').c_str());
     for (int i = 0; i < 100; ++i)
       big.group(std::to_string(i).c_str())->setValue("k", std::string(100, 'v').c_str());
-    _exit(big.writeToFile(path.c_str()) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
+    return big.writeToFile(path.c_str());
+  })) << "the failed write was reported as success";
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(entries(dir.path()), 3u);
 }
