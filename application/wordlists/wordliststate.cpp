@@ -67,8 +67,9 @@ struct WordListState::Impl {
   // Fills saved, revision and current; see the file comment.
   void fillWords(NamedFileLock const& lock, const Revision* found, bool fallback, std::string const* cache);
   // Rebuilds target from the records: saved and revision become the newest verified state on its chain,
-  // current everything the intact records give. True when current is target's verified state.
-  bool rebuild(NamedFileLock const& lock, const Revision* target);
+  // current everything the intact records give. True when current is target's verified state; its text
+  // is then left in text.
+  bool rebuild(NamedFileLock const& lock, const Revision* target, std::unique_ptr<MemoryOutputStream>& text);
   // The chain back from target as far as it is intact, oldest first.
   std::vector<const Revision*> intactTail(Revision const& target) const;
   // The newest record before the given one in the file whose whole chain is intact, or null.
@@ -238,9 +239,10 @@ void WordListState::Impl::fillWords(NamedFileLock const& lock, const Revision* f
   }
   // A cache is replaced only by the verified words of the revision the list file names; a fallback's
   // words may be older than the cache.
-  if (rebuild(lock, found) && (!cache || (found && !fallback))) {
+  std::unique_ptr<MemoryOutputStream> text;
+  if (rebuild(lock, found, text) && (!cache || (found && !fallback))) {
     if (!found) return;
-    writeCache(*textOf(current));
+    writeCache(*text);
     useFound();
     return;
   }
@@ -252,7 +254,8 @@ void WordListState::Impl::fillWords(NamedFileLock const& lock, const Revision* f
   }
 }
 
-bool WordListState::Impl::rebuild(NamedFileLock const& lock, const Revision* target) {
+bool WordListState::Impl::rebuild(NamedFileLock const& lock, const Revision* target,
+                                  std::unique_ptr<MemoryOutputStream>& text) {
   saved.clear();
   current.clear();
   revision = SHA1();
@@ -266,7 +269,8 @@ bool WordListState::Impl::rebuild(NamedFileLock const& lock, const Revision* tar
   }
   try {
     apply(lock, chain);
-    if (!chain.empty() && digestOf(*textOf(current)) == chain.back()->other) {
+    text = textOf(current);
+    if (!chain.empty() && digestOf(*text) == chain.back()->other) {
       saved.copy(current);
       revision = chain.back()->id;
     }
