@@ -1,4 +1,4 @@
-// Switches the process to a German locale (decimal comma) for the object's life; when the machine has none,
+// Switches the process to a German locale (decimal comma) for a test's life; when the machine has none,
 // builds one with localedef into a temporary folder. Restores "C" afterwards.
 #pragma once
 

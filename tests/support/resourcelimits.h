@@ -1,5 +1,5 @@
-// Honest failure injection for threads, memory and disks: a thread that cannot be created, an address space
-// that is nearly full, a disk that fills up.
+// Honest failure injection for threads, memory and disk space: a thread that cannot be created, an address
+// space that is nearly full, a disk that fills up.
 #pragma once
 
 #include <pthread.h>
@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 
 namespace qmtest {
 
@@ -46,19 +47,20 @@ private:
   pthread_attr_t m_old;
 };
 
-// Runs save in a child process whose files cannot grow past 4,096 bytes: a disk that fills up half-way,
-// made real. True when save reported the failure (returned false) and the child ended normally.
-inline bool saveFailsOnAFullDisk(std::function<bool()> const& save) {
+// Runs fn in a child process whose files cannot grow past bytes (a write beyond fails, as on a full disk)
+// and returns what fn returned there; nothing when the child did not end normally.
+inline std::optional<bool> withFileSizeLimit(rlim_t bytes, std::function<bool()> const& fn) {
   const pid_t child = fork();
-  if (child < 0) return false;
+  if (child < 0) return std::nullopt;
   if (child == 0) {
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{4096, 4096};
+    const rlimit limit{bytes, bytes};
     setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(save() ? 1 : 0);
+    _exit(fn() ? 1 : 0);
   }
   int status = 0;
-  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return std::nullopt;
+  return WEXITSTATUS(status) == 1;
 }
 
 // Takes and overwrites many heap blocks of every small size, so that a block freed just before is reused

@@ -2,7 +2,6 @@
 
 #include "openssl/sha1.h"
 #include "support/germanlocale.h"
-#include "support/tempdir.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/text.h"
 
@@ -39,6 +38,8 @@ template <typename V> std::string written(V const& value) {
   EXPECT_LE(out.writes.size(), 1u) << "one write per value";
   return out.all();
 }
+
+using qmtest::GermanLocale;
 
 } // namespace
 
@@ -95,7 +96,7 @@ TEST(OutputStreamTest, Numbers) {
 }
 
 TEST(OutputStreamTest, StoredNumbersUseTheCLocale) {
-  qmtest::GermanLocale german;
+  GermanLocale german;
   if (!german.active()) GTEST_SKIP() << "no German locale on this machine";
   char check[16];
   std::snprintf(check, sizeof check, "%.1f", 2.5);

@@ -187,13 +187,17 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(entries(dir.path()), 3u);
 
   // A disk that fills up half-way.
-  EXPECT_TRUE(qmtest::saveFailsOnAFullDisk([&] {
-    PropertyFile big;
-    big.group(nullptr)->setValue("big", std::string(400, 'v').c_str());
-    for (int i = 0; i < 100; ++i)
-      big.group(std::to_string(i).c_str())->setValue("k", std::string(100, 'v').c_str());
-    return big.writeToFile(path.c_str());
-  })) << "the failed write was reported as success";
+  EXPECT_EQ(qmtest::withFileSizeLimit(
+                4096,
+                [&] {
+                  PropertyFile big;
+                  big.group(nullptr)->setValue("big", std::string(400, 'v').c_str());
+                  for (int i = 0; i < 100; ++i)
+                    big.group(std::to_string(i).c_str())->setValue("k", std::string(100, 'v').c_str());
+                  return big.writeToFile(path.c_str());
+                }),
+            false)
+      << "the failed write was reported as success";
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(entries(dir.path()), 3u);
 }
