@@ -27,7 +27,8 @@ public:
   const char* baseName() const;
   void setBaseName(const char* name);
   const char* displayName() const;
-  // Line breaks would split the list file's line; they become spaces.
+  // Stored so that the name read back from the list file is the name given here: line breaks become
+  // spaces, blanks at either end go, and a name too long for the file is cut at a character boundary.
   void setDisplayName(const char* name);
   bool readOnly() const;
   void setReadOnly(bool on);
