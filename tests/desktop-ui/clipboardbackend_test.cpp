@@ -2,12 +2,16 @@
 
 #include "desktop-ui/messageboxpresenter.h"
 #include "desktop-ui/platformservices.h"
+#include "support/tempdir.h"
+#include "utils/messagecenter.h"
+#include "views/clipboardpaster.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 TEST(ClipboardBackendTest, PlatformServicesPutTheClipboardOnQClipboardForTheGuiThreadOnly) {
@@ -40,4 +44,33 @@ TEST(ClipboardBackendTest, PlatformServicesPutTheClipboardOnQClipboardForTheGuiT
   EXPECT_EQ(MessageBox::presenter(), nullptr);
   QGuiApplication::clipboard()->setText("qt");
   EXPECT_NE(Clipboard().text(), "qt");
+}
+
+namespace {
+struct PasteResult : ClipboardPaster::Listener {
+  void onPasteComplete(ClipboardPaster::Status s, ClipboardPaster::Info const&) override {
+    status = s;
+    ++calls;
+  }
+  ClipboardPaster::Status status = ClipboardPaster::Running;
+  int calls = 0;
+};
+} // namespace
+
+TEST(ClipboardBackendTest, PastingReadsQClipboardOnTheGuiThread) {
+  const qmtest::TempDir dir;
+  const PlatformServices services;
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("粘贴"));
+  PasteResult result;
+  auto info = std::make_unique<ClipboardPaster::Info>();
+  info->listener = &result;
+  info->path = Text((dir / "Clipboard-1").c_str());
+  ClipboardPaster::start(std::move(info));
+  for (int i = 0; i < 20000 && result.calls == 0; ++i) {
+    MessageCenter::instance().processMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(result.calls, 1);
+  EXPECT_EQ(result.status, ClipboardPaster::Done); // read on a worker, QClipboard would refuse: status 3
+  EXPECT_EQ(qmtest::readFile(dir / "Clipboard-1"), "粘贴\n");
 }
