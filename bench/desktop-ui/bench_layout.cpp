@@ -157,14 +157,16 @@ void BM_ScrollStep(benchmark::State& state) {
   const uint64_t at = page.offsetOf(int(state.range(1)));
   const int step = int(state.range(2));
   page.layout.layoutFrom(page.document, at);
+  const uint64_t top = page.layout.topOffset();
   int taken = 0;
   for (auto _ : state) {
-    if (++taken == 50) { // back to the place now and then, so that the steps stay there
+    // Back to the place now and then, so that the steps stay there (not when a step cannot move).
+    if (++taken == 50 && page.layout.topOffset() != top) {
       state.PauseTiming();
       page.layout.layoutFrom(page.document, at);
-      taken = 0;
       state.ResumeTiming();
     }
+    taken %= 50;
     switch (step) {
     case 0:
       page.layout.scrollLines(page.document, 1);
