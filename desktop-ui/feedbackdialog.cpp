@@ -62,6 +62,7 @@ FeedbackDialog::FeedbackDialog(QWidget* parent, const char* address, const char*
   form->addRow(tr("Name:"), impl->name);
   form->addRow(tr("E-mail:"), impl->email);
   column->addLayout(form);
+  column->addWidget(new QLabel(tr("Message:"), this));
   impl->message = new QPlainTextEdit(this);
   impl->message->setObjectName("messageField");
   QFont font = impl->message->font();
@@ -142,6 +143,7 @@ void FeedbackDialog::send() {
   impl->sendError = tr("Sent");
   impl->sender.send(impl->listener, std::move(data), true);
   impl->wait = 0;
+  impl->status->setStyleSheet(QString());
   impl->status->setText(tr("Sending ."));
   setEditing(false);
   impl->timer.start(ANIMATION_MS);
@@ -156,6 +158,7 @@ void FeedbackDialog::animate() {
   case Failed:
     impl->timer.stop();
     setEditing(true);
+    impl->status->setStyleSheet(ERROR_STYLE);
     impl->status->setText(impl->sendError);
     break;
   default:

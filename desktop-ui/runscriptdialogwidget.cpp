@@ -112,7 +112,8 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   impl->details->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   impl->details->setTextInteractionFlags(Qt::TextSelectableByMouse);
   impl->details->setMinimumHeight(impl->details->fontMetrics().lineSpacing() * 4);
-  column->addWidget(impl->details, 1);
+  column->addWidget(impl->details);
+  column->addStretch(1);
 
   impl->saveToClipboard =
       new QCheckBox(tr("Copy the output to the clipboard when the script has finished"), this);
@@ -224,7 +225,8 @@ void RunScriptDialogWidget::setCopyResult(const char* text, bool success) {
   if (!impl->outcome) {
     impl->outcome = new ImageLabel(QString(), QIcon(), this);
     impl->outcome->setObjectName("outputStatus");
-    impl->column->insertWidget(impl->column->indexOf(impl->details) + 1, impl->outcome);
+    impl->column->insertSpacing(impl->column->indexOf(impl->details) + 1, 12);
+    impl->column->insertWidget(impl->column->indexOf(impl->details) + 2, impl->outcome);
   }
   impl->outcome->setImage(success ? impl->tick : impl->cross);
   impl->outcome->setText(utf8(text));

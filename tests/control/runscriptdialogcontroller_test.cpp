@@ -8,6 +8,7 @@
 #include "documents/documentmanager.h"
 #include "script/qelstate.h"
 #include "support/fakerunscriptdialog.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 #include "text/proficiencylevelhash.h"
 #include "text/segmentengine.h"
@@ -149,6 +150,16 @@ TEST_F(RunScriptDialogControllerTest, FailuresAreShownAndPartialOutputIsKept) {
   EXPECT_EQ(dialog.copyResult, "Nothing to save");
   EXPECT_FALSE(dialog.copySuccess);
 
+  // Output that cannot all be written (the disk fills up) is an error, not "Finished".
+  const std::string large = script("print(string.rep('y', 200000))");
+  EXPECT_EQ(qmtest::withFileSizeLimit(100000,
+                                      [&] {
+                                        controller->runScript(dialog, large.c_str());
+                                        return finish(*controller) && dialog.error &&
+                                               dialog.status == "Error writing output file";
+                                      }),
+            std::optional<bool>(true));
+
   controller->scriptChanged(dialog, script("--[[\n@qel Says hello.\n]]").c_str());
   EXPECT_EQ(dialog.details, "Says hello.");
   EXPECT_FALSE(dialog.copyShown);
@@ -194,6 +205,28 @@ TEST_F(RunScriptDialogControllerTest, AScriptWaitingOnAChooserDoesNotHoldTheWind
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "the window froze";
   EXPECT_TRUE(eventually([] { return ScriptReaper::instance().poll() == 0; }));
   chooser.answers.front()({Text("/late/answer")}); // an answer after the end touches nothing
+}
+
+// A script blocked where no kill reaches it (here a child process it waits for) is left to the reaper:
+// neither a new run nor the controller's end waits for it.
+TEST_F(RunScriptDialogControllerTest, AScriptThatWillNotStopIsLeftToTheReaper) {
+  for (bool replaced : {true, false}) {
+    SCOPED_TRACE(replaced ? "replaced by a new run" : "the controller goes");
+    controller = std::make_unique<RunScriptDialogController>(
+        [this] { return std::make_shared<qelLua::QelState>(dictionary, known); }, RunScriptDialogData());
+    controller->runScript(dialog, script("os.execute('sleep 2')").c_str());
+    const auto start = std::chrono::steady_clock::now();
+    if (replaced)
+      controller->runScript(dialog, script("print('next')").c_str());
+    else
+      controller.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "the main thread waited";
+    if (replaced) {
+      ASSERT_TRUE(finish(*controller));
+      EXPECT_EQ(clipboard(), "next\n");
+    }
+    EXPECT_TRUE(eventually([] { return ScriptReaper::instance().poll() == 0; }));
+  }
 }
 
 // The state a run starts with holds the program's segmentation, open documents and the reader's words.
