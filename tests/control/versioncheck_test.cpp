@@ -4,10 +4,9 @@
 #include "control/newversionprompt.h"
 #include "control/versionchecker.h"
 
-#include "openssl/rsapublickey.h"
 #include "programinfo/programinfo.h"
-#include "programkey.h"
 #include "support/httpserver.h"
+#include "support/shippedprograminfo.h"
 #include "support/tempdir.h"
 #include "utils/link.h"
 #include "utils/messagecenter.h"
@@ -49,15 +48,10 @@ HttpServer::Response route(HttpServer::Request const& request) {
   return {404, "", {}};
 }
 
-void loadProgramInfo() {
-  const OpenSSL::RSAPublicKey key(ProgramKey::exponent, 3, ProgramKey::modulus, 256);
-  ProgramInfo::instance().loadFromFile((qmtest::resourcesDir() / "data" / "program.properties").c_str(), key);
-}
-
 class VersionCheckerTest : public testing::Test {
 protected:
   static void SetUpTestSuite() {
-    loadProgramInfo();
+    qmtest::loadShippedProgramInfo();
     CurlPP::init();
   }
   static void TearDownTestSuite() { CurlPP::shutdown(); }

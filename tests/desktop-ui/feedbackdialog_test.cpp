@@ -5,13 +5,12 @@
 #include "curlpp/curlpp.h"
 #include "desktop-ui/messagepump.h"
 #include "support/httpserver.h"
+#include "support/qtspin.h"
 #include "support/tempdir.h"
 #include "utils/messagecenter.h"
 #include "views/messagebox.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,14 +28,8 @@
 namespace {
 
 using qmtest::HttpServer;
-
-bool spinUntil(std::function<bool()> const& done, int limitMs = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < limitMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
+using qmtest::spinFor;
+using qmtest::spinUntil;
 
 HttpServer::Response route(HttpServer::Request const& request) {
   if (request.target == "/broken") return {500, "", {}};
@@ -93,7 +86,7 @@ TEST_F(FeedbackDialogTest, AMessageIsRequired) {
   send(dialog, "");
   EXPECT_EQ(child<QLabel>(dialog, "errorMessageField")->text(), "Please enter a message");
   EXPECT_TRUE(editable(dialog));
-  spinUntil([] { return false; }, 200);
+  spinFor(200);
   EXPECT_TRUE(server.requests().empty());
 }
 
@@ -138,7 +131,7 @@ TEST_F(FeedbackDialogTest, ClosingDuringASendShowsNothingLater) {
     dialog->reject();
     dialog.reset();
     spinUntil([] { return CurlPP::liveHandles() == 0 && !MessageCenter::instance().pendingMessages(); });
-    spinUntil([] { return false; }, 100);
+    spinFor(100);
   }
   EXPECT_TRUE(shown.empty());
 }

@@ -10,16 +10,16 @@
 #include "desktop-ui/messagepump.h"
 #include "desktop-ui/reapertimer.h"
 #include "desktop-ui/scriptfilechooser.h"
-#include "dictionary/dictionary.h"
 #include "script/qelstate.h"
 #include "support/fakerunscriptdialog.h"
+#include "support/nodictionary.h"
+#include "support/qtspin.h"
 #include "support/tempdir.h"
 #include "text/wordhash.h"
 #include "views/clipboard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,24 +35,13 @@
 namespace {
 
 using Kind = FilePanel::Kind;
-
-bool spinUntil(std::function<bool()> const& done, int limitMs = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < limitMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
+using qmtest::NoDictionary;
+using qmtest::spinFor;
+using qmtest::spinUntil;
 
 void screenshot(QWidget& w, const char* name) {
   if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) w.grab().save(QString(dir) + "/" + name + ".png");
 }
-
-class NoDictionary : public Dictionary {
-public:
-  DictionaryItem const* item(Span const&) const override { return nullptr; }
-  bool getInfo(DictionaryEntry const&, Info&) const override { return false; }
-};
 
 class RunScriptDialogWidgetTest : public testing::Test {
 protected:
@@ -168,7 +157,7 @@ TEST_F(RunScriptDialogWidgetTest, TheWindowFollowsItsController) {
   EXPECT_TRUE(w.saveOutputToClipboard()) << "the box's state when the window closed";
   delegate.calls.clear();
   click(w, "runButton");
-  spinUntil([] { return false; }, 300);
+  spinFor(300);
   EXPECT_TRUE(delegate.calls.empty()) << "a closed window no longer reaches its controller";
 }
 
