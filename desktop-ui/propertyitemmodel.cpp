@@ -1,6 +1,7 @@
 // Internal ids: 0 for a top-level row (a group or the placeholder), group + 1 for a row of that group.
 #include "desktop-ui/propertyitemmodel.h"
 
+#include "desktop-ui/guarded.h"
 #include "views/propertymodel.h"
 
 #include <algorithm>
@@ -82,9 +83,15 @@ QVariant PropertyItemModel::data(QModelIndex const& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
   if (!m_model) return m_placeholder;
   const std::optional<PropertyIndex> row = propertyIndex(index);
-  if (row->isGroupHeader()) return index.column() == 0 ? utf8(m_model->groupName(row->group)) : QString();
-  const uint64_t r = uint64_t(row->index);
-  return utf8(index.column() == 0 ? m_model->rowName(row->group, r) : m_model->value(row->group, r));
+  QString text;
+  QM_GUARDED("Error reading a statistics cell: ", [&] {
+    const uint64_t r = uint64_t(row->index);
+    if (row->isGroupHeader())
+      text = index.column() == 0 ? utf8(m_model->groupName(row->group)) : QString();
+    else
+      text = utf8(index.column() == 0 ? m_model->rowName(row->group, r) : m_model->value(row->group, r));
+  });
+  return text;
 }
 
 Qt::ItemFlags PropertyItemModel::flags(QModelIndex const& index) const {

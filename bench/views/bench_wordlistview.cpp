@@ -137,33 +137,31 @@ WordSet& wordSet(benchmark::State const& state) {
   return state.range(0) == 0 ? pkuSet() : syntheticSet();
 }
 
-// Every header's order: fetching and sorting the rows, as a header click makes the model do.
-void BM_FetchSorted(benchmark::State& state) {
+// Repeats change(model) and update() on the set's rows: each change marks the rows stale, so each update
+// fetches and sorts them again.
+template <class Change> void fetch(benchmark::State& state, Change change) {
   WordSet& set = wordSet(state);
   WordListModel model(*set.lists);
   model.setStatistics(set.statistics.get());
-  const auto type = WordStatisticsSort::Type(state.range(1));
   for (auto _ : state) {
-    model.setSortType(type);
+    change(model);
     model.update();
     benchmark::DoNotOptimize(model.rowCount());
   }
-  state.SetLabel(WordStatisticsSort::text(type));
   state.counters["rows"] = double(model.rowCount());
+}
+
+// Every header's order, as a header click makes the model fetch it.
+void BM_FetchSorted(benchmark::State& state) {
+  const auto type = WordStatisticsSort::Type(state.range(1));
+  fetch(state, [type](WordListModel& model) { model.setSortType(type); });
+  state.SetLabel(WordStatisticsSort::text(type));
 }
 
 // The "Known" and "Unknown" tabs: fetching against the current list.
 void BM_FetchTab(benchmark::State& state) {
-  WordSet& set = wordSet(state);
-  WordListModel model(*set.lists);
-  model.setStatistics(set.statistics.get());
   const auto tab = DocumentStatistics::FilterType(state.range(1));
-  for (auto _ : state) {
-    model.setFilterType(tab);
-    model.update();
-    benchmark::DoNotOptimize(model.rowCount());
-  }
-  state.counters["rows"] = double(model.rowCount());
+  fetch(state, [tab](WordListModel& model) { model.setFilterType(tab); });
 }
 
 // A keystroke in the filter field: narrowing the fetched rows again, without fetching.
