@@ -16,7 +16,21 @@
 
 namespace {
 constexpr int VERSION = 2;
+constexpr size_t MAX_VALUE = 511; // the longest value a property file gives back
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
 }
+
+void trim(std::string& s) {
+  size_t from = 0, to = s.size();
+  while (from < to && isBlank(s[from]))
+    ++from;
+  while (to > from && isBlank(s[to - 1]))
+    --to;
+  s = s.substr(from, to - from);
+}
+} // namespace
 
 struct WordList::Impl {
   Text baseName;
@@ -86,10 +100,20 @@ bool WordList::existed() const {
 }
 
 void WordList::setDisplayName(const char* name) {
+  impl->displayName = storableDisplayName(name);
+}
+
+Text WordList::storableDisplayName(const char* name) {
   std::string clean(name ? name : "");
   for (char& c : clean)
     if (c == '\n' || c == '\r') c = ' ';
-  impl->displayName = clean.c_str();
+  trim(clean);
+  char cut[MAX_VALUE + 1];
+  Span(clean).copyTo(cut, sizeof cut);
+  clean = cut;
+  trim(clean); // the cut may leave a blank at the end
+  if (!clean.empty() && (clean[0] == '#' || clean[0] == '=')) return Text();
+  return Text(clean.c_str());
 }
 
 void WordList::writeToStream(OutputStream& out) const {

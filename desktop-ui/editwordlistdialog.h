@@ -1,0 +1,31 @@
+// The dialog that renames the current word list and sets or clears its read-only mark. It fills the caller's
+// EditWordListDialogData only when it ends with Update; a name with nothing storable in it (blank, or
+// beginning with "#" or "=") keeps it open with a notice. Cancel and closing the window leave the data as it
+// was.
+#pragma once
+
+#include "views/editwordlistdialogdata.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+class EditWordListDialog : public QDialog {
+public:
+  // data: shown at first, filled on Update; not owned.
+  EditWordListDialog(QWidget* parent, EditWordListDialogData* data);
+
+  // Runs modally; true when the dialog ended with Update.
+  bool run();
+
+  void accept() override;
+
+private:
+  // Named after themselves (objectName), so tests find them; also "updateButton", "cancelButton".
+  EditWordListDialogData* m_data;
+  QLineEdit* nameField;
+  QCheckBox* readOnlyCheck;
+  QLabel* missingName;
+};

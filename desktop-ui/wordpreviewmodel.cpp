@@ -1,0 +1,23 @@
+#include "desktop-ui/wordpreviewmodel.h"
+
+#include <algorithm>
+#include <climits>
+
+WordPreviewModel::WordPreviewModel(Count count, Word word, QObject* parent)
+    : QAbstractListModel(parent), m_count(std::move(count)), m_word(std::move(word)) {}
+
+void WordPreviewModel::refresh() {
+  beginResetModel();
+  m_rows = int(std::min<size_t>(m_count(), INT_MAX));
+  endResetModel();
+}
+
+int WordPreviewModel::rowCount(QModelIndex const& parent) const {
+  return parent.isValid() ? 0 : m_rows;
+}
+
+QVariant WordPreviewModel::data(QModelIndex const& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows) return {};
+  const Span word = m_word(size_t(index.row()));
+  return QString::fromUtf8(word.data, qsizetype(word.length));
+}
