@@ -286,7 +286,7 @@ void ExportDialog::readBack() {
 }
 
 void ExportDialog::onExport() {
-  if (!m_adapter) return;
+  if (!m_adapter || m_adapter->exported()) return;
   readBack();
   if (m_adapter->destination() != ExportDestination::File) {
     m_adapter->exportTo(nullptr);

@@ -133,15 +133,17 @@ void ManageWordListsController::onNewWordList(ManageWordListsView& dialog) {
 
 void ManageWordListsController::Impl::createList(ManageWordListsView& dialog, NewWordListDialogData const& data) {
   const Text name = WordList::storableDisplayName(data.name.c_str());
-  // The list to copy, as the lists were before the creation.
-  const std::string source = data.source == NewWordListDialogData::Existing && data.existing < lists.size()
-                                 ? lists[data.existing]->baseName()
-                                 : std::string();
-  const std::unique_ptr<WordList> list = name.empty() ? nullptr : manager.createList(name.c_str(), data.readOnly);
+  if (name.empty()) return;
+  // The list to copy, as the lists were before the creation; loaded first, so that a list another copy
+  // holds stops the flow before anything is created.
+  WordHash const* source = data.source == NewWordListDialogData::Existing && data.existing < lists.size()
+                               ? &manager.wordHash(lists[data.existing]->baseName())
+                               : nullptr;
+  const std::unique_ptr<WordList> list = manager.createList(name.c_str(), data.readOnly);
   if (!list) return;
   manager.setCurrent(list->baseName());
   WordHash& words = manager.current();
-  if (!source.empty()) words.add(manager.wordHash(source.c_str()));
+  if (source) words.add(*source);
   for (size_t level = 1; level <= data.hsk.size() && data.source == NewWordListDialogData::Hsk; ++level)
     if (data.hsk[level - 1]) ProficiencyLevelFileBuilder::addToWordHash(ProficiencyLevelFileBuilder::HSK, words, level);
   for (size_t level = 1; level <= data.tocfl.size() && data.source == NewWordListDialogData::Tocfl; ++level)

@@ -149,3 +149,7 @@ bool ExportAdapter::exportTo(const char* path) {
                           impl->destination == ExportDestination::File ? path : nullptr);
   return true;
 }
+
+bool ExportAdapter::exported() const {
+  return impl->exported;
+}

@@ -60,6 +60,7 @@ public:
   // Hands the settings to the delegate, once: later calls do nothing and answer false. path: the chosen
   // file for the file destination, else null.
   bool exportTo(const char* path);
+  bool exported() const;
 
 private:
   struct Impl;
