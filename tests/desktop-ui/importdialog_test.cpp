@@ -64,6 +64,15 @@ const std::string SAMPLE = "中国\n人民\n我们\n学习\n汉语\n朋友\n老�
 class ImportDialogTest : public ::testing::Test {
 protected:
   void TearDown() override { drainFor(50); }
+  // A file that takes a while to read: about a million lines.
+  size_t writeBigFile() {
+    std::string big;
+    size_t lines = 0;
+    for (; big.size() < (8 << 20); ++lines)
+      big += "词" + std::to_string(lines) + "\n";
+    qmtest::writeFile(dir / "big.txt", big);
+    return lines;
+  }
   qmtest::TempDir dir;
 };
 
@@ -99,6 +108,21 @@ TEST_F(ImportDialogTest, PreviewsShowOnlyWhatIsReadWhole) {
   emit field->textEdited(field->text());
   EXPECT_TRUE(preview(dialog).empty()); // names no file
   EXPECT_FALSE(import->isEnabled());
+
+  // A large file shows its words as they come, but Import waits for the last of them.
+  const size_t lines = writeBigFile();
+  field->setText(QString::fromStdString((dir / "big.txt").string()));
+  emit field->textEdited(field->text());
+  QAbstractItemModel* model = child<QListView>(dialog, "previewTable")->model();
+  bool partial = false;
+  for (int i = 0; i < 20000 && !import->isEnabled(); ++i) {
+    MessageCenter::instance().processMessages();
+    const size_t shown = size_t(model->rowCount());
+    partial = partial || (shown > 0 && shown < lines);
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  EXPECT_TRUE(partial); // else the file was read too fast to show this
+  EXPECT_EQ(size_t(model->rowCount()), lines);
 }
 
 TEST_F(ImportDialogTest, LevelsAndAChoiceWhileAConversionIsPending) {
@@ -131,10 +155,7 @@ TEST_F(ImportDialogTest, LevelsAndAChoiceWhileAConversionIsPending) {
 // Closing the dialog while a large file is read and another converted: nothing queued reaches it afterwards
 // (checked by AddressSanitizer in CI).
 TEST_F(ImportDialogTest, ClosedWithWorkInFlight) {
-  std::string big;
-  for (int i = 0; big.size() < (8 << 20); ++i)
-    big += "词" + std::to_string(i) + "\n";
-  qmtest::writeFile(dir / "big.txt", big);
+  writeBigFile();
   qmtest::writeFile(dir / "gb.txt", qmtest::recode(SAMPLE, "UTF-8", "GB18030"));
   for (const char* name : {"big.txt", "gb.txt"}) {
     auto dialog = std::make_unique<ImportDialog>(nullptr, nullptr);

@@ -66,6 +66,15 @@ bool settle(ImportAdapter const& adapter) {
 class ImportAdapterTest : public ::testing::Test {
 protected:
   void TearDown() override { MessageCenter::instance().processMessages(); }
+  // A file that takes a while to read: about a million lines, each with a second column.
+  size_t writeBigFile() {
+    std::string big;
+    size_t lines = 0;
+    for (; big.size() < (8 << 20); ++lines)
+      big += "词" + std::to_string(lines) + " column\n";
+    qmtest::writeFile(dir / "big.txt", big);
+    return lines;
+  }
   qmtest::TempDir dir;
   Recorder recorder;
 };
@@ -164,15 +173,20 @@ TEST_F(ImportAdapterTest, ANewChoiceCancelsThePendingConversion) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_EQ(wordsOf(adapter), (std::vector<std::string>{"一", "二"}));
+
+  // A run stopped by the next choice still reports its end; that report does not complete the next run.
+  const size_t lines = writeBigFile();
+  adapter.loadFromFile((dir / "big.txt").c_str());
+  adapter.loadFromFile((dir / "big.txt").c_str());
+  while (!adapter.complete())
+    MessageCenter::instance().processMessages();
+  EXPECT_EQ(adapter.totalWords(), lines);
 }
 
 // Destroying the adapter while a file is being read and another converted leaves nothing behind that
 // could reach it: the queued reports are dropped (run under AddressSanitizer in CI).
 TEST_F(ImportAdapterTest, DestroyedWithWorkInFlight) {
-  std::string big;
-  for (int i = 0; big.size() < (8 << 20); ++i)
-    big += "词" + std::to_string(i) + " column\n";
-  qmtest::writeFile(dir / "big.txt", big);
+  writeBigFile();
   qmtest::writeFile(dir / "gb.txt", qmtest::recode(SAMPLE, "UTF-8", "GB18030"));
   for (const char* order : {"read", "convert"}) {
     SCOPED_TRACE(order);

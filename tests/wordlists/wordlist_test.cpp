@@ -59,3 +59,35 @@ TEST(WordListTest, WhatNeedsTheDisplayNameFix) {
     EXPECT_TRUE(list.currentRevision() == SHA1());
   }
 }
+
+// The one rule the dialogs and the list file share: the name a list shows is the name its file gives back,
+// and a name with nothing storable in it is refused (empty), never stored as something else.
+TEST(WordListTest, StorableDisplayNames) {
+  qmtest::TempDir dir;
+  std::string chinese;
+  while (chinese.size() < 600)
+    chinese += "字";
+  const struct {
+    std::string given, stored;
+  } cases[] = {
+      {"Words", "Words"},
+      {" \tpadded \t", "padded"},
+      {"two\r\nlines", "two  lines"},
+      {"   ", ""},
+      {"#1 words", ""},
+      {" = x", ""},
+      {"[Known]", "[Known]"},
+      {chinese, chinese.substr(0, 510)},                          // cut at a character, 170 of them
+      {std::string(510, 'a') + " b", std::string(510, 'a')}, // the cut leaves no trailing blank
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.given.substr(0, 20));
+    EXPECT_EQ(std::string(WordList::storableDisplayName(c.given.c_str()).view()), c.stored);
+    WordList list;
+    list.setDisplayName(c.given.c_str());
+    EXPECT_EQ(std::string(list.displayName()), c.stored);
+    const auto path = dir / "list";
+    ASSERT_TRUE(list.writeToFile(path.c_str(), false));
+    EXPECT_EQ(std::string(WordList(path.c_str()).displayName()), c.stored);
+  }
+}
