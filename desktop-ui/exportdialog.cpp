@@ -24,12 +24,12 @@
 
 namespace {
 
-const char* const MARKUP_NAMES[] = {"documentPre", "documentPost", "paragraphPre",  "paragraphPost",
+const char* const MARKUP_NAMES[] = {"documentPre", "documentPost", "paragraphPre", "paragraphPost",
                                     "wordPre",     "wordPost",     "characterPre", "characterPost"};
 constexpr Text ExportDialogData::*MARKUP_FIELDS[] = {
-    &ExportDialogData::preDocument, &ExportDialogData::postDocument,  &ExportDialogData::preParagraph,
-    &ExportDialogData::postParagraph, &ExportDialogData::preWord,     &ExportDialogData::postWord,
-    &ExportDialogData::preCharacter, &ExportDialogData::postCharacter};
+    &ExportDialogData::preDocument,   &ExportDialogData::postDocument, &ExportDialogData::preParagraph,
+    &ExportDialogData::postParagraph, &ExportDialogData::preWord,      &ExportDialogData::postWord,
+    &ExportDialogData::preCharacter,  &ExportDialogData::postCharacter};
 
 template <class W> W* named(W* widget, const char* name) {
   widget->setObjectName(name);
@@ -85,7 +85,8 @@ ExportDialog::ExportDialog(QWidget* parent, WordListManager& lists, DocumentStat
   exportButton->setDefault(true);
   auto* cancel = named(new QPushButton(tr("Cancel")), "cancelButton");
   cancel->setAutoDefault(false);
-  connect(exportButton, &QPushButton::clicked, this, [this] { slotGuard("Error exporting: ", [this] { onExport(); }); });
+  connect(exportButton, &QPushButton::clicked, this,
+          [this] { slotGuard("Error exporting: ", [this] { onExport(); }); });
   connect(cancel, &QPushButton::clicked, this, &ExportDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -122,7 +123,8 @@ QWidget* ExportDialog::buildWordListPage() {
     wordListPopup->addItem(tr("Unknown"), 2);
     wordListPopup->addItem(tr("Looked up"), ExportAdapter::LOOKED_UP_TAG);
   }
-  connect(wordListPopup, &QComboBox::activated, this, [this] { slotGuard("Error counting rows: ", [this] { refreshRows(); }); });
+  connect(wordListPopup, &QComboBox::activated, this,
+          [this] { slotGuard("Error counting rows: ", [this] { refreshRows(); }); });
   sortByPopup = sortPopup("sortByPopup");
   orderByPopup = sortPopup("orderByPopup");
   allRadio = named(new QRadioButton(tr("All rows")), "allRadio");
@@ -137,7 +139,8 @@ QWidget* ExportDialog::buildWordListPage() {
   useHeaderCheckbox = named(new QCheckBox(tr("Header:")), "useHeaderCheckbox");
   headerTextField = named(new QLineEdit, "headerTextField");
   connect(useHeaderCheckbox, &QCheckBox::toggled, headerTextField, &QLineEdit::setEnabled);
-  markExportedAsKnownCheckbox = named(new QCheckBox(tr("Mark exported words as known")), "markExportedAsKnownCheckbox");
+  markExportedAsKnownCheckbox =
+      named(new QCheckBox(tr("Mark exported words as known")), "markExportedAsKnownCheckbox");
 
   auto* page = new QWidget;
   auto* grid = new QGridLayout(page);
@@ -176,9 +179,11 @@ QWidget* ExportDialog::buildFieldTables() {
   for (QListWidget* table : {availableFieldsTable, selectedFieldsTable})
     connect(table, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
   auto move = [this](QPushButton* b, auto step) {
-    connect(b, &QPushButton::clicked, this, [this, step] { slotGuard("Error moving a column: ", [&] { step(); }); });
+    connect(b, &QPushButton::clicked, this,
+            [this, step] { slotGuard("Error moving a column: ", [&] { step(); }); });
   };
-  move(moveRightButton, [this] { refillTables(-2, m_adapter->moveRight(availableFieldsTable->currentRow())); });
+  move(moveRightButton,
+       [this] { refillTables(-2, m_adapter->moveRight(availableFieldsTable->currentRow())); });
   move(moveLeftButton, [this] { refillTables(m_adapter->moveLeft(selectedFieldsTable->currentRow()), -2); });
   move(upButton, [this] { refillTables(m_adapter->moveUp(selectedFieldsTable->currentRow()), -1); });
   move(downButton, [this] { refillTables(m_adapter->moveDown(selectedFieldsTable->currentRow()), -1); });
@@ -220,7 +225,8 @@ void ExportDialog::refillTables(int selectedRow, int availableRow) {
 }
 
 void ExportDialog::begin(ExportDialogDelegate& delegate, ExportDestination::Type destination) {
-  m_adapter = std::make_unique<ExportAdapter>(m_data, m_lists, m_statistics, m_lookedUp, delegate, destination);
+  m_adapter =
+      std::make_unique<ExportAdapter>(m_data, m_lists, m_statistics, m_lookedUp, delegate, destination);
   fillControls();
 }
 

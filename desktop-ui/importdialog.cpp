@@ -19,7 +19,8 @@
 #include <algorithm>
 
 ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
-    : QDialog(parent), m_chooser(std::move(chooser)), m_adapter(std::make_unique<ImportAdapter>(static_cast<ImportAdapter::Listener&>(*this))) {
+    : QDialog(parent), m_chooser(std::move(chooser)),
+      m_adapter(std::make_unique<ImportAdapter>(static_cast<ImportAdapter::Listener&>(*this))) {
   setWindowTitle(tr("Import Word List"));
   auto named = [](auto* widget, const char* name) {
     widget->setObjectName(name);
@@ -41,8 +42,9 @@ ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
   connect(fileLocation, &QLineEdit::textEdited, this, [this] { fileLocationChanged(); });
   connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
 
-  m_preview = new WordPreviewModel([this] { return m_adapter ? m_adapter->totalWords() : size_t(0); },
-                                   [this](size_t row) { return m_adapter ? m_adapter->wordAt(row) : Span(); }, this);
+  m_preview =
+      new WordPreviewModel([this] { return m_adapter ? m_adapter->totalWords() : size_t(0); },
+                           [this](size_t row) { return m_adapter ? m_adapter->wordAt(row) : Span(); }, this);
   previewTable = named(new QListView, "previewTable");
   previewTable->setUniformItemSizes(true);
   previewTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -88,8 +90,9 @@ QComboBox* ImportDialog::levelCombo(ImportAdapter::LevelType type, const char* n
   combo->setObjectName(name);
   auto titles = ImportAdapter::levelTitles(type);
   std::sort(titles.begin(), titles.end(), [](auto const& a, auto const& b) {
-    return QString::fromUtf8(a.first.c_str()).toLower().localeAwareCompare(
-               QString::fromUtf8(b.first.c_str()).toLower()) < 0;
+    return QString::fromUtf8(a.first.c_str())
+               .toLower()
+               .localeAwareCompare(QString::fromUtf8(b.first.c_str()).toLower()) < 0;
   });
   {
     const QSignalBlocker block(combo);

@@ -116,7 +116,8 @@ void ManageWordListsDialog::updatePreview() {
   m_preview->refresh();
 }
 
-bool ManageWordListsDialog::runNewWordListDialog(NewWordListDialogData& data, std::vector<std::string> const& names) {
+bool ManageWordListsDialog::runNewWordListDialog(NewWordListDialogData& data,
+                                                 std::vector<std::string> const& names) {
   NewWordListDialog dialog(this, &data, names);
   return m_runner(dialog) == QDialog::Accepted;
 }

@@ -75,7 +75,8 @@ QWidget* NewWordListDialog::buildChoices(std::vector<std::string> const& names) 
     const QSignalBlocker block(existingPopup);
     for (size_t i = 0; i < names.size(); ++i)
       existingPopup->addItem(QString::fromUtf8(names[i].c_str()), QVariant::fromValue(qulonglong(i)));
-    existingPopup->setCurrentIndex(existingPopup->findData(QVariant::fromValue(qulonglong(m_data->existing))));
+    existingPopup->setCurrentIndex(
+        existingPopup->findData(QVariant::fromValue(qulonglong(m_data->existing))));
   }
   existingRadio->setEnabled(!names.empty());
   existingPopup->setEnabled(!names.empty());
@@ -88,7 +89,8 @@ QWidget* NewWordListDialog::buildChoices(std::vector<std::string> const& names) 
   grid->addWidget(hskRadio, 2, 0);
   grid->addWidget(tocflRadio, 3, 0);
   for (size_t i = 0; i < hskChecks.size(); ++i) {
-    hskChecks[i] = named(new QCheckBox(QString::number(i + 1)), ("hsk" + std::to_string(i + 1) + "Check").c_str());
+    hskChecks[i] =
+        named(new QCheckBox(QString::number(i + 1)), ("hsk" + std::to_string(i + 1) + "Check").c_str());
     hskChecks[i]->setChecked(m_data->hsk[i]);
     connect(hskChecks[i], &QCheckBox::clicked, hskRadio, [this] { hskRadio->setChecked(true); });
     grid->addWidget(hskChecks[i], 2, int(i) + 1);

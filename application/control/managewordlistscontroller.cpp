@@ -41,19 +41,20 @@ void tellNotStored() {
 }
 
 void tellUnchanged() {
-  tell("Another running copy of the program is using this word list, so nothing was changed. Please try again "
-       "in a moment.");
+  tell(
+      "Another running copy of the program is using this word list, so nothing was changed. Please try again "
+      "in a moment.");
 }
 
 } // namespace
 
 struct ManageWordListsController::Impl {
-  ApplicationDelegate& application;           // told when the current list changes
-  WordListManager& manager;                   // the lists themselves
+  ApplicationDelegate& application;             // told when the current list changes
+  WordListManager& manager;                     // the lists themselves
   std::vector<std::unique_ptr<WordList>> lists; // as the manager lists them, by base name
-  std::vector<Span> words;                    // the current list's, into its word set
-  std::vector<std::string> rows;              // the names shown, by list
-  size_t current = 0;                         // the current list's index in lists
+  std::vector<Span> words;                      // the current list's, into its word set
+  std::vector<std::string> rows;                // the names shown, by list
+  size_t current = 0;                           // the current list's index in lists
 
   void reloadWordLists();
   void reloadWords() { words = manager.current().words(); }
@@ -85,7 +86,8 @@ void ManageWordListsController::Impl::refresh(ManageWordListsView& dialog) {
   dialog.updatePreview();
 }
 
-template <class F> void ManageWordListsController::Impl::guarded(ManageWordListsView& dialog, const char* what, F&& command) {
+template <class F>
+void ManageWordListsController::Impl::guarded(ManageWordListsView& dialog, const char* what, F&& command) {
   try {
     command();
     return;
@@ -131,7 +133,8 @@ void ManageWordListsController::onNewWordList(ManageWordListsView& dialog) {
   impl->guarded(dialog, "create a word list", [&] { impl->createList(dialog, data); });
 }
 
-void ManageWordListsController::Impl::createList(ManageWordListsView& dialog, NewWordListDialogData const& data) {
+void ManageWordListsController::Impl::createList(ManageWordListsView& dialog,
+                                                 NewWordListDialogData const& data) {
   const Text name = WordList::storableDisplayName(data.name.c_str());
   if (name.empty()) return;
   // The list to copy, as the lists were before the creation; loaded first, so that a list another copy
@@ -145,7 +148,8 @@ void ManageWordListsController::Impl::createList(ManageWordListsView& dialog, Ne
   WordHash& words = manager.current();
   if (source) words.add(*source);
   for (size_t level = 1; level <= data.hsk.size() && data.source == NewWordListDialogData::Hsk; ++level)
-    if (data.hsk[level - 1]) ProficiencyLevelFileBuilder::addToWordHash(ProficiencyLevelFileBuilder::HSK, words, level);
+    if (data.hsk[level - 1])
+      ProficiencyLevelFileBuilder::addToWordHash(ProficiencyLevelFileBuilder::HSK, words, level);
   for (size_t level = 1; level <= data.tocfl.size() && data.source == NewWordListDialogData::Tocfl; ++level)
     if (data.tocfl[level - 1])
       ProficiencyLevelFileBuilder::addToWordHash(ProficiencyLevelFileBuilder::TOCFL, words, level);
@@ -163,7 +167,8 @@ void ManageWordListsController::onEditWordList(ManageWordListsView& dialog) {
     // Read again: the list file is the truth, and another copy may have changed it.
     impl->reloadWordLists();
     // A current list whose file cannot be read is not listed; another one must not be edited instead.
-    if (impl->current >= impl->lists.size() || impl->manager.currentList() != std::string(impl->lists[impl->current]->baseName()))
+    if (impl->current >= impl->lists.size() ||
+        impl->manager.currentList() != std::string(impl->lists[impl->current]->baseName()))
       return;
     WordList list(*impl->lists[impl->current]);
     EditWordListDialogData data{list.displayName(), list.readOnly()};

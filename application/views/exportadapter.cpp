@@ -12,7 +12,7 @@ namespace {
 
 WordStatisticsSort::Type sortFromTag(int tag) {
   return tag >= 0 && tag < WordStatisticsSort::TYPE_COUNT ? WordStatisticsSort::Type(tag)
-                                                           : WordStatisticsSort::FrequencyDescending;
+                                                          : WordStatisticsSort::FrequencyDescending;
 }
 
 // The row to choose once a row has left a list of size rows: the same index, or the one before it when the
@@ -24,18 +24,20 @@ int rowAfterRemoval(int row, size_t size) {
 } // namespace
 
 struct ExportAdapter::Impl {
-  ExportDialogData data;                 // the dialog's copy; the caller's stays as it was
-  WordListManager& lists;                // the current list is the filter's
-  DocumentStatistics const& statistics;  // the document's words
-  WordHash const& lookedUp;              // the looked-up pop-up entry's words
-  ExportDialogDelegate& delegate;        // receives the one export
-  ExportDestination::Type destination;   // chosen by the menu command
-  std::vector<WordStatistics*> rows;     // counted for the chosen filter
-  std::vector<int32_t> selected;         // the columns, in order
-  std::vector<int32_t> available;        // the other fields
-  bool exported = false;                 // onExport has been called
+  ExportDialogData data;                // the dialog's copy; the caller's stays as it was
+  WordListManager& lists;               // the current list is the filter's
+  DocumentStatistics const& statistics; // the document's words
+  WordHash const& lookedUp;             // the looked-up pop-up entry's words
+  ExportDialogDelegate& delegate;       // receives the one export
+  ExportDestination::Type destination;  // chosen by the menu command
+  std::vector<WordStatistics*> rows;    // counted for the chosen filter
+  std::vector<int32_t> selected;        // the columns, in order
+  std::vector<int32_t> available;       // the other fields
+  bool exported = false;                // onExport has been called
 
-  static bool valid(std::vector<int32_t> const& list, int row) { return row >= 0 && size_t(row) < list.size(); }
+  static bool valid(std::vector<int32_t> const& list, int row) {
+    return row >= 0 && size_t(row) < list.size();
+  }
 };
 
 ExportAdapter::ExportAdapter(ExportDialogData const& data, WordListManager& lists,

@@ -26,7 +26,8 @@ public:
   };
 
   ExportAdapter(ExportDialogData const& data, WordListManager& lists, DocumentStatistics const& statistics,
-                WordHash const& lookedUp, ExportDialogDelegate& delegate, ExportDestination::Type destination);
+                WordHash const& lookedUp, ExportDialogDelegate& delegate,
+                ExportDestination::Type destination);
   ~ExportAdapter();
   ExportAdapter(ExportAdapter const&) = delete;
   ExportAdapter& operator=(ExportAdapter const&) = delete;

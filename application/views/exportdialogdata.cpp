@@ -14,19 +14,23 @@ constexpr int VERSION = 4;
 const char* const FILTER_WORDS[] = {"none", "include", "exclude"};
 const char* const LOOKED_UP = "looked-up";
 const char* const SORT_WORDS[WordStatisticsSort::TYPE_COUNT] = {
-    "frequencyAscending",  "frequencyDescending", "firstOccurrenceAscending", "firstOccurrenceDescending",
-    "wordAscending",       "wordDescending",      "hskLevelAscending",        "hskLevelDescending",
-    "tocflLevelAscending", "tocflLevelDescending", "wordLengthAscending",     "wordLengthDescending"};
+    "frequencyAscending",  "frequencyDescending",  "firstOccurrenceAscending", "firstOccurrenceDescending",
+    "wordAscending",       "wordDescending",       "hskLevelAscending",        "hskLevelDescending",
+    "tocflLevelAscending", "tocflLevelDescending", "wordLengthAscending",      "wordLengthDescending"};
 
 struct TextKey {
   const char* key;
   Text ExportDialogData::*field;
 };
 const TextKey TEXT_KEYS[] = {
-    {"preDocument", &ExportDialogData::preDocument},     {"postDocument", &ExportDialogData::postDocument},
-    {"preParagraph", &ExportDialogData::preParagraph},   {"postParagraph", &ExportDialogData::postParagraph},
-    {"preWord", &ExportDialogData::preWord},             {"postWord", &ExportDialogData::postWord},
-    {"preCharacter", &ExportDialogData::preCharacter},   {"postCharacter", &ExportDialogData::postCharacter},
+    {"preDocument", &ExportDialogData::preDocument},
+    {"postDocument", &ExportDialogData::postDocument},
+    {"preParagraph", &ExportDialogData::preParagraph},
+    {"postParagraph", &ExportDialogData::postParagraph},
+    {"preWord", &ExportDialogData::preWord},
+    {"postWord", &ExportDialogData::postWord},
+    {"preCharacter", &ExportDialogData::preCharacter},
+    {"postCharacter", &ExportDialogData::postCharacter},
     {"header", &ExportDialogData::header},
 };
 
@@ -82,7 +86,8 @@ Text ExportDialogData::limitText(Span const& text) {
 std::vector<int32_t> ExportDialogData::validFields(std::vector<int32_t> const& fields) {
   std::vector<int32_t> out;
   for (int32_t f : fields)
-    if (f >= 0 && f < ExportField::COUNT && std::find(out.begin(), out.end(), f) == out.end()) out.push_back(f);
+    if (f >= 0 && f < ExportField::COUNT && std::find(out.begin(), out.end(), f) == out.end())
+      out.push_back(f);
   return out;
 }
 
@@ -112,8 +117,9 @@ PropertyGroup& operator>>(PropertyGroup& group, ExportDialogData& data) {
   data.sortBy = sortType(group.valueAsString("sortBy", SORT_WORDS[defaults.sortBy]));
   data.rowOrder = sortType(group.valueAsString("rowOrder", SORT_WORDS[defaults.rowOrder]));
   data.exportFormat = 0;
-  data.exportType = same(group.valueAsString("exportType", "document"), "wordList") ? ExportDialogData::WordList
-                                                                                       : ExportDialogData::Document;
+  data.exportType = same(group.valueAsString("exportType", "document"), "wordList")
+                        ? ExportDialogData::WordList
+                        : ExportDialogData::Document;
   data.firstRow = group.valueAsInt("firstRow", defaults.firstRow);
   data.lastRow = group.valueAsInt("lastRow", defaults.lastRow);
   data.useHeader = group.valueAsBool("useHeader", defaults.useHeader);
@@ -125,7 +131,8 @@ PropertyGroup& operator>>(PropertyGroup& group, ExportDialogData& data) {
 PropertyGroup& operator<<(PropertyGroup& group, ExportDialogData const& data) {
   group.setValue(".version", VERSION);
   for (TextKey const& t : TEXT_KEYS)
-    group.setValue(t.key, ("[" + std::string(ExportDialogData::limitText(data.*t.field).view()) + "]").c_str());
+    group.setValue(t.key,
+                   ("[" + std::string(ExportDialogData::limitText(data.*t.field).view()) + "]").c_str());
   const bool knownFilter = data.filter >= 0 && data.filter < 3;
   group.setValue("filter", data.lookedUp ? LOOKED_UP : FILTER_WORDS[knownFilter ? data.filter : 0]);
   group.setValue("sortBy", sortWord(data.sortBy));

@@ -32,7 +32,7 @@ struct ExportDialogData {
   int32_t lastRow = -1; // -1: every row
   bool useHeader = false;
   bool markAsKnown = false;
-  bool lookedUp = false; // filter against the looked-up words instead (as filter 1)
+  bool lookedUp = false;               // filter against the looked-up words instead (as filter 1)
   std::vector<int32_t> selectedFields; // ExportField numbers in column order, each at most once
 
   bool operator==(ExportDialogData const&) const = default;

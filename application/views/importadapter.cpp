@@ -35,7 +35,8 @@ struct ImportAdapter::Impl : FileConverter::Listener, WordListImporter::Listener
     bool ended; // the run ended (else progress)
   };
 
-  explicit Impl(ImportAdapter::Listener& l) : listener(l), token(std::make_shared<Token>(Token{this})), weak(token) {}
+  explicit Impl(ImportAdapter::Listener& l)
+      : listener(l), token(std::make_shared<Token>(Token{this})), weak(token) {}
   ~Impl() override;
 
   // Worker thread: hands the report to the main thread.
@@ -49,15 +50,15 @@ struct ImportAdapter::Impl : FileConverter::Listener, WordListImporter::Listener
   void startImport(const char* path);
 
   ImportAdapter::Listener& listener;
-  std::shared_ptr<Token> token;        // alive while the adapter is; reports hold it weakly
-  const std::weak_ptr<Token> weak;     // copied by workers, never changed
-  std::atomic<uint64_t> generation{0}; // of the latest choice
-  bool ended = true;                   // the latest choice's import has ended
+  std::shared_ptr<Token> token;           // alive while the adapter is; reports hold it weakly
+  const std::weak_ptr<Token> weak;        // copied by workers, never changed
+  std::atomic<uint64_t> generation{0};    // of the latest choice
+  bool ended = true;                      // the latest choice's import has ended
   FileConverter::Info* pending = nullptr; // the conversion of the latest choice, owned by its worker
   EncodingDetector detector;
-  FileDeleter convertedCopy{nullptr};  // the UTF-8 copy being read
+  FileDeleter convertedCopy{nullptr};                                    // the UTF-8 copy being read
   FileDeleter levelFiles[2]{FileDeleter(nullptr), FileDeleter(nullptr)}; // HSK, TOCFL
-  WordListImporter importer{*this};    // last, so that it stops before the rest goes
+  WordListImporter importer{*this}; // last, so that it stops before the rest goes
 };
 
 ImportAdapter::Impl::~Impl() {
@@ -159,9 +160,9 @@ bool ImportAdapter::complete() const {
 }
 
 std::vector<std::pair<std::string, int>> const& ImportAdapter::levelTitles(LevelType type) {
-  static const std::vector<std::pair<std::string, int>> hsk = {
-      {"HSK Level 1", 1}, {"HSK Level 2", 2}, {"HSK Level 3", 3},
-      {"HSK Level 4", 4}, {"HSK Level 5", 5}, {"HSK Level 6", 6}};
+  static const std::vector<std::pair<std::string, int>> hsk = {{"HSK Level 1", 1}, {"HSK Level 2", 2},
+                                                               {"HSK Level 3", 3}, {"HSK Level 4", 4},
+                                                               {"HSK Level 5", 5}, {"HSK Level 6", 6}};
   static const std::vector<std::pair<std::string, int>> tocfl = {
       {"L1 - 入門級", 1}, {"L2 - 基礎級", 2}, {"L3 - 進階級", 3}, {"L4 - 高階級", 4}, {"L5 - 流利級", 5}};
   return type == Tocfl ? tocfl : hsk;

@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <csignal>
+#include <functional>
 #include <set>
 #include <string>
 #include <sys/wait.h>
@@ -82,7 +82,8 @@ protected:
     dialog.newDialog = [&](NewWordListDialogData& d, std::vector<std::string> const& names) {
       EXPECT_EQ(d.existing, c.currentWordList(dialog));
       fill(d);
-      if (!copyOf.empty()) d.existing = uint64_t(std::find(names.begin(), names.end(), copyOf) - names.begin());
+      if (!copyOf.empty())
+        d.existing = uint64_t(std::find(names.begin(), names.end(), copyOf) - names.begin());
       return true;
     };
     c.onNewWordList(dialog);
@@ -119,7 +120,10 @@ TEST_F(ManageWordListsControllerTest, NewListFromEachSource) {
       {"HSK", [](auto& d) { d.name = "HSK", d.source = 2, d.hsk = {true, true, false, false, false, false}; },
        levels(ProficiencyLevelFileBuilder::HSK, {1, 2})},
       {"No HSK", [](auto& d) { d.name = "No HSK", d.source = 2, d.hsk = {}; }, {}},
-      {"TOCFL", [](auto& d) { d.name = "TOCFL", d.source = 3, d.tocfl = {false, false, true, false, false}; },
+      {"TOCFL",
+       [](auto& d) {
+         d.name = "TOCFL", d.source = 3, d.tocfl = {false, false, true, false, false};
+       },
        levels(ProficiencyLevelFileBuilder::TOCFL, {3})},
   };
   for (auto const& c : cases) {
@@ -260,9 +264,14 @@ TEST_F(ManageWordListsControllerTest, AListHeldByAnotherCopy) {
     const char* current; // afterwards
     const char* warning;
   } cases[] = {
-      {"switch", "other", [&] { controller.onChangeWordList(dialog, 2); }, "held", "Unable to switch word lists"},
-      {"copy", "other", [&] { create(controller, [](auto& d) { d.name = "Copy", d.source = 1; }, "Other"); }, "held",
-       "Unable to create a word list"},
+      {"switch", "other", [&] { controller.onChangeWordList(dialog, 2); }, "held",
+       "Unable to switch word lists"},
+      {"copy", "other",
+       [&] {
+         create(
+             controller, [](auto& d) { d.name = "Copy", d.source = 1; }, "Other");
+       },
+       "held", "Unable to create a word list"},
       // The switch to the neighbour goes through; the held list is not deleted.
       {"delete", "held", [&] { controller.onDeleteWordList(dialog); }, "known", "Error deleting list 'held'"},
       {"edit", "known", [&] { controller.onEditWordList(dialog); }, "known", "Error saving 'known'"},
@@ -277,7 +286,8 @@ TEST_F(ManageWordListsControllerTest, AListHeldByAnotherCopy) {
     EXPECT_EQ(answers.shown.back(), "Word list in use");
     EXPECT_STREQ(manager.currentList(), c.current);
     EXPECT_EQ(rows(controller), (std::vector<std::string>{"Held", "[Known]", "Other"}));
-    EXPECT_EQ(rows(controller)[controller.currentWordList(dialog)], c.current == std::string("held") ? "Held" : "[Known]");
+    EXPECT_EQ(rows(controller)[controller.currentWordList(dialog)],
+              c.current == std::string("held") ? "Held" : "[Known]");
     if (std::string(c.command) != "clear") EXPECT_GT(dialog.populated, populated); // refilled from the folder
     EXPECT_NE(log.all().find(c.warning), std::string::npos) << log.all();
   }

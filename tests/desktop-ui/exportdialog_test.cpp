@@ -45,17 +45,18 @@ protected:
     for (const char* w : {"中国", "人民", "我们"})
       master.add(Span(w));
     qmtest::writeFile(dir / "doc.txt", "中国人民\n我们中国\n");
-    DocumentProcessor(( dir / "doc.txt").c_str(), master, statistics).beginProcessing(false);
+    DocumentProcessor((dir / "doc.txt").c_str(), master, statistics).beginProcessing(false);
     lists.current().add(Span("中国"));
     lookedUp.add(Span("人民"));
   }
   std::unique_ptr<ExportDialog> dialog(ExportDialogData const& data, ExportDestination::Type destination,
                                        QString const& chosen = "") {
-    auto d = std::make_unique<ExportDialog>(nullptr, lists, statistics, lookedUp, data, [=, this](QWidget* parent) {
-      EXPECT_NE(parent, nullptr);
-      ++chooserRuns;
-      return chosen;
-    });
+    auto d = std::make_unique<ExportDialog>(nullptr, lists, statistics, lookedUp, data,
+                                            [=, this](QWidget* parent) {
+                                              EXPECT_NE(parent, nullptr);
+                                              ++chooserRuns;
+                                              return chosen;
+                                            });
     d->begin(delegate, destination);
     d->setResult(-1);
     d->show();
@@ -131,7 +132,8 @@ TEST_F(ExportDialogTest, FieldMovesKeepTheChoice) {
   available->setCurrentRow(0);
   click("moveRightButton");
   EXPECT_EQ(available->currentRow(), 0); // the next field took the row
-  EXPECT_EQ(rowsOf(selected), (std::vector<std::string>{"Word", "Pinyin (Tones)", "TOCFL Level", "Simplified"}));
+  EXPECT_EQ(rowsOf(selected),
+            (std::vector<std::string>{"Word", "Pinyin (Tones)", "TOCFL Level", "Simplified"}));
 
   selected->setCurrentRow(0);
   EXPECT_FALSE(enabled("upButton"));
@@ -185,7 +187,8 @@ TEST_F(ExportDialogTest, OneExportPerDestination) {
     EXPECT_FALSE(d->isVisible());
     ASSERT_NE(delegate.lastData, nullptr);
     EXPECT_TRUE(delegate.lastData->markAsKnown);
-    EXPECT_EQ(std::string(delegate.lastData->preDocument.view()), chinese.substr(0, 507)); // what the file keeps
+    EXPECT_EQ(std::string(delegate.lastData->preDocument.view()),
+              chinese.substr(0, 507)); // what the file keeps
   }
 
   // Cancel in the save chooser leaves the dialog open; the dialog's Cancel exports and stores nothing.

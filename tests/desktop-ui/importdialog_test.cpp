@@ -96,7 +96,8 @@ TEST_F(ImportDialogTest, PreviewsShowOnlyWhatIsReadWhole) {
   for (const char* name : {"gb.txt", "le.txt"}) {
     SCOPED_TRACE(name);
     field->clear();
-    QTest::keyClicks(field, QString::fromStdString((dir / name).string())); // a path that grows a key at a time
+    QTest::keyClicks(field,
+                     QString::fromStdString((dir / name).string())); // a path that grows a key at a time
     EXPECT_FALSE(import->isEnabled());
     EXPECT_TRUE(preview(dialog).empty()); // nothing before the conversion has come back
     EXPECT_EQ(box->title(), "Preview");

@@ -51,18 +51,37 @@ TEST(NewWordListDialogTest, EachSourceAndRefusedNames) {
     NewWordListDialogData expected;
     int result;
   } cases[] = {
-      {"empty", "  Mine ", [](QDialog&) {}, [&] { auto d = defaults; d.name = "Mine"; return d; }(), QDialog::Accepted},
-      {"copy", "Copy",
-       [](QDialog& w) { choose(child<QComboBox>(w, "existingPopup"), 0); },
-       [&] { auto d = defaults; d.name = "Copy", d.source = 1, d.existing = 0; return d; }(), QDialog::Accepted},
+      {"empty", "  Mine ", [](QDialog&) {},
+       [&] {
+         auto d = defaults;
+         d.name = "Mine";
+         return d;
+       }(),
+       QDialog::Accepted},
+      {"copy", "Copy", [](QDialog& w) { choose(child<QComboBox>(w, "existingPopup"), 0); },
+       [&] {
+         auto d = defaults;
+         d.name = "Copy", d.source = 1, d.existing = 0;
+         return d;
+       }(),
+       QDialog::Accepted},
       {"HSK with no level ticked", "HSK",
        [](QDialog& w) {
          for (int i = 1; i <= 6; ++i)
            child<QCheckBox>(w, ("hsk" + std::to_string(i) + "Check").c_str())->click();
        },
-       [&] { auto d = defaults; d.name = "HSK", d.source = 2, d.hsk = {}; return d; }(), QDialog::Accepted},
+       [&] {
+         auto d = defaults;
+         d.name = "HSK", d.source = 2, d.hsk = {};
+         return d;
+       }(),
+       QDialog::Accepted},
       {"TOCFL", "TOCFL", [](QDialog& w) { child<QCheckBox>(w, "tocfl2Check")->click(); },
-       [&] { auto d = defaults; d.name = "TOCFL", d.source = 3, d.tocfl = {true, false, true, true, true}; return d; }(),
+       [&] {
+         auto d = defaults;
+         d.name = "TOCFL", d.source = 3, d.tocfl = {true, false, true, true, true};
+         return d;
+       }(),
        QDialog::Accepted},
       // Refused: the dialog stays open with the notice and the data stays as it was.
       {"blank", " \t ", [](QDialog&) {}, defaults, -1},

@@ -64,13 +64,16 @@ TEST(ExportDialogDataTest, StoredFormsAndTheLegacyVersion) {
       {"filter = looked-up", with([](auto& d) { d.lookedUp = true; })},
       {"filter = Include", with([](auto& d) { d.filter = 1; })},
       {"filter = nonsense", with([](auto& d) { d.filter = 0; })},
-      {"sortBy = WORDLENGTHDESCENDING\nrowOrder = nonsense",
-       with([](auto& d) { d.sortBy = WordStatisticsSort::LengthDescending, d.rowOrder = WordStatisticsSort::Type(0); })},
+      {"sortBy = WORDLENGTHDESCENDING\nrowOrder = nonsense", with([](auto& d) {
+         d.sortBy = WordStatisticsSort::LengthDescending, d.rowOrder = WordStatisticsSort::Type(0);
+       })},
       {"exportType = WordList\nexportFormat = other", with([](auto& d) { d.exportType = 1; })},
       {"postWord = [ ]", ExportDialogData()},
       {"postWord = [", with([](auto& d) { d.postWord = "["; })},
       {"preWord = [#x ]", with([](auto& d) { d.preWord = "#x "; })},
-      {"selectedFields = 3, 0 ,12", with([](auto& d) { d.selectedFields = {3, 0, 12}; })},
+      {"selectedFields = 3, 0 ,12", with([](auto& d) {
+         d.selectedFields = {3, 0, 12};
+       })},
       // Only field numbers, each once; a number too long for any type is dropped, never wrapped into one.
       {"selectedFields = 16 17 -1 3 3 4294967298 99999999999999999999999 00", with([](auto& d) {
          d.selectedFields = {16, 1, 3, 0};
@@ -86,13 +89,15 @@ TEST(ExportDialogDataTest, StoredFormsAndTheLegacyVersion) {
     EXPECT_EQ(readFrom(writtenOf(read)), read); // what is written reads back
   }
   // Reading always starts from the group, and clears the looked-up flag first.
-  EXPECT_EQ(readFrom("filter = include", with([](auto& d) { d.lookedUp = true, d.filter = 2; })).lookedUp, false);
+  EXPECT_EQ(readFrom("filter = include", with([](auto& d) { d.lookedUp = true, d.filter = 2; })).lookedUp,
+            false);
 }
 
 // Out-of-range numbers are written as the first valid word, and only valid fields are written.
 TEST(ExportDialogDataTest, WritesOnlyWhatReadsBack) {
   const ExportDialogData odd = with([](auto& d) {
-    d.filter = 7, d.sortBy = WordStatisticsSort::Type(40), d.exportType = 9, d.selectedFields = {5, 99, 5, -3, 2};
+    d.filter = 7, d.sortBy = WordStatisticsSort::Type(40), d.exportType = 9,
+    d.selectedFields = {5, 99, 5, -3, 2};
   });
   const std::string written = writtenOf(odd);
   for (const char* line : {"filter = none\n", "sortBy = frequencyAscending\n", "exportType = document\n",
@@ -103,7 +108,8 @@ TEST(ExportDialogDataTest, WritesOnlyWhatReadsBack) {
   std::string chinese;
   while (chinese.size() < 600)
     chinese += "字";
-  const ExportDialogData longTexts = with([&](auto& d) { d.header = chinese.c_str(), d.preWord = (" " + chinese).c_str(); });
+  const ExportDialogData longTexts =
+      with([&](auto& d) { d.header = chinese.c_str(), d.preWord = (" " + chinese).c_str(); });
   PropertyFile file;
   *file.group("export-dialog") << longTexts;
   MemoryOutputStream out;

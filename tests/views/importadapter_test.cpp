@@ -57,7 +57,8 @@ std::set<std::string> levelWords(fs::path const& folder, const char* kind, int u
 // Runs the main thread's queue until the adapter has read its latest choice whole.
 bool settle(ImportAdapter const& adapter) {
   for (int i = 0; i < 2000 && !adapter.complete(); ++i) {
-    if (!MessageCenter::instance().processMessages()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!MessageCenter::instance().processMessages())
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   MessageCenter::instance().processMessages();
   return adapter.complete();
@@ -89,7 +90,10 @@ TEST_F(ImportAdapterTest, FilesInEachEncodingShowTheirFirstColumn) {
     std::vector<std::string> words;
   } cases[] = {
       // A leading byte-order mark, CR LF, further columns, an empty line and a line starting with a blank.
-      {"crlf.txt", "\xEF\xBB\xBF中国 zhōngguó China\r\n\r\n人民\tpeople\r\n 空\r\n最后", false, {"中国", "人民", "最后"}},
+      {"crlf.txt",
+       "\xEF\xBB\xBF中国 zhōngguó China\r\n\r\n人民\tpeople\r\n 空\r\n最后",
+       false,
+       {"中国", "人民", "最后"}},
       {"gb18030.txt", qmtest::recode(SAMPLE, "UTF-8", "GB18030"), true, lines(SAMPLE)},
       {"big5.txt", qmtest::recode(TRADITIONAL, "UTF-8", "BIG5-HKSCS"), true, lines(TRADITIONAL)},
       {"utf16le.txt", "\xFF\xFE" + qmtest::recode(SAMPLE, "UTF-8", "UTF-16LE"), true, lines(SAMPLE)},

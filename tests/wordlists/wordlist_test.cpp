@@ -77,7 +77,7 @@ TEST(WordListTest, StorableDisplayNames) {
       {"#1 words", ""},
       {" = x", ""},
       {"[Known]", "[Known]"},
-      {chinese, chinese.substr(0, 510)},                          // cut at a character, 170 of them
+      {chinese, chinese.substr(0, 510)},                     // cut at a character, 170 of them
       {std::string(510, 'a') + " b", std::string(510, 'a')}, // the cut leaves no trailing blank
   };
   for (auto const& c : cases) {
