@@ -18,8 +18,7 @@ EditWordListDialog::EditWordListDialog(QWidget* parent, EditWordListDialogData* 
   readOnlyCheck = new QCheckBox(tr("Read-only"));
   readOnlyCheck->setObjectName("readOnlyCheck");
   readOnlyCheck->setChecked(data->readOnly);
-  missingName = new QLabel(tr("Please enter a name for the word list (one that does not begin with \"#\" or "
-                              "\"=\")."));
+  missingName = new QLabel(tr("Please enter a name for the word list."));
   missingName->setObjectName("missingName");
   missingName->setWordWrap(true);
   missingName->setStyleSheet("color: #c0392b");

@@ -1,7 +1,7 @@
 // The dialog that renames the current word list and sets or clears its read-only mark. It fills the caller's
-// EditWordListDialogData only when it ends with Update; a name with nothing storable in it (blank, or
-// beginning with "#" or "=") keeps it open with a notice. Cancel and closing the window leave the data as it
-// was.
+// EditWordListDialogData only when it ends with Update, with the name as the list file keeps it
+// (WordList::storableDisplayName); a blank name keeps it open with a notice. Cancel and closing the window
+// leave the data as it was.
 #pragma once
 
 #include "views/editwordlistdialogdata.h"

@@ -32,8 +32,7 @@ NewWordListDialog::NewWordListDialog(QWidget* parent, NewWordListDialogData* dat
   nameField = named(new QLineEdit(QString::fromStdString(data->name)), "nameField");
   readOnlyCheck = named(new QCheckBox(tr("Read-only")), "readOnlyCheck");
   readOnlyCheck->setChecked(data->readOnly);
-  missingName = named(new QLabel(tr("Please enter a name for the word list (one that does not begin with "
-                                    "\"#\" or \"=\").")),
+  missingName = named(new QLabel(tr("Please enter a name for the word list.")),
                       "missingName");
   missingName->setWordWrap(true);
   missingName->setStyleSheet("color: #c0392b");

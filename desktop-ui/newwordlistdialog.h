@@ -1,8 +1,8 @@
 // The dialog in which the reader names a new word list, marks it read-only or not, and chooses what it
 // starts with: nothing, a copy of another list, HSK levels or TOCFL levels. It only fills the caller's
-// NewWordListDialogData, and only when it ends with Create; a name with nothing storable in it (blank, or
-// beginning with "#" or "=") keeps it open with a notice. Cancel and closing the window leave the data as it
-// was.
+// NewWordListDialogData, and only when it ends with Create, with the name as the list file keeps it
+// (WordList::storableDisplayName); a blank name keeps it open with a notice. Cancel and closing the window
+// leave the data as it was.
 #pragma once
 
 #include "views/newwordlistdialogdata.h"

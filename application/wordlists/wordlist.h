@@ -45,8 +45,8 @@ public:
 
   // The one rule for display names, shared by the list file and the dialogs that name lists: the name as
   // the list file gives it back. Line breaks become spaces, blanks at either end go, and a name longer than
-  // the file carries (511 bytes) is cut at a character boundary. Empty when nothing storable is left: a
-  // blank name, or one beginning with "#" or "=", which the file would read back as another name.
+  // the file carries (511 bytes, one less when it is written behind an escape) is cut at a character
+  // boundary. Empty for a blank name, which the dialogs refuse.
   static Text storableDisplayName(const char* name);
 
   // The display name is empty and the file could not be read or is of an older version.
