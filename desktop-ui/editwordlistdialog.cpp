@@ -1,6 +1,6 @@
 #include "desktop-ui/editwordlistdialog.h"
 
-#include "wordlists/wordlist.h"
+#include "desktop-ui/named.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -11,24 +11,14 @@
 #include <QVBoxLayout>
 
 EditWordListDialog::EditWordListDialog(QWidget* parent, EditWordListDialogData* data)
-    : QDialog(parent), m_data(data) {
+    : QDialog(parent), m_data(data), m_name(QString::fromUtf8(data->name.c_str())) {
   setWindowTitle(tr("Edit Word List"));
-  nameField = new QLineEdit(QString::fromUtf8(data->name.c_str()));
-  nameField->setObjectName("nameField");
-  readOnlyCheck = new QCheckBox(tr("Read-only"));
-  readOnlyCheck->setObjectName("readOnlyCheck");
+  readOnlyCheck = named(new QCheckBox(tr("Read-only")), "readOnlyCheck");
   readOnlyCheck->setChecked(data->readOnly);
-  missingName = new QLabel(tr("Please enter a name for the word list."));
-  missingName->setObjectName("missingName");
-  missingName->setWordWrap(true);
-  missingName->setStyleSheet("color: #c0392b");
-  missingName->hide();
 
-  auto* update = new QPushButton(tr("Update"));
-  update->setObjectName("updateButton");
+  auto* update = named(new QPushButton(tr("Update")), "updateButton");
   update->setDefault(true);
-  auto* cancel = new QPushButton(tr("Cancel"));
-  cancel->setObjectName("cancelButton");
+  auto* cancel = named(new QPushButton(tr("Cancel")), "cancelButton");
   auto* buttons = new QDialogButtonBox;
   buttons->addButton(update, QDialogButtonBox::AcceptRole);
   buttons->addButton(cancel, QDialogButtonBox::RejectRole);
@@ -36,11 +26,11 @@ EditWordListDialog::EditWordListDialog(QWidget* parent, EditWordListDialogData* 
   connect(buttons, &QDialogButtonBox::rejected, this, &EditWordListDialog::reject);
 
   auto* form = new QFormLayout;
-  form->addRow(tr("Name:"), nameField);
+  form->addRow(tr("Name:"), m_name.field);
   form->addRow(QString(), readOnlyCheck);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(missingName);
+  layout->addWidget(m_name.notice);
   layout->addWidget(buttons);
   setMinimumWidth(360);
 }
@@ -50,13 +40,9 @@ bool EditWordListDialog::run() {
 }
 
 void EditWordListDialog::accept() {
-  const Text name = WordList::storableDisplayName(nameField->text().toUtf8().constData());
-  if (name.empty()) {
-    missingName->show();
-    nameField->setFocus();
-    return;
-  }
-  m_data->name = name.c_str();
+  const std::string name = m_name.take();
+  if (name.empty()) return;
+  m_data->name = name;
   m_data->readOnly = readOnlyCheck->isChecked();
   QDialog::accept();
 }

@@ -4,13 +4,12 @@
 // leave the data as it was.
 #pragma once
 
+#include "desktop-ui/wordlistnamefield.h"
 #include "views/editwordlistdialogdata.h"
 
 #include <QDialog>
 
 class QCheckBox;
-class QLabel;
-class QLineEdit;
 
 class EditWordListDialog : public QDialog {
 public:
@@ -25,7 +24,6 @@ public:
 private:
   // Named after themselves (objectName), so tests find them; also "updateButton", "cancelButton".
   EditWordListDialogData* m_data;
-  QLineEdit* nameField;
+  WordListNameField m_name;
   QCheckBox* readOnlyCheck;
-  QLabel* missingName;
 };

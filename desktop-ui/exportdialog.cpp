@@ -1,5 +1,6 @@
 #include "desktop-ui/exportdialog.h"
 
+#include "desktop-ui/named.h"
 #include "desktop-ui/slotguard.h"
 #include "export/exportfield.h"
 #include "views/exportadapter.h"
@@ -30,11 +31,6 @@ constexpr Text ExportDialogData::*MARKUP_FIELDS[] = {
     &ExportDialogData::preDocument,   &ExportDialogData::postDocument, &ExportDialogData::preParagraph,
     &ExportDialogData::postParagraph, &ExportDialogData::preWord,      &ExportDialogData::postWord,
     &ExportDialogData::preCharacter,  &ExportDialogData::postCharacter};
-
-template <class W> W* named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 QString fromText(Text const& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.length()));

@@ -1,5 +1,6 @@
 #include "desktop-ui/importdialog.h"
 
+#include "desktop-ui/named.h"
 #include "desktop-ui/slotguard.h"
 #include "desktop-ui/wordpreviewmodel.h"
 
@@ -10,7 +11,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -22,10 +22,6 @@ ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
     : QDialog(parent), m_chooser(std::move(chooser)),
       m_adapter(std::make_unique<ImportAdapter>(static_cast<ImportAdapter::Listener&>(*this))) {
   setWindowTitle(tr("Import Word List"));
-  auto named = [](auto* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-  };
   fromFileRadio = named(new QRadioButton(tr("From file:")), "fromFileRadio");
   hskLevelRadio = named(new QRadioButton(tr("HSK words up to:")), "hskLevelRadio");
   tocflLevelRadio = named(new QRadioButton(tr("TOCFL words up to:")), "tocflLevelRadio");
@@ -45,12 +41,7 @@ ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
   m_preview =
       new WordPreviewModel([this] { return m_adapter ? m_adapter->totalWords() : size_t(0); },
                            [this](size_t row) { return m_adapter ? m_adapter->wordAt(row) : Span(); }, this);
-  previewTable = named(new QListView, "previewTable");
-  previewTable->setUniformItemSizes(true);
-  previewTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  previewTable->setModel(m_preview);
-  previewBox = named(new QGroupBox(tr("Preview")), "previewBox");
-  (new QVBoxLayout(previewBox))->addWidget(previewTable);
+  previewBox = m_preview->makePreviewBox();
 
   importButton = named(new QPushButton(tr("Import")), "importButton");
   cancelButton = named(new QPushButton(tr("Cancel")), "cancelButton");
@@ -86,8 +77,7 @@ ImportDialog::~ImportDialog() {
 }
 
 QComboBox* ImportDialog::levelCombo(ImportAdapter::LevelType type, const char* name) {
-  auto* combo = new QComboBox;
-  combo->setObjectName(name);
+  auto* combo = named(new QComboBox, name);
   auto titles = ImportAdapter::levelTitles(type);
   std::sort(titles.begin(), titles.end(), [](auto const& a, auto const& b) {
     return QString::fromUtf8(a.first.c_str())

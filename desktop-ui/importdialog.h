@@ -17,7 +17,6 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class QListView;
 class QPushButton;
 class QRadioButton;
 class WordPreviewModel;
@@ -63,7 +62,6 @@ private:
   QComboBox* hskLevelCombo;
   QComboBox* tocflLevelCombo;
   QGroupBox* previewBox;
-  QListView* previewTable;
   QPushButton* importButton;
   QPushButton* cancelButton;
   WordPreviewModel* m_preview;

@@ -1,6 +1,7 @@
 #include "desktop-ui/managewordlistsdialog.h"
 
 #include "desktop-ui/editwordlistdialog.h"
+#include "desktop-ui/named.h"
 #include "desktop-ui/newwordlistdialog.h"
 #include "desktop-ui/slotguard.h"
 #include "desktop-ui/wordpreviewmodel.h"
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QListView>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -17,8 +17,7 @@
 ManageWordListsDialog::ManageWordListsDialog(QWidget* parent)
     : QDialog(parent), m_runner([](QDialog& dialog) { return dialog.exec(); }) {
   setWindowTitle(tr("Manage Word Lists"));
-  wordListPopup = new QComboBox;
-  wordListPopup->setObjectName("wordListPopup");
+  wordListPopup = named(new QComboBox, "wordListPopup");
   connect(wordListPopup, &QComboBox::activated, this, [this](int entry) {
     const unsigned long index = wordListPopup->itemData(entry).toULongLong();
     act("Error changing word list: ", [&] { m_delegate->onChangeWordList(*this, index); });
@@ -27,18 +26,10 @@ ManageWordListsDialog::ManageWordListsDialog(QWidget* parent)
   m_preview = new WordPreviewModel(
       [this] { return m_delegate ? size_t(m_delegate->totalWords(*this)) : size_t(0); },
       [this](size_t row) { return m_delegate ? m_delegate->word(*this, row) : Span(); }, this);
-  previewTable = new QListView;
-  previewTable->setObjectName("previewTable");
-  previewTable->setUniformItemSizes(true);
-  previewTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  previewTable->setModel(m_preview);
-  previewBox = new QGroupBox(tr("Preview"));
-  previewBox->setObjectName("previewBox");
-  (new QVBoxLayout(previewBox))->addWidget(previewTable);
+  previewBox = m_preview->makePreviewBox();
 
   auto button = [this](QString const& title, const char* name) {
-    auto* b = new QPushButton(title);
-    b->setObjectName(name);
+    auto* b = named(new QPushButton(title), name);
     b->setAutoDefault(false);
     return b;
   };

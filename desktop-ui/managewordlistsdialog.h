@@ -14,7 +14,6 @@
 class ManageWordListsDelegate;
 class QComboBox;
 class QGroupBox;
-class QListView;
 class QPushButton;
 class WordPreviewModel;
 
@@ -47,7 +46,6 @@ private:
   // "clearButton", "closeButton".
   QComboBox* wordListPopup;
   QGroupBox* previewBox;
-  QListView* previewTable;
   QPushButton* deleteButton;
   WordPreviewModel* m_preview;
 };

@@ -1,6 +1,6 @@
 #include "desktop-ui/newwordlistdialog.h"
 
-#include "wordlists/wordlist.h"
+#include "desktop-ui/named.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,31 +16,15 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-
-template <class W> W* named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-} // namespace
-
 NewWordListDialog::NewWordListDialog(QWidget* parent, NewWordListDialogData* data,
                                      std::vector<std::string> const& names)
-    : QDialog(parent), m_data(data) {
+    : QDialog(parent), m_data(data), m_name(QString::fromUtf8(data->name.c_str())) {
   setWindowTitle(tr("New Word List"));
-  nameField = named(new QLineEdit(QString::fromStdString(data->name)), "nameField");
   readOnlyCheck = named(new QCheckBox(tr("Read-only")), "readOnlyCheck");
   readOnlyCheck->setChecked(data->readOnly);
-  missingName = named(new QLabel(tr("Please enter a name for the word list.")),
-                      "missingName");
-  missingName->setWordWrap(true);
-  missingName->setStyleSheet("color: #c0392b");
-  missingName->hide();
-
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(new QLabel(tr("Name:")));
-  nameRow->addWidget(nameField, 1);
+  nameRow->addWidget(m_name.field, 1);
 
   createButton = named(new QPushButton(tr("Create")), "createButton");
   cancelButton = named(new QPushButton(tr("Cancel")), "cancelButton");
@@ -54,9 +38,24 @@ NewWordListDialog::NewWordListDialog(QWidget* parent, NewWordListDialogData* dat
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(nameRow);
   layout->addWidget(readOnlyCheck);
-  layout->addWidget(missingName);
+  layout->addWidget(m_name.notice);
   layout->addWidget(buildChoices(names));
   layout->addWidget(buttons);
+}
+
+// Ticking or unticking a level chooses its radio button.
+template <size_t N>
+void NewWordListDialog::addLevelChecks(QGridLayout* grid, int row, const char* kind,
+                                       std::array<QCheckBox*, N>& checks, std::array<bool, N> const& ticked,
+                                       QRadioButton* radio) {
+  grid->addWidget(radio, row, 0);
+  for (size_t i = 0; i < N; ++i) {
+    checks[i] =
+        named(new QCheckBox(QString::number(i + 1)), (kind + std::to_string(i + 1) + "Check").c_str());
+    checks[i]->setChecked(ticked[i]);
+    connect(checks[i], &QCheckBox::clicked, radio, [radio] { radio->setChecked(true); });
+    grid->addWidget(checks[i], row, int(i) + 1);
+  }
 }
 
 QWidget* NewWordListDialog::buildChoices(std::vector<std::string> const& names) {
@@ -85,22 +84,8 @@ QWidget* NewWordListDialog::buildChoices(std::vector<std::string> const& names) 
   grid->addWidget(emptyRadio, 0, 0);
   grid->addWidget(existingRadio, 1, 0);
   grid->addWidget(existingPopup, 1, 1, 1, 6);
-  grid->addWidget(hskRadio, 2, 0);
-  grid->addWidget(tocflRadio, 3, 0);
-  for (size_t i = 0; i < hskChecks.size(); ++i) {
-    hskChecks[i] =
-        named(new QCheckBox(QString::number(i + 1)), ("hsk" + std::to_string(i + 1) + "Check").c_str());
-    hskChecks[i]->setChecked(m_data->hsk[i]);
-    connect(hskChecks[i], &QCheckBox::clicked, hskRadio, [this] { hskRadio->setChecked(true); });
-    grid->addWidget(hskChecks[i], 2, int(i) + 1);
-  }
-  for (size_t i = 0; i < tocflChecks.size(); ++i) {
-    tocflChecks[i] =
-        named(new QCheckBox(QString::number(i + 1)), ("tocfl" + std::to_string(i + 1) + "Check").c_str());
-    tocflChecks[i]->setChecked(m_data->tocfl[i]);
-    connect(tocflChecks[i], &QCheckBox::clicked, tocflRadio, [this] { tocflRadio->setChecked(true); });
-    grid->addWidget(tocflChecks[i], 3, int(i) + 1);
-  }
+  addLevelChecks(grid, 2, "hsk", hskChecks, m_data->hsk, hskRadio);
+  addLevelChecks(grid, 3, "tocfl", tocflChecks, m_data->tocfl, tocflRadio);
   QRadioButton* const bySource[] = {emptyRadio, existingRadio, hskRadio, tocflRadio};
   const int source = m_data->source >= 0 && m_data->source < 4 ? m_data->source : 0;
   (bySource[source]->isEnabled() ? bySource[source] : emptyRadio)->setChecked(true);
@@ -112,14 +97,10 @@ bool NewWordListDialog::run() {
 }
 
 void NewWordListDialog::accept() {
-  const Text name = WordList::storableDisplayName(nameField->text().toUtf8().constData());
-  if (name.empty()) {
-    missingName->show();
-    nameField->setFocus();
-    return;
-  }
+  const std::string name = m_name.take();
+  if (name.empty()) return;
   NewWordListDialogData& d = *m_data;
-  d.name = name.c_str();
+  d.name = name;
   d.readOnly = readOnlyCheck->isChecked();
   d.source = NewWordListDialogData::Empty;
   if (existingRadio->isChecked() && existingPopup->currentIndex() >= 0) {

@@ -5,6 +5,7 @@
 // leave the data as it was.
 #pragma once
 
+#include "desktop-ui/wordlistnamefield.h"
 #include "views/newwordlistdialogdata.h"
 
 #include <QDialog>
@@ -15,9 +16,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -34,10 +34,13 @@ public:
 
 private:
   QWidget* buildChoices(std::vector<std::string> const& names);
+  template <size_t N>
+  void addLevelChecks(QGridLayout* grid, int row, const char* kind, std::array<QCheckBox*, N>& checks,
+                      std::array<bool, N> const& ticked, QRadioButton* radio);
 
   // Named after themselves (objectName), so tests find them.
   NewWordListDialogData* m_data;
-  QLineEdit* nameField;
+  WordListNameField m_name;
   QCheckBox* readOnlyCheck;
   QRadioButton* emptyRadio;
   QRadioButton* existingRadio;
@@ -47,7 +50,6 @@ private:
   QRadioButton* tocflRadio;
   std::array<QCheckBox*, 5> tocflChecks;
   QGroupBox* createFromBox;
-  QLabel* missingName;
   QPushButton* createButton;
   QPushButton* cancelButton;
 };

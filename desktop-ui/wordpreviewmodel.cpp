@@ -1,5 +1,11 @@
 #include "desktop-ui/wordpreviewmodel.h"
 
+#include "desktop-ui/named.h"
+
+#include <QGroupBox>
+#include <QListView>
+#include <QVBoxLayout>
+
 #include <algorithm>
 #include <climits>
 
@@ -10,6 +16,16 @@ void WordPreviewModel::refresh() {
   beginResetModel();
   m_rows = int(std::min<size_t>(m_count(), INT_MAX));
   endResetModel();
+}
+
+QGroupBox* WordPreviewModel::makePreviewBox() {
+  auto* table = named(new QListView, "previewTable");
+  table->setUniformItemSizes(true);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setModel(this);
+  auto* box = named(new QGroupBox(QGroupBox::tr("Preview")), "previewBox");
+  (new QVBoxLayout(box))->addWidget(table);
+  return box;
 }
 
 int WordPreviewModel::rowCount(QModelIndex const& parent) const {

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QGroupBox;
+
 class WordPreviewModel : public QAbstractListModel {
 public:
   using Count = std::function<size_t()>;
@@ -18,6 +20,9 @@ public:
 
   // Takes the row count again and has the views reload.
   void refresh();
+  // A group box "previewBox" titled "Preview" around a list view "previewTable" of this model; the caller
+  // owns it.
+  QGroupBox* makePreviewBox();
 
   int rowCount(QModelIndex const& parent = QModelIndex()) const override;
   QVariant data(QModelIndex const& index, int role = Qt::DisplayRole) const override;
