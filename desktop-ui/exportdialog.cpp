@@ -75,7 +75,8 @@ ExportDialog::ExportDialog(QWidget* parent, WordListManager& lists, DocumentStat
   pageTab = named(new QTabWidget, "pageTab");
   pageTab->addTab(buildDocumentPage(), tr("Document"));
   pageTab->addTab(buildWordListPage(), tr("Word List"));
-  connect(pageTab, &QTabWidget::currentChanged, this, [this] { updateButtons(); });
+  connect(pageTab, &QTabWidget::currentChanged, this,
+          [this] { slotGuard("Error updating the export buttons: ", [this] { updateButtons(); }); });
 
   exportButton = named(new QPushButton(tr("Export...")), "exportButton");
   exportButton->setDefault(true);
@@ -173,7 +174,8 @@ QWidget* ExportDialog::buildFieldTables() {
   downButton = button(tr("Down"), "downButton");
   clearButton = button(tr("Clear"), "clearButton");
   for (QListWidget* table : {availableFieldsTable, selectedFieldsTable})
-    connect(table, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
+    connect(table, &QListWidget::currentRowChanged, this,
+            [this] { slotGuard("Error updating the export buttons: ", [this] { updateButtons(); }); });
   auto move = [this](QPushButton* b, auto step) {
     connect(b, &QPushButton::clicked, this,
             [this, step] { slotGuard("Error moving a column: ", [&] { step(); }); });

@@ -102,7 +102,7 @@ std::vector<Span> const& ImportDialog::words() const {
 }
 
 void ImportDialog::accept() {
-  if (!m_adapter->complete()) return;
+  if (!m_adapter->complete() || m_adapter->totalWords() == 0) return;
   QDialog::accept();
 }
 

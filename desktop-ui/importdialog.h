@@ -35,7 +35,7 @@ public:
   // The words of the latest choice; the spans stay valid while the dialog lives and no other choice is made.
   std::vector<Span> const& words() const;
 
-  // Ends with 1 only when the latest choice has been read whole.
+  // Ends with 1 only when the latest choice has been read whole and has words.
   void accept() override;
 
   // A chooser that shows Qt's file dialog.

@@ -1,6 +1,7 @@
 #include "desktop-ui/wordpreviewmodel.h"
 
 #include "desktop-ui/named.h"
+#include "desktop-ui/slotguard.h"
 
 #include <QGroupBox>
 #include <QListView>
@@ -14,7 +15,7 @@ WordPreviewModel::WordPreviewModel(Count count, Word word, QObject* parent)
 
 void WordPreviewModel::refresh() {
   beginResetModel();
-  m_rows = int(std::min<size_t>(m_count(), INT_MAX));
+  slotGuard("Error counting preview words: ", [this] { m_rows = int(std::min<size_t>(m_count(), INT_MAX)); });
   endResetModel();
 }
 
@@ -34,6 +35,10 @@ int WordPreviewModel::rowCount(QModelIndex const& parent) const {
 
 QVariant WordPreviewModel::data(QModelIndex const& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows) return {};
-  const Span word = m_word(size_t(index.row()));
-  return QString::fromUtf8(word.data, qsizetype(word.length));
+  QVariant text;
+  slotGuard("Error showing a preview word: ", [&] {
+    const Span word = m_word(size_t(index.row()));
+    text = QString::fromUtf8(word.data, qsizetype(word.length));
+  });
+  return text;
 }
