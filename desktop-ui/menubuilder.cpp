@@ -1,6 +1,6 @@
 #include "desktop-ui/menubuilder.h"
 
-#include "desktop-ui/guarded.h"
+#include "desktop-ui/slotguard.h"
 
 namespace {
 void fill(QMenu& menu, std::vector<MenuItem> const& items, std::function<void(int)> const& chosen) {
@@ -21,7 +21,7 @@ void fill(QMenu& menu, std::vector<MenuItem> const& items, std::function<void(in
     action->setEnabled(item.enabled);
     const int tag = item.tag;
     QObject::connect(action, &QAction::triggered, action,
-                     [chosen, tag] { QM_GUARDED("Error running a menu command: ", [&] { chosen(tag); }); });
+                     [chosen, tag] { slotGuard("Error running a menu command: ", [&] { chosen(tag); }); });
   }
 }
 } // namespace

@@ -1,7 +1,7 @@
 // Internal ids: 0 for a top-level row (a group or the placeholder), group + 1 for a row of that group.
 #include "desktop-ui/propertyitemmodel.h"
 
-#include "desktop-ui/guarded.h"
+#include "desktop-ui/slotguard.h"
 #include "views/propertymodel.h"
 
 #include <algorithm>
@@ -84,7 +84,7 @@ QVariant PropertyItemModel::data(QModelIndex const& index, int role) const {
   if (!m_model) return m_placeholder;
   const std::optional<PropertyIndex> row = propertyIndex(index);
   QString text;
-  QM_GUARDED("Error reading a statistics cell: ", [&] {
+  slotGuard("Error reading a statistics cell: ", [&] {
     const uint64_t r = uint64_t(row->index);
     if (row->isGroupHeader())
       text = index.column() == 0 ? utf8(m_model->groupName(row->group)) : QString();

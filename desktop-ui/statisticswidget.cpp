@@ -1,7 +1,7 @@
 #include "desktop-ui/statisticswidget.h"
 
-#include "desktop-ui/guarded.h"
 #include "desktop-ui/propertyitemmodel.h"
+#include "desktop-ui/slotguard.h"
 #include "views/statisticsmodel.h"
 
 #include <QHeaderView>
@@ -103,7 +103,7 @@ void StatisticsWidget::expandGroups() {
 }
 
 void StatisticsWidget::groupToggled(QModelIndex const& index, bool expanded) {
-  QM_GUARDED("Error expanding statistics: ", [&] {
+  slotGuard("Error expanding statistics: ", [&] {
     const std::optional<PropertyIndex> row = m_items->propertyIndex(index);
     if (m_items->rowCount() != int(std::size(m_expandGroup)) || !row || !row->isGroupHeader()) return;
     if (row->group < std::size(m_expandGroup)) m_expandGroup[row->group] = expanded;

@@ -1,6 +1,6 @@
 #include "desktop-ui/tabheaderwidget.h"
 
-#include "desktop-ui/guarded.h"
+#include "desktop-ui/slotguard.h"
 #include "views/tabheader.h"
 #include "views/tabitem.h"
 
@@ -76,13 +76,13 @@ TabWidget* TabHeaderWidget::tabAt(int index) {
   if (size_t(index) < m_tabs.size()) return m_tabs[size_t(index)];
   auto* tab = new TabWidget(m_header.config().enableClose, m_colours, this);
   connect(tab, &TabWidget::pressed, this, [this, tab] {
-    QM_GUARDED("Error selecting a tab: ", [&] {
+    slotGuard("Error selecting a tab: ", [&] {
       const int index = indexOf(tab);
       if (index >= 0) m_header.selectedTabAtIndex(size_t(index));
     });
   });
   connect(tab, &TabWidget::closeClicked, this, [this, tab] {
-    QM_GUARDED("Error closing a tab: ", [&] {
+    slotGuard("Error closing a tab: ", [&] {
       const int index = indexOf(tab);
       if (index >= 0) m_header.closeTabAtIndex(size_t(index));
     });

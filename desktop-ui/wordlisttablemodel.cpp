@@ -1,6 +1,6 @@
 #include "desktop-ui/wordlisttablemodel.h"
 
-#include "desktop-ui/guarded.h"
+#include "desktop-ui/slotguard.h"
 #include "views/wordlistcolumns.h"
 #include "views/wordlistdelegate.h"
 
@@ -43,9 +43,8 @@ QVariant WordListTableModel::data(QModelIndex const& index, int role) const {
     if (!m_delegate) return QString();
     char cell[WordListDelegate::CELL_SIZE];
     size_t length = 0;
-    QM_GUARDED("Error reading a word-list cell: ", [&] {
-      length = m_delegate->cellText(m_view, index.row(), index.column(), cell, sizeof cell);
-    });
+    slotGuard("Error reading a word-list cell: ",
+              [&] { length = m_delegate->cellText(m_view, index.row(), index.column(), cell, sizeof cell); });
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder(QByteArrayView(cell, qsizetype(length)));
     return decoder.hasError() ? QString() : text; // an invalid text shows as empty

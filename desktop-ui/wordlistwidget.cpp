@@ -1,7 +1,7 @@
 #include "desktop-ui/wordlistwidget.h"
 
-#include "desktop-ui/guarded.h"
 #include "desktop-ui/menubuilder.h"
+#include "desktop-ui/slotguard.h"
 #include "desktop-ui/tabheaderwidget.h"
 #include "desktop-ui/wordlisttablemodel.h"
 #include "views/statisticsviewfactory.h"
@@ -38,7 +38,7 @@ WordListWidget::WordListWidget(QWidget* parent)
       {QColor(), QColor::fromRgbF(0.6f, 0.6f, 0.6f, 0.6f), QColor::fromRgbF(0.7f, 0.7f, 0.7f, 0.3f)});
   buildTable();
   connect(m_search, &QLineEdit::textChanged, this, [this](QString const& text) {
-    QM_GUARDED("Error filtering the word list: ", [&] {
+    slotGuard("Error filtering the word list: ", [&] {
       if (m_delegate) m_delegate->setSearchText(*this, text.toUtf8().constData());
     });
   });
@@ -73,7 +73,7 @@ void WordListWidget::buildTable() {
   m_table->viewport()->installEventFilter(this);
   m_table->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_table, &QWidget::customContextMenuRequested, this, [this](QPoint const& at) {
-    QM_GUARDED("Error showing the word list's menu: ", [&] {
+    slotGuard("Error showing the word list's menu: ", [&] {
       const std::unique_ptr<QMenu> menu = contextMenu(m_table->indexAt(at).row());
       menu->exec(m_table->viewport()->mapToGlobal(at));
     });
@@ -82,7 +82,7 @@ void WordListWidget::buildTable() {
 }
 
 void WordListWidget::headerClicked(int column) {
-  QM_GUARDED("Error sorting the word list: ", [&] {
+  slotGuard("Error sorting the word list: ", [&] {
     QHeaderView* header = m_table->horizontalHeader();
     const WordListColumns::Direction first = WordListColumns::column(column).firstDirection;
     if (column < 0 || column >= WordListColumns::COUNT || first == WordListColumns::Unsorted) {
@@ -108,7 +108,7 @@ void WordListWidget::headerClicked(int column) {
 
 bool WordListWidget::eventFilter(QObject* watched, QEvent* event) {
   if (watched != m_table->viewport() || event->type() != QEvent::MouseButtonDblClick) return false;
-  QM_GUARDED("Error acting on a word: ", [&] {
+  slotGuard("Error acting on a word: ", [&] {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const long row = m_table->rowAt(int(mouse->position().y()));
     if (row < 0 || !m_delegate) return;
