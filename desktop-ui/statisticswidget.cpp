@@ -24,7 +24,8 @@ QColor qcolour(Colour c) {
 // between the columns while there are figures.
 class StatisticsItemDelegate : public QStyledItemDelegate {
 public:
-  explicit StatisticsItemDelegate(PropertyItemModel& items) : m_items(items) {}
+  StatisticsItemDelegate(PropertyItemModel& items, QObject* parent)
+      : QStyledItemDelegate(parent), m_items(items) {}
 
   void paint(QPainter* painter, QStyleOptionViewItem const& option, QModelIndex const& index) const override {
     QStyleOptionViewItem shifted(option);
@@ -56,7 +57,7 @@ StatisticsWidget::StatisticsWidget(QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_tree);
   m_tree->setModel(m_items);
-  m_tree->setItemDelegate(new StatisticsItemDelegate(*m_items));
+  m_tree->setItemDelegate(new StatisticsItemDelegate(*m_items, m_tree)); // a view does not own its delegate
   m_tree->setHeaderHidden(true);
   m_tree->header()->setSectionResizeMode(QHeaderView::Stretch);
   m_tree->setUniformRowHeights(true);
