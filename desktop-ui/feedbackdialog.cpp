@@ -3,7 +3,7 @@
 #include "desktop-ui/feedbackdialog.h"
 
 #include "control/feedbacksender.h"
-#include "desktop-ui/catchall.h"
+#include "desktop-ui/slotguard.h"
 #include "desktop-ui/feedbacklistener.h"
 #include "views/messagebox.h"
 
@@ -94,10 +94,10 @@ FeedbackDialog::FeedbackDialog(QWidget* parent, const char* address, const char*
   resize(520, 420);
 
   connect(impl->sendButton, &QPushButton::clicked, this,
-          [this] { catchAll("Error sending feedback: ", [this] { send(); }); });
+          [this] { slotGuard("Error sending feedback: ", [this] { send(); }); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(&impl->timer, &QTimer::timeout, this,
-          [this] { catchAll("Error sending feedback: ", [this] { animate(); }); });
+          [this] { slotGuard("Error sending feedback: ", [this] { animate(); }); });
   // Cancel and the close box: the send under way is left to finish on its own, and shows nothing.
   connect(this, &QDialog::rejected, &impl->timer, &QTimer::stop);
 

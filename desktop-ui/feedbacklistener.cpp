@@ -1,6 +1,6 @@
 #include "desktop-ui/feedbacklistener.h"
 
-#include "desktop-ui/catchall.h"
+#include "desktop-ui/slotguard.h"
 #include "utils/messagecenter.h"
 
 #include <QString>
@@ -37,7 +37,7 @@ void FeedbackListener::post(bool sent, const char* error) {
     const std::unique_ptr<Delivery> d(static_cast<Delivery*>(data));
     Mailbox& box = *d->mailbox;
     if (!box.receiver) return;
-    catchAll("Error showing the feedback result: ",
+    slotGuard("Error showing the feedback result: ",
              [&] { box.outcome(d->sent, QString::fromUtf8(d->error.data(), qsizetype(d->error.size()))); });
   });
   delivery.release();

@@ -1,6 +1,6 @@
 #include "desktop-ui/filepanel.h"
 
-#include "desktop-ui/catchall.h"
+#include "desktop-ui/slotguard.h"
 
 #include <QFileDialog>
 
@@ -39,7 +39,7 @@ void showQtPanel(QWidget* parent, FilePanel::Kind kind, QString const& title, QS
   auto answered = std::make_shared<bool>(false);
   auto reply = [answer, answered](QStringList const& paths) {
     if (std::exchange(*answered, true)) return;
-    catchAll("Error answering a file panel: ", [&] { answer(paths); });
+    slotGuard("Error answering a file panel: ", [&] { answer(paths); });
   };
   QObject::connect(panel, &QFileDialog::finished, panel, [panel, reply](int result) {
     reply(result == QDialog::Accepted ? panel->selectedFiles() : QStringList());

@@ -1,6 +1,6 @@
 #include "desktop-ui/reapertimer.h"
 
-#include "desktop-ui/catchall.h"
+#include "desktop-ui/slotguard.h"
 
 ReaperTimer::ReaperTimer(QObject* parent) : QObject(parent) {
   m_timer.setInterval(INTERVAL_MS);
@@ -18,7 +18,7 @@ void ReaperTimer::runsWaiting() {
 }
 
 void ReaperTimer::poll() {
-  catchAll("Error freeing stopped scripts: ", [this] {
+  slotGuard("Error freeing stopped scripts: ", [this] {
     if (ScriptReaper::instance().poll() == 0) m_timer.stop();
   });
 }

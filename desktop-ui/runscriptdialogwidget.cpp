@@ -2,7 +2,7 @@
 // line is made the first time it is needed, below the details.
 #include "desktop-ui/runscriptdialogwidget.h"
 
-#include "desktop-ui/catchall.h"
+#include "desktop-ui/slotguard.h"
 #include "desktop-ui/filepanel.h"
 #include "desktop-ui/imagelabel.h"
 #include "desktop-ui/scriptfilechooser.h"
@@ -58,7 +58,7 @@ QPushButton* button(QString const& text, const char* name, QWidget* parent) {
 
 struct RunScriptDialogWidget::Impl {
   template <typename F> void call(F&& f) {
-    if (delegate) catchAll("Error in the run-script window: ", f);
+    if (delegate) slotGuard("Error in the run-script window: ", f);
   }
 
   RunScriptDialogDelegate* delegate; // null once the window has finished

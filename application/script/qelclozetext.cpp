@@ -5,10 +5,12 @@
 
 #include "script/qelsupport.h"
 #include "script/qeltextdata.h"
+#include "script/qelthreaddata.h"
 #include "text/chinesetokenizer.h"
 
 #include <lua.hpp>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -35,9 +37,16 @@ void expand(std::string& out, std::string_view tmpl, Span word, long long number
   }
 }
 
+// Looks strings up by a view, without a copy.
+struct ViewHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
 // The words to replace and where their templates come from.
 struct Request {
-  std::unordered_set<std::string_view> words; // views into strings that the Lua stack keeps alive
+  // Copies: a finalizer of the script's, run while the text is taken apart, could empty the word table.
+  std::unordered_set<std::string, ViewHash, std::equal_to<>> words;
   std::string_view fallback = "[...]";
   int templates = 0; // stack index of a table of word -> template, or 0
 };
@@ -65,7 +74,7 @@ bool readRequest(lua_State* L, Request& request) {
       for (lua_Integer i = 1; i <= n; ++i) {
         if (lua_rawgeti(L, 2, i) == LUA_TSTRING) {
           const char* word = lua_tolstring(L, -1, &length);
-          request.words.emplace(word, length); // the table keeps the string alive
+          request.words.emplace(word, length);
         }
         lua_pop(L, 1);
       }
@@ -129,6 +138,7 @@ int clozeText(lua_State* L) {
   }
   const int top = lua_gettop(L);
   std::string out;
+  KillCheck killCheck(L);
   guarded(L, [&] {
     out.reserve(request.fallback.size() * 60 + text.length);
     ChineseTokenizer tokenizer(Utf8Range(text.data, text.length), masterWords(), true);
@@ -136,6 +146,7 @@ int clozeText(lua_State* L) {
     for (Token token = tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
          token = tokenizer.nextToken()) {
       const Span word = token.span();
+      killCheck();
       if (!request.words.count(word.view())) {
         out.append(word.data, word.length);
         continue;

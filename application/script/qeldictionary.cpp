@@ -63,12 +63,8 @@ namespace qelLua {
 int dictionary(lua_State* L) {
   auto** slot = static_cast<Dictionary const**>(lua_newuserdata(L, sizeof(Dictionary const*)));
   *slot = &qelState(L).dictionary();
-  if (luaL_newmetatable(L, METATABLE)) {
-    lua_pushvalue(L, -1);
-    lua_setfield(L, -2, "__index");
-    lua_pushcfunction(L, definitions);
-    lua_setfield(L, -2, "definitions");
-  }
+  static const luaL_Reg methods[] = {{"definitions", definitions}, {nullptr, nullptr}};
+  qelLua::newMetatable(L, METATABLE, methods);
   lua_setmetatable(L, -2);
   return 1;
 }

@@ -19,6 +19,7 @@
 #include <lua.hpp>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace {
@@ -58,6 +59,8 @@ EncodingDetector const& detector(lua_State* L) {
   if (lua_getfield(L, LUA_REGISTRYINDEX, DETECTOR) == LUA_TUSERDATA) {
     auto* found = *static_cast<EncodingDetector**>(lua_touserdata(L, -1));
     lua_pop(L, 1);
+    // Collected as the state closes, while a finalizer of the script's may still open a document.
+    if (!found) luaL_error(L, "qel: documents can no longer be opened");
     return *found;
   }
   lua_pop(L, 1);
@@ -81,9 +84,10 @@ bool processingFailed(Document& document) {
 void processNow(lua_State* L, DocumentProcessor& processor);
 
 int construct(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, METATABLE);
+  luaL_getmetatable(L, METATABLE);
+  lua_getfield(L, -1, "__metatable"); // qel.Document, what scripts see
   const bool isType = lua_rawequal(L, 1, -1);
-  lua_pop(L, 1);
+  lua_pop(L, 2);
   if (!isType) return luaL_error(L, "Document() - invalid metatable");
   luaL_checktype(L, 2, LUA_TSTRING);
   if (lua_gettop(L) > 3) return luaL_error(L, "Document() - invalid arguments");
@@ -136,10 +140,7 @@ int hasFinishedProcessing(lua_State* L) {
 // will never finish (cancelled, or its thread could not start).
 bool waitForRun(lua_State* L, DocumentProcessor& processor) {
   for (;;) {
-    if (qelLua::killRequested(L)) {
-      lua_pushstring(L, "Script Killed");
-      lua_error(L);
-    }
+    qelLua::checkKill(L);
     if (!processor.processingStarted()) return false;
     if (processor.finished()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -186,7 +187,10 @@ int nextLine(lua_State* L) {
   auto* lines = *static_cast<qelLua::DocumentLines**>(lua_touserdata(L, lua_upvalueindex(1)));
   if (!lines || !guarded(L, [&] { return lines->next(); })) return 0;
   const Span line = lua_toboolean(L, lua_upvalueindex(2)) ? lines->line() : lines->lineWithoutEnd();
-  qelLua::pushText(L, line.data, line.length);
+  // Copied out first: making the text may run a finalizer of the script's that calls this iterator again,
+  // which moves the line buffer.
+  const std::string copy(line.view());
+  qelLua::pushText(L, copy.data(), copy.size());
   return 1;
 }
 
@@ -224,16 +228,16 @@ const luaL_Reg methods[] = {
     {nullptr, nullptr},
 };
 
-// Pushes the metatable, built on first use.
+// Pushes the metatable, built on first use. Scripts see qel.Document: its entries without __gc, whose own
+// metatable's __call is the constructor.
 void pushMetatable(lua_State* L) {
-  if (!luaL_newmetatable(L, METATABLE)) return;
-  luaL_setfuncs(L, methods, 0);
-  lua_pushvalue(L, -1);
-  lua_setfield(L, -2, "__index");
+  if (!qelLua::newMetatable(L, METATABLE, methods)) return;
+  lua_getfield(L, -1, "__metatable");
   lua_createtable(L, 0, 1);
   lua_pushcfunction(L, construct);
   lua_setfield(L, -2, "__call");
   lua_setmetatable(L, -2);
+  lua_pop(L, 1);
 }
 
 } // namespace
@@ -242,6 +246,8 @@ namespace qelLua {
 
 int luaopen_document(lua_State* L) {
   pushMetatable(L);
+  lua_getfield(L, -1, "__metatable");
+  lua_remove(L, -2);
   return 1;
 }
 
@@ -274,15 +280,6 @@ void checkProcessed(lua_State* L, Document& document, const char* method) {
     luaL_error(L, "Document:%s - document has not started processing", method);
   if (!processor->finished()) luaL_error(L, "Document:%s - document has not finished processing", method);
   if (processingFailed(document)) raiseFailed(L, document, method);
-}
-
-bool killRequested(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* thread = static_cast<ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  if (!thread) return false;
-  std::lock_guard lock(thread->mutex);
-  return thread->kill;
 }
 
 const char* documentFile(Document& document) {

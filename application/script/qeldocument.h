@@ -9,7 +9,8 @@ class Document;
 
 namespace qelLua {
 
-// Builds the "qel.Document" metatable (its metatable's __call is the constructor) and pushes it.
+// Builds the "qel.Document" metatable and pushes what scripts see of it, qel.Document: its entries but
+// __gc, with a metatable whose __call is the constructor.
 int luaopen_document(lua_State* L);
 // qel.openDocuments(): the program's open documents, not owned, in the program's order.
 int openDocuments(lua_State* L);
@@ -21,9 +22,6 @@ Document& checkDocument(lua_State* L, int index);
 // Raises "Document:<method> - document has not started processing" or "... has not finished processing"
 // (or a processing failure of the script's own document) unless the document's statistics are ready.
 void checkProcessed(lua_State* L, Document& document, const char* method);
-// Whether the script has been asked to stop: long loops in C check it, since the kill hook runs only
-// between Lua instructions.
-bool killRequested(lua_State* L);
 // The file that holds the document's text, as a reader of the script's own would open it.
 const char* documentFile(Document& document);
 

@@ -13,6 +13,7 @@
 #include "script/qelstate.h"
 #include "script/qelsupport.h"
 #include "script/qeltextdata.h"
+#include "script/qelthreaddata.h"
 #include "script/qelwordlist.h"
 #include "text/chinesetokenizer.h"
 #include "text/segmentengine.h"
@@ -82,10 +83,7 @@ bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
 bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& sentence) {
   while (!f.done) {
     if (!f.haveLine) {
-      if (++f.linesRead % KILL_CHECK_LINES == 0 && qelLua::killRequested(L)) {
-        lua_pushstring(L, "Script Killed");
-        lua_error(L);
-      }
+      if (++f.linesRead % KILL_CHECK_LINES == 0) qelLua::checkKill(L);
       if (!f.lines.next() || f.lines.lineStart() > f.lastStart) {
         f.done = true;
         break;
@@ -109,18 +107,20 @@ int nextMatch(lua_State* L) {
       f->query == Query::wordList ? &qelLua::checkWordList(L, lua_upvalueindex(2)) : nullptr;
   Span word, sentence;
   if (!guarded(L, [&] { return advance(L, *f, list, word, sentence); })) return 0;
-  lua_pushlstring(L, word.data, word.length);
+  // Copied out before any value is made: making one may run a finalizer of the script's that calls this
+  // iterator again, which moves the line buffer.
+  const std::string found(word.view()), inSentence(sentence.view()), line(f->lines.lineWithoutEnd().view());
+  if (f->results == Results::wordLine) f->haveLine = false; // each line once
+  lua_pushlstring(L, found.data(), found.size());
   int n = 1;
   if (f->results != Results::wordLine) {
-    qelLua::pushText(L, sentence.data, sentence.length);
+    qelLua::pushText(L, inSentence.data(), inSentence.size());
     ++n;
   }
   if (f->results != Results::wordSentence) {
-    const Span line = f->lines.lineWithoutEnd();
-    qelLua::pushText(L, line.data, line.length);
+    qelLua::pushText(L, line.data(), line.size());
     ++n;
   }
-  if (f->results == Results::wordLine) f->haveLine = false; // each line once
   return n;
 }
 

@@ -8,6 +8,7 @@
 #include "script/qelstate.h"
 #include "script/qelsupport.h"
 #include "script/qeltextdata.h"
+#include "script/qelthreaddata.h"
 #include "script/qelwordlist.h"
 #include "text/wordhash.h"
 
@@ -55,22 +56,28 @@ WordStatisticsSort::Type sortOrder(lua_State* L, int options) {
   return WordStatisticsSort::Type(code);
 }
 
+// Reading an option may run script code (an __index function) that collects or rebuilds a list, so the
+// word list stays on the stack for the call and its set is fetched once every option has been read.
 Options readOptions(lua_State* L, Filter filter) {
   Options o;
-  if (filter != DocumentStatistics::AllWords) o.list = &qelLua::qelState(L).knownWords();
   const int args = lua_gettop(L) - 1;
   if (args > 1) luaL_error(L, "Document:statisticsSortOrder - expects a total of 2 arguments");
-  if (args != 1 || !lua_istable(L, 2)) return o;
-  lua_getfield(L, 2, "keyByWord");
-  o.keyByWord = lua_toboolean(L, -1);
-  if (lua_getfield(L, 2, "sorted") == LUA_TBOOLEAN) o.sorted = lua_toboolean(L, -1);
-  lua_pop(L, 2);
-  // The options table keeps the list alive for the call.
-  if (filter != DocumentStatistics::AllWords) {
-    if (lua_getfield(L, 2, "wordList") != LUA_TNIL) o.list = &qelLua::checkWordList(L, lua_gettop(L));
-    lua_pop(L, 1);
+  int list = 0;
+  if (args == 1 && lua_istable(L, 2)) {
+    lua_getfield(L, 2, "keyByWord");
+    o.keyByWord = lua_toboolean(L, -1);
+    if (lua_getfield(L, 2, "sorted") == LUA_TBOOLEAN) o.sorted = lua_toboolean(L, -1);
+    lua_pop(L, 2);
+    if (filter != DocumentStatistics::AllWords) {
+      if (lua_getfield(L, 2, "wordList") != LUA_TNIL)
+        list = lua_gettop(L);
+      else
+        lua_pop(L, 1);
+    }
+    o.sort = sortOrder(L, 2);
   }
-  o.sort = sortOrder(L, 2);
+  if (filter != DocumentStatistics::AllWords)
+    o.list = list ? &qelLua::checkWordList(L, list) : &qelLua::qelState(L).knownWords();
   return o;
 }
 
@@ -112,9 +119,11 @@ int statistics(lua_State* L, Filter filter, const char* method) {
     return 0;
   });
   const int count = int(std::min<size_t>(records.size(), MAX_COUNT));
+  qelLua::KillCheck killCheck(L, 1024);
   if (!o.keyByWord) {
     lua_createtable(L, count, 0);
     for (int i = 0; i < count; ++i) {
+      killCheck();
       pushRecord(L, *records[size_t(i)], true);
       lua_rawseti(L, -2, i + 1);
     }
@@ -124,6 +133,7 @@ int statistics(lua_State* L, Filter filter, const char* method) {
   if (o.sorted) lua_createtable(L, count, 0);
   const int table = o.sorted ? -3 : -2;
   for (int i = 0; i < count; ++i) {
+    killCheck();
     WordStatistics const& r = *records[size_t(i)];
     lua_pushlstring(L, r.word.data, qelLua::tableKeyLength(r.word));
     if (o.sorted) {
@@ -148,9 +158,12 @@ int words(lua_State* L, Filter filter, const char* method) {
     return 0;
   });
   WordHash& hash = qelLua::pushNewWordList(L, records.size());
+  qelLua::KillCheck killCheck(L);
   qelLua::guarded(L, [&] {
-    for (WordStatistics const* r : records)
+    for (WordStatistics const* r : records) {
+      killCheck();
       hash.add(r->word);
+    }
     return 0;
   });
   return 1;

@@ -33,7 +33,9 @@ private:
 };
 
 int collect(lua_State* L) {
-  static_cast<Sets*>(lua_touserdata(L, 1))->~Sets();
+  auto** sets = static_cast<Sets**>(lua_touserdata(L, 1));
+  delete *sets;
+  *sets = nullptr;
   return 0;
 }
 
@@ -43,19 +45,22 @@ namespace qelLua {
 
 LevelSets& levelSets(lua_State* L) {
   if (lua_getfield(L, LUA_REGISTRYINDEX, REGISTRY_KEY) == LUA_TUSERDATA) {
-    auto* sets = static_cast<Sets*>(lua_touserdata(L, -1));
+    Sets* sets = *static_cast<Sets**>(lua_touserdata(L, -1));
     lua_pop(L, 1);
+    // Collected as the state closes, while a finalizer of the script's may still ask for a level.
+    if (!sets) luaL_error(L, "qel: the level lists are no longer available");
     return *sets;
   }
   lua_pop(L, 1);
-  void* memory = lua_newuserdata(L, sizeof(Sets));
-  auto* sets = new (memory) Sets();
+  auto** slot = static_cast<Sets**>(lua_newuserdata(L, sizeof(Sets*)));
+  *slot = nullptr;
   lua_createtable(L, 0, 1);
   lua_pushcfunction(L, collect);
   lua_setfield(L, -2, "__gc");
   lua_setmetatable(L, -2);
+  *slot = guarded(L, [] { return new Sets(); });
   lua_setfield(L, LUA_REGISTRYINDEX, REGISTRY_KEY);
-  return *sets;
+  return **slot;
 }
 
 } // namespace qelLua

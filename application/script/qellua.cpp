@@ -1,11 +1,15 @@
-// The runner keeps one Lua state per run. Everything the script may reach is set up once, under a
-// protected call, before the script is loaded; the only state shared between threads is the ThreadData
-// record, always under its mutex.
+// The runner makes one Lua state per run. Everything the script may reach is set up once, under a protected
+// call, before the script is loaded; the run closes the state on the script's own thread, where only a kill
+// can stop a finalizer that loops. The only state shared between threads is the ThreadData record, always
+// under its mutex, and the output stream, which a runner letting its script go detaches.
 #include "script/qellua.h"
 
 #include "script/luastate.h"
 #include "script/qelfilerequest.h"
+#include "script/qelguards.h"
+#include "script/qelio.h"
 #include "script/qelmodule.h"
+#include "script/qelpatterns.h"
 #include "script/qelstate.h"
 #include "script/qelthreaddata.h"
 #include "utils/filesystem.h"
@@ -26,22 +30,22 @@ namespace {
 constexpr int KILL_CHECK_INSTRUCTIONS = 10000;
 const char* const KILLED = "Script Killed";
 
-void killHook(lua_State* L, lua_Debug*) {
-  qelLua::ThreadData& t = qelLua::threadData(L);
-  {
-    std::lock_guard lock(t.mutex);
-    if (!t.kill) return;
+// What print and write reach: the owner's stream, or nothing once the runner has let its script go.
+class ScriptOutput : public OutputStream {
+public:
+  void setTarget(OutputStream* stream) {
+    std::lock_guard lock(mutex);
+    target = stream;
   }
-  // From now on every new line (and every jump back) raises again, so a script that catches the error
-  // with pcall is stopped at its next line.
-  lua_sethook(L, killHook, LUA_MASKLINE, 0);
-  lua_pushstring(L, KILLED);
-  lua_error(L);
-}
+  size_t write(const void* data, size_t size) override {
+    std::lock_guard lock(mutex);
+    return target ? target->write(data, size) : size;
+  }
 
-int refuseExit(lua_State* L) {
-  return luaL_error(L, "os.exit() is not available to scripts; return from the script to end it");
-}
+private:
+  std::mutex mutex;
+  OutputStream* target = nullptr;
+};
 
 // Scripts may require the modules shipped in the resources' lua folder.
 void appendPackagePath(lua_State* L) {
@@ -55,23 +59,21 @@ void appendPackagePath(lua_State* L) {
   lua_settop(L, 0);
 }
 
-// Runs under lua_pcall with the runner's records as light userdata arguments.
+// Runs under lua_pcall with the program data, the run-state record and the output as light userdata.
 int setUpEnvironment(lua_State* L) {
-  lua_settop(L, 2);
+  lua_settop(L, 3);
+  lua_setfield(L, LUA_REGISTRYINDEX, "qel.outputStream");
   lua_setfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
   lua_setfield(L, LUA_REGISTRYINDEX, "qel.qelState");
   luaL_requiref(L, "qel", qelLua::luaopen_qel, 0);
   luaL_requiref(L, "lfs", luaopen_lfs, 0);
   lua_settop(L, 0);
   appendPackagePath(L);
-  lua_pushnil(L);
-  lua_setglobal(L, "debug");
-  // os.exit would end the whole program, not just the script.
-  lua_getglobal(L, "os");
-  lua_pushcfunction(L, refuseExit);
-  lua_setfield(L, -2, "exit");
+  qelLua::openStoppableIo(L);
+  qelLua::openStoppablePatterns(L);
+  qelLua::guardEnvironment(L);
   lua_settop(L, 0);
-  lua_sethook(L, killHook, LUA_MASKCOUNT, KILL_CHECK_INSTRUCTIONS);
+  lua_sethook(L, qelLua::killHook, LUA_MASKCOUNT, KILL_CHECK_INSTRUCTIONS);
   return 0;
 }
 
@@ -105,45 +107,80 @@ Text describeError(lua_State* L, int status) {
 
 struct QelLua::Impl {
   explicit Impl(qelLua::QelState& state);
-  static void threadEntry(void* impl) { static_cast<Impl*>(impl)->threadMain(); }
+  // Makes a fresh Lua state with its environment; false when the environment could not be set up.
+  bool makeState();
+  static void threadEntry(void* owner);
   void threadMain();
+  void end(int status, Text text);
   void fail(int status, Text message);
 
-  qelLua::QelState* qelState;   // program data the script may read; outlives the runner
-  LuaState lua;                 // the script's own state
-  qelLua::ThreadData thread;    // the run-state record, whose address the registry holds
-  NullOutputStream nullOutput;  // print's sink until the owner gives one
-  Text message;                 // the error of the last load or run, under thread.mutex
-  bool ready = false;           // the environment was set up
-  int loadStatus = LUA_ERRFILE; // run() needs a loaded chunk on the stack
-  Thread worker;                // joinable: joined before the next run and by the destructor
+  qelLua::QelState* qelState;    // program data the script may read; outlives the runner
+  qelLua::ThreadData thread;     // the run-state record, whose address the registry holds
+  ScriptOutput output;           // print's sink, whose address the registry holds
+  std::unique_ptr<LuaState> lua; // the script's own state; closed by the run
+  Text message;                  // the error of the last load or run, under thread.mutex
+  bool ready = false;            // the environment was set up
+  int loadStatus = LUA_ERRFILE;  // run() needs a loaded chunk on the stack
+  Thread worker;                 // joinable: joined before the next run and by the destructor
 };
 
 QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
-  lua_State* L = lua.state();
+  ready = makeState();
+}
+
+bool QelLua::Impl::makeState() {
+  lua = std::make_unique<LuaState>();
+  lua_State* L = lua->state();
   lua_pushcfunction(L, setUpEnvironment);
   lua_pushlightuserdata(L, qelState);
   lua_pushlightuserdata(L, &thread);
-  const int status = lua_pcall(L, 2, 0, 0);
-  if (status != LUA_OK) {
-    message = describeError(L, status);
-    Log::print("ERR", "Unable to set up the script environment: %s\n", message.c_str());
-    lua_settop(L, 0);
-    return;
+  lua_pushlightuserdata(L, static_cast<OutputStream*>(&output));
+  const int status = lua_pcall(L, 3, 0, 0);
+  if (status == LUA_OK) return true;
+  message = describeError(L, status);
+  Log::print("ERR", "Unable to set up the script environment: %s\n", message.c_str());
+  lua_settop(L, 0);
+  return false;
+}
+
+void QelLua::Impl::threadEntry(void* owner) {
+  // The thread's share of the runner: a runner that lets its script go leaves the rest to it.
+  std::unique_ptr<std::shared_ptr<Impl>> self(static_cast<std::shared_ptr<Impl>*>(owner));
+  {
+    std::lock_guard lock((*self)->thread.mutex);
+    (*self)->thread.script = pthread_self();
+    (*self)->thread.interruptible = true;
   }
-  ready = true;
+  (*self)->threadMain();
 }
 
 void QelLua::Impl::threadMain() {
-  lua_State* L = lua.state();
+  lua_State* L = lua->state();
   const int status = lua_pcallk(L, 0, LUA_MULTRET, 0, 0, nullptr);
+  bool killed = false;
+  {
+    std::lock_guard lock(thread.mutex);
+    killed = thread.kill;
+  }
   Text text;
   try {
-    if (status != LUA_OK) text = describeError(L, status);
+    // A killed script's error object is not asked for its text: that would run the script again.
+    if (!killed && status != LUA_OK) text = describeError(L, status);
   } catch (std::bad_alloc const&) {
     // The run must still end, or its owner would wait for ever; the status tells what failed.
   }
+  lua.reset();
+  end(status, std::move(text));
+}
+
+void QelLua::Impl::end(int status, Text text) {
   std::lock_guard lock(thread.mutex);
+  if (thread.kill) {
+    // A killed run ends as killed, whatever the script made of the kill.
+    status = LUA_ERRRUN;
+    text = Text(KILLED);
+  }
+  thread.interruptible = false;
   thread.result = status;
   message = std::move(text);
   thread.running = false;
@@ -158,29 +195,48 @@ void QelLua::Impl::fail(int status, Text text) {
   thread.ended.notify_all();
 }
 
-QelLua::QelLua(qelLua::QelState& state) : impl(std::make_unique<Impl>(state)) {}
+QelLua::QelLua(qelLua::QelState& state) : impl(std::make_shared<Impl>(state)) {}
 
 QelLua::~QelLua() {
   kill();
-  impl->worker.join();
+  if (waitUntilEnded(DESTROY_WAIT)) {
+    impl->worker.join();
+    return;
+  }
+  impl->output.setTarget(nullptr);
+  {
+    std::lock_guard lock(impl->thread.chooser->mutex);
+    impl->thread.chooser->chooser = nullptr;
+  }
+  impl->worker.detach();
+  Log::print("WARN", "A script did not stop within %lld ms of being killed; it is left to end by itself\n",
+             static_cast<long long>(DESTROY_WAIT.count()));
 }
 
 int QelLua::load(const char* path) {
   if (running()) return LUA_ERRRUN; // the stack belongs to the running script
+  impl->worker.join();              // the previous run's thread, already ended
+  if (!impl->lua) {
+    try {
+      impl->ready = impl->makeState();
+    } catch (LuaState::no_memory const&) {
+      impl->ready = false;
+    }
+  }
   if (!impl->ready) {
     impl->fail(LUA_ERRMEM, Text("The script environment could not be set up"));
     return impl->loadStatus = LUA_ERRMEM;
   }
-  lua_State* L = impl->lua.state();
+  lua_State* L = impl->lua->state();
   lua_settop(L, 0);
-  const int status = luaL_loadfilex(L, path ? path : "", nullptr);
+  // Text only: a precompiled chunk can crash the virtual machine.
+  const int status = luaL_loadfilex(L, path ? path : "", "t");
   impl->fail(status, status == LUA_OK ? Text() : describeError(L, status));
   return impl->loadStatus = status;
 }
 
 void QelLua::setOutputStream(OutputStream& out) {
-  lua_pushlightuserdata(impl->lua.state(), &out);
-  lua_setfield(impl->lua.state(), LUA_REGISTRYINDEX, "qel.outputStream");
+  impl->output.setTarget(&out);
 }
 
 void QelLua::setFileChooser(FileChooser* chooser) {
@@ -191,13 +247,10 @@ void QelLua::setFileChooser(FileChooser* chooser) {
 void QelLua::run(bool threaded) {
   if (running()) return;
   impl->worker.join(); // the previous run's thread, already ended
-  lua_State* L = impl->lua.state();
-  if (impl->loadStatus != LUA_OK || !lua_isfunction(L, -1)) {
+  if (impl->loadStatus != LUA_OK || !impl->lua || !lua_isfunction(impl->lua->state(), -1)) {
     impl->fail(impl->loadStatus != LUA_OK ? impl->loadStatus : LUA_ERRRUN, Text("No script was loaded"));
     return;
   }
-  if (lua_getfield(L, LUA_REGISTRYINDEX, "qel.outputStream") == LUA_TNIL) setOutputStream(impl->nullOutput);
-  lua_pop(L, 1);
   impl->loadStatus = LUA_ERRRUN; // the chunk is used up by this run
   {
     // Set before the thread starts, so that a poller never takes a run that has not begun as finished.
@@ -210,9 +263,13 @@ void QelLua::run(bool threaded) {
     impl->threadMain();
     return;
   }
-  auto* runner = new Thread::Runner<void (*)(void*)>(&Impl::threadEntry, impl.get());
-  if (!Thread::launch(impl->worker, runner, Thread::Mode::Joinable))
+  auto* share = new std::shared_ptr<Impl>(impl);
+  auto* runner = new Thread::Runner<void (*)(void*)>(&Impl::threadEntry, share);
+  if (!Thread::launch(impl->worker, runner, Thread::Mode::Joinable)) {
+    delete share;
+    impl->lua.reset(); // no script ran in it
     impl->fail(LUA_ERRRUN, Text("Unable to start a thread for the script"));
+  }
 }
 
 void QelLua::kill() {
@@ -221,17 +278,25 @@ void QelLua::kill() {
     std::lock_guard lock(impl->thread.mutex);
     impl->thread.kill = true;
     pending = impl->thread.pending;
+    qelLua::interruptScript(impl->thread);
   }
   if (pending) pending->cancel();
 }
 
 bool QelLua::waitUntilEnded(std::chrono::milliseconds limit) const {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   std::unique_lock lock(impl->thread.mutex);
-  return impl->thread.ended.wait_for(lock, limit, [this] { return !impl->thread.running; });
+  for (;;) {
+    qelLua::interruptScript(impl->thread);
+    const auto slice = std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20));
+    if (impl->thread.ended.wait_until(lock, slice, [this] { return !impl->thread.running; })) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+  }
 }
 
 bool QelLua::running() const {
   std::lock_guard lock(impl->thread.mutex);
+  qelLua::interruptScript(impl->thread);
   return impl->thread.running;
 }
 
@@ -244,14 +309,3 @@ const char* QelLua::errorMessage() const {
   std::lock_guard lock(impl->thread.mutex);
   return impl->thread.running ? "" : impl->message.c_str();
 }
-
-namespace qelLua {
-
-ThreadData& threadData(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* data = static_cast<ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  return *data;
-}
-
-} // namespace qelLua

@@ -86,10 +86,7 @@ int pushChoice(lua_State* L, QelLua::FileChooser::Kind kind, Text title, bool mu
   qelLua::ThreadData& thread = qelLua::threadData(L);
   const auto outcome =
       qelLua::guarded(L, [&] { return qelLua::FileRequest::ask(thread, kind, std::move(title), paths); });
-  if (outcome == qelLua::FileRequest::Outcome::killed) {
-    lua_pushstring(L, "Script Killed");
-    return lua_error(L);
-  }
+  if (outcome == qelLua::FileRequest::Outcome::killed) qelLua::raiseKilled(L);
   if (paths.empty()) {
     lua_pushnil(L);
   } else if (!multiple) {

@@ -8,6 +8,7 @@
 #include "script/qelsentenceiterator.h"
 #include "script/qelstate.h"
 #include "script/qelsupport.h"
+#include "script/qelthreaddata.h"
 #include "script/qelwordlist.h"
 #include "text/chinesetokenizer.h"
 #include "text/oldwordlistmanager.h"
@@ -63,7 +64,9 @@ int collectWordIterator(lua_State* L) {
 int nextWord(lua_State* L) {
   auto* it = static_cast<WordIterator*>(lua_touserdata(L, lua_upvalueindex(1)));
   if (!it->tokenizer) return 0;
+  qelLua::KillCheck killCheck(L); // a long text of spaces and punctuation holds no word
   for (;;) {
+    killCheck();
     const Token token = guarded(L, [&] { return it->tokenizer->nextToken(); });
     if (token.type == Token::EndOfText || !token.text) return 0;
     if (!it->all && !it->engine->isWord(int(token.type))) continue;
@@ -97,11 +100,14 @@ int wordList(lua_State* L) {
   const Span text = checkText(L, 1);
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
   WordHash& hash = qelLua::pushNewWordList(L, text.length / 4);
+  qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
     ChineseTokenizer tokenizer(Utf8Range(text.data, text.length), qelLua::masterWords(), true);
     for (Token token = tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
-         token = tokenizer.nextToken())
+         token = tokenizer.nextToken()) {
+      killCheck();
       if (engine.isWord(int(token.type))) hash.add(token.span());
+    }
     return 0;
   });
   return 1;
@@ -171,12 +177,15 @@ int characters(lua_State* L) {
 int characterList(lua_State* L) {
   const Span text = checkText(L, 1);
   WordHash& hash = qelLua::pushNewWordList(L, text.length / 3);
+  qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
     size_t position = 0;
     Span character;
     bool replaced = false;
-    while (nextCharacter(text, position, false, character, replaced))
+    while (nextCharacter(text, position, false, character, replaced)) {
+      killCheck();
       hash.add(character);
+    }
     return 0;
   });
   return 1;
@@ -218,11 +227,7 @@ void pushText(lua_State* L, const char* bytes, size_t length) {
   text->length = length;
   if (length) std::memcpy(text->bytes(), bytes, length);
   text->bytes()[length] = 0;
-  if (luaL_newmetatable(L, METATABLE)) {
-    luaL_setfuncs(L, methods, 0);
-    lua_pushvalue(L, -1);
-    lua_setfield(L, -2, "__index");
-  }
+  qelLua::newMetatable(L, METATABLE, methods);
   lua_setmetatable(L, -2);
 }
 

@@ -14,7 +14,9 @@ struct lua_State;
 
 namespace qelLua {
 
-// Pushes a new qel.TextData holding a copy of the bytes (null gives the empty text).
+// Pushes a new qel.TextData holding a copy of the bytes (null gives the empty text). The bytes must stay
+// where they are while the value is made, which may run a finalizer of the script's: a Lua string's or
+// another text's do, a buffer that script code could move must be copied out first.
 void pushText(lua_State* L, const char* bytes, size_t length);
 // The bytes of the qel.TextData at index, valid while the value lives; Lua's argument error otherwise.
 Span checkText(lua_State* L, int index);

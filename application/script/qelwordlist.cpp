@@ -28,6 +28,7 @@ constexpr uint64_t BYTES_PER_WORD = 56; // table node, arena bytes of a two-char
 struct List {
   WordHash* hash;
   bool owned;
+  bool collected;      // finalized: a finalizer of the script's may still hand the value back to it
   unsigned bits;       // of an owned set; 0 for one the list does not own
   uint64_t generation; // raised each time the set is rebuilt, so that iterators over the old one stop
 };
@@ -43,8 +44,22 @@ void chargeCollector(lua_State* L, unsigned bits, uint64_t words) {
   lua_gc(L, LUA_GCSTEP, int(std::min<uint64_t>(bytes / 1024, 1 << 30)));
 }
 
+// The list at index; a Lua error when it is no list or has been collected.
 List& checkList(lua_State* L, int index) {
-  return *static_cast<List*>(luaL_checkudata(L, index, METATABLE));
+  List& list = *static_cast<List*>(luaL_checkudata(L, index, METATABLE));
+  if (list.collected) luaL_error(L, "WordList - the list is no longer available");
+  return list;
+}
+
+// Gives a list without a set an empty one of its own.
+WordHash& ensureSet(lua_State* L, List& list) {
+  if (!list.hash) {
+    list.hash = guarded(L, [] { return new WordHash(MIN_BITS); });
+    list.owned = true;
+    list.bits = MIN_BITS;
+    ++list.generation;
+  }
+  return *list.hash;
 }
 
 // Makes room for extra more words in an owned list by moving its words to a larger set.
@@ -77,6 +92,7 @@ bool addFile(lua_State* L, List& list, const char* path) {
   const uint64_t sizePlusOne = fileSizePlusOne(path);
   if (sizePlusOne == 0) return false;
   if (sizePlusOne == 1) return true;
+  ensureSet(L, list);
   makeRoom(L, list, sizePlusOne / 7); // a line is about two characters and a line end
   const bool added = guarded(L, [&] { return list.hash->addFromFile(path); });
   makeRoom(L, list, 0);
@@ -112,9 +128,11 @@ int sub(lua_State* L) {
 }
 
 int gc(lua_State* L) {
-  List& list = checkList(L, 1);
+  auto& list = *static_cast<List*>(luaL_checkudata(L, 1, METATABLE));
+  if (list.collected) return 0;
   if (list.owned) delete list.hash;
   list.hash = nullptr;
+  list.collected = true;
   return 0;
 }
 
@@ -127,13 +145,18 @@ int len(lua_State* L) {
 int addFromWordList(lua_State* L) {
   List& list = checkList(L, 1);
   List& other = checkList(L, 2);
+  // Both stay on the stack until the words are in: making room runs the collector, which would finalize
+  // a list passed as a temporary.
+  lua_settop(L, 2);
+  if (&list != &other && other.hash && list.hash != other.hash) {
+    ensureSet(L, list);
+    makeRoom(L, list, other.hash->totalWords());
+    guarded(L, [&] {
+      if (other.hash) list.hash->add(*other.hash);
+      return 0;
+    });
+  }
   lua_settop(L, 1);
-  if (&list == &other || !other.hash || list.hash == other.hash) return 1;
-  makeRoom(L, list, other.hash->totalWords());
-  guarded(L, [&] {
-    list.hash->add(*other.hash);
-    return 0;
-  });
   return 1;
 }
 
@@ -152,6 +175,7 @@ int addWord(lua_State* L) {
   size_t length = 0;
   const char* word = toText(L, 2, length);
   if (!word) return luaL_error(L, "WordList:addWord() - cannot convert parameter to string");
+  ensureSet(L, list);
   makeRoom(L, list, 1);
   guarded(L, [&] {
     list.hash->add(Span(word, length));
@@ -219,12 +243,8 @@ const luaL_Reg methods[] = {
 
 List& pushList(lua_State* L) {
   auto* list = static_cast<List*>(lua_newuserdata(L, sizeof(List)));
-  *list = List{nullptr, false, 0, 0};
-  if (luaL_newmetatable(L, METATABLE)) {
-    luaL_setfuncs(L, methods, 0);
-    lua_pushvalue(L, -1);
-    lua_setfield(L, -2, "__index");
-  }
+  *list = List{nullptr, false, false, 0, 0};
+  qelLua::newMetatable(L, METATABLE, methods);
   lua_setmetatable(L, -2);
   return *list;
 }
