@@ -5,7 +5,9 @@
 
 #include "control/scriptreaper.h"
 #include "documents/documentmanager.h"
+#include "script/qellua.h"
 #include "script/qelstate.h"
+#include "support/blockingdictionary.h"
 #include "support/fakerunscriptdialog.h"
 #include "support/nodictionary.h"
 #include "support/tempdir.h"
@@ -224,25 +226,30 @@ TEST_F(RunScriptDialogControllerTest, AScriptWaitingOnAChooserDoesNotHoldTheWind
   chooser.answers.front()({Text("/late/answer")}); // an answer after the end touches nothing
 }
 
-// A script blocked where no kill reaches it (here a child process it waits for) is left to the reaper:
-// neither a new run nor the controller's end waits for it.
+// A script blocked where no kill reaches it (a look-up that does not return) is left to the reaper: neither a
+// new run nor the controller's end waits for it, and it is freed once it ends.
 TEST_F(RunScriptDialogControllerTest, AScriptThatWillNotStopIsLeftToTheReaper) {
   for (bool replaced : {true, false}) {
     SCOPED_TRACE(replaced ? "replaced by a new run" : "the controller goes");
+    qmtest::BlockingDictionary blocking;
     controller = std::make_unique<RunScriptDialogController>(
-        [this] { return std::make_shared<qelLua::QelState>(dictionary, known); }, RunScriptDialogData());
-    controller->runScript(dialog, script("os.execute('sleep 2')").c_str());
+        [&] { return std::make_shared<qelLua::QelState>(blocking, known); }, RunScriptDialogData());
+    controller->runScript(dialog, script("require('qel').dictionary():definitions('我')").c_str());
+    blocking.waitUntilEntered();
     const auto start = std::chrono::steady_clock::now();
     if (replaced)
       controller->runScript(dialog, script("print('next')").c_str());
     else
       controller.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "the main thread waited";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, QelLua::DESTROY_WAIT / 2) << "the main thread waited";
+    EXPECT_EQ(ScriptReaper::instance().poll(), 1u) << "the blocked run is the reaper's";
     if (replaced) {
-      ASSERT_TRUE(finish(*controller));
+      EXPECT_TRUE(finish(*controller));
       EXPECT_EQ(clipboard(), "next\n");
     }
+    blocking.release();
     EXPECT_TRUE(eventually([] { return ScriptReaper::instance().poll() == 0; }));
+    controller.reset();
   }
 }
 
