@@ -10,6 +10,7 @@
 #include "display/documentmap.h"
 #include "display/lexoscope.h"
 #include "documents/textdocument.h"
+#include "support/benchfiles.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
 #include "views/layout.h"
@@ -25,7 +26,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -35,21 +35,8 @@ namespace fs = std::filesystem;
 constexpr size_t BIG = 50u << 20;
 constexpr size_t LONG_LINE = 30000;
 
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-fs::path const& scratch() {
-  static const struct Folder {
-    fs::path path = fs::temp_directory_path() / ("quillmere-bench-" + std::to_string(::getpid()));
-    Folder() { fs::create_directories(path); }
-    ~Folder() { fs::remove_all(path); }
-  } folder;
-  return folder.path;
-}
+using qmbench::readFile;
+using qmbench::scratch;
 
 const std::string CORPUS = QM_SHARED_DATA_DIR "/corpus/pku_test.utf8";
 
