@@ -28,19 +28,4 @@ TEST(TokenizerTest, NextTokenIntoBufferCopiesOnlyWhatFits) {
   EXPECT_EQ(one[0], 0);
 }
 
-TEST(TokenizerTest, ProcessTokensVisitsRemainingTokensOnly) {
-  struct Counter : TokenVisitor {
-    int visits = 0;
-    void visit(Token const&) override { ++visits; }
-  };
-  const std::string text = "a\nb\nc";
-  WordHashTokenizer t(Utf8Range(text.data(), text.size()));
-  t.nextToken();
-  Counter rest, none;
-  t.processTokens(rest);
-  EXPECT_EQ(rest.visits, 2);
-  t.processTokens(none); // exhausted: the test comes before the first token
-  EXPECT_EQ(none.visits, 0);
-}
-
 } // namespace
