@@ -149,6 +149,7 @@ std::vector<Tok> windowed(std::string const& text, WordHash const& dict, std::mt
     const std::vector<Tok> window = drain(t);
     out.insert(out.end(), window.begin(), window.end());
     const size_t next = size_t(t.position() - text.data());
+    if (next == pos && end == text.size()) break; // no token from all the rest: a failure, not a hang
     grow = next == pos ? grow + maxWindow : 0;
     pos = next;
   }
