@@ -64,16 +64,17 @@ TEST(WordHashTest, ChangeCounts) {
   p.clear();
   EXPECT_EQ(p.exists(Span("ab")), WordHash::Absent);
 
-  WordHash a(4), b(4); // set operations take the other set's count
+  // Set operations move the count even when the word count comes back to what it was: a cache keyed on the
+  // set and its count (the document summary) must see the change.
+  WordHash a(4), b(4), c(4);
+  a.add(Span("p"));
   b.add(Span("p"));
-  b.add(Span("q"));
-  a.add(b);
-  EXPECT_EQ(wordsOf(a), (Words{"p", "q"}));
-  EXPECT_EQ(a.changeCount(), b.changeCount());
-  a.add(Span("r"));
+  c.add(Span("q"));
+  const uint64_t bulk = a.changeCount();
   a.remove(b);
-  EXPECT_EQ(wordsOf(a), Words{"r"});
-  EXPECT_EQ(a.changeCount(), b.changeCount());
+  a.add(c);
+  EXPECT_EQ(wordsOf(a), Words{"q"});
+  EXPECT_GT(a.changeCount(), bulk);
   a.remove(a); // a set removed from itself ends empty
   EXPECT_EQ(a.totalWords(), 0u);
 }
