@@ -21,7 +21,9 @@
 #include "utils/messagecenter.h"
 #include "utils/platform/posix/filehandle.h"
 #include "utils/platform/posix/filelock.h"
+#include "views/gui.h"
 #include "views/messagebox.h"
+#include "views/splashscreen.h"
 
 namespace {
 
@@ -68,6 +70,7 @@ struct Application::Impl {
 Application::Application(GUI& gui) : gui(gui) {}
 
 Application::~Application() {
+  gui.splashScreen().setDelegate(nullptr);
   if (impl) impl->versionChecker.reset();
   ScriptReaper::instance().finish();
   impl.reset();
@@ -80,6 +83,8 @@ bool Application::init(const char* programInfoFile) {
     loadProgramInfo(programInfoFile);
     FileSystem::instance().setFolderName(ProgramInfo::instance().folderName());
     FileConverter::sweepStale();
+    gui.splashScreen().setDelegate(this);
+    gui.splashScreen().display();
     auto made = std::make_unique<Impl>(gui);
     CurlPP::init();
     curlStarted = true;
@@ -116,6 +121,14 @@ bool Application::init(const char* programInfoFile) {
     box.show();
   }
   return started;
+}
+
+void Application::splashScreenClosed(SplashScreen&) {
+  if (!impl) {
+    Log::print("LOG", "Splash screen closed before impl was created\n");
+    return;
+  }
+  impl->controller.splashScreenClosed();
 }
 
 void Application::systemColourSchemeChanged(ColourScheme::Mode mode) {

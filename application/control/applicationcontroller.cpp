@@ -5,6 +5,7 @@
 #include "control/applicationcontrollerimpl.h"
 #include "text/oldwordlistmanager.h"
 #include "utils/platform/posix/filelock.h"
+#include "views/mainwindow.h"
 #include "views/statisticsview.h"
 #include "views/styleid.h"
 #include "views/tabheader.h"
@@ -43,6 +44,7 @@ ApplicationController::Impl::~Impl() {
   for (auto const& [document, item] : tabs)
     gui.openFileTabs().removeItem(item.get());
   gui.openFileTabs().setDelegate(nullptr);
+  gui.mainWindow().setDelegate(nullptr);
 }
 
 // The views keep pointers into the documents' statistics: they let go before the documents are destroyed.
@@ -56,6 +58,7 @@ void ApplicationController::Impl::detachViews() {
 void ApplicationController::Impl::init(const char* dictionaryPath) {
   gui.openFileTabs().setDelegate(this);
   search = std::make_unique<Search>(searchHistory, *this, 0);
+  gui.mainWindow().setDelegate(this);
   wordListView.setDelegate(this);
   documents.setDelegate(this);
 
@@ -89,12 +92,15 @@ void ApplicationController::Impl::init(const char* dictionaryPath) {
 void ApplicationController::Impl::splashScreenClosed() {
   updateStatusBar();
   gui.restoreState(position);
+  gui.mainWindow().show();
   checkInitialRun();
 }
 
 void ApplicationController::Impl::checkInitialRun() {
   if (!general.showWelcome) return;
-  gui.runWelcomeDialog([this] { guarded("Importing from the welcome dialog", [&] { runImport(); }); });
+  gui.runWelcomeDialog([this](std::vector<Span> const& words) {
+    guarded("Importing from the welcome dialog", [&] { importWordList(words); });
+  });
   general.showWelcome = false;
   saveConfig();
 }

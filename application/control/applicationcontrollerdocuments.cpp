@@ -7,6 +7,7 @@
 #include "utils/filesystem.h"
 #include "utils/textbuffer.h"
 #include "views/clipboard.h"
+#include "views/mainwindow.h"
 #include "views/messagebox.h"
 #include "views/statisticsview.h"
 #include "views/tabheader.h"
@@ -92,12 +93,15 @@ bool ApplicationController::Impl::openFile(const char* path) {
 
 // The views show document (null, or one still converting: nothing).
 void ApplicationController::Impl::showDocument(Document* document) {
+  MainWindow& window = gui.mainWindow();
   if (!document || document->isConverting()) {
     shown = nullptr;
     statisticsModel.setStatistics(nullptr, nullptr);
     gui.statisticsView().setModel(nullptr);
     wordListView.setDocumentStatistics(nullptr);
     search->setFilename(nullptr, 0);
+    window.setDocumentActionsEnabled(false);
+    window.setDocument();
     return;
   }
   gui.openFileTabs().select(document);
@@ -108,10 +112,16 @@ void ApplicationController::Impl::showDocument(Document* document) {
     showOpenError(document->filename().c_str());
   }
   shown = document;
+  if (document->processor()->finished())
+    window.stopLoadTimer();
+  else
+    window.startLoadTimer();
   const bool ready = document->ready();
   statisticsModel.setStatistics(ready ? document : nullptr, ready ? wordLists.get() : nullptr);
   gui.statisticsView().setModel(&statisticsModel);
   wordListView.setDocumentStatistics(document);
+  window.setDocumentActionsEnabled(true);
+  window.setDocument();
 }
 
 void ApplicationController::Impl::pasteFromClipboard() {
@@ -258,9 +268,11 @@ void ApplicationController::Impl::onLoadProgress(MainWindow&) {
   guarded("Following the processing", [&] {
     Document* document = documents.currentDocument();
     if (!document || document->isConverting() || !document->processor()->finished()) return;
+    gui.mainWindow().stopLoadTimer();
     statisticsModel.setStatistics(document, wordLists.get());
     gui.statisticsView().setModel(&statisticsModel);
     wordListView.setDocumentStatistics(document);
+    gui.mainWindow().setDocumentActionsEnabled(true);
   });
 }
 

@@ -9,8 +9,11 @@
 #include "programinfo/programinfo.h"
 #include "utils/filefinder.h"
 #include "utils/messagecenter.h"
+#include "views/mainwindow.h"
 #include "views/statisticsview.h"
 #include "views/wordlistview.h"
+
+#include <cstring>
 
 namespace {
 
@@ -41,14 +44,21 @@ void ApplicationController::Impl::onFileExportToEmail(MainWindow&) {
   guarded("Exporting", [&] { exportToDestination(ExportDestination::Email); });
 }
 
-void ApplicationController::Impl::onFileExit(MainWindow&) {}
+void ApplicationController::Impl::onFileExit(MainWindow& window) {
+  guarded("Quitting", [&] { window.onExit(); });
+}
 
 void ApplicationController::Impl::onHelpHelp(MainWindow&) {
   guarded("Opening the help", [&] {
+    const char* help = ProgramInfo::instance().helpFile();
+    if (std::strncmp(help, "https://", 8) == 0 || std::strncmp(help, "http://", 7) == 0) {
+      ProgramLink::open(help);
+      return;
+    }
     FileFinder finder;
     finder.add(CommonDirectory::Resources);
     finder.add(CommonDirectory::Base);
-    if (const char* path = finder.find(ProgramInfo::instance().helpFile())) ProgramLink::openFile(path);
+    if (const char* path = finder.find(help)) ProgramLink::openFile(path);
   });
 }
 
@@ -164,7 +174,9 @@ bool ApplicationController::Impl::hasSelection(MainWindow&) const {
 
 void ApplicationController::Impl::onCenterSelectionInView(MainWindow&) {}
 
-void ApplicationController::Impl::onToggleFullScreen(MainWindow&) {}
+void ApplicationController::Impl::onToggleFullScreen(MainWindow& window) {
+  guarded("Full screen", [&] { window.setFullScreen(!window.isFullScreen()); });
+}
 
 void ApplicationController::Impl::onScrollLine(MainWindow&, int) {}
 
@@ -203,6 +215,7 @@ void ApplicationController::Impl::find(Span const& term) {
   lastSearchTerm = term;
   gui.setLastSearch(lastSearchTerm.c_str());
   search->find(term);
+  gui.mainWindow().onFind();
 }
 
 void ApplicationController::Impl::found(Search::Result const&) {}

@@ -4,6 +4,7 @@
 // recording fakes. It outlives the controller. Main thread only; points are Qt global logical pixels.
 #pragma once
 
+#include "utils/span.h"
 #include "utils/text.h"
 #include "views/exportdestination.h"
 
@@ -19,7 +20,7 @@ class FindDialogDelegate;
 class MainWindow;
 class ManageWordListsDelegate;
 class RunScriptDialogDelegate;
-class SplashScreenDelegate;
+class SplashScreen;
 class StatisticsView;
 class TabHeader;
 class TextView;
@@ -58,8 +59,8 @@ public:
   virtual void restoreState(PositionConfig const& position) = 0;
   virtual void saveState(PositionConfig& position) = 0;
 
-  // Shows the splash screen; it closes itself after milliseconds and then tells delegate.
-  virtual void showSplash(SplashScreenDelegate& delegate, int milliseconds) = 0;
+  // The splash screen shown while the program starts (it closes itself after its delay).
+  virtual SplashScreen& splashScreen() = 0;
   // The import dialog, modally: its words when it ended with Import, nothing otherwise.
   virtual std::optional<std::vector<std::string>> runImportDialog() = 0;
   // The export dialog over the current document, modally. It edits a copy of data and hands the result to
@@ -74,9 +75,9 @@ public:
   virtual bool runRunScriptDialog(RunScriptDialogDelegate& controller) = 0;
   // The feedback dialog, posting to address, modally.
   virtual void runFeedbackDialog(const char* address) = 0;
-  // The first-run welcome dialog, modally; its import button calls import (which runs the import dialog),
-  // after which the welcome dialog stays open.
-  virtual void runWelcomeDialog(std::function<void()> const& import) = 0;
+  // The first-run welcome dialog, modally. Its import button runs the import dialog and hands the words of an
+  // import that ended with Import to importWords (valid during the call); the welcome dialog then stays open.
+  virtual void runWelcomeDialog(std::function<void(std::vector<Span> const&)> const& importWords) = 0;
   // The font chooser, starting at name and size (points); true with the reader's choice in them, false
   // (both unchanged) when cancelled.
   virtual bool chooseFont(Text& name, double& size) = 0;
