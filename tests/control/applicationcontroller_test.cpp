@@ -5,6 +5,7 @@
 
 #include "dictionary/cedictionary.h"
 #include "documents/document.h"
+#include "export/exportfield.h"
 #include "support/controllerfixture.h"
 #include "support/resourcelimits.h"
 #include "text/wordhash.h"
@@ -13,6 +14,7 @@
 #include "utils/messagecenter.h"
 #include "views/applicationdelegate.h"
 #include "views/clipboard.h"
+#include "views/exportadapter.h"
 #include "views/importadapter.h"
 #include "views/mainwindowdelegate.h"
 #include "views/tabitem.h"
@@ -126,6 +128,17 @@ TEST_F(ApplicationControllerTest, CustomDefinitionsWithoutAUserDictionaryUseTheS
   write(user("data/config"), "[definition]\ncustomDefinitionsOnly = true\n");
   start();
   EXPECT_TRUE(contains(log.all(), "using the shipped dictionary")) << log.all();
+  open("text.txt", "中国");
+  ExportDialogData data;
+  data.exportType = ExportDialogData::WordList;
+  data.filter = ExportDialogData::None;
+  data.selectedFields = {ExportField::Word, ExportField::EnglishDefinition};
+  gui.exportDialog = [&](ExportAdapter& adapter) {
+    adapter.data() = data;
+    adapter.exportTo(nullptr);
+  };
+  window().onFileExportToClipboard(gui.window);
+  EXPECT_TRUE(contains(std::string(Clipboard().text().view()), "China")) << Clipboard().text().c_str();
 }
 
 TEST_F(ApplicationControllerTest, MarkingFollowsTheLookedUpAndReadOnlyRules) {
