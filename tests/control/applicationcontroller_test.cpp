@@ -12,13 +12,19 @@
 #include "text/wordstatistics.h"
 #include "utils/filesystem.h"
 #include "utils/messagecenter.h"
+#include "utils/platform/posix/namedfilelock.h"
 #include "views/applicationdelegate.h"
 #include "views/clipboard.h"
 #include "views/exportadapter.h"
 #include "views/importadapter.h"
 #include "views/mainwindowdelegate.h"
+#include "views/runscriptdialogdelegate.h"
 #include "views/tabitem.h"
 #include "wordlists/wordlistmanager.h"
+#include "wordlists/wordliststate.h"
+
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -113,12 +119,28 @@ TEST_F(ApplicationControllerTest, AFailedStartLeavesTheUsersFilesAsTheyWere) {
 
 TEST_F(ApplicationControllerTest, EachSaveStepStandsAloneAndTheWordListsGoFirst) {
   start();
-  window().wordListManager(gui.window).current().add(Span("中国"));
+  controller->markWordAsKnown(Span("中国"));
+  const Text locks(user("wordlists/").c_str());
+  {
+    // Another copy holds the list: the import's revision waits in memory.
+    const auto held = WordListState::lock(locks, "known");
+    gui.importDialog = [] { return std::optional<Strings>(Strings{"人民"}); };
+    window().onFileImport(gui.window);
+  }
+  EXPECT_TRUE(contains(log.all(), "Unable to save list 'known'; its changes are kept")) << log.all();
   // The settings and the colour scheme cannot be written: their folders are files.
   write(user("data"), "a file");
   write(user("colour-schemes"), "a file");
+  auto held = WordListState::lock(locks, "known"); // let go while the controller waits for it
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    held.reset();
+  });
   stop();
-  EXPECT_TRUE(WordListManager(nullptr).current().exists(Span("中国")));
+  release.join();
+  WordListManager lists(nullptr);
+  EXPECT_EQ(lists.current().exists(Span("中国")), WordHash::Word);
+  EXPECT_EQ(lists.current().exists(Span("人民")), WordHash::Word);
   const std::string errors = log.all();
   EXPECT_TRUE(contains(errors, "Error saving colour scheme")) << errors;
   EXPECT_TRUE(contains(errors, "Error saving search history")) << errors;
@@ -313,4 +335,29 @@ TEST_F(ApplicationControllerTest, TheColourSchemeFollowsTheDesktopOnlyInAuto) {
   EXPECT_EQ(lastColours(), "colours 0 255");
   window().onColourSchemeChanged(gui.window, ColourScheme::Mode(7));
   EXPECT_EQ(window().currentColourScheme(gui.window), ColourScheme::Light);
+}
+
+TEST_F(ApplicationControllerTest, WindowCommandsReachTheirDialogsAndSettings) {
+  start();
+  gui.runScriptDialog = [](RunScriptDialogDelegate&) { return false; };
+  MainWindowDelegate& w = window();
+  w.onToolsRunScript(gui.window);
+  w.onHelpSendFeedback(gui.window);
+  w.onHelpHelp(gui.window);
+  w.onWordListManage(gui.window);
+  w.onToggleHighlightLookedUpWords(gui.window);
+  w.onToggleFullScreen(gui.window);
+  w.onFileExit(gui.window);
+  EXPECT_EQ(gui.calls, (Strings{"runScript", "feedback https://quillmere.invalid/feedback", "manage"}));
+  EXPECT_EQ(links(), Strings{"https://quillmere.invalid/help"});
+  EXPECT_EQ(gui.window.calls, (Strings{"setFullScreen 1", "onExit"}));
+  EXPECT_FALSE(w.highlightLookedUpWords(gui.window));
+  EXPECT_FALSE(w.canFindNext(gui.window));
+  EXPECT_EQ(w.canCopy(gui.window), 0);
+  w.applicationWillClose(gui.window);
+  stop();
+  EXPECT_TRUE(gui.window.fullScreen);
+  EXPECT_TRUE(contains(qmtest::readFile(user("data/config")), "fullScreen = true"));
+  EXPECT_TRUE(contains(qmtest::readFile(user("data/config")), "highlightLookedUpWords = false"));
+  EXPECT_TRUE(contains(qmtest::readFile(user("data/script-config/config")), "saveToClipboard = false"));
 }
