@@ -40,6 +40,7 @@ ApplicationController::Impl::~Impl() {
   *alive = nullptr;
   guarded("Saving the user's state", [&] { saveAll(); });
   detachViews();
+  segmentEngine.setLookedUpWords(nullptr); // the looked-up words go before the engine
   documents.setDelegate(nullptr);
   for (auto const& [document, item] : tabs)
     gui.openFileTabs().removeItem(item.get());

@@ -182,23 +182,26 @@ void ApplicationController::Impl::checkToOpenFile(const char* path) {
   openDocument(path, false, true);
 }
 
-void ApplicationController::Impl::exportToClipboard(ExportDialogData const& data) {
+// The current document's export in memory; false, told in a box, when it could not be made whole.
+bool ApplicationController::Impl::exportToOutputStream(MemoryOutputStream& out, ExportDialogData const& data,
+                                                       const char* where) {
   Document* document = documents.currentDocument();
-  if (!document) return;
+  if (!document) return false;
+  if (exportDocument(document->actualFilename().c_str(), out, *document, data)) return true;
+  exportError(where, document->filename().c_str());
+  return false;
+}
+
+void ApplicationController::Impl::exportToClipboard(ExportDialogData const& data) {
   MemoryOutputStream out;
-  if (!exportDocument(document->actualFilename().c_str(), out, *document, data))
-    return exportError("the clipboard", document->filename().c_str());
-  Clipboard().setText(Span(out.data(), out.size()));
+  if (exportToOutputStream(out, data, "the clipboard")) Clipboard().setText(Span(out.data(), out.size()));
 }
 
 // A link with the export as its body; one too long for a mailto link carries only the subject, and the export
 // goes to the clipboard instead.
 void ApplicationController::Impl::exportToEmail(ExportDialogData const& data) {
-  Document* document = documents.currentDocument();
-  if (!document) return;
   MemoryOutputStream out;
-  if (!exportDocument(document->actualFilename().c_str(), out, *document, data))
-    return exportError("an e-mail", document->filename().c_str());
+  if (!exportToOutputStream(out, data, "an e-mail")) return;
   const CurlPP::Curl curl;
   const Text body = curl.escape(Span(out.data(), out.size()));
   const Text subject = curl.escape(Span(EMAIL_SUBJECT));

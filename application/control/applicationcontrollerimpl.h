@@ -36,6 +36,8 @@
 #include <string>
 #include <utility>
 
+class MemoryOutputStream;
+
 struct ApplicationController::Impl : ApplicationDelegate,
                                      ClipboardPaster::Listener,
                                      DocumentManager::Delegate,
@@ -122,6 +124,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
                       ExportDialogData const& data);
   void exportToFile(ExportDialogData const& data, const char* path);
   void checkToOpenFile(const char* path);
+  bool exportToOutputStream(MemoryOutputStream& out, ExportDialogData const& data, const char* where);
   void exportToClipboard(ExportDialogData const& data);
   void exportToEmail(ExportDialogData const& data);
   bool isOpenDocumentFile(const char* path) const;
