@@ -18,6 +18,7 @@
 #include "views/exportadapter.h"
 #include "views/importadapter.h"
 #include "views/mainwindowdelegate.h"
+#include "views/propertyindex.h"
 #include "views/runscriptdialogdelegate.h"
 #include "views/tabitem.h"
 #include "wordlists/wordlistmanager.h"
@@ -251,8 +252,33 @@ TEST_F(ApplicationControllerTest, OpeningFilesReportsFailuresByName) {
   EXPECT_TRUE(controller->openFile(b.c_str()));
 }
 
-TEST_F(ApplicationControllerTest, PasteOpensTheClipboardAndAlwaysEnds) {
+TEST_F(ApplicationControllerTest, CopyFromThePanesAndPasteAsADocument) {
   start();
+  open("text.txt", "中国，人民\n我们的中国。\n");
+  gui.wordList.tabs.selectedTabAtIndex(0); // all words, by frequency
+  const struct {
+    bool wordListFocus, statisticsFocus;
+    int canCopy;
+    bool append;
+    std::string clipboard;
+  } copies[] = {
+      {false, false, 0, false, "before"},
+      {true, true, 2, false, "中国\n人民"},
+      {false, true, 3, true, "中国\n人民\nWord Statistics\n"},
+  };
+  Clipboard().setText(Span("before"));
+  gui.wordList.selection = {0, 1};
+  gui.statistics.selection = {PropertyIndex{0, PropertyIndex::TITLE}};
+  for (auto const& c : copies) {
+    SCOPED_TRACE(c.canCopy);
+    gui.wordList.focus = c.wordListFocus;
+    gui.statistics.focus = c.statisticsFocus;
+    EXPECT_EQ(window().canCopy(gui.window), c.canCopy);
+    window().onCopy(gui.window, c.append);
+    EXPECT_EQ(std::string(Clipboard().text().view()), c.clipboard);
+  }
+
+  Clipboard().setText(Span(""));
   EXPECT_FALSE(window().canPaste(gui.window));
   window().onPaste(gui.window, false);
   EXPECT_EQ(takeBoxes(), Strings{"No text available|There is no text available on the clipboard.\n"});
@@ -266,6 +292,7 @@ TEST_F(ApplicationControllerTest, PasteOpensTheClipboardAndAlwaysEnds) {
   Document* pasted = window().currentDocument(gui.window);
   ASSERT_NE(pasted, nullptr);
   EXPECT_TRUE(pasted->isTemporary());
+  EXPECT_EQ(gui.window.tabs.selectedItem()->title, "Clipboard-1");
   EXPECT_EQ(fs::path(pasted->filename().c_str()), user("clipboard/Clipboard-1"));
   EXPECT_EQ(qmtest::readFile(pasted->filename().c_str()), "中国人民\n");
   EXPECT_TRUE(window().canPaste(gui.window));
@@ -277,11 +304,11 @@ TEST_F(ApplicationControllerTest, PasteOpensTheClipboardAndAlwaysEnds) {
   }
   EXPECT_EQ(takeBoxes(), Strings{"Error copying from clipboard|Unable to copy clipboard contents."});
   EXPECT_TRUE(window().canPaste(gui.window)) << "a worker that cannot start ends the paste too";
-  EXPECT_EQ(window().totalOpenDocuments(gui.window), 1u);
+  EXPECT_EQ(window().totalOpenDocuments(gui.window), 2u);
 
   // The pasted text is not dropped without asking: closing it, and quitting, need a Yes.
   window().onFileClose(gui.window, nullptr);
-  EXPECT_EQ(window().totalOpenDocuments(gui.window), 1u);
+  EXPECT_EQ(window().totalOpenDocuments(gui.window), 2u);
   EXPECT_FALSE(window().canCloseApplication(gui.window));
   answers = {MessageBox::Yes};
   EXPECT_TRUE(window().canCloseApplication(gui.window));

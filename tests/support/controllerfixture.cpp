@@ -75,6 +75,7 @@ Document* ControllerFixture::open(std::string const& name, std::string const& co
   window().onOpenFiles(gui.window, {path});
   Document* document = window().currentDocument(gui.window);
   waitProcessed(document);
+  window().onLoadProgress(gui.window); // the window's load timer ticks
   return document;
 }
 

@@ -43,7 +43,7 @@ protected:
 
   // A path in the user's folder of the program.
   std::filesystem::path user(std::string const& sub = "") const;
-  // A text file in the documents folder, opened through the window and processed.
+  // A text file in the documents folder, opened through the window and processed, its figures shown.
   Document* open(std::string const& name, std::string const& content);
   // Waits until the document's processing has ended, then runs what the main thread has queued.
   static void waitProcessed(Document* document);
