@@ -106,7 +106,7 @@ bool Application::init(const char* programInfoFile) {
   } catch (ProgramInfoInstance::invalid_signature const& e) {
     failed(e, "Invalid program info.");
   } catch (CEDictionary::missing_dictionary const& e) {
-    failed(e, "The dictionary file is missing.");
+    failed(e, "The dictionary file 'data/cedict_ts.u8' is missing.");
   } catch (ApplicationController::missing_word_list const& e) {
     failed(e, "The word list 'data/words.u8' could not be read.");
   } catch (FileLock::already_exists const& e) {
