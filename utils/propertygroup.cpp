@@ -108,11 +108,13 @@ double PropertyGroup::valueAsDouble(const char* key, double def) const {
   const std::string* value = impl->find(key);
   if (!value) return def;
   const double d = strtod_l(value->c_str(), nullptr, cLocale());
-  return d == 0.0 && (*value)[0] != '0' ? def : d;
+  // "nan" and "inf" parse, yet no setting can use them.
+  return (d == 0.0 && (*value)[0] != '0') || !std::isfinite(d) ? def : d;
 }
 
 float PropertyGroup::valueAsFloat(const char* key, float def) const {
-  return float(valueAsDouble(key, def));
+  const float f = float(valueAsDouble(key, def));
+  return std::isfinite(f) ? f : def;
 }
 
 bool PropertyGroup::valueAsBool(const char* key, bool def) const {

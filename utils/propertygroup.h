@@ -32,7 +32,8 @@ public:
 
   // The stored text, or def when the key is absent; valid until the key is set again or the group cleared.
   const char* valueAsString(const char* key, const char* def) const;
-  // The number read, or def when the text gives 0 without beginning with "0".
+  // The number read, or def when the text gives 0 without beginning with "0" (or, for the floating-point
+  // getters, a number that is not finite in the type asked for).
   int valueAsInt(const char* key, int def) const;
   double valueAsDouble(const char* key, double def) const;
   float valueAsFloat(const char* key, float def) const;

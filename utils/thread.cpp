@@ -30,6 +30,12 @@ bool Thread::join() {
   return pthread_join(m_thread, nullptr) == 0;
 }
 
+bool Thread::detach() {
+  if (!m_joinable) return false;
+  m_joinable = false;
+  return pthread_detach(m_thread) == 0;
+}
+
 void* Thread::Runner<void (*)(void*)>::run(void* raw) {
   std::unique_ptr<Runner> runner(static_cast<Runner*>(raw));
   try {

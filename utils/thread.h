@@ -24,6 +24,9 @@ public:
   // Waits for a Joinable thread to end; does nothing for any other. Returns false when there was nothing to
   // join.
   bool join();
+  // Lets a Joinable thread go: it ends on its own and frees what it holds. Returns false when there was
+  // nothing to detach.
+  bool detach();
   bool launched() const { return m_launched; }
 
 private:

@@ -42,18 +42,25 @@ uint32_t decode(const char* p, const char* end, size_t& length) {
   }
   length = step(p, end);
   const auto* b = reinterpret_cast<const unsigned char*>(p);
+  // Overlong forms, surrogates and values past U+10FFFF are not characters: a decoder that took them would
+  // let C0 AF pass for "/".
   switch (length) {
   case 1:
     return b[0] < 0x80 ? b[0] : REPLACEMENT;
   case 2:
-    if (b[0] < 0xC0 || b[0] > 0xDF) return REPLACEMENT;
+    if (b[0] < 0xC2 || b[0] > 0xDF) return REPLACEMENT;
     return ((b[0] & 0x1Fu) << 6) | (b[1] & 0x3Fu);
-  case 3:
+  case 3: {
     if (b[0] < 0xE0 || b[0] > 0xEF || (b[2] & 0xC0) != 0x80) return REPLACEMENT;
-    return ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
-  case 4:
+    const uint32_t c = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+    return c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) ? REPLACEMENT : c;
+  }
+  case 4: {
     if (b[0] < 0xF0 || (b[3] & 0xC0) != 0x80) return REPLACEMENT;
-    return ((b[0] & 0x07u) << 18) | ((b[1] & 0x3Fu) << 12) | ((b[2] & 0x3Fu) << 6) | (b[3] & 0x3Fu);
+    const uint32_t c =
+        ((b[0] & 0x07u) << 18) | ((b[1] & 0x3Fu) << 12) | ((b[2] & 0x3Fu) << 6) | (b[3] & 0x3Fu);
+    return c < 0x10000 || c > 0x10FFFF ? REPLACEMENT : c;
+  }
   }
   return REPLACEMENT;
 }
@@ -98,9 +105,10 @@ Type get_type(unsigned int c) {
   if ((c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65) ||
       (c >= 0xFFE0 && c <= 0xFFEE) || (c >= 0x3001 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFF0F))
     return ChinesePunctuation;
-  if (c >= 0x4E00 && c <= 0x9FCF) return ChineseCharacter;
+  if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF)) return ChineseCharacter;
   if (c >= 0x3400 && c <= 0x4DBF) return ChineseCharacterExtA;
-  if (c >= 0x20000 && c <= 0x2A6DF) return ChineseCharacterExtB;
+  // The supplementary and tertiary ideographic planes: extensions B to H and the compatibility supplement.
+  if (c >= 0x20000 && c <= 0x3FFFF) return ChineseCharacterExtB;
   if (c >= 0x31C0 && c <= 0x31EF) return Stroke;
   if (c >= 0x2F00 && c <= 0x2FDF) return KangxiRadical;
   if (c >= 0x2E80 && c <= 0x2EFF) return SupplementaryRadical;

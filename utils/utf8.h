@@ -18,9 +18,9 @@ enum Type : uint8_t {
   GeneralPunctuation = 6,
   IdeographicSpace = 7,
   ChinesePunctuation = 8,
-  ChineseCharacter = 9,
-  ChineseCharacterExtA = 10,
-  ChineseCharacterExtB = 11,
+  ChineseCharacter = 9,      // U+4E00-U+9FFF and the compatibility ideographs U+F900-U+FAFF
+  ChineseCharacterExtA = 10, // U+3400-U+4DBF
+  ChineseCharacterExtB = 11, // the ideographic planes U+20000-U+3FFFF, extensions B and after
   Stroke = 12,
   KangxiRadical = 13,
   SupplementaryRadical = 14,
@@ -64,8 +64,9 @@ inline size_t step(const char* p, const char* end) {
   return i;
 }
 
-// Decodes the character at p and sets length to its byte count (never past end). A bad or cut sequence
-// decodes as U+FFFD; p at or past end gives U+FFFD with length 1 and reads nothing.
+// Decodes the character at p and sets length to its byte count (never past end). A bad or cut sequence, an
+// overlong form, a surrogate and a value past U+10FFFF decode as U+FFFD; p at or past end gives U+FFFD with
+// length 1 and reads nothing.
 uint32_t decode(const char* p, const char* end, size_t& length);
 
 // Appends the UTF-8 form of a code point to out (at least 4 bytes); returns the byte count.

@@ -4,7 +4,7 @@
 // numbered as the definition gives them.
 #include "fuzz.h"
 
-#include "application/cedictionary.h"
+#include "dictionary/cedictionary.h"
 #include "utils/filesystem.h"
 
 #include <map>

@@ -5,8 +5,8 @@
 // cut.
 #include "fuzz.h"
 
-#include "application/chinesetokenizer.h"
-#include "application/wordhash.h"
+#include "text/chinesetokenizer.h"
+#include "text/wordhash.h"
 
 #include <memory>
 #include <unordered_set>

@@ -4,7 +4,7 @@
 // cut buffer gets a prefix of the output; and the input pieces (64 KiB) may cut a character anywhere.
 #include "fuzz.h"
 
-#include "application/encodingconverter.h"
+#include "encoding/encodingconverter.h"
 #include "utils/memoryoutputstream.h"
 
 #include <iconv.h>

@@ -5,7 +5,7 @@
 // count.
 #include "fuzz.h"
 
-#include "application/encodingdetector.h"
+#include "encoding/encodingdetector.h"
 #include "utils/filesystem.h"
 
 #include <iconv.h>

@@ -4,8 +4,8 @@
 // as a store file load without harm.
 #include "fuzz.h"
 
-#include "application/objectstore.h"
 #include "utils/platform/posix/namedfilelock.h"
+#include "wordlists/objectstore.h"
 
 #include <cstdio>
 #include <map>

@@ -4,8 +4,8 @@
 // without harm.
 #include "fuzz.h"
 
-#include "application/programinfo.h"
 #include "openssl/rsapublickey.h"
+#include "programinfo/programinfo.h"
 #include "programinfosigner.h"
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"

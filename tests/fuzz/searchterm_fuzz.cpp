@@ -4,7 +4,7 @@
 // span pieces, must be the reference's, and so must the whole-text match().
 #include "fuzz.h"
 
-#include "application/searchterm.h"
+#include "documents/searchterm.h"
 
 #include <optional>
 

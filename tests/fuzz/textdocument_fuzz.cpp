@@ -5,8 +5,8 @@
 // feed after it; copies are the file's bytes. The small files' line reader splits lines as the format says.
 #include "fuzz.h"
 
-#include "application/linereader.h"
-#include "application/textdocument.h"
+#include "documents/linereader.h"
+#include "documents/textdocument.h"
 #include "utils/filesystem.h"
 
 namespace {

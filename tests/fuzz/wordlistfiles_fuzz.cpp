@@ -4,11 +4,11 @@
 // a list file keeps its display name, read-only flag and revision through writing and reading.
 #include "fuzz.h"
 
-#include "application/proficiencylevelfilebuilder.h"
-#include "application/wordhash.h"
-#include "application/wordlist.h"
+#include "text/proficiencylevelfilebuilder.h"
+#include "text/wordhash.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/platform/posix/filewriter.h"
+#include "wordlists/wordlist.h"
 
 #include <algorithm>
 #include <set>

@@ -3,7 +3,7 @@
 // a byte-order mark at the start; a scan on a worker finds the same words as one inline.
 #include "fuzz.h"
 
-#include "application/wordlistimporter.h"
+#include "wordlists/wordlistimporter.h"
 
 #include <atomic>
 

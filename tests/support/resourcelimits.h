@@ -1,12 +1,17 @@
-// Honest failure injection for threads and memory: a thread that cannot be created, an address space that
-// is nearly full.
+// Honest failure injection for threads, memory and disk space: a thread that cannot be created, an address
+// space that is nearly full, a disk that fills up.
 #pragma once
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstddef>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 namespace qmtest {
 
@@ -39,5 +44,21 @@ public:
 private:
   pthread_attr_t m_old;
 };
+
+// Runs fn in a child process whose files cannot grow past bytes (a write beyond fails, as on a full disk)
+// and returns what fn returned there; nothing when the child did not end normally.
+inline std::optional<bool> withFileSizeLimit(rlim_t bytes, std::function<bool()> const& fn) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(fn() ? 1 : 0);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return std::nullopt;
+  return WEXITSTATUS(status) == 1;
+}
 
 } // namespace qmtest

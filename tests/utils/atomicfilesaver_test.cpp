@@ -2,15 +2,11 @@
 #include "utils/platform/posix/filewriter.h"
 
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -104,18 +100,8 @@ TEST(AtomicFileSaverTest, DiskFullKeepsTheOldTarget) {
   const std::string target = dir.str() + "/config";
   const std::string old(3000, 'o');
   qmtest::writeFile(target, old);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{4096, 4096};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(save(target, std::string(10000, 'n')) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
+  EXPECT_EQ(qmtest::withFileSizeLimit(4096, [&] { return save(target, std::string(10000, 'n')); }), false)
+      << "the failed write was reported as success";
   EXPECT_EQ(qmtest::readFile(target), old);
   EXPECT_EQ(entries(dir.path()), 1u);
 }

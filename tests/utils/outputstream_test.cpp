@@ -1,7 +1,7 @@
 #include "utils/outputstream.h"
 
 #include "openssl/sha1.h"
-#include "support/tempdir.h"
+#include "support/germanlocale.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/text.h"
 
@@ -39,32 +39,7 @@ template <typename V> std::string written(V const& value) {
   return out.all();
 }
 
-// Switches the process to a German locale (decimal comma) for the test's life; when the machine has none,
-// builds one with localedef into a temporary folder. Restores "C" afterwards.
-class GermanLocale {
-public:
-  GermanLocale() {
-    if (tryUse()) return;
-    const std::string command =
-        "localedef -i de_DE -f UTF-8 '" + (m_dir.path() / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return;
-    m_env = std::make_unique<qmtest::ScopedEnv>("LOCPATH", m_dir.str());
-    tryUse();
-  }
-  ~GermanLocale() { std::setlocale(LC_ALL, "C"); }
-  bool active() const { return m_active; }
-
-private:
-  bool tryUse() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"})
-      if (std::setlocale(LC_ALL, name) && std::string(std::localeconv()->decimal_point) == ",")
-        return m_active = true;
-    return false;
-  }
-  qmtest::TempDir m_dir;
-  std::unique_ptr<qmtest::ScopedEnv> m_env;
-  bool m_active = false;
-};
+using qmtest::GermanLocale;
 
 } // namespace
 

@@ -65,6 +65,18 @@ TEST(Utf8Test, DecodeNeverReadsPastTheEnd) {
        {0xFFFD, 'a'}},
       {"bad continuation", "\xE4\x41\xB8\xAD", {0xFFFD, 'A', 0xFFFD, 0xFFFD}},
       {"lone continuation", "\x80", {0xFFFD}},
+      // Forms that are not characters, whole sequences each.
+      {"overlong slash", "\xC0\xAF", {0xFFFD}},
+      {"overlong C1", "\xC1\xBF", {0xFFFD}},
+      {"overlong three-byte", "\xE0\x80\xAF", {0xFFFD}},
+      {"surrogate", "\xED\xA0\x80", {0xFFFD}},
+      {"last surrogate", "\xED\xBF\xBF", {0xFFFD}},
+      {"overlong four-byte", "\xF0\x8F\xBF\xBF", {0xFFFD}},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", {0xFFFD}},
+      {"lead F5", "\xF5\x80\x80\x80", {0xFFFD}},
+      {"edges that are characters",
+       "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+       {0x80, 0x800, 0xD7FF, 0xE000, 0x10000, 0x10FFFF}},
       {"invalid lead",
        "\xFE"
        "a",
@@ -169,7 +181,12 @@ TEST(Utf8Test, TypeOfEachRangeAndItsEdges) {
       {0x4E00, ChineseCharacter},
       {0x4E2D, ChineseCharacter},
       {0x9FCF, ChineseCharacter},
-      {0x9FD0, Other},
+      {0x9FFF, ChineseCharacter},
+      {0xA000, Other},
+      {0xF8FF, Other},
+      {0xF900, ChineseCharacter}, // compatibility ideographs
+      {0xFAFF, ChineseCharacter},
+      {0xFB00, Other},
       {0xFEFF, Other},
       {0xFF00, ChinesePunctuation},
       {0xFF0C, ChinesePunctuation},
@@ -195,7 +212,12 @@ TEST(Utf8Test, TypeOfEachRangeAndItsEdges) {
       {0x1FFFF, Other},
       {0x20000, ChineseCharacterExtB},
       {0x2A6DF, ChineseCharacterExtB},
-      {0x2A6E0, Other},
+      {0x2A700, ChineseCharacterExtB}, // extension C
+      {0x2B740, ChineseCharacterExtB}, // D
+      {0x2CEB0, ChineseCharacterExtB}, // F
+      {0x30000, ChineseCharacterExtB}, // G
+      {0x3FFFF, ChineseCharacterExtB},
+      {0x40000, Other},
       {0x10FFFF, Other},
       {0xFFFFFFFF, Other},
   };

@@ -1,5 +1,0 @@
-#include "application/dictionary.h"
-
-DictionaryEntry::~DictionaryEntry() = default;
-DictionaryItem::~DictionaryItem() = default;
-Dictionary::~Dictionary() = default;

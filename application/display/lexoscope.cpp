@@ -1,0 +1,134 @@
+// Characters are walked over the whole window, not token by token, so that the count of attributes always
+// equals the count of positions the display map numbered, whatever the tokenizer makes of invalid bytes.
+// A character takes the attribute of the token that holds its first byte.
+#include "display/lexoscope.h"
+
+#include "documents/searchterm.h"
+#include "text/chinesetokenizer.h"
+#include "text/segmentengine.h"
+#include "utils/utf8.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <utility>
+
+namespace {
+using Ranges = std::vector<std::pair<size_t, size_t>>; // byte ranges of matches in the window
+
+uint64_t withStyle(uint64_t attribute, uint64_t style) {
+  return (attribute & 0xFFFFFFFFu) | (style << 32);
+}
+} // namespace
+
+struct Lexoscope::Impl {
+  Impl(WordListManager const& lists, SegmentEngine const& engine, Mode mode)
+      : lists(lists), engine(engine), tokenizer(Utf8Range(), engine.dictionary()), mode(mode) {}
+
+  // The matches of the term in the window, the current one first when it lies there.
+  void findMatches(const char* bytes, size_t length, uint64_t documentOffset, Ranges& matches,
+                   std::pair<size_t, size_t>& current) const;
+
+  WordListManager const& lists;
+  SegmentEngine const& engine;
+  mutable ChineseTokenizer tokenizer; // ours alone: the engine's shared one may be busy on a script thread
+  SearchTerm term;
+  uint64_t currentMatch = 0;
+  mutable uint64_t changeCount = 0;
+  Mode mode;
+};
+
+Lexoscope::Lexoscope(WordListManager const& lists, SegmentEngine const& engine, Mode mode)
+    : impl(std::make_unique<Impl>(lists, engine, mode)) {}
+Lexoscope::~Lexoscope() = default;
+
+Lexoscope::Mode Lexoscope::mode() const {
+  return impl->mode;
+}
+uint64_t Lexoscope::changeCount() const {
+  return impl->changeCount;
+}
+void Lexoscope::setSearchTerm(Span const& term) {
+  impl->term.reset(term);
+}
+void Lexoscope::setCurrentMatch(uint64_t offset) {
+  impl->currentMatch = offset;
+}
+
+uint32_t Lexoscope::character(const char* p, const char* end, size_t& length) {
+  const uint32_t c = utf8::decode(p, end, length);
+  return c > 0x10FFFF ? utf8::REPLACEMENT : c;
+}
+
+void Lexoscope::plain(const char* bytes, size_t length, Mode mode, std::vector<uint64_t>& attributes) {
+  attributes.clear();
+  const char* end = bytes + length;
+  for (const char* p = bytes; p < end;) {
+    size_t n = 0;
+    const uint32_t c = character(p, end, n);
+    attributes.push_back(PLAIN);
+    attributes.insert(attributes.end(), positions(mode, c, n) - 1, PLAIN & ~TOKEN_START);
+    p += n;
+  }
+}
+
+void Lexoscope::Impl::findMatches(const char* bytes, size_t length, uint64_t documentOffset, Ranges& matches,
+                                  std::pair<size_t, size_t>& current) const {
+  if (term.empty()) return;
+  uint64_t start = 0, end = 0;
+  // The current match as the search found it: scanning from its start gives it back exactly.
+  if (currentMatch >= documentOffset && currentMatch < documentOffset + length) {
+    SearchTerm::Scan scan;
+    scan.from = currentMatch - documentOffset;
+    if (term.scan(scan, bytes, length, 0, true, start, end) == SearchTerm::Outcome::Found &&
+        start == currentMatch - documentOffset)
+      current = {size_t(start), size_t(end)};
+  }
+  SearchTerm::Scan scan;
+  while (term.scan(scan, bytes, length, 0, true, start, end) == SearchTerm::Outcome::Found) {
+    matches.emplace_back(size_t(start), size_t(end));
+    scan = SearchTerm::Scan();
+    scan.from = end;
+  }
+}
+
+void Lexoscope::analyse(const char* bytes, size_t length, uint64_t documentOffset, bool endOfText,
+                        std::vector<uint64_t>& attributes) const {
+  Impl& d = *impl;
+  attributes.clear();
+  attributes.reserve(2 * length + 1);
+  Ranges matches;
+  std::pair<size_t, size_t> current{0, 0};
+  d.findMatches(bytes, length, documentOffset, matches, current);
+  auto match = matches.begin();
+
+  WordHash const& known = d.lists.current();
+  d.tokenizer.setEndOfText(endOfText);
+  d.tokenizer.reset(Utf8Range(bytes, length));
+  const char* end = bytes + length;
+  const char* p = bytes;
+  // Appends the positions of every character that starts before stop; only the first position of the run
+  // (of each character, for the plain tail) starts a token.
+  const auto style = [&](const char* stop, uint64_t attribute, bool eachCharacter) {
+    for (bool first = true; p < stop; first = eachCharacter) {
+      size_t n = 0;
+      const uint32_t c = character(p, end, n);
+      const size_t at = size_t(p - bytes);
+      while (match != matches.end() && match->second <= at)
+        ++match;
+      uint64_t a = attribute;
+      if (at >= current.first && at < current.second)
+        a = withStyle(a, CURRENT_MATCH);
+      else if (match != matches.end() && at >= match->first)
+        a = withStyle(a, OTHER_MATCH);
+      attributes.push_back(first ? a : a & ~TOKEN_START);
+      attributes.insert(attributes.end(), positions(d.mode, c, n) - 1, a & ~TOKEN_START);
+      p += n;
+    }
+  };
+  while (p < end) {
+    const Token token = d.tokenizer.nextToken();
+    if (token.type == uint32_t(d.engine.endToken()) || !token.text) break;
+    style(token.text + token.bytes, d.engine.getAttribute(token, known), false);
+  }
+  style(end, PLAIN, true); // what the tokenizer left for a later window
+  ++d.changeCount;
+}

@@ -1,0 +1,240 @@
+// The collector runs a finalizer, and Lua runs a message handler for an error raised in a hook, with hooks
+// off: a loop there would never see the kill. So a table's finalizer is never given to the collector; a
+// sentinel userdata of ours, kept beside the table in a weak-keyed registry table, is finalized in its
+// place and calls the table's current __gc in a coroutine of its own, which the kill hook reaches.
+#include "script/qelguards.h"
+
+#include "script/qelsupport.h"
+#include "script/qelthreaddata.h"
+
+#include <lua.hpp>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const FINALIZERS = "qel.Finalizers"; // table -> its sentinel, keys weak
+const char* const SENTINEL = "qel.FinalizerSentinel";
+
+int refuseExit(lua_State* L) {
+  return luaL_error(L, "os.exit() is not available to scripts; return from the script to end it");
+}
+
+// Loading: text only, since a binary chunk can crash the virtual machine. ---------------------------------
+
+// Calls the library's loader (upvalue 1) with the mode argument at modeArg stripped of 'b'.
+int loadAsText(lua_State* L, int modeArg) {
+  const int n = lua_gettop(L);
+  std::string mode = "t";
+  if (n >= modeArg && !lua_isnil(L, modeArg)) {
+    mode.clear();
+    for (const char* m = luaL_checkstring(L, modeArg); *m; ++m)
+      if (*m != 'b') mode += *m;
+  }
+  if (n < modeArg) lua_settop(L, modeArg);
+  lua_pushlstring(L, mode.data(), mode.size());
+  lua_replace(L, modeArg);
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+  return lua_gettop(L);
+}
+
+int load(lua_State* L) {
+  return loadAsText(L, 3);
+}
+int loadfile(lua_State* L) {
+  return loadAsText(L, 2);
+}
+
+int afterDofile(lua_State* L, int, lua_KContext) {
+  return lua_gettop(L) - 1;
+}
+
+int dofile(lua_State* L) {
+  const char* name = luaL_optstring(L, 1, nullptr);
+  lua_settop(L, 1);
+  if (luaL_loadfilex(L, name, "t") != LUA_OK) return lua_error(L);
+  lua_callk(L, 0, LUA_MULTRET, 0, afterDofile);
+  return afterDofile(L, 0, 0);
+}
+
+// The searcher of Lua modules along package.path; upvalue 1 is package, upvalue 2 the library's searchpath.
+int searchLuaModule(lua_State* L) {
+  const char* name = luaL_checkstring(L, 1);
+  if (lua_getfield(L, lua_upvalueindex(1), "path") != LUA_TSTRING)
+    return luaL_error(L, "'package.path' must be a string");
+  lua_pushvalue(L, lua_upvalueindex(2));
+  lua_pushstring(L, name);
+  lua_pushvalue(L, -3);
+  lua_call(L, 2, 2);
+  if (lua_isnil(L, -2)) return 1; // the places tried
+  const char* file = lua_tostring(L, -2);
+  if (luaL_loadfilex(L, file, "t") == LUA_OK) {
+    lua_pushstring(L, file);
+    return 2;
+  }
+  return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file, lua_tostring(L, -1));
+}
+
+void loadTextOnly(lua_State* L) {
+  static const luaL_Reg loaders[] = {{"load", load}, {"loadfile", loadfile}};
+  for (luaL_Reg const& loader : loaders) {
+    lua_getglobal(L, loader.name);
+    lua_pushcclosure(L, loader.func, 1);
+    lua_setglobal(L, loader.name);
+  }
+  lua_pushcfunction(L, dofile);
+  lua_setglobal(L, "dofile");
+  lua_getglobal(L, "package");
+  lua_getfield(L, -1, "searchers");
+  lua_pushvalue(L, -2);
+  lua_getfield(L, -3, "searchpath");
+  lua_pushcclosure(L, searchLuaModule, 2);
+  lua_rawseti(L, -2, 2);
+  lua_pop(L, 2);
+}
+
+// xpcall: the message handler of a killed run is not called. -----------------------------------------------
+
+int messageHandler(lua_State* L) {
+  if (qelLua::killRequested(L)) return 1; // the error as it is
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, 1);
+  return 1;
+}
+
+int afterPcall(lua_State* L, int status, lua_KContext extra) {
+  if (status != LUA_OK && status != LUA_YIELD) {
+    lua_pushboolean(L, 0);
+    lua_pushvalue(L, -2);
+    return 2;
+  }
+  return lua_gettop(L) - int(extra);
+}
+
+int xpcall(lua_State* L) {
+  const int n = lua_gettop(L);
+  luaL_checktype(L, 2, LUA_TFUNCTION);
+  lua_pushvalue(L, 2);
+  lua_pushcclosure(L, messageHandler, 1);
+  lua_replace(L, 2);
+  lua_pushboolean(L, 1);
+  lua_pushvalue(L, 1);
+  lua_rotate(L, 3, 2);
+  const int status = lua_pcallk(L, n - 2, LUA_MULTRET, 2, 2, afterPcall);
+  return afterPcall(L, status, 2);
+}
+
+// Finalizers of tables. -------------------------------------------------------------------------------------
+
+// The sentinel's __gc: calls the table's __gc unless the run is killed or a later setmetatable replaced it.
+int runFinalizer(lua_State* L) {
+  lua_settop(L, 1);
+  lua_getuservalue(L, 1);                         // 2: the table
+  lua_getfield(L, LUA_REGISTRYINDEX, FINALIZERS); // 3
+  lua_pushvalue(L, 2);
+  lua_rawget(L, 3); // 4: the table's sentinel
+  if (!lua_rawequal(L, 4, 1) || qelLua::killRequested(L) || !lua_getmetatable(L, 2)) return 0;
+  lua_pushliteral(L, "__gc");
+  if (lua_rawget(L, 5) != LUA_TFUNCTION) return 0; // 6
+  lua_State* co = lua_newthread(L);                // inherits the kill hook, with hooks on
+  lua_pushvalue(L, 6);
+  lua_pushvalue(L, 2);
+  lua_xmove(L, co, 2);
+  const int status = lua_resume(co, L, 1);
+  if (status == LUA_OK || status == LUA_YIELD || qelLua::killRequested(L)) return 0;
+  lua_xmove(co, L, 1);
+  return lua_error(L); // the collector reports it as an error in a __gc metamethod
+}
+
+// The library's setmetatable, except that a __gc of the metatable is hidden while the metatable is set, so
+// the collector does not mark the table for finalization; a sentinel takes its place.
+int setmetatable(lua_State* L) {
+  const int type = lua_type(L, 2);
+  luaL_checktype(L, 1, LUA_TTABLE);
+  luaL_argcheck(L, type == LUA_TNIL || type == LUA_TTABLE, 2, "nil or table expected");
+  if (luaL_getmetafield(L, 1, "__metatable") != LUA_TNIL)
+    return luaL_error(L, "cannot change a protected metatable");
+  lua_settop(L, 2);
+  lua_pushliteral(L, "__gc"); // 3
+  lua_pushvalue(L, 3);
+  if (type != LUA_TTABLE || lua_rawget(L, 2) == LUA_TNIL) { // 4: the finalizer
+    lua_settop(L, 2);
+    lua_setmetatable(L, 1);
+    return 1;
+  }
+  // Nothing below allocates until __gc is back: a collection step could run a finalizer that sees it gone.
+  lua_pushvalue(L, 3);
+  lua_pushnil(L);
+  lua_rawset(L, 2);
+  lua_pushvalue(L, 2);
+  lua_setmetatable(L, 1);
+  lua_pushvalue(L, 3);
+  lua_pushvalue(L, 4);
+  lua_rawset(L, 2);
+  lua_settop(L, 1);
+  lua_newuserdata(L, 0);
+  lua_pushvalue(L, 1);
+  lua_setuservalue(L, -2);
+  luaL_setmetatable(L, SENTINEL);
+  lua_getfield(L, LUA_REGISTRYINDEX, FINALIZERS);
+  lua_pushvalue(L, 1);
+  lua_pushvalue(L, -3);
+  lua_rawset(L, -3);
+  lua_settop(L, 1);
+  return 1;
+}
+
+void replaceSetmetatable(lua_State* L) {
+  lua_newtable(L);
+  lua_createtable(L, 0, 1);
+  lua_pushliteral(L, "k");
+  lua_setfield(L, -2, "__mode");
+  lua_setmetatable(L, -2);
+  lua_setfield(L, LUA_REGISTRYINDEX, FINALIZERS);
+  luaL_newmetatable(L, SENTINEL);
+  lua_pushcfunction(L, runFinalizer);
+  lua_setfield(L, -2, "__gc");
+  lua_pop(L, 1);
+  lua_pushcfunction(L, setmetatable);
+  lua_setglobal(L, "setmetatable");
+}
+
+// Hides every metatable that the libraries registered by name (io's files, lfs's folders and locks).
+void protectLibraryMetatables(lua_State* L) {
+  for (lua_pushnil(L); lua_next(L, LUA_REGISTRYINDEX); lua_pop(L, 1)) {
+    if (lua_type(L, -2) != LUA_TSTRING || !lua_istable(L, -1)) continue;
+    const bool named = lua_getfield(L, -1, "__name") == LUA_TSTRING && lua_rawequal(L, -1, -3);
+    lua_pop(L, 1);
+    if (named) qelLua::protectMetatable(L, -1);
+  }
+}
+
+} // namespace
+
+namespace qelLua {
+
+void guardEnvironment(lua_State* L) {
+  lua_pushnil(L);
+  lua_setglobal(L, "debug");
+  // Also out of package.loaded: it can overwrite the registry and confuse types, which crashes the host.
+  luaL_getsubtable(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
+  lua_pushnil(L);
+  lua_setfield(L, -2, "debug");
+  lua_pop(L, 1);
+  // os.exit would end the whole program, not just the script.
+  lua_getglobal(L, "os");
+  lua_pushcfunction(L, refuseExit);
+  lua_setfield(L, -2, "exit");
+  lua_pop(L, 1);
+  loadTextOnly(L);
+  lua_pushcfunction(L, xpcall);
+  lua_setglobal(L, "xpcall");
+  replaceSetmetatable(L);
+  protectLibraryMetatables(L);
+}
+
+} // namespace qelLua

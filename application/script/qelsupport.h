@@ -1,0 +1,42 @@
+// Helpers shared by the qel bindings.
+#pragma once
+
+#include "utils/exception.h"
+
+#include <lua.hpp>
+
+#include <cstddef>
+#include <new>
+
+namespace qelLua {
+
+class QelState;
+
+// The text of the value at index through the global tostring, left on the stack; null when tostring gives
+// no string.
+const char* toText(lua_State* L, int index, size_t& length);
+// The program data registered as "qel.qelState"; a Lua error when there is none.
+QelState& qelState(lua_State* L);
+
+// Hides the metatable at index from scripts: getmetatable gives a table of its entries without __gc (also
+// its __index when that was the metatable itself), so no script can call a finalizer on a live object or
+// give a type a finalizer of its own, which the collector would run beyond the reach of kill.
+void protectMetatable(lua_State* L, int index);
+// luaL_newmetatable with entries, __index and protectMetatable; pushes the metatable and returns true when
+// it was made now.
+bool newMetatable(lua_State* L, const char* name, luaL_Reg const* entries);
+
+// Runs fn, turning our errors and running out of memory into Lua errors: a C++ exception that crossed the
+// interpreter would come back without its message. Lua's own errors pass through untouched.
+template <typename Fn> auto guarded(lua_State* L, Fn&& fn) -> decltype(fn()) {
+  try {
+    return fn();
+  } catch (std::bad_alloc const&) {
+    luaL_error(L, "not enough memory");
+  } catch (zun::exception const& e) {
+    luaL_error(L, "%s", e.what());
+  }
+  __builtin_unreachable(); // luaL_error raises and never returns
+}
+
+} // namespace qelLua

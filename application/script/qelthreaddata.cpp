@@ -1,0 +1,78 @@
+// The interrupt is a real-time signal whose handler does nothing and is installed without SA_RESTART: its
+// only effect is that a read, open or wait that blocks the script's thread fails with EINTR. The kill flag,
+// not the signal, tells the script to stop.
+#include "script/qelthreaddata.h"
+
+#include <lua.hpp>
+
+#include <csignal>
+#include <mutex>
+
+namespace {
+
+const char* const KILLED = "Script Killed";
+
+int interruptSignal() {
+  return SIGRTMIN + 5;
+}
+
+void ignoreInterrupt(int) {}
+
+void installInterruptHandler() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action {};
+    action.sa_handler = ignoreInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR
+    sigaction(interruptSignal(), &action, nullptr);
+  });
+}
+
+} // namespace
+
+namespace qelLua {
+
+ThreadData& threadData(lua_State* L) {
+  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
+  auto* data = static_cast<ThreadData*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  return *data;
+}
+
+void killHook(lua_State* L, lua_Debug*) {
+  if (killRequested(L)) raiseKilled(L);
+}
+
+bool killRequested(lua_State* L) {
+  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
+  auto* thread = static_cast<ThreadData*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  if (!thread) return false;
+  std::lock_guard lock(thread->mutex);
+  return thread->kill;
+}
+
+void raiseKilled(lua_State* L) {
+  // From now on every new line (and every jump back) raises again, so a script that catches the error
+  // with pcall is stopped at its next line.
+  lua_sethook(L, killHook, LUA_MASKLINE, 0);
+  lua_pushstring(L, KILLED);
+  lua_error(L);
+  __builtin_unreachable();
+}
+
+void checkKill(lua_State* L) {
+  if (killRequested(L)) raiseKilled(L);
+}
+
+void interruptScript(ThreadData& thread) {
+  if (!thread.kill || !thread.interruptible) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - thread.interrupted < std::chrono::milliseconds(20)) return;
+  thread.interrupted = now;
+  installInterruptHandler();
+  pthread_kill(thread.script, interruptSignal());
+}
+
+} // namespace qelLua

@@ -1,0 +1,73 @@
+// The run-state record of one script run, shared by the runner (owner's thread), the script's thread and
+// the qel functions; the Lua registry holds its address under "qel.ThreadData". Also the ways a kill reaches
+// a script: the hook between Lua instructions, checks in long loops of C, and a signal that makes a system
+// call blocking the script's thread return early.
+#pragma once
+
+#include "script/qellua.h"
+
+#include <pthread.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+struct lua_State;
+struct lua_Debug;
+
+namespace qelLua {
+
+class FileRequest;
+
+// A chooser link that a request queued for the main thread can hold after its runner is gone.
+struct ChooserSlot {
+  std::mutex mutex;
+  QelLua::FileChooser* chooser = nullptr; // not owned; cleared by the owner before the chooser goes
+};
+
+struct ThreadData {
+  std::mutex mutex; // guards every field below
+  std::condition_variable ended;
+  bool kill = false;
+  bool running = false;
+  int result = 0;
+  bool threaded = false; // a chooser asked for by a script run inline on the main thread would wait forever
+  std::shared_ptr<FileRequest> pending; // the chooser request the script waits for, so kill can wake it
+  std::shared_ptr<ChooserSlot> chooser = std::make_shared<ChooserSlot>();
+  bool interruptible = false; // script is the thread of a threaded run that has not yet ended
+  pthread_t script{};
+  std::chrono::steady_clock::time_point interrupted; // when the script's thread was last interrupted
+};
+
+// The record of the state L runs in.
+ThreadData& threadData(lua_State* L);
+
+// The count hook every state starts with; once killed it raises "Script Killed" at every new line.
+void killHook(lua_State* L, lua_Debug* ar);
+// Whether the run of L has been asked to stop.
+bool killRequested(lua_State* L);
+// Raises "Script Killed", and makes every following line of the same coroutine raise it again.
+[[noreturn]] void raiseKilled(lua_State* L);
+// Raises "Script Killed" when the run has been asked to stop.
+void checkKill(lua_State* L);
+
+// For long loops in C: every `every` calls, raises "Script Killed" when the run has been asked to stop.
+class KillCheck {
+public:
+  explicit KillCheck(lua_State* L, unsigned every = 4096) : L(L), every(every) {}
+  void operator()() {
+    if (++count % every == 0) checkKill(L);
+  }
+
+private:
+  lua_State* L;
+  unsigned every;
+  unsigned count = 0;
+};
+
+// Makes a system call that blocks the script's thread of a killed run return (with EINTR), so that the
+// script reaches its next kill check. Call with thread.mutex held; at most once per 20 ms.
+void interruptScript(ThreadData& thread);
+
+} // namespace qelLua

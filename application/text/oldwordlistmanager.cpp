@@ -1,0 +1,106 @@
+#include "text/oldwordlistmanager.h"
+
+#include "text/proficiencylevelhash.h"
+#include "text/wordhash.h"
+#include "utils/filefinder.h"
+#include "utils/filesystem.h"
+#include "utils/log.h"
+#include "utils/platform/posix/filewriter.h"
+#include "utils/textbuffer.h"
+
+#include <unistd.h>
+
+namespace {
+const char* const WORDS = "data/words.u8";
+
+struct LevelFile {
+  unsigned short bit;
+  const char* name;
+};
+const LevelFile HSK_FILES[] = {{1, "wordlists/hsk-1.txt"},  {2, "wordlists/hsk-2.txt"},
+                               {4, "wordlists/hsk-3.txt"},  {8, "wordlists/hsk-4.txt"},
+                               {16, "wordlists/hsk-5.txt"}, {32, "wordlists/hsk-6.txt"}};
+const LevelFile TOCFL_FILES[] = {{1, "wordlists/tocfl-1.txt"},
+                                 {2, "wordlists/tocfl-2.txt"},
+                                 {4, "wordlists/tocfl-3.txt"},
+                                 {8, "wordlists/tocfl-4.txt"},
+                                 {16, "wordlists/tocfl-5.txt"}};
+
+// Shipped data: the resources first, then the base folder.
+const char* findShipped(FileFinder& finder, const char* name) {
+  finder.add(CommonDirectory::Resources);
+  finder.add(CommonDirectory::Base);
+  return finder.find(name);
+}
+
+// Whether the file's last byte is not a line end, read through the writer's own (locked) descriptor.
+bool endsInsideALine(FileWriter const& writer) {
+  const int fd = writer.createReadHandle(nullptr, 0);
+  if (fd < 0) return false;
+  const off_t size = ::lseek(fd, 0, SEEK_END);
+  char last = '\n';
+  if (size > 0 && ::pread(fd, &last, 1, size - 1) != 1) last = '\n';
+  ::close(fd);
+  return last != '\n' && last != '\r';
+}
+} // namespace
+
+struct OldWordListManager::Impl {
+  explicit Impl(const char* shippedWords) : master(20, shippedWords, true) {}
+
+  WordHash master; // 2^20 buckets with prefix entries
+  ProficiencyLevelHash levels;
+};
+
+OldWordListManager& OldWordListManager::instance() {
+  static OldWordListManager manager;
+  return manager;
+}
+
+OldWordListManager::OldWordListManager() {
+  {
+    FileFinder finder; // a missing list leaves the master list empty
+    impl = std::make_unique<Impl>(findShipped(finder, WORDS));
+  }
+  const Text custom = FileSystem::instance().userPath(WORDS);
+  if (FileSystem::instance().privateFileExists(custom.c_str())) impl->master.addFromFile(custom.c_str());
+  for (auto const& f : HSK_FILES) {
+    FileFinder finder;
+    impl->levels.addFileWithLevel(ProficiencyLevelHash::HSK, findShipped(finder, f.name), f.bit);
+  }
+  for (auto const& f : TOCFL_FILES) {
+    FileFinder finder;
+    impl->levels.addFileWithLevel(ProficiencyLevelHash::TOCFL, findShipped(finder, f.name), f.bit);
+  }
+}
+
+OldWordListManager::~OldWordListManager() = default;
+
+WordHash& OldWordListManager::privateMasterList() {
+  return impl->master;
+}
+ProficiencyLevelHash& OldWordListManager::privateProficiencyLevel() {
+  return impl->levels;
+}
+
+bool OldWordListManager::privateAddCustomWord(Span const& word) {
+  // A line end inside the word would store it as several words.
+  if (word.empty() || word.view().find_first_of("\r\n") != std::string_view::npos) return false;
+  try {
+    const Text path = FileSystem::instance().userPath(WORDS);
+    FileSystem::instance().privateEnsurePath(path.c_str());
+    FileWriter out(path.c_str(), FileWriter::Append | FileWriter::ReadWrite); // readable for the last byte
+    if (endsInsideALine(out)) out << System::NEWLINE;
+    out << word;
+    out << System::NEWLINE;
+    if (!out.close()) {
+      Log::print("ERR", "Unable to add the word to '%s'\n", path.c_str());
+      return false;
+    }
+  } catch (zun::exception const& e) {
+    ZUN_LOG_CAUGHT("WARN", "Unable to add a custom word:\n", e);
+    return false;
+  }
+  impl->master.add(word);
+  return true;
+}

@@ -1,0 +1,77 @@
+#include "text/segmentengine.h"
+
+#include "text/oldwordlistmanager.h"
+#include "text/wordhash.h"
+
+namespace {
+// Shared by every engine without looked-up words; kept until exit.
+WordHash const& emptyLookedUpWords() {
+  static const WordHash empty(1);
+  return empty;
+}
+
+enum Style : uint64_t { NotAWord = 0, Known = 4, Unknown = 7, LookedUp = 8 };
+} // namespace
+
+struct SegmentEngine::Impl {
+  Impl(Type type, WordHash const& dictionary) : type(type), tokenizer(Utf8Range(), dictionary) {}
+
+  Type type;
+  mutable ChineseTokenizer tokenizer; // shared: reset by every tokenizer() call
+  WordHash const* lookedUp = &emptyLookedUpWords();
+  bool highlightLookedUp = true;
+};
+
+SegmentEngine::SegmentEngine(Type type)
+    : SegmentEngine(type, OldWordListManager::instance().privateMasterList()) {}
+
+SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary)
+    : impl(std::make_unique<Impl>(type, dictionary)) {}
+
+SegmentEngine::~SegmentEngine() = default;
+
+void SegmentEngine::type(Type type) {
+  impl->type = type;
+}
+
+bool SegmentEngine::isWord(int tokenType) const {
+  if (tokenType == Token::Chinese) return true;
+  return impl->type == ChineseAndAlpha && tokenType == Token::Alpha;
+}
+
+ChineseTokenizer& SegmentEngine::tokenizer(Utf8Range const& range, bool endOfText) const {
+  impl->tokenizer.setEndOfText(endOfText);
+  impl->tokenizer.reset(range);
+  return impl->tokenizer;
+}
+
+WordHash const& SegmentEngine::dictionary() const {
+  return impl->tokenizer.dictionary();
+}
+
+void SegmentEngine::highlightLookedUpWords(bool highlight) {
+  impl->highlightLookedUp = highlight;
+}
+bool SegmentEngine::highlightLookedUpWords() const {
+  return impl->highlightLookedUp;
+}
+
+void SegmentEngine::setLookedUpWords(WordHash const* words) {
+  impl->lookedUp = words ? words : &emptyLookedUpWords();
+}
+
+uint64_t SegmentEngine::getAttribute(Token const& token, WordHash const& knownWords) const {
+  uint64_t style = NotAWord;
+  if (isWord(int(token.type))) {
+    const Span text = token.span();
+    if (impl->highlightLookedUp && impl->lookedUp->exists(text) == WordHash::Word)
+      style = LookedUp;
+    else if (knownWords.exists(text) == WordHash::Word)
+      style = Known;
+    else
+      style = Unknown;
+  }
+  const bool lettered =
+      token.type == Token::Chinese || token.type == Token::Alpha || token.type == Token::Number;
+  return (style << 32) + (lettered ? 0x100 : 0) + 0x10000;
+}

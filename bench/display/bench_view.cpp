@@ -1,0 +1,134 @@
+// The text view's work on the main thread: rebuilding and styling a 64 KB window of the display map over
+// real text with the master word list (goal: at most 2 ms), restyling it alone, and a search across a 50 MB
+// document with a wildcard term that matches only at its end, and with a plain one.
+#include "display/documentmap.h"
+#include "documents/search.h"
+#include "documents/searchhistory.h"
+#include "documents/textdocument.h"
+#include "text/segmentengine.h"
+#include "text/wordhash.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A folder of this run for the word lists and the large document, removed at exit.
+fs::path const& scratch() {
+  static const struct Folder {
+    fs::path path = fs::temp_directory_path() / ("quillmere-bench-" + std::to_string(::getpid()));
+    Folder() { fs::create_directories(path); }
+    ~Folder() { fs::remove_all(path); }
+  } folder;
+  return folder.path;
+}
+
+WordHash const& masterList() {
+  static const WordHash words(20, QM_RESOURCES_DIR "/data/words.u8", true);
+  return words;
+}
+
+const std::string CORPUS = QM_SHARED_DATA_DIR "/corpus/pku_test.utf8";
+
+// The display map's whole job for one window: read, number, segment and style 64 KB.
+void BM_DisplayMapRebuild64K(benchmark::State& state) {
+  const auto mode = Lexoscope::Mode(state.range(0));
+  WordListManager lists((scratch() / "lists").c_str());
+  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
+  Lexoscope lexoscope(lists, engine, mode);
+  lexoscope.setSearchTerm(Span("中国*人民"));
+  TextDocument document(CORPUS.c_str());
+  DocumentMap map;
+  map.setLexoscope(&lexoscope);
+  for (auto _ : state) {
+    map.reset();
+    benchmark::DoNotOptimize(map.startOfLineAtOffset(document, 100000).attributes);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * 65536);
+}
+BENCHMARK(BM_DisplayMapRebuild64K)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_DisplayMapRestyle64K(benchmark::State& state) {
+  WordListManager lists((scratch() / "lists").c_str());
+  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
+  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
+  TextDocument document(CORPUS.c_str());
+  DocumentMap map;
+  map.setLexoscope(&lexoscope);
+  map.startOfLineAtOffset(document, 100000);
+  for (auto _ : state)
+    map.reanalyse();
+  state.SetBytesProcessed(int64_t(state.iterations()) * 65536);
+}
+BENCHMARK(BM_DisplayMapRestyle64K)->Unit(benchmark::kMillisecond);
+
+// 50 MB of real text with the only match of the terms at its very end.
+std::string const& largeDocument() {
+  static const std::string path = [] {
+    const std::string once = readFile(CORPUS);
+    const std::string file = (scratch() / "large.txt").string();
+    std::ofstream out(file, std::ios::binary);
+    for (size_t written = 0; written < 50u * 1024 * 1024; written += once.size())
+      out << once;
+    out << "\r\nQuillmere 的 wildcard marker end\r\n";
+    return file;
+  }();
+  return path;
+}
+
+class Found : public Search::Listener {
+public:
+  void found(Search::Result const& r) override { offset = r.offset; }
+  void notFound() override { offset = 0; }
+  uint64_t offset = 0;
+};
+
+void searchLarge(benchmark::State& state, const char* term) {
+  const std::string& path = largeDocument();
+  SearchHistory history;
+  Found found;
+  Search search(history, found, 0);
+  search.setFilename(path.c_str(), 0);
+  for (auto _ : state) {
+    search.setCurrentOffset(0);
+    search.find(Span(term));
+    if (!found.offset) state.SkipWithError("the marker was not found");
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fs::file_size(path)));
+}
+
+void BM_SearchWildcard50MB(benchmark::State& state) {
+  searchLarge(state, "Quillmere*marker…end");
+}
+BENCHMARK(BM_SearchWildcard50MB)->Unit(benchmark::kMillisecond);
+
+// A leading wildcard and a common first piece: nearly every line holds a candidate that fails.
+void BM_SearchCommonPiece50MB(benchmark::State& state) {
+  searchLarge(state, "*的*marker");
+}
+BENCHMARK(BM_SearchCommonPiece50MB)->Unit(benchmark::kMillisecond);
+
+void BM_SearchPlain50MB(benchmark::State& state) {
+  searchLarge(state, "wildcard marker");
+}
+BENCHMARK(BM_SearchPlain50MB)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,151 @@
+#include "documents/document.h"
+
+#include "documents/documentprocessor.h"
+#include "documents/textdocument.h"
+#include "support/tempdir.h"
+#include "text/proficiencylevelhash.h"
+#include "text/segmentengine.h"
+#include "text/wordhash.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DocumentTest : public ::testing::Test {
+protected:
+  DocumentTest() : master(10, nullptr, true), engine(SegmentEngine::ChineseAndAlpha, master) {
+    master.add(Span("\xE4\xB8\xAD\xE5\x9B\xBD"));
+  }
+  std::unique_ptr<Document> open(fs::path const& path, std::string const& content) {
+    qmtest::writeFile(path, content);
+    return std::make_unique<Document>(path.c_str(), Text(path.filename().c_str()), master, levels, engine);
+  }
+  static void waitFor(Document& d) {
+    while (!d.processor()->finished())
+      std::this_thread::yield();
+  }
+  qmtest::TempDir dir;
+  WordHash master;
+  ProficiencyLevelHash levels;
+  SegmentEngine engine;
+};
+
+} // namespace
+
+TEST_F(DocumentTest, TitleAndFilenames) {
+  auto doc = open(dir / "notes.txt", "abc\n");
+  const std::string path = (dir / "notes.txt").string();
+  EXPECT_EQ(doc->title(), path.c_str());
+  EXPECT_EQ(doc->filename(), path.c_str());
+  EXPECT_EQ(doc->actualFilename(), path.c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 4u);
+  doc->setTemporary(true);
+  EXPECT_EQ(doc->title(), "notes.txt");
+  EXPECT_FALSE(doc->processor()->processingStarted()); // the set of documents starts it
+  EXPECT_EQ(&doc->statistics(), static_cast<DocumentStatistics*>(doc.get()));
+}
+
+TEST_F(DocumentTest, ProcessesIntoItsOwnStatistics) {
+  auto doc = open(dir / "a.txt", "\xE4\xB8\xAD\xE5\x9B\xBD x \xE4\xB8\xAD\xE5\x9B\xBD\n");
+  doc->processor()->beginProcessing(true);
+  waitFor(*doc);
+  ASSERT_TRUE(doc->ready());
+  EXPECT_EQ(doc->statisticsForWord(Span("\xE4\xB8\xAD\xE5\x9B\xBD"))->frequency, 2u);
+  EXPECT_EQ(doc->totalWords(), 3u);
+}
+
+// The main thread reads the statistics while the worker fills the next run: it sees whole runs only.
+TEST_F(DocumentTest, ReadersDuringRuns) {
+  std::string text;
+  for (int i = 0; i < 60000; ++i) {
+    text += i % 7 ? "\xE4\xB8\xAD\xE5\x9B\xBD " : "word\n";
+    for (int n = i % 5000 + 1; n; n /= 26)
+      text += char('a' + n % 26); // 5,000 more unique words
+    text += ' ';
+  }
+  auto doc = open(dir / "long.txt", text);
+  WordHash known(4);
+  known.add(Span("word"));
+  std::vector<WordStatistics*> list;
+  for (int run = 0; run < 4; ++run) {
+    SCOPED_TRACE(run);
+    doc->processor()->beginProcessing(true);
+    while (!doc->processor()->finished()) {
+      DocumentInfo const& info = doc->info(known);
+      EXPECT_TRUE(info.totalWords == 0 || info.totalWords == 120000) << info.totalWords;
+      doc->wordStatisticsList(list, WordStatisticsSort::FrequencyDescending);
+      double sum = 0;
+      for (auto* r : list)
+        sum += r->percentageFrequency;
+      EXPECT_TRUE(list.empty() || std::abs(sum - 100) < 1e-6) << sum;
+      if (const WordStatistics* r = doc->statisticsForWord(Span("word"))) {
+        EXPECT_EQ(r->frequency, 8572u);
+      }
+    }
+    EXPECT_EQ(doc->info(known).knownWords, 8572u);
+    doc->processor()->cancelProcessing();
+  }
+}
+
+TEST_F(DocumentTest, TemporaryFileLivesWithTheDocument) {
+  auto temporary = open(dir / "pasted.txt", "x");
+  auto ordinary = open(dir / "kept.txt", "y");
+  temporary->setTemporary(true);
+  temporary->processor()->beginProcessing(true); // destroyed while it may still run
+  temporary.reset();
+  ordinary.reset();
+  EXPECT_FALSE(fs::exists(dir / "pasted.txt"));
+  EXPECT_TRUE(fs::exists(dir / "kept.txt"));
+}
+
+TEST_F(DocumentTest, OpeningAMissingFileThrows) {
+  EXPECT_ANY_THROW(Document((dir / "missing.txt").c_str(), Text("missing.txt"), master, levels, engine));
+}
+
+TEST_F(DocumentTest, SetActualFilename) {
+  auto doc = open(dir / "source.txt", "abc");
+  doc->processor()->beginProcessing(true);
+  EXPECT_ANY_THROW(doc->setActualFilename((dir / "nowhere" / "x.txt").c_str(), master));
+  EXPECT_EQ(doc->actualFilename(), (dir / "source.txt").c_str()); // still reading its previous file
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 3u);
+  waitFor(*doc);
+
+  qmtest::writeFile(dir / "converted.txt", "converted text");
+  doc->setActualFilename((dir / "converted.txt").c_str(), master);
+  EXPECT_EQ(doc->actualFilename(), (dir / "converted.txt").c_str());
+  EXPECT_EQ(doc->filename(), (dir / "source.txt").c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 14u);
+  EXPECT_FALSE(doc->processor()->processingStarted());
+  doc->processor()->beginProcessing(false);
+  EXPECT_EQ(doc->info(master).bytes, 14u);
+}
+
+TEST_F(DocumentTest, SaveToFile) {
+  auto doc = open(dir / ".paste-1", "pasted text\n");
+  doc->setTemporary(true);
+  EXPECT_FALSE(doc->saveToFile(nullptr));
+  EXPECT_TRUE(doc->isTemporary());
+  // A move that fails (no such folder) changes nothing: the pasted text is still there and readable.
+  EXPECT_FALSE(doc->saveToFile((dir / "no" / "such" / "folder.txt").c_str()));
+  EXPECT_TRUE(doc->isTemporary());
+  ASSERT_NE(doc->textDocument(), nullptr);
+  ASSERT_NE(doc->processor(), nullptr);
+  EXPECT_TRUE(fs::exists(dir / ".paste-1"));
+
+  const fs::path saved = dir / "saved.txt";
+  ASSERT_TRUE(doc->saveToFile(saved.c_str()));
+  EXPECT_FALSE(doc->isTemporary());
+  EXPECT_FALSE(fs::exists(dir / ".paste-1"));
+  EXPECT_EQ(qmtest::readFile(saved), "pasted text\n");
+  EXPECT_EQ(doc->title(), saved.c_str());
+  EXPECT_EQ(doc->actualFilename(), saved.c_str());
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 12u);
+  doc.reset();
+  EXPECT_TRUE(fs::exists(saved)); // no longer temporary: the file stays
+}

@@ -1,0 +1,133 @@
+// Scripts and program documents on two threads, run under ThreadSanitizer in CI: a script reads a program
+// document while the main thread pages through it for its view (the script reads through a reader of its
+// own), and a script waiting for processing is killed.
+#include "documentscripts.h"
+
+#include "documents/document.h"
+#include "documents/documentprocessor.h"
+#include "documents/textdocument.h"
+#include "text/oldwordlistmanager.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <random>
+
+namespace {
+
+class QelDocumentThreadTest : public qmtest::DocumentScriptTest {};
+
+TEST_F(QelDocumentThreadTest, ScriptReadsLinesWhileTheViewPages) {
+  const auto path = qmtest::sharedDataDir() / "corpus/pku_test.utf8";
+  OldWordListManager& words = OldWordListManager::instance();
+  Document document(path.c_str(), Text("pku"), words.privateMasterList(), words.privateProficiencyLevel(),
+                    state->segmentEngine());
+  document.processor()->beginProcessing(false);
+  state->setOpenDocuments({&document});
+
+  QelLua lua(*state);
+  MemoryOutputStream out;
+  lua.setOutputStream(out);
+  ASSERT_EQ(lua.load(writeScript(R"(local qel = require "qel"
+local d = qel.openDocuments()[1]
+local lines, found = 0, 0
+for round = 1, 3 do
+  for l in d:lines() do lines = lines + 1 end
+  for w in d:findLinesContaining("中国") do found = found + 1 end
+end
+qel.write(lines, found > 0 and "found" or "none", #d:allStatistics() > 5000 and "words" or "few"))")
+                         .c_str()),
+            0);
+  lua.run(true);
+  // The view pages back and forth through the same document meanwhile.
+  TextDocument& view = *document.textDocument();
+  std::mt19937 random(7);
+  std::vector<char> buffer(TextDocument::PIECE);
+  unsigned long pages = 0;
+  while (lua.running() || pages < 100) {
+    const unsigned long offset = random() % view.totalBytes();
+    const unsigned long start = view.startOfLine(offset);
+    view.copyToBuffer(start, buffer.data(),
+                      std::min<unsigned long>(buffer.size(), view.nextLine(start) - start));
+    document.statisticsForWord(Span("中国"));
+    ++pages;
+  }
+  ASSERT_TRUE(lua.waitUntilEnded(std::chrono::seconds(60)));
+  EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
+  EXPECT_EQ(std::string(out.view()), "5835\tfound\twords");
+}
+
+// A script that waits for processing is stopped by kill, however long the processing takes.
+class BlockingDocument : public Document {
+public:
+  using Document::Document;
+  ~BlockingDocument() override {
+    release();
+    processor()->cancelProcessing(); // before the members that processToken uses go
+  }
+  void processToken(Token const& token, unsigned long offset) override {
+    {
+      std::unique_lock lock(mutex);
+      started = true;
+      changed.notify_all();
+      changed.wait(lock, [this] { return released; });
+    }
+    Document::processToken(token, offset);
+  }
+  void waitUntilStarted() {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return started; });
+  }
+  void release() {
+    std::lock_guard lock(mutex);
+    released = true;
+    changed.notify_all();
+  }
+
+private:
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool started = false;
+  bool released = false;
+};
+
+TEST_F(QelDocumentThreadTest, KillStopsWaitUntilProcessed) {
+  qmtest::writeFile(files / "slow.txt", "我喜欢你。\n");
+  OldWordListManager& words = OldWordListManager::instance();
+  BlockingDocument document((files / "slow.txt").c_str(), Text("slow"), words.privateMasterList(),
+                            words.privateProficiencyLevel(), state->segmentEngine());
+  state->setOpenDocuments({&document});
+  QelLua lua(*state);
+  ASSERT_EQ(lua.load(writeScript("local d = require('qel').openDocuments()[1]\nd:startProcessing()\n"
+                                 "d:waitUntilProcessed()\n")
+                         .c_str()),
+            0);
+  lua.run(true);
+  document.waitUntilStarted();
+  lua.kill();
+  EXPECT_TRUE(lua.waitUntilEnded(std::chrono::seconds(10)));
+  EXPECT_EQ(lua.result(), 2);
+  EXPECT_NE(std::string(lua.errorMessage()).find("Script Killed"), std::string::npos);
+  document.release();
+}
+
+// A kill that is already pending stops a script at its next wait for processing, whichever call waits.
+TEST_F(QelDocumentThreadTest, KillStopsProcessingCalls) {
+  qmtest::writeFile(files / "doc.txt", "我喜欢你。\n");
+  const std::string open = "local d = require('qel').Document(" + quoted((files / "doc.txt").string());
+  for (std::string const& script :
+       {open + ")", open + ", {process = false})\nd:process()",
+        open + ", {process = false})\nd:startProcessing()\nd:waitUntilProcessed()"}) {
+    SCOPED_TRACE(script);
+    QelLua lua(*state);
+    MemoryOutputStream out;
+    lua.setOutputStream(out);
+    ASSERT_EQ(lua.load(writeScript(script + "\nprint('went on')").c_str()), 0);
+    lua.kill(); // before the script has run as many instructions as the kill hook waits for
+    lua.run(false);
+    EXPECT_EQ(lua.result(), 2);
+    EXPECT_NE(std::string(lua.errorMessage()).find("Script Killed"), std::string::npos);
+    EXPECT_EQ(std::string(out.view()), "");
+  }
+}
+
+} // namespace

@@ -1,0 +1,185 @@
+#include "script/qellua.h"
+
+#include "script/luastate.h"
+
+#include "scriptrun.h"
+#include "support/resourcelimits.h"
+
+#include <gtest/gtest.h>
+
+#include <lua.hpp>
+
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+#include <fstream>
+
+using namespace std::chrono_literals;
+using qmtest::scriptFixture;
+
+class QelLuaTest : public qmtest::ScriptHostTest {};
+
+// A precompiled chunk of "return 1".
+std::string precompiled() {
+  LuaState lua;
+  luaL_loadstring(lua.state(), "return 1");
+  std::string bytes;
+  lua_dump(
+      lua.state(),
+      [](lua_State*, const void* p, size_t n, void* out) {
+        static_cast<std::string*>(out)->append(static_cast<const char*>(p), n);
+        return 0;
+      },
+      &bytes, 0);
+  return bytes;
+}
+
+TEST_F(QelLuaTest, LoadFailuresReportStatusAndCause) {
+  const std::string missing = (scripts / "missing.lua").string();
+  qmtest::writeFile(scripts / "binary.lua", precompiled());
+  const struct {
+    const char* name;
+    std::string path;
+    int status;
+    std::string inMessage;
+  } cases[] = {
+      {"missing file", missing, 7, missing},
+      {"null path", "", 7, "cannot open"},
+      {"a folder", scripts.str(), 7, scripts.str()},
+      {"syntax error names its line", scriptFixture("syntax_error.lua"), 3, "syntax_error.lua:3:"},
+      {"a precompiled chunk", (scripts / "binary.lua").string(), 3, "attempt to load a binary chunk"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QelLua lua(*state);
+    EXPECT_EQ(lua.load(c.path.empty() ? nullptr : c.path.c_str()), c.status);
+    EXPECT_NE(std::string(lua.errorMessage()).find(c.inMessage), std::string::npos) << lua.errorMessage();
+    lua.run(false); // a failed load leaves nothing to run
+    EXPECT_FALSE(lua.running());
+    EXPECT_NE(lua.result(), 0);
+  }
+}
+
+TEST_F(QelLuaTest, EnvironmentHasModulesButNoDebugGlobal) {
+  const auto r = runFile(scriptFixture("environment.lua"));
+  ASSERT_EQ(r.status, 0) << r.message;
+  const std::string resources = this->resources.str();
+  EXPECT_NE(r.output.find("qel\ttable\tfunction\tfunction\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("lfs\ttable\tfunction\ttable\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("debug\tnil\tnil\n"), std::string::npos) << r.output;
+  const std::string pathEnd = ";" + resources + "/lua/?.lua\n";
+  EXPECT_TRUE(r.output.ends_with(pathEnd)) << r.output;
+}
+
+TEST_F(QelLuaTest, PackagePathFindsModulesInTheResources) {
+  std::filesystem::create_directories(resources / "lua");
+  qmtest::writeFile(resources / "lua" / "quillmerehelper.lua",
+                    "return { greeting = function() return 'from resources' end }\n");
+  const auto r = runFile(scriptFixture("helper_user.lua"));
+  EXPECT_EQ(r.status, 0) << r.message;
+  EXPECT_EQ(r.output, "from resources\n");
+}
+
+// os.exit would end the reader's program with the script.
+TEST_F(QelLuaTest, OsExitRaisesAnErrorAndTheHostSurvives) {
+  const auto r = runFile(scriptFixture("exit.lua"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.message.find("os.exit"), std::string::npos) << r.message;
+  EXPECT_TRUE(r.output.starts_with("false\t")) << r.output;
+  EXPECT_EQ(r.output.find("not reached"), std::string::npos);
+}
+
+TEST_F(QelLuaTest, NonStringErrorObjectsGiveReadableMessages) {
+  const struct {
+    const char* source;
+    std::string message;
+  } cases[] = {
+      {"error({})", "(error object is a table value)"},
+      {"error(nil)", "(error object is a nil value)"},
+      {"error(true)", "(error object is a boolean value)"},
+      {"error(setmetatable({}, {__tostring = function() return 'custom text' end}))", "custom text"},
+      {"error(setmetatable({}, {__tostring = function() error('again') end}))",
+       "(error object is a table value)"},
+      {"error(setmetatable({}, {__tostring = function() return {} end}))", "(error object is a table value)"},
+      {"error(42)", "42"},
+      {"error('plain', 0)", "plain"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    const auto r = run(c.source);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.message, c.message);
+  }
+}
+
+TEST_F(QelLuaTest, KillStopsEndlessLoopsEvenInsidePcall) {
+  for (const char* name : {"endless.lua", "endless_pcall.lua", "endless_coroutine.lua"}) {
+    SCOPED_TRACE(name);
+    QelLua lua(*state);
+    ASSERT_EQ(lua.load(scriptFixture(name).c_str()), 0);
+    lua.run(true);
+    EXPECT_TRUE(lua.running()); // set before the thread starts
+    EXPECT_STREQ(lua.errorMessage(), "");
+    EXPECT_FALSE(lua.waitUntilEnded(30ms));
+    lua.kill();
+    ASSERT_TRUE(lua.waitUntilEnded(20s));
+    EXPECT_FALSE(lua.running());
+    EXPECT_EQ(lua.result(), 2);
+    EXPECT_STREQ(lua.errorMessage(), "Script Killed");
+  }
+}
+
+TEST_F(QelLuaTest, DestroyingARunningRunnerStopsItsScript) {
+  auto lua = std::make_unique<QelLua>(*state);
+  ASSERT_EQ(lua->load(scriptFixture("endless.lua").c_str()), 0);
+  lua->run(true);
+  lua.reset(); // must return, not hang or free the state under the script
+  SUCCEED();
+}
+
+TEST_F(QelLuaTest, InlineRunHasEndedWhenItReturns) {
+  QelLua lua(*state);
+  ASSERT_EQ(lua.load(writeScript("local x = 0 for i = 1, 100000 do x = x + i end").c_str()), 0);
+  lua.run(false);
+  EXPECT_FALSE(lua.running());
+  EXPECT_EQ(lua.result(), 0);
+  EXPECT_STREQ(lua.errorMessage(), "");
+  lua.run(false); // the chunk was used up
+  EXPECT_NE(lua.result(), 0);
+}
+
+TEST_F(QelLuaTest, RunnerCanLoadAndRunAgainAfterAThreadedRun) {
+  QelLua lua(*state);
+  MemoryOutputStream out;
+  lua.setOutputStream(out);
+  for (const char* source : {"print('first')", "print('second')"}) {
+    SCOPED_TRACE(source);
+    ASSERT_EQ(lua.load(writeScript(source).c_str()), 0);
+    lua.run(true);
+    ASSERT_TRUE(lua.waitUntilEnded(20s));
+    EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
+  }
+  EXPECT_EQ(out.view(), "first\nsecond\n");
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// With the address space capped, the thread's stack cannot be made: the run must end as failed rather than
+// leave its owner polling a run that never began.
+TEST_F(QelLuaTest, RunWhoseThreadCannotStartEndsAsFailed) {
+  const std::string path = scriptFixture("endless.lua");
+  EXPECT_EXIT(
+      {
+        QelLua lua(*state);
+        if (lua.load(path.c_str()) != 0) _exit(3);
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = qmtest::addressSpaceInUse() + (2u << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        lua.run(true);
+        const bool failed = !lua.running() && lua.result() != 0 && *lua.errorMessage();
+        _exit(failed ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif

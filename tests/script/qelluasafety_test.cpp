@@ -1,0 +1,304 @@
+// Hostile scripts (also under AddressSanitizer and ThreadSanitizer): none crashes the host, each that
+// used to escape kill ends as killed within a second of it, a runner whose script ignores the kill is
+// destroyed within its bound, and the stoppable pattern functions answer as the library's.
+#include "documentscripts.h"
+
+#include "script/luastate.h"
+#include "support/logcapture.h"
+
+#include <lua.hpp>
+
+#include <condition_variable>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class QelLuaSafetyTest : public qmtest::DocumentScriptTest {
+protected:
+  // Runs the script (after the prelude) inline in a child process, so that a crash fails its case rather
+  // than the whole binary. A child that dies gets status -1 and the cause as its message.
+  qmtest::ScriptResult runInChild(std::string const& source) {
+    const std::string path = writeScript(std::string(qmtest::SCRIPT_PRELUDE) + source);
+    int fds[2];
+    if (pipe(fds) != 0) return {-1, "no pipe", "", 0};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      alarm(60);
+      const qmtest::ScriptResult r = runFile(path);
+      const std::string report =
+          std::to_string(r.status) + "\n" + std::to_string(r.message.size()) + "\n" + r.message + r.output;
+      const bool written = ::write(fds[1], report.data(), report.size()) == ssize_t(report.size());
+      _exit(written ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+      report.append(buffer, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      return {-1, WIFSIGNALED(status) ? "died of signal " + std::to_string(WTERMSIG(status)) : "failed", "",
+              0};
+    qmtest::ScriptResult r;
+    size_t at = report.find('\n');
+    r.status = std::stoi(report.substr(0, at));
+    const size_t next = report.find('\n', at + 1);
+    const size_t length = std::stoul(report.substr(at + 1, next - at - 1));
+    r.message = report.substr(next + 1, length);
+    r.output = report.substr(next + 1 + length);
+    return r;
+  }
+
+  std::string corpus = quoted((qmtest::sharedDataDir() / "corpus/pku_test.utf8").string());
+};
+
+TEST_F(QelLuaSafetyTest, HostileScriptsEndInALuaErrorNotACrash) {
+  qmtest::writeFile(files / "doc.txt", "我们喜欢中国。\n你好！\n");
+  const std::string doc = quoted((files / "doc.txt").string());
+  const std::string chunk = quoted((files / "chunk.lua").string());
+  const std::string resurrect = R"(do
+  local wl = qel.hskLevel(1)
+  setmetatable({}, {__gc = function() kept = wl end})
+end
+collectgarbage() collectgarbage()
+)";
+  const struct {
+    const char* name;
+    std::string source;
+    int status;
+    std::string message; // a part of it
+    std::string output;
+  } cases[] = {
+      {"a list passed as a temporary",
+       "local a = qel.WordList()\na:addFromWordList(qel.hskLevel(1, 6))\n"
+       "print(#a == #qel.hskLevel(1, 6))",
+       0, "", "true\n"},
+      {"lists of characters passed as temporaries",
+       "local chars = qel.WordList()\nfor line in qel.Document(" + corpus +
+           ", {process = false}):lines() do chars:addFromWordList(line:characterList()) end\nprint(#chars)",
+       0, "", "2907\n"},
+      {"a list's __gc as a method", "local wl = qel.hskLevel(1)\nwl:__gc()\nwl:addWord('x')", 2,
+       "attempt to call a nil value (method '__gc')", ""},
+      {"a list's __gc from its metatable", "local wl = qel.hskLevel(1)\ngetmetatable(wl).__gc(wl)", 2,
+       "attempt to call a nil value (field '__gc')", ""},
+      {"a document's __gc while its statistics are read",
+       "local d = qel.Document(" + doc +
+           ")\nd:allStatistics(setmetatable({}, {__index = function() qel.Document.__gc(d) end}))",
+       2, "attempt to call a nil value (field '__gc')", ""},
+      {"a collected list handed back by a finalizer, adding a word", resurrect + "kept:addWord('x')", 2,
+       "WordList - the list is no longer available", ""},
+      {"a collected list handed back by a finalizer, adding a file",
+       resurrect + "kept:addFromFile(" + doc + ")", 2, "WordList - the list is no longer available", ""},
+      {"statistics options whose __index makes a list",
+       "local d = qel.Document(" + doc +
+           ")\nprint(#d:knownStatistics(setmetatable({}, {__index = function(_, key)\n"
+           "  if key == 'wordList' then return qel.hskLevel(1, 6) end\n"
+           "  collectgarbage() collectgarbage()\nend})))",
+       0, "", "3\n"},
+      {"the debug library through package.loaded",
+       "package.loaded.debug.setmetatable(qel.Text('x'), getmetatable(qel.WordList()))\n"
+       "qel.Text('x'):addWord('y')",
+       2, "attempt to index a nil value (field 'debug')", ""},
+      {"the debug library by require", "require 'debug'", 2, "module 'debug' not found", ""},
+      {"precompiled chunks",
+       "local binary = 'attempt to load a binary chunk'\n"
+       "local function refused(ok, message)\n"
+       "  return not ok and message:find(binary, 1, true) ~= nil\nend\n"
+       "local f = io.open(" +
+           chunk +
+           ", 'wb')\n"
+           "f:write(string.dump(function() return 1 end))\nf:close()\n"
+           "package.path = " +
+           quoted((files / "?.lua").string()) +
+           "\n"
+           "print(refused(load(string.dump(function() end))), refused(loadfile(" +
+           chunk +
+           ")),\n"
+           "  refused(pcall(dofile, " +
+           chunk +
+           ")), refused(pcall(require, 'chunk')),\n"
+           "  refused(load(string.dump(function() end), 'x', 'bt')))",
+       0, "", "true\ttrue\ttrue\ttrue\ttrue\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto r = runInChild(c.source);
+    EXPECT_EQ(r.status, c.status) << r.message;
+    EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
+    EXPECT_EQ(r.output, c.output);
+  }
+}
+
+TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
+  const std::string fifo = (files / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string text = "local f = io.open(" + corpus +
+                           ", 'rb')\nlocal t = qel.Text(f:read('a'):rep(160))\nf:close()\ncollectgarbage()\n";
+  const std::string blocked = "local f = io.open(" + quoted(fifo) + ", 'r+')\n";
+  const std::string loop = "function() while true do end end";
+  const struct {
+    const char* name;
+    std::string source; // writes once it is about to enter what must be stopped
+  } cases[] = {
+      {"a message handler of the kill that loops", "qel.write('r')\nxpcall(" + loop + ", " + loop + ")"},
+      {"a message handler of an error that loops", "qel.write('r')\nxpcall(error, " + loop + ")"},
+      {"a finalizer that loops", "setmetatable({}, {__gc = " + loop + "})\nqel.write('r')\ncollectgarbage()"},
+      {"a finalizer given after setmetatable", "local mt = {__gc = true}\nsetmetatable({}, mt)\nmt.__gc = " +
+                                                   loop + "\nqel.write('r')\ncollectgarbage()"},
+      {"a finalizer that loops as the script ends",
+       "setmetatable({}, {__gc = " + loop + "})\nqel.write('r')"},
+      {"a finalizer put on io's files", "getmetatable(io.stdout).__gc = " + loop +
+                                            "\nio.open('/dev/null')\nqel.write('r')\ncollectgarbage()\n"
+                                            "while true do end"},
+      {"a pattern that backtracks", "qel.write('r')\nstring.find(('a'):rep(100000), '.-.-.-b')"},
+      {"a shell command", "qel.write('r')\nos.execute('sleep 30')"},
+      {"a read of a blocked input", blocked + "io.input(f)\nqel.write('r')\nio.read()"},
+      {"blocked reads caught in a loop", blocked + "qel.write('r')\nwhile true do pcall(f.read, f) end"},
+      {"a child's output", "qel.write('r')\nio.popen('sleep 30'):read('a')"},
+      {"the word list of a long text", text + "qel.write('r')\nt:wordList()"},
+      {"a cloze text of a long text", text + "qel.write('r')\nt:clozeText('中国')"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QelLua lua(*state);
+    CountingOutputStream out;
+    lua.setOutputStream(out);
+    ASSERT_EQ(lua.load(writeScript(std::string(qmtest::SCRIPT_PRELUDE) + c.source).c_str()), 0);
+    lua.run(true);
+    for (int i = 0; i < 6000 && out.total() == 0 && lua.running(); ++i)
+      std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(lua.running()) << lua.errorMessage();
+    lua.kill();
+    const bool stopped = lua.waitUntilEnded(1s);
+    EXPECT_TRUE(stopped);
+    if (!stopped) lua.waitUntilEnded(60s);
+    EXPECT_EQ(lua.result(), 2);
+    EXPECT_STREQ(lua.errorMessage(), "Script Killed");
+  }
+}
+
+// A dictionary whose look-up does not return until the test says so: a call no kill reaches.
+class BlockingDictionary : public Dictionary {
+public:
+  DictionaryItem const* item(Span const&) const override {
+    std::unique_lock lock(mutex);
+    entered = true;
+    changed.notify_all();
+    changed.wait(lock, [this] { return released; });
+    left = true;
+    changed.notify_all();
+    return nullptr;
+  }
+  bool getInfo(DictionaryEntry const&, Info&) const override { return false; }
+  void waitUntilEntered() const {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return entered; });
+  }
+  void release() const {
+    std::unique_lock lock(mutex);
+    released = true;
+    changed.notify_all();
+    changed.wait(lock, [this] { return left; });
+  }
+
+private:
+  mutable std::mutex mutex;
+  mutable std::condition_variable changed;
+  mutable bool entered = false, released = false, left = false;
+};
+
+TEST_F(QelLuaSafetyTest, DestroyingARunnerLetsGoOfAScriptThatIgnoresTheKill) {
+  auto owned = std::make_unique<BlockingDictionary>();
+  BlockingDictionary const& blocking = *owned;
+  useDictionary(std::move(owned));
+  qmtest::LogCapture log({"WARN"});
+  CountingOutputStream out;
+  auto lua = std::make_unique<QelLua>(*state);
+  lua->setOutputStream(out);
+  ASSERT_EQ(lua->load(writeScript("local qel = require 'qel'\nqel.dictionary():definitions('我')\n"
+                                  "for i = 1, 1e6 do qel.write(i) end")
+                          .c_str()),
+            0);
+  lua->run(true);
+  blocking.waitUntilEntered();
+  const auto start = std::chrono::steady_clock::now();
+  lua.reset();
+  EXPECT_LE(std::chrono::steady_clock::now() - start, QelLua::DESTROY_WAIT + 1s);
+  EXPECT_NE(log.all().find("did not stop"), std::string::npos) << log.all();
+  // The script goes on once the look-up returns, and then stops at once: killed, its output nowhere.
+  blocking.release();
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(out.total(), 0u);
+}
+
+TEST_F(QelLuaSafetyTest, PatternFunctionsAnswerAsTheLibrary) {
+  const char* const calls[] = {
+      "('hello world'):find('o w')",
+      "('hello world'):find('o', -3)",
+      "('hello world'):find('l', 20)",
+      "('hello'):find('', 10)",
+      "('a.b'):find('.', 1, true)",
+      "('key = value'):match('(%w+)%s*=%s*(%w+)')",
+      "('hello'):match('()ll()')",
+      "('  x'):match('^%s*(.-)%s*$')",
+      "('THE (quick) fox'):find('%f[%a]%a+', 5)",
+      "('f(a(b)c)d'):match('%b()')",
+      "('abcabc'):match('(a)(b)c%1%2')",
+      "('x'):match('%')",
+      "('x'):match('[a')",
+      "('x'):match('(x')",
+      "('x'):match('x)')",
+      "('x'):match('%1')",
+      "('x'):find('%g+%f')",
+      "('x'):match(('('):rep(40) .. 'x' .. (')'):rep(40))",
+      "('a,b,,c'):gsub(',', ';')",
+      "('hello world'):gsub('o', {o = '0'})",
+      "('hello world'):gsub('%w+', function(w) return w:upper() end, 1)",
+      "('abc'):gsub('', '-')",
+      "('abc'):gsub('(b)', '%1%1%0%%')",
+      "('abc'):gsub('b', '%2')",
+      "('abc'):gsub('b', '%x')",
+      "('abc'):gsub('b', {b = true})",
+      "('abc'):gsub('b', 1)",
+      "('abc'):gsub('^a', 'A')",
+      "(function() local t = {} for k, v in ('a=1, b=2'):gmatch('(%w+)=(%w+)') do t[#t + 1] = k .. v end "
+      "return table.concat(t, ' ') end)()",
+      "(function() local t = {} for w in ('one two  three'):gmatch('%a*') do t[#t + 1] = '[' .. w .. ']' end "
+      "return table.concat(t) end)()",
+      "(function() local t = {} for p in ('abc'):gmatch('()') do t[#t + 1] = p end return table.concat(t, "
+      "',') end)()",
+      "string.gsub('x', '.', '%')",
+      "(function() local t = {} for c in ('acdglpsuwxACDGLPSUWXz'):gmatch('.') do "
+      "t[#t + 1] = select(2, ('Hello, World 42!\\t\\0x\\127中文'):gsub('%' .. c, '')) end "
+      "return table.concat(t, ',') end)()",
+      "('a_b-C9 中'):gsub('[%w_]+', '<%0>')",
+      "string.find(nil, 'x')",
+  };
+  std::string body =
+      "local lines = {}\nlocal function show(...)\n  local t = table.pack(...)\n"
+      "  for i = 1, t.n do t[i] = tostring(t[i]) end\n  lines[#lines + 1] = table.concat(t, '|')\nend\n";
+  for (const char* call : calls)
+    body += std::string("show(pcall(function() return ") + call + " end))\n";
+  // The same file for both, so that error messages name the same chunk.
+  const std::string path = writeScript(body + "return table.concat(lines, '\\n')");
+  LuaState library;
+  ASSERT_EQ(luaL_loadfile(library.state(), path.c_str()), LUA_OK);
+  ASSERT_EQ(lua_pcall(library.state(), 0, 1, 0), LUA_OK) << lua_tostring(library.state(), -1);
+  const std::string expected = std::string(lua_tostring(library.state(), -1)) + "\n";
+  qmtest::writeFile(path, body + "print(table.concat(lines, '\\n'))");
+  const auto r = runFile(path);
+  ASSERT_EQ(r.status, 0) << r.message;
+  EXPECT_EQ(r.output, expected);
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+// Runs Lua test scripts for the script host's tests: scripts given as source are written into a temporary
+// folder, fixtures live under tests/script/scripts. The resources (level lists, a small CC-CEDICT file)
+// are a temporary copy of tests/script/resources, so a test may change them.
+#pragma once
+
+#include "dictionary/dictionary.h"
+#include "script/qellua.h"
+#include "script/qelstate.h"
+#include "support/tempdir.h"
+#include "text/wordhash.h"
+#include "utils/countingoutputstream.h"
+#include "utils/memoryoutputstream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace qmtest {
+
+inline std::string scriptFixture(const char* name) {
+  return std::string(QM_SCRIPT_FIXTURES) + "/scripts/" + name;
+}
+
+struct ScriptResult {
+  int status = 0;      // of the run, or of the load when it failed
+  std::string message; // errorMessage()
+  std::string output;  // what print and write wrote, through the counting stream
+  size_t counted = 0;  // the counting stream's total
+};
+
+class NoDictionary : public Dictionary {
+public:
+  DictionaryItem const* item(Span const&) const override { return nullptr; }
+  bool getInfo(DictionaryEntry const&, Info&) const override { return false; }
+};
+
+inline std::filesystem::path copyOfResources(TempDir const& dir) {
+  std::filesystem::copy(std::string(QM_SCRIPT_FIXTURES) + "/resources", dir.path(),
+                        std::filesystem::copy_options::recursive);
+  return dir.path();
+}
+
+class ScriptHostTest : public ::testing::Test {
+protected:
+  ScriptHostTest() {
+    currentWords.add(Span("我"));
+    currentWords.add(Span("好"));
+    useDictionary(std::make_unique<NoDictionary>());
+  }
+  void useDictionary(std::unique_ptr<Dictionary> d) {
+    state.reset();
+    dictionary = std::move(d);
+    state = std::make_unique<qelLua::QelState>(*dictionary, currentWords);
+  }
+
+  std::string writeScript(std::string const& source) {
+    const auto path = scripts / ("script" + std::to_string(++count) + ".lua");
+    writeFile(path, source);
+    return path.string();
+  }
+  // Loads and runs the file inline, its output going through a counting stream as in the program.
+  ScriptResult runFile(std::string const& path) {
+    QelLua lua(*state);
+    MemoryOutputStream out;
+    CountingOutputStream counting;
+    counting.setTarget(&out);
+    lua.setOutputStream(counting);
+    ScriptResult r;
+    r.status = lua.load(path.c_str());
+    if (r.status == 0) {
+      lua.run(false);
+      r.status = lua.result();
+    }
+    r.message = lua.errorMessage();
+    counting.flush();
+    r.output = std::string(out.view());
+    r.counted = counting.total();
+    return r;
+  }
+  ScriptResult run(std::string const& source) { return runFile(writeScript(source)); }
+
+  TempDir resources;
+  ScopedEnv resourcesEnv{"QUILLMERE_RESOURCES", copyOfResources(resources).string()};
+  TempDir scripts;
+  WordHash currentWords{16};
+  std::unique_ptr<Dictionary> dictionary;
+  std::unique_ptr<qelLua::QelState> state;
+
+private:
+  int count = 0;
+};
+
+} // namespace qmtest

@@ -1,0 +1,261 @@
+#include "text/chinesetokenizer.h"
+#include "text/wordhash.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Tok {
+  std::string text;
+  uint32_t type;
+  uint64_t characters;
+  bool operator==(Tok const&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, Tok const& t) {
+  return os << "{'" << t.text << "' " << Token::typeName(t.type) << " " << t.characters << "}";
+}
+
+// Every text token of one range, and where the tokenizer stopped.
+std::vector<Tok> drain(ChineseTokenizer& tokenizer) {
+  std::vector<Tok> out;
+  while (tokenizer.hasTokens()) {
+    const Token t = tokenizer.nextToken();
+    if (t.type == Token::EndOfText || !t.text) continue;
+    out.push_back({std::string(t.text, t.bytes), t.type, t.characters});
+  }
+  return out;
+}
+
+class ChineseTokenizerTest : public ::testing::Test {
+protected:
+  ChineseTokenizerTest() : dict(10, nullptr, true) {
+    for (const char* w : {"中国", "中国人民", "T恤", "人民币", "大学生活动中心", "\xF0\xAB\x9A\x89鱼"})
+      dict.add(Span(w));
+  }
+  std::vector<Tok> tokens(std::string const& text, bool endOfText = true) {
+    ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, endOfText);
+    return drain(t);
+  }
+  WordHash dict;
+};
+
+constexpr uint32_t C = Token::Chinese, A = Token::Alpha, N = Token::Number, W = Token::Whitespace,
+                   CP = Token::ChinesePunctuation, AP = Token::AsciiPunctuation, O = Token::Other,
+                   I = Token::Invalid;
+
+TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
+  const struct {
+    std::string text;
+    std::vector<Tok> expected;
+  } cases[] = {
+      {"", {}},
+      {"中国人民好", {{"中国人民", C, 4}, {"好", C, 1}}},
+      // 中国人 is only a prefix and 中国人大 is absent: back to the best whole word.
+      {"中国人大", {{"中国", C, 2}, {"人", C, 1}, {"大", C, 1}}},
+      {"123abc", {{"123", N, 3}, {"abc", A, 3}}},
+      {"T恤衫", {{"T恤", A, 2}, {"衫", C, 1}}},
+      {"xyzzy", {{"xyzzy", A, 5}}}, // a run not in the dictionary is still one token
+      {"abcdefghijklmnopqrstuvwxyz", {{"abcdefghijklmnopqrstuvwxyz", A, 26}}}, // longer than any word
+      {"  ", {{" ", W, 1}, {" ", W, 1}}},
+      {"，,—\xE3\x80\x80", {{"，", CP, 1}, {",", AP, 1}, {"—", O, 1}, {"\xE3\x80\x80", W, 1}}},
+      {"\xFF\xFE\x80中", {{"\xFF\xFE\x80", I, 3}, {"中", C, 1}}},
+      {"\xEF\xBF\xBD", {{"\xEF\xBF\xBD", I, 1}}}, // a literal U+FFFD is invalid, one character
+      {"\xFF\xEF\xBF\xBD\x80", {{"\xFF\xEF\xBF\xBD\x80", I, 3}}},
+      // overlong "/", a surrogate, a value past U+10FFFF: invalid bytes, never punctuation or "Other"
+      {"\xC0\xAF"
+       "a",
+       {{"\xC0\xAF", I, 2}, {"a", A, 1}}},
+      {"\xED\xA0\x80\xF4\x90\x80\x80中", {{"\xED\xA0\x80\xF4\x90\x80\x80", I, 7}, {"中", C, 1}}},
+      {"\xE0\x80\xAF", {{"\xE0\x80\xAF", I, 3}}},
+      // ideographs of the later extensions are Chinese and start words
+      {"\xF0\xAB\x9A\x89鱼\xF0\xB0\x80\x80\xE9\xBF\xBF",
+       {{"\xF0\xAB\x9A\x89鱼", C, 2}, {"\xF0\xB0\x80\x80", C, 1}, {"\xE9\xBF\xBF", C, 1}}},
+      {"\xF0\xA0\x80"
+       "A",
+       {{"\xF0\xA0\x80", I, 3}, {"A", A, 1}}}, // a four-byte lead cut short by a bad byte
+      {"\x01\t", {{"\x01", O, 1}, {"\t", W, 1}}},
+      // the last word of a text is emitted although a longer word starts with it
+      {"中", {{"中", C, 1}}},
+      {"中国人", {{"中国", C, 2}, {"人", C, 1}}},
+      {"人民", {{"人", C, 1}, {"民", C, 1}}},
+      // a sequence cut by the end of the text is one invalid token, joined to invalid bytes before it
+      {"大\xE4\xB8", {{"大", C, 1}, {"\xE4\xB8", I, 2}}},
+      {"\xFF\xE4\xB8", {{"\xFF\xE4\xB8", I, 3}}},
+      // a lead near the end does not swallow the letter after it
+      {"大\xE4"
+       "a",
+       {{"大", C, 1}, {"\xE4", I, 1}, {"a", A, 1}}},
+      {"\xFF\xE4"
+       "a",
+       {{"\xFF\xE4", I, 2}, {"a", A, 1}}},
+      {"大学生活动中心", {{"大学生活动中心", C, 7}}},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(tokens(c.text), c.expected);
+  }
+}
+
+TEST_F(ChineseTokenizerTest, WindowStopsWhereMoreBytesAreNeeded) {
+  const struct {
+    std::string text;
+    std::vector<Tok> expected;
+    size_t stop; // bytes consumed when the end flag is set
+  } cases[] = {
+      {"", {}, 0},
+      {"中国人", {}, 0}, // 中国人 is only a prefix at the range end: nothing, not even 中国
+      {"中国", {}, 0},   // 中国 is a word but 中国人民 may follow
+      {"大中", {{"大", C, 1}}, 3},
+      {"好\xE4\xB8", {{"好", C, 1}}, 3},
+      {"大\xE4\xB8", {}, 0}, // 大 starts a longer word: the cut character decides
+      {"12", {}, 0},         // the number may go on
+      {"好。", {{"好", C, 1}, {"。", CP, 1}}, 6},
+      {"大学生活动中心", {{"大学生活动中心", C, 7}}, 21}, // as long as the longest word: nothing can follow
+      {"abcdefghijklmnopqrstuvwxyz", {{"abcdefghijklmnopqrstuvwxyz", A, 26}}, 26},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.text);
+    ChineseTokenizer t(Utf8Range(c.text.data(), c.text.size()), dict);
+    EXPECT_EQ(drain(t), c.expected);
+    EXPECT_TRUE(t.endFlag());
+    EXPECT_EQ(size_t(t.position() - c.text.data()), c.stop);
+    const Token after = t.nextToken(); // drained: the end token again
+    EXPECT_EQ(after.type, Token::EndOfText);
+    EXPECT_EQ(after.text, nullptr);
+  }
+}
+
+TEST_F(ChineseTokenizerTest, EmptyDictionaryGivesSingleCharacters) {
+  const WordHash empty(4, nullptr, true);
+  const std::string text = "中国人ab";
+  ChineseTokenizer t(Utf8Range(text.data(), text.size()), empty, true);
+  EXPECT_EQ(drain(t), (std::vector<Tok>{{"中", C, 1}, {"国", C, 1}, {"人", C, 1}, {"ab", A, 2}}));
+  // With no word at all even a short run at a window end is cut, so windows always progress.
+  ChineseTokenizer w(Utf8Range(text.data(), text.size()), empty);
+  EXPECT_EQ(drain(w).size(), 4u);
+}
+
+TEST_F(ChineseTokenizerTest, DictionaryWithoutPrefixesFindsOnlyChainsOfWords) {
+  WordHash plain(4);
+  plain.add(Span("中国"));
+  const std::string text = "中国";
+  ChineseTokenizer t(Utf8Range(text.data(), text.size()), plain, true);
+  EXPECT_EQ(drain(t), (std::vector<Tok>{{"中", C, 1}, {"国", C, 1}})); // 中 is absent: the match stops there
+  plain.add(Span("中"));
+  t.reset();
+  EXPECT_EQ(drain(t), (std::vector<Tok>{{"中国", C, 2}}));
+}
+
+TEST_F(ChineseTokenizerTest, EmptyRangeGivesOnlyTheEndToken) {
+  ChineseTokenizer t(Utf8Range(), dict, true);
+  ASSERT_TRUE(t.hasTokens());
+  EXPECT_EQ(t.nextToken().type, Token::EndOfText);
+  EXPECT_FALSE(t.hasTokens());
+  EXPECT_EQ(t.nextToken().type, Token::EndOfText);
+}
+
+TEST_F(ChineseTokenizerTest, ResetStartsOverAndKeepsEndOfText) {
+  const std::string text = "中国人";
+  ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, true);
+  EXPECT_EQ(drain(t).size(), 2u);
+  t.reset();
+  EXPECT_TRUE(t.endOfText());
+  EXPECT_EQ(drain(t).size(), 2u);
+  t.setEndOfText(false);
+  t.reset(Utf8Range(text.data(), text.size()));
+  EXPECT_TRUE(drain(t).empty());
+}
+
+// Segments text in windows of random sizes, each resuming where the last one stopped, the last one marked
+// as the end of the text; a window that makes no progress is grown.
+std::vector<std::pair<size_t, Tok>> windowed(std::string const& text, WordHash const& dict, std::mt19937& rng,
+                                             size_t maxWindow) {
+  std::vector<std::pair<size_t, Tok>> out;
+  size_t pos = 0, grow = 0;
+  while (pos < text.size()) {
+    const size_t size = std::uniform_int_distribution<size_t>(1, maxWindow)(rng) + grow;
+    const size_t end = std::min(text.size(), pos + size);
+    ChineseTokenizer t(Utf8Range(text.data() + pos, end - pos), dict, end == text.size());
+    while (t.hasTokens()) {
+      const Token k = t.nextToken();
+      if (k.type != Token::EndOfText && k.text)
+        out.push_back({size_t(k.text - text.data()), {std::string(k.text, k.bytes), k.type, k.characters}});
+    }
+    const size_t next = size_t(t.position() - text.data());
+    grow = next == pos ? grow + maxWindow : 0;
+    pos = next;
+  }
+  return out;
+}
+
+std::vector<std::pair<size_t, Tok>> onePass(std::string const& text, WordHash const& dict) {
+  std::mt19937 unused;
+  return windowed(text, dict, unused, text.size() + 1);
+}
+
+TEST_F(ChineseTokenizerTest, WindowsGiveTheTokensOfOnePass) {
+  // Pieces that exercise prefixes, words ending at window ends, runs, invalid and cut sequences.
+  const std::vector<std::string> pieces = {"中", "国", "人", "民",   "币",       "大", "学",
+                                           "生", "活", "动", "心",   "T",        "恤", "a",
+                                           "7",  " ",  "，", "\xFF", "\xE4\xB8", "\n", "\xEF\xBF\xBD"};
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int n = std::uniform_int_distribution<int>(0, 60)(rng);
+    for (int i = 0; i < n; ++i)
+      text += pieces[std::uniform_int_distribution<size_t>(0, pieces.size() - 1)(rng)];
+    SCOPED_TRACE("round " + std::to_string(round) + ": " + text);
+    const auto whole = onePass(text, dict);
+    for (size_t maxWindow : {1, 4, 16})
+      EXPECT_EQ(windowed(text, dict, rng, maxWindow), whole);
+  }
+}
+
+} // namespace
+
+// 中灣暖 and 中钶誢 have the same 32-bit FNV-1a hash and length: only their bytes tell them apart.
+TEST(ChineseTokenizerCollisionTest, ACandidateWithAWordsHashIsNotThatWord) {
+  const std::string word = "中\xE7\x81\xA3\xE6\x9A\x96", twin = "中\xE9\x92\xB6\xE8\xAA\xA2";
+  ASSERT_EQ(fnv1a::hash(Span(word.data(), word.size())), fnv1a::hash(Span(twin.data(), twin.size())));
+  WordHash dict(4, nullptr, true); // 16 buckets: the twins share a chain with other keys
+  dict.add(Span(word.data(), word.size()));
+  dict.add(Span("中\xE9\x92\xB6一")); // 中钶 starts a longer word, so 中钶誢 is looked up
+  for (const std::string tail : {"", "。。", "abcd"}) {
+    SCOPED_TRACE(tail);
+    const std::string text = twin + tail;
+    ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, true);
+    const std::vector<Tok> got = drain(t);
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got[0], (Tok{"中", Token::Chinese, 1}));
+    EXPECT_EQ(got[1], (Tok{"\xE9\x92\xB6", Token::Chinese, 1}));
+    EXPECT_EQ(got[2], (Tok{"\xE8\xAA\xA2", Token::Chinese, 1}));
+    const std::string both = word + tail;
+    ChineseTokenizer w(Utf8Range(both.data(), both.size()), dict, true);
+    EXPECT_EQ(drain(w).front(), (Tok{word, Token::Chinese, 3}));
+  }
+}
+
+// Words of more bytes than a node keeps inline, and all their prefixes, are found whole.
+TEST(ChineseTokenizerCollisionTest, WordsLongerThanTheInlineKeys) {
+  WordHash dict(6, nullptr, true);
+  const std::string longWord = "中华人民共和国全国人民代表大会常务委员会"; // 20 characters, 60 bytes
+  const std::string shorter = "中华人民共和国全国人民代表大会";            // 45 bytes, also a word
+  dict.add(Span(longWord.data(), longWord.size()));
+  dict.add(Span(shorter.data(), shorter.size()));
+  for (const std::string tail : {"", "的", "的会议。"}) {
+    SCOPED_TRACE(tail);
+    const std::string text = longWord + tail + shorter + "代表" + tail;
+    ChineseTokenizer t(Utf8Range(text.data(), text.size()), dict, true);
+    const std::vector<Tok> got = drain(t);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[0], (Tok{longWord, Token::Chinese, 20}));
+    size_t i = 1 + (tail.empty() ? 0 : std::string(tail).size() / 3);
+    ASSERT_GT(got.size(), i);
+    EXPECT_EQ(got[i], (Tok{shorter, Token::Chinese, 15}));
+  }
+}

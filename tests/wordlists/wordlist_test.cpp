@@ -1,0 +1,61 @@
+#include "support/tempdir.h"
+#include "utils/memoryoutputstream.h"
+#include "wordlists/wordlist.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using OpenSSL::SHA1;
+
+TEST(WordListTest, ListFileRoundTrip) {
+  qmtest::TempDir dir;
+  WordList list;
+  list.setDisplayName("Two\nLines");
+  list.setReadOnly(true);
+  list.setCurrentRevision(SHA1::of(Span("r")));
+  MemoryOutputStream out;
+  list.writeToStream(out);
+  const std::string hex(SHA1::of(Span("r")).hex().view());
+  EXPECT_EQ(out.view(), "    .version = 2\n    readOnly = true\n    displayName = Two Lines\n"
+                        "    currentRevision = " +
+                            hex + "\n\n");
+
+  const auto path = dir / "mine";
+  ASSERT_TRUE(list.writeToFile(path.c_str(), false));
+  EXPECT_FALSE(WordList().writeToFile(path.c_str(), true)); // an existing file is not replaced
+  const WordList back(path.c_str());
+  EXPECT_STREQ(back.baseName(), "mine");
+  EXPECT_STREQ(back.displayName(), "Two Lines");
+  EXPECT_TRUE(back.readOnly());
+  EXPECT_EQ(back.currentRevision(), SHA1::of(Span("r")));
+  EXPECT_TRUE(back.wasRead());
+  EXPECT_FALSE(back.mayNeedDisplayNameFix());
+}
+
+TEST(WordListTest, WhatNeedsTheDisplayNameFix) {
+  qmtest::TempDir dir;
+  const struct {
+    const char* name;
+    const char* text; // null: no file
+    bool read;
+    bool fix;
+  } cases[] = {
+      {"missing file", nullptr, false, true},
+      {"older version", "readOnly = false\n", true, true},
+      {"older version with a name", "displayName = Old\n", true, false},
+      {"current version", ".version = 2\n", true, false},
+      {"empty file", "", true, true},
+      {"revision of the wrong length", ".version = 2\ncurrentRevision = abc\n", true, false},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto path = dir / c.name;
+    if (c.text) qmtest::writeFile(path, c.text);
+    const WordList list(path.c_str());
+    EXPECT_EQ(list.wasRead(), c.read);
+    EXPECT_EQ(list.existed(), c.text != nullptr);
+    EXPECT_EQ(list.mayNeedDisplayNameFix(), c.fix);
+    EXPECT_TRUE(list.currentRevision() == SHA1());
+  }
+}

@@ -1,0 +1,284 @@
+#include "support/logcapture.h"
+#include "support/tempdir.h"
+#include "utils/memoryoutputstream.h"
+#include "utils/platform/posix/namedfilelock.h"
+#include "wordlists/objectstore.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+
+using OpenSSL::SHA1;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> wordsOf(WordHash const& words) {
+  std::set<std::string> out;
+  for (Span const& w : words.words())
+    out.emplace(w.view());
+  return out;
+}
+
+class WordListManagerTest : public ::testing::Test {
+protected:
+  std::string root() const { return dir.str() + "/"; }
+  fs::path folder(const char* sub) const { return dir / "wordlists" / sub; }
+  std::string listFile(const char* base) const { return qmtest::readFile(folder("lists") / base); }
+  // The store as another process would see it.
+  std::unique_ptr<ObjectStore> store(const char* base) const {
+    NamedFileLock lock(folder("").c_str(), base);
+    return std::make_unique<ObjectStore>(lock, (folder("objects") / base).c_str());
+  }
+  SHA1 revisionInFile(const char* base) const {
+    const std::string text = listFile(base);
+    const size_t at = text.find("currentRevision = ");
+    return at == std::string::npos ? SHA1() : SHA1::fromHex(text.substr(at + 18, 40).c_str());
+  }
+
+  qmtest::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(WordListManagerTest, FreshFolderGetsTheKnownList) {
+  WordListManager manager(root().c_str());
+  EXPECT_STREQ(manager.currentList(), "known");
+  EXPECT_FALSE(manager.currentListReadOnly());
+  EXPECT_EQ(qmtest::readFile(folder("current")), "known\n");
+  const auto lists = manager.wordLists();
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_STREQ(lists[0]->baseName(), "known");
+  EXPECT_STREQ(lists[0]->displayName(), "[Known]");
+  EXPECT_EQ(manager.current().totalWords(), 0u);
+}
+
+TEST_F(WordListManagerTest, CurrentNameThatNamesNoListFallsBackToKnown) {
+  fs::create_directories(folder(""));
+  for (const char* name : {"gone\n", "../../escape\n", "\n", "lists\r\n"}) {
+    SCOPED_TRACE(name);
+    qmtest::writeFile(folder("current"), name);
+    WordListManager manager(root().c_str());
+    EXPECT_STREQ(manager.currentList(), "known");
+    EXPECT_FALSE(fs::exists(folder("lists") / "gone"));
+  }
+}
+
+TEST_F(WordListManagerTest, BaseNamesFromDisplayNames) {
+  const struct {
+    std::string display;
+    std::string base;
+  } cases[] = {
+      {"Hello World!", "hello-world-"},
+      {"Hello  World", "hello-world"},
+      {"  leading", "leading"},
+      {"汉字 List", "汉字-list"},
+      {"a\x01 b", "ab"}, // no "-" right after a dropped byte
+      {"a_b-c", "a_b-c"},
+      {"a- b", "a-b"},          // no "-" after a copied one
+      {"\xE4\xB8", "\xE4\xB8"}, // a cut character at the very end is copied as it is
+      {"\xFF\x80x", "x"},
+      {"!!!", ""},
+      {std::string(300, 'a'), std::string(200, 'a')}, // longer than a file name may be
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.display);
+    EXPECT_EQ(std::string(WordListManager::baseNameFor(c.display.c_str()).c_str()), c.base);
+  }
+}
+
+TEST_F(WordListManagerTest, CreateSwitchRenameAndDeleteLists) {
+  WordListManager manager(root().c_str());
+  const struct {
+    const char* display;
+    const char* base;
+  } created[] = {{"My List", "my-list"},  {"My List", "my-list1"}, {"Current", "current1"},
+                 {"Objects", "objects1"}, {"[Known]", "known-"},   {"Known", "known1"}};
+  for (auto const& c : created) {
+    SCOPED_TRACE(c.display);
+    auto list = manager.createList(c.display, false);
+    ASSERT_TRUE(list);
+    EXPECT_STREQ(list->baseName(), c.base);
+    EXPECT_TRUE(fs::exists(folder("lists") / c.base));
+  }
+  EXPECT_FALSE(manager.createList("", false));
+  EXPECT_FALSE(manager.createList("?!", false));
+  EXPECT_EQ(manager.wordLists().size(), 7u);
+  EXPECT_EQ(qmtest::readFile(folder("current")), "known\n"); // "current1" did not touch the current file
+
+  manager.setCurrent("my-list");
+  EXPECT_EQ(qmtest::readFile(folder("current")), "my-list\n");
+  manager.current().add(Span("书"));
+  WordList renamed(*manager.wordLists()[4]);
+  ASSERT_STREQ(renamed.baseName(), "my-list");
+  renamed.setDisplayName("Renamed");
+  renamed.setReadOnly(true);
+  manager.save(renamed);
+  EXPECT_TRUE(manager.currentListReadOnly());
+  manager.setCurrent("known"); // saves my-list first
+  EXPECT_EQ(WordList((folder("lists") / "my-list").c_str()).displayName(), std::string("Renamed"));
+  EXPECT_EQ(wordsOf(manager.wordHash("my-list")), std::set<std::string>{"书"});
+
+  manager.deleteList("known"); // the current list stays
+  EXPECT_TRUE(fs::exists(folder("lists") / "known"));
+  manager.deleteList("my-list");
+  for (const char* sub : {"lists", "objects", "cache"})
+    EXPECT_FALSE(fs::exists(folder(sub) / "my-list")) << sub;
+  EXPECT_THROW(manager.wordHash("../escape"), WordListManager::invalid_name);
+}
+
+TEST_F(WordListManagerTest, ListThatCannotBeCreatedIsReported) {
+  WordListManager manager(root().c_str());
+  fs::remove_all(folder("lists"));
+  qmtest::writeFile(folder("lists"), "a file where the folder was");
+  qmtest::LogCapture log;
+  EXPECT_FALSE(manager.createList("New", false));
+  EXPECT_NE(log.all().find("Error creating list 'new'"), std::string::npos);
+}
+
+TEST_F(WordListManagerTest, MarksBecomeOneRevisionMatchingTheCache) {
+  WordListManager manager(root().c_str());
+  for (const char* w : {"你好", "世界", "a@b"})
+    manager.current().add(Span(w));
+  EXPECT_TRUE(manager.saveVersion());
+  auto s = store("known");
+  ASSERT_EQ(s->size(), 1u);
+  const ObjectStore::Revision first = *s->mostRecent();
+  EXPECT_TRUE(first.parent == SHA1());
+  EXPECT_EQ(first.other, SHA1::of(Span(qmtest::readFile(folder("cache") / "known"))));
+  EXPECT_EQ(revisionInFile("known"), first.id);
+
+  EXPECT_TRUE(manager.saveVersion()); // nothing new: nothing appended
+  manager.current().remove(Span("世界"));
+  manager.current().add(Span("line\nbreak"));
+  qmtest::LogCapture log;
+  EXPECT_TRUE(manager.saveVersion());
+  EXPECT_NE(log.all().find("line break"), std::string::npos);
+  s = store("known");
+  ASSERT_EQ(s->size(), 2u);
+  EXPECT_EQ(s->mostRecent()->parent, first.id);
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "a@b\n你好\n");
+}
+
+TEST_F(WordListManagerTest, LostCacheIsRebuiltFromRevisions) {
+  // Words holding "@", even one shaped like a whole record header, stay inside their record.
+  const std::string header = "x@" + std::string(40, 'a') + " " + std::string(40, '0') + " " +
+                             std::string(40, 'b') + " 2020-01-01 00:00:00.000";
+  {
+    WordListManager manager(root().c_str());
+    manager.current().add(Span("一"));
+    manager.current().add(Span("@"));
+    manager.saveVersion();
+    manager.current().add(Span("二"));
+    manager.current().add(Span(header));
+    manager.current().remove(Span("一"));
+    manager.saveVersion();
+  }
+  fs::remove(folder("cache") / "known");
+  WordListManager manager(root().c_str());
+  EXPECT_EQ(wordsOf(manager.current()), (std::set<std::string>{"二", "@", header}));
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "@\n" + header + "\n二\n");
+}
+
+TEST_F(WordListManagerTest, UnknownRevisionFallsBackToTheMostRecent) {
+  SHA1 latest;
+  {
+    WordListManager manager(root().c_str());
+    manager.current().add(Span("一"));
+    manager.saveVersion();
+    latest = store("known")->mostRecent()->id;
+  }
+  std::string text = listFile("known");
+  text.replace(text.find("currentRevision = ") + 18, 40, std::string(40, 'f'));
+  qmtest::writeFile(folder("lists") / "known", text);
+  qmtest::LogCapture log;
+  WordListManager manager(root().c_str());
+  EXPECT_NE(log.all().find("Invalid object revision '" + std::string(40, 'f') + "' for list 'known'"),
+            std::string::npos);
+  EXPECT_EQ(revisionInFile("known"), latest);
+  EXPECT_EQ(wordsOf(manager.current()), std::set<std::string>{"一"});
+  EXPECT_NE(listFile("known").find("[Known]"), std::string::npos);
+}
+
+TEST_F(WordListManagerTest, UnverifiedRebuildKeepsTheCache) {
+  {
+    WordListManager manager(root().c_str());
+    manager.current().add(Span("一"));
+    manager.saveVersion();
+    manager.current().add(Span("二"));
+    manager.saveVersion();
+  }
+  // The first record's data is damaged and the cache no longer matches: the history cannot be trusted.
+  std::string objects = qmtest::readFile(folder("objects") / "known");
+  objects[objects.find("+一")] = '-';
+  qmtest::writeFile(folder("objects") / "known", objects);
+  qmtest::writeFile(folder("cache") / "known", "一\n二\n三\n");
+  qmtest::LogCapture log;
+  WordListManager manager(root().c_str());
+  EXPECT_NE(log.all().find("Unable to verify"), std::string::npos);
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "一\n二\n三\n");
+  EXPECT_EQ(wordsOf(manager.current()), (std::set<std::string>{"一", "二", "三"}));
+}
+
+TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
+  fs::create_directories(folder("lists"));
+  const std::string mineText = "    .version = 2\n    readOnly = true\n    displayName = Mine\n";
+  qmtest::writeFile(folder("lists") / "mine", mineText);
+  qmtest::writeFile(folder("current"), "mine\n");
+  fs::create_directories(folder("lists") / "broken"); // exists, cannot be read as a file
+  {
+    WordListManager manager(root().c_str());
+    EXPECT_STREQ(manager.currentList(), "mine");
+    EXPECT_TRUE(manager.currentListReadOnly());
+    EXPECT_EQ(manager.wordLists().size(), 1u); // "broken" is skipped
+    qmtest::LogCapture log;
+    manager.setCurrent("broken");
+    manager.current().add(Span("x"));
+    EXPECT_FALSE(manager.saveVersion()); // its revision cannot be recorded: the mark stays
+    EXPECT_TRUE(fs::is_directory(folder("lists") / "broken"));
+  }
+  EXPECT_EQ(listFile("mine"), mineText); // no revision yet: nothing to write
+  const WordList mine((folder("lists") / "mine").c_str());
+  EXPECT_STREQ(mine.displayName(), "Mine");
+  EXPECT_TRUE(mine.readOnly());
+}
+
+TEST_F(WordListManagerTest, HeldLockFailsTheSaveAndKeepsTheMarks) {
+  WordListManager manager(root().c_str());
+  manager.current().add(Span("等"));
+  {
+    NamedFileLock other(folder("").c_str(), "known"); // as another process would hold it
+    qmtest::LogCapture log;
+    EXPECT_FALSE(manager.saveVersion());
+    EXPECT_NE(log.all().find("FileLock::already_exists"), std::string::npos);
+  }
+  EXPECT_TRUE(manager.saveVersion());
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "等\n");
+
+  // A holder that lets go within the wait does not fail the save.
+  manager.current().add(Span("待"));
+  auto other = std::make_unique<NamedFileLock>(folder("").c_str(), "known");
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    other.reset();
+  });
+  EXPECT_TRUE(manager.saveVersion());
+  release.join();
+  EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), "待\n等\n");
+}
+
+TEST_F(WordListManagerTest, OldKnownFileIsConverted) {
+  fs::create_directories(folder(""));
+  qmtest::writeFile(folder("known.txt"), "\xEF\xBB\xBF"
+                                         "一\r\n二\n");
+  WordListManager manager(root().c_str());
+  EXPECT_STREQ(manager.currentList(), "known");
+  EXPECT_EQ(wordsOf(manager.current()), (std::set<std::string>{"一", "二"}));
+  EXPECT_FALSE(fs::exists(folder("known.txt")));
+  EXPECT_TRUE(fs::exists(folder("known.txt.old")));
+  EXPECT_EQ(store("known")->size(), 1u);
+}
