@@ -84,7 +84,6 @@ void check(CEDictionary const& dictionary, std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (text.substr(0, 3) == "\xEF\xBB\xBF" && !known::dictionaryMark) return 0;
   static const std::string path = [] {
     FileSystem::instance().privateEnsurePath(FileSystem::instance().userPath("data/").c_str());
     return std::string(FileSystem::instance().userPath("data/fuzz.u8").c_str());

@@ -1,5 +1,6 @@
 #include "fuzz.h"
 
+#include <iconv.h>
 #include <sanitizer/common_interface_defs.h>
 #include <unistd.h>
 
@@ -164,13 +165,26 @@ std::string encodeUtf8(uint32_t c) {
   return out;
 }
 
+std::string encodeWithGlibc(const char* encoding, std::string_view utf8) {
+  iconv_t cd = iconv_open(encoding, "UTF-8");
+  if (cd == iconv_t(-1)) fail("setup", std::string("no iconv encoder for ") + encoding);
+  std::string out(utf8.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size(), outLeft = out.size();
+  char* o = out.data();
+  const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+  iconv_close(cd);
+  out.resize(r == size_t(-1) ? 0 : out.size() - outLeft);
+  return out;
+}
+
 bool isHanBlock(uint32_t c) {
   return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x20000 && c <= 0x2A6DF) ||
          (c >= 0x2A700 && c <= 0x2EBEF) || (c >= 0x30000 && c <= 0x3134F);
 }
 
-bool isHanUnifiedTail(uint32_t c) {
-  return c >= 0x9FD0 && c <= 0x9FFF;
+bool mayBeHan(uint32_t c) {
+  return (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
 } // namespace fuzz

@@ -41,11 +41,13 @@ struct Decoded {
 Decoded decodeStrict(std::string_view text, size_t at);
 bool validUtf8(std::string_view text);
 std::string encodeUtf8(uint32_t codePoint);
+// UTF-8 text in another encoding by glibc's iconv; empty when glibc cannot encode all of it.
+std::string encodeWithGlibc(const char* encoding, std::string_view utf8);
 
 // The CJK ideograph blocks: the unified block, Extension A, and Extensions B to G.
 bool isHanBlock(uint32_t c);
-// Of those, the part of the unified block that Unicode 6.1 and later filled (U+9FD0 to U+9FFF).
-bool isHanUnifiedTail(uint32_t c);
+// What may count as Chinese besides: the compatibility ideographs and the rest of the ideographic planes.
+bool mayBeHan(uint32_t c);
 
 } // namespace fuzz
 

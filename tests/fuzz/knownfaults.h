@@ -11,27 +11,6 @@ namespace known {
 
 constexpr bool check = QM_FUZZ_KNOWN_FAULTS != 0;
 
-// utf8::decode and the tokenizer take overlong forms, surrogates and values above U+10FFFF for characters.
-constexpr bool utf8Strict = check;
-// Ideographs of CJK Extensions C to G are class Other, and never start a Chinese token.
-constexpr bool hanExtensions = check;
-// U+9FD0 to U+9FFF, the end of the unified ideograph block, are class Other as well.
-constexpr bool hanUnifiedTail = check;
-// A literal U+FFFD counts as three characters.
-constexpr bool replacementCountsOne = check;
-// A Big5 two-byte code that the table rejects swallows the character after it.
-constexpr bool big5Unit = check;
-// A GB18030 byte-order mark is carried into the UTF-8 text.
-constexpr bool gb18030Mark = check;
-// Detection: clean short Big5 text is "unknown"; legacy text with a few invalid sequences and no UTF-8
-// evidence is UTF-8; UTF-16 without a mark is UTF-8.
-constexpr bool detectShortBig5 = check;
-constexpr bool detectUtf8Evidence = check;
-constexpr bool detectUtf16WithoutMark = check;
-// A byte-order mark at the start of a user dictionary hides its first headword.
-constexpr bool dictionaryMark = check;
-// A byte-order mark of a level list inside concatenated level lists becomes part of a word.
-constexpr bool levelListMark = check;
 // A word beginning with U+FEFF that sorts first loses it after a save and a reload.
 constexpr bool wordMark = check;
 // A word list's display name that the property format cannot carry changes on reload.
@@ -56,5 +35,9 @@ constexpr bool storeNeighbourRecord = false;
 // A record's id digests its fields with nothing between them, so a line end put into the time of its header
 // still verifies, with the time's last digits read as data.
 constexpr bool storeFieldBoundary = false;
+// Encoding detection counts a lead byte within three bytes of the sample's end, and the bytes after it, as
+// one cut sequence even when they are no continuation bytes, so a short GB18030 text passes for UTF-8
+// ("C3 C0 B4 D7 BC C7 BF F1 D3 FC": three well-formed sequences, four invalid bytes counted as two).
+constexpr bool detectCutSequence = false;
 
 } // namespace known

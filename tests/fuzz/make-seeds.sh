@@ -95,6 +95,10 @@ lines "$data/cedict_ts.u8" 60000 60030 | seed cedictionary middle
   printf 'HSK 1 + TOCFL 1\\x0123456789abcdefghij\x01'
 } | seed wordlistfiles levels
 
+# A word that begins with U+FEFF and sorts first (the list's own mark is skipped when read).
+printf '\xEF\xBB\xBF\xEF\xBB\xBF%s\\x\\xlist\\x0123456789abcdefghij\x00' "$(lines "$data/wordlists/hsk-1.txt" 1 1)" |
+  seed wordlistfiles mark
+
 # wordlistimporter: a user's file, then "on a worker" (0 of 16) and the repeat count.
 { lines "$data/cedict_ts.u8" 50000 50015; printf '\x00\x03'; } | seed wordlistimporter cedict
 { lines "$data/wordlists/tocfl-2.txt" 1 60 | sed 's/$/\r/'; printf '\x05\x01'; } | seed wordlistimporter crlf
