@@ -36,10 +36,9 @@ Words const& shipped() {
 void fromInput(std::string_view text, Words& words) {
   words.hash = std::make_unique<WordHash>(10, nullptr, true);
   for (std::string_view line : fuzz::lines(text)) {
-    if (line.empty() || !fuzz::validUtf8(line) || words.set.size() >= 64) continue;
-    words.owned.emplace_back(line);
+    if (!line.empty() && fuzz::validUtf8(line) && words.owned.size() < 64) words.owned.emplace_back(line);
   }
-  for (std::string const& w : words.owned) {
+  for (std::string const& w : words.owned) { // the set views the strings once they no longer move
     words.hash->add(Span(w));
     words.set.insert(w);
   }

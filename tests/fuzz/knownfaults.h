@@ -39,5 +39,11 @@ constexpr bool storeFieldBoundary = false;
 // one cut sequence even when they are no continuation bytes, so a short GB18030 text passes for UTF-8
 // ("C3 C0 B4 D7 BC C7 BF F1 D3 FC": three well-formed sequences, four invalid bytes counted as two).
 constexpr bool detectCutSequence = false;
+// Concatenated level lists lose the U+FEFF that begins the first word of the first list after its mark: the
+// builder drops each list's mark, so the word's U+FEFF then starts the file and is taken for its mark.
+constexpr bool levelListWordMark = false;
+// A property value longer than 511 bytes is cut there, and when the cut leaves a blank at its end the value
+// does not read back as written: the written form changes on every save.
+constexpr bool propertyCutValueBlank = false;
 
 } // namespace known

@@ -88,13 +88,14 @@ void roundTrip(std::string_view text) {
   const PropertyFile again(Utf8Range(first.data(), first.size()));
   const std::string second = written(again);
   const bool nul = text.find('\0') != std::string_view::npos;
-  if (!nul || known::propertyNulKey)
+  bool longLine = false;
+  for (std::string_view line : fuzz::lines(text))
+    longLine = longLine || line.size() > 511;
+  if ((!nul || known::propertyNulKey) && (!longLine || known::propertyCutValueBlank))
     FUZZ_CHECK("propertyfile: the written form is stable", first == second,
                "first " + fuzz::show(first) + "\nsecond " + fuzz::show(second));
   // Keys and names over 511 bytes are cut and NUL ends them; the reference reader knows neither.
-  if (nul) return;
-  for (std::string_view line : fuzz::lines(text))
-    if (line.size() > 511) return;
+  if (nul || longLine) return;
   const Groups reference = readReference(text);
   for (auto const& [name, entries] : reference) {
     for (auto const& [key, value] : entries) {
