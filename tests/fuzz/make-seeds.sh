@@ -35,6 +35,12 @@ seed propertyfile program <../../tools/program.properties.in
     lines "$data/wordlists/hsk-$level.txt" 1 4 | awk '{ printf "    word%d = %s\n", NR, $0 }'
   done
 } | seed propertyfile levels
+# A value longer than the 511 bytes kept, cut just after a blank.
+{
+  printf 'long = '
+  for _ in $(seq 170); do printf '%s' "$(lines "$data/common.u8" 1 1)"; done
+  printf ' %s\n' "$(lines "$data/common.u8" 2 2)"
+} | seed propertyfile long-value
 
 # base64reader: bytes, then line width (2 bytes), CR LF and final line end flags.
 { cut_bytes "$data/common.u8" 300; printf '\x40\x00\x00\x01'; } | seed base64reader common
