@@ -12,7 +12,7 @@ shift || true
 tools/install-deps.sh
 # shellcheck disable=SC2086
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON \
-  ${QM_FUZZ_CMAKE_OPTIONS:-} >/dev/null
+  -DQM_FUZZ_KNOWN_FAULTS=OFF ${QM_FUZZ_CMAKE_OPTIONS:-} >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target qm_fuzzers
 
 harnesses=("$@")
@@ -33,7 +33,8 @@ run() {
     echo "fuzz $name: $(grep -Eo '^Done [0-9]+ runs' "$dir/log" || echo done)"
   else
     echo "fuzz $name: FAILED"
-    grep -E -A3 'PROPERTY FAILED|ERROR: (Address|Leak|libFuzzer)|runtime error|SUMMARY' "$dir/log" | cut -c1-400 | head -20
+    grep -E -A2 'PROPERTY FAILED' "$dir/log" | cut -c1-400 | head -6
+    grep -E 'runtime error|ERROR: [A-Za-z]*Sanitizer|SUMMARY' "$dir/log" | cut -c1-400 | head -4
     ls "$dir"/crash-* "$dir"/timeout-* "$dir"/leak-* "$dir"/oom-* 2>/dev/null || true
     return 1
   fi
