@@ -1,57 +1,52 @@
+// Decodes with libcrypto's decoding context over the whole text at once, not through its Base64 filter,
+// whose line buffer makes it fail on a line of 1,024 characters or more.
 #include "openssl/base64reader.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <openssl/bio.h>
 #include <openssl/evp.h>
-#include <string>
 
 namespace OpenSSL {
 
 struct Base64Reader::Impl {
-  BIO* chain = nullptr; // the Base64 filter pushed over a read-only memory buffer of the input
-  size_t length = 0;    // the input's length, an upper bound of the decoded size
-  std::string copy;     // the input with a final line feed, when it had none
+  EVP_ENCODE_CTX* context = nullptr;
+  const unsigned char* data = nullptr;
+  size_t length = 0; // the input's length, an upper bound of the decoded size
 };
 
 Base64Reader::Base64Reader(const unsigned char* data, size_t length) : impl(std::make_unique<Impl>()) {
-  impl->length = length;
-  // The filter drops a last line that has no line feed, so a block whose final line feed was lost would
-  // decode short; give it one.
-  if (data && length > 0 && data[length - 1] != '\n') {
-    impl->copy.assign(reinterpret_cast<const char*>(data), length);
-    impl->copy += '\n';
-    data = reinterpret_cast<const unsigned char*>(impl->copy.data());
-    ++length;
-  }
-  BIO* filter = BIO_new(BIO_f_base64());
-  // BIO_new_mem_buf takes an int length; larger input cannot be decoded through it.
-  BIO* source = length <= size_t(INT_MAX)
-                    ? BIO_new_mem_buf(data ? data : (const unsigned char*)"", int(length))
-                    : nullptr;
-  if (!filter || !source) {
-    BIO_free(filter);
-    BIO_free(source);
-    ZUN_THROW(Base64Reader::initialise_error);
-  }
-  impl->chain = BIO_push(filter, source);
+  impl->context = EVP_ENCODE_CTX_new();
+  if (!impl->context) ZUN_THROW(Base64Reader::initialise_error);
+  EVP_DecodeInit(impl->context);
+  impl->data = data;
+  impl->length = data ? length : 0;
 }
 
 Base64Reader::~Base64Reader() {
-  BIO_free_all(impl->chain);
+  EVP_ENCODE_CTX_free(impl->context);
 }
 
 OwnedBuffer Base64Reader::decode() {
   OwnedBuffer out(impl->length);
-  size_t decoded = 0;
-  while (decoded < impl->length) {
-    const size_t want = std::min(impl->length - decoded, size_t(INT_MAX));
-    const int n = BIO_read(impl->chain, out.data + decoded, int(want));
-    if (n <= 0) break;
-    decoded += size_t(n);
+  size_t decoded = 0, read = 0;
+  bool failed = false;
+  // In pieces a multiple of four long, since the context takes int lengths.
+  constexpr size_t PIECE = size_t(INT_MAX) / 4 * 4;
+  while (read < impl->length && !failed) {
+    const int piece = int(std::min(impl->length - read, PIECE));
+    int n = 0;
+    failed = EVP_DecodeUpdate(impl->context, reinterpret_cast<unsigned char*>(out.data) + decoded, &n,
+                              impl->data + read, piece) < 0;
+    decoded += size_t(std::max(n, 0));
+    read += size_t(piece);
   }
-  if (decoded == 0 && out.data) std::memset(out.data, 0, impl->length);
+  int n = 0;
+  if (!failed && impl->length > 0 &&
+      EVP_DecodeFinal(impl->context, reinterpret_cast<unsigned char*>(out.data) + decoded, &n) >= 0)
+    decoded += size_t(std::max(n, 0));
+  impl->length = 0; // used up
+  if (decoded == 0 && out.data) std::memset(out.data, 0, out.size);
   out.size = decoded;
   return out;
 }

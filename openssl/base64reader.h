@@ -1,5 +1,5 @@
-// Base64 decoding through libcrypto's filter, with its default line handling: the text may be broken into
-// lines (as a PEM body or a signature block is), and its last line need not end with a line feed.
+// Base64 decoding through libcrypto: the text may be broken into lines of any length (as a PEM body or a
+// signature block is) or be one line, and its last line need not end with a line feed.
 #pragma once
 
 #include "utils/exception.h"
@@ -14,8 +14,7 @@ class Base64Reader {
 public:
   ZUN_ERROR(initialise_error);
 
-  // The data must outlive the reader (it is copied only when its final line feed is missing). Throws
-  // initialise_error when the filter cannot be made.
+  // The data must outlive the reader. Throws initialise_error when the decoding context cannot be made.
   Base64Reader(const unsigned char* data, size_t length);
   ~Base64Reader();
   Base64Reader(Base64Reader const&) = delete;

@@ -109,6 +109,9 @@ std::string ProgramInfoSigner::signature(std::string_view signedData) const {
 std::string ProgramInfoSigner::signFile(std::string_view body) const {
   std::string signedData(body);
   if (signedData.empty() || signedData.back() != '\n') signedData += '\n';
+  // The reader takes the first line "-" for the separator: such a body could never verify.
+  if (signedData.find("\n-\n") != std::string::npos)
+    throw std::runtime_error("the body holds a line \"-\", which would end the signed part");
   signedData += "-\n";
   return signedData + signature(signedData);
 }

@@ -29,7 +29,8 @@ public:
   // The Base64 signature block (64-character lines, each ended by "\n") of the SHA-1 digest of signedData,
   // PKCS #1 v1.5 padded with no algorithm identifier.
   std::string signature(std::string_view signedData) const;
-  // A whole signed file: the body (a final line feed added when missing), "-\n", the signature block.
+  // A whole signed file: the body (a final line feed added when missing), "-\n", the signature block. A body
+  // that holds a line "-" is refused (std::runtime_error): the program would take it for the separator.
   std::string signFile(std::string_view body) const;
 
 private:

@@ -20,10 +20,6 @@ AtomicFileSaver::AtomicFileSaver(const char*, const char* target) : impl(std::ma
 }
 
 AtomicFileSaver::~AtomicFileSaver() {
-  try {
-    commit();
-  } catch (...) { // logging must not escape a destructor
-  }
   if (!impl->temporary.empty()) ::unlink(impl->temporary.c_str());
 }
 

@@ -4,8 +4,9 @@
 //   AtomicFileSaver saver(prefix, target);
 //   FileWriter out(saver.path(), FileWriter::Exclusive);
 //   ... write ...
-//   if (!out.close()) saver.abort();
-// and let the saver go out of scope (or call commit() to learn whether the replace worked).
+//   if (out.close()) saver.commit();
+// Only commit() replaces the target: a saver left any other way (abort, an exception, a forgotten commit)
+// deletes its temporary file and leaves the target byte for byte as it was.
 #pragma once
 
 #include <functional>
@@ -20,7 +21,7 @@ public:
   AtomicFileSaver(const char* prefix, const char* target);
   AtomicFileSaver(AtomicFileSaver const&) = delete;
   AtomicFileSaver& operator=(AtomicFileSaver const&) = delete;
-  // Commits unless aborted or committed, then deletes the temporary file. Never throws.
+  // Deletes the temporary file; never commits. Never throws.
   ~AtomicFileSaver();
 
   // The file to write to.
@@ -34,7 +35,8 @@ public:
 
   // The whole round in one call: write() fills the temporary file, which then replaces target. Returns
   // false (logged under "ERR", target untouched) when the file cannot be opened, a write, the sync or the
-  // rename fails, or write() throws one of our errors.
+  // rename fails, or write() throws one of our errors. Any other exception of write() propagates, and the
+  // target is untouched then too.
   static bool save(const char* target, std::function<void(OutputStream&)> const& write);
 
 private:

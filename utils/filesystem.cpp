@@ -126,8 +126,9 @@ FileSystem::FileSystem() : impl(std::make_unique<Impl>()) {}
 FileSystem::~FileSystem() = default;
 
 FileSystem& FileSystem::instance() {
-  static FileSystem fileSystem;
-  return fileSystem;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static FileSystem* fileSystem = new FileSystem;
+  return *fileSystem;
 }
 
 Text FileSystem::path(CommonDirectory::Type type, const char* a, const char* b) {

@@ -1,25 +1,29 @@
-// The key set is an immutable sorted vector swapped in whole; sets that were replaced are retired, never
-// freed, because a worker thread may still be reading one while the log shuts down.
+// The keys live in a small hash table of nodes that are published once and never freed: a worker thread may
+// still be reading one while the log shuts down. Shutdown only disables them, and adding a key again
+// enables its node, so memory grows with the number of distinct keys and nothing else.
 #include "utils/log.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace {
 
-using KeySet = std::vector<std::string>;
+struct Key {
+  explicit Key(const char* k, Key* n) : text(k), next(n) {}
+  const std::string text;
+  Key* const next; // the bucket's chain, fixed when the node is published
+  std::atomic<bool> enabled{true};
+};
+
+constexpr size_t BUCKETS = 64;
 
 struct State {
-  std::atomic<const KeySet*> keys{nullptr};
+  std::atomic<Key*> buckets[BUCKETS] = {};
   std::atomic<Log::LogFn> fn{&Log::defaultLogFn};
-  std::mutex writers;                           // serialises addKey and shutdown
-  std::vector<std::unique_ptr<KeySet>> retired; // every set ever published
+  std::mutex writers; // serialises addKey and shutdown
 };
 
 State& state() {
@@ -27,19 +31,17 @@ State& state() {
   return *s;
 }
 
-bool contains(const KeySet* keys, const char* key) {
-  if (!keys || !key) return false;
-  size_t lo = 0, hi = keys->size();
-  while (lo < hi) {
-    const size_t mid = (lo + hi) / 2;
-    const int c = std::strcmp((*keys)[mid].c_str(), key);
-    if (c == 0) return true;
-    if (c < 0)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  return false;
+std::atomic<Key*>& bucketOf(const char* key) {
+  uint32_t h = 2166136261u; // FNV-1a
+  for (const char* p = key; *p; ++p)
+    h = (h ^ uint8_t(*p)) * 16777619u;
+  return state().buckets[h % BUCKETS];
+}
+
+Key* find(const char* key) {
+  for (Key* k = bucketOf(key).load(std::memory_order_acquire); k; k = k->next)
+    if (k->text == key) return k;
+  return nullptr;
 }
 
 void emitV(const char* format, va_list args) {
@@ -58,22 +60,19 @@ void defaultLogFn(const char*) {}
 
 void addKey(const char* key) {
   if (!key) return;
-  State& s = state();
-  std::lock_guard lock(s.writers);
-  const KeySet* old = s.keys.load();
-  if (contains(old, key)) return;
-  auto next = std::make_unique<KeySet>(old ? *old : KeySet{});
-  next->insert(std::lower_bound(next->begin(), next->end(), std::string(key),
-                                [](const std::string& a, const std::string& b) {
-                                  return std::strcmp(a.c_str(), b.c_str()) < 0;
-                                }),
-               key);
-  s.keys.store(next.get(), std::memory_order_release);
-  s.retired.push_back(std::move(next));
+  std::lock_guard lock(state().writers);
+  if (Key* k = find(key)) {
+    k->enabled.store(true, std::memory_order_release);
+    return;
+  }
+  std::atomic<Key*>& bucket = bucketOf(key);
+  bucket.store(new Key(key, bucket.load(std::memory_order_relaxed)), std::memory_order_release);
 }
 
 bool isEnabled(const char* key) {
-  return contains(state().keys.load(std::memory_order_acquire), key);
+  if (!key) return false;
+  const Key* k = find(key);
+  return k && k->enabled.load(std::memory_order_acquire);
 }
 
 void printV(const char* key, const char* format, va_list args) {
@@ -107,7 +106,9 @@ void shutdown() {
   State& s = state();
   s.fn.store(&defaultLogFn, std::memory_order_release);
   std::lock_guard lock(s.writers);
-  s.keys.store(nullptr, std::memory_order_release);
+  for (auto& bucket : s.buckets)
+    for (Key* k = bucket.load(std::memory_order_relaxed); k; k = k->next)
+      k->enabled.store(false, std::memory_order_release);
 }
 
 } // namespace Log

@@ -6,13 +6,18 @@
 
 #include "utils/filemapping.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 
 namespace {
+
+constexpr int64_t RECHECK_MS = 10;
 
 // Reads up to length bytes at offset; fewer only at the end of the file or on an error.
 size_t readAt(int fd, char* out, size_t length, size_t offset) {
@@ -33,8 +38,30 @@ size_t readAt(int fd, char* out, size_t length, size_t offset) {
 
 struct PagedFile::Impl {
   explicit Impl(const char* path)
-      : handle(path), totalBytes(handle.size()), granularity(FileMapping::granularity()),
-        windowSize(2 * granularity), chunk(granularity / 2), window(new char[windowSize]) {}
+      : handle(path), granularity(FileMapping::granularity()), windowSize(2 * granularity),
+        chunk(granularity / 2), window(new char[windowSize]) {
+    refresh(true);
+  }
+
+  // Another program may rewrite the file in place. Its size and modification time are taken again when a
+  // read reaches the recorded end, and otherwise at most every few milliseconds: fstat costs more than a
+  // small read inside the window. A change drops the window. (A window that moves is read afresh anyway.)
+  void refresh(bool force) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const int64_t ms = int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    if (!force && ms - checkedAt < RECHECK_MS) return;
+    checkedAt = ms;
+    struct stat st {};
+    if (::fstat(handle.fd(), &st) != 0) return;
+    const size_t size = size_t(st.st_size);
+    if (size == totalBytes && st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec)
+      return;
+    totalBytes = size;
+    modified = st.st_mtim;
+    valid = false;
+    windowOffset = windowLength = 0;
+  }
 
   bool keeps(size_t pos) const {
     return valid && pos + chunk - 1 < windowOffset + windowSize &&
@@ -43,7 +70,9 @@ struct PagedFile::Impl {
   bool move(size_t pos);
 
   FileHandle handle;
-  size_t totalBytes;
+  size_t totalBytes = 0;
+  timespec modified{};   // of the file when the size was last taken
+  int64_t checkedAt = 0; // when that was, in milliseconds of the coarse monotonic clock
   const size_t granularity;
   const size_t windowSize; // two pages
   const size_t chunk;      // half a page, the most copied per step
@@ -69,8 +98,13 @@ PagedFile::PagedFile(const char* path) : impl(std::make_unique<Impl>(path)) {}
 PagedFile::~PagedFile() = default;
 
 size_t PagedFile::totalBytes() const {
+  impl->refresh(false);
   return impl->totalBytes;
 }
+void PagedFile::recheck() {
+  impl->refresh(true);
+}
+
 size_t PagedFile::windowOffset() const {
   return impl->windowOffset;
 }
@@ -80,6 +114,7 @@ size_t PagedFile::windowLength() const {
 
 size_t PagedFile::read(void* buffer, size_t offset, size_t count) {
   char* out = static_cast<char*>(buffer);
+  impl->refresh(offset + count >= impl->totalBytes);
   if (offset >= impl->totalBytes) {
     if (count) out[0] = 0;
     return 0;

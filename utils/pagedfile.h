@@ -1,6 +1,7 @@
 // A file of any size read through a sliding window of two pages, so that a large document is paged in on
 // demand. The window is filled with pread rather than mapped, so a file that another program truncates
-// under the reader gives short reads, never a crash.
+// under the reader gives short reads, never a crash; one that it rewrites in place is read anew (see
+// recheck).
 #pragma once
 
 #include <cstddef>
@@ -15,8 +16,13 @@ public:
   PagedFile& operator=(PagedFile const&) = delete;
   ~PagedFile();
 
-  // The size when opened, or less once a read has found that the file has shrunk.
+  // The file's size, taken again at most every few milliseconds (less when a read has just found that the
+  // file has shrunk).
   size_t totalBytes() const;
+  // Takes the file's size and modification time again now; when either has changed, the window read before
+  // is dropped. Reads do this themselves when they reach the recorded end, and otherwise every few
+  // milliseconds.
+  void recheck();
   // Copies min(count, totalBytes - offset) bytes from offset and returns how many were copied (fewer when
   // the file could not be read further). At or past the end, with count not 0, writes one NUL into
   // buffer[0] and returns 0.

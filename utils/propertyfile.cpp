@@ -160,12 +160,12 @@ void PropertyFile::clear() {
 }
 
 void PropertyFile::writeToStream(OutputStream& out) const {
-  if (impl->unnamed.size()) {
+  if (impl->unnamed.hasWritableEntries()) {
     impl->unnamed.writeToStream(out);
     out << "\n";
   }
   for (const auto& [name, g] : impl->named) {
-    if (!g->size()) continue;
+    if (!g->hasWritableEntries()) continue;
     if (!writableName(name)) {
       Log::print("WARN", "PropertyFile::writeToStream - group '%.100s' cannot be stored, skipped\n",
                  name.c_str());
@@ -180,6 +180,11 @@ void PropertyFile::writeToStream(OutputStream& out) const {
 bool PropertyFile::writeToFile(const char* path) {
   if (path) impl->fileName = path;
   const char* target = impl->fileName.c_str();
+  // Text parsed from memory has no file: its name is not a path to write to.
+  if (impl->fileName.empty() || std::strcmp(target, MEMORY_NAME) == 0) {
+    Log::print("ERR", "Error writing properties to file '%s'\n", target);
+    return false;
+  }
   const FileSystem& fileSystem = FileSystem::instance();
   const Text temp = FileSystem::siblingTempFilename(target);
   bool written = false;

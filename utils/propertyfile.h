@@ -39,7 +39,7 @@ public:
   void writeToStream(OutputStream& out) const;
   // Writes to path (null: the file name last read or written) through a temporary file beside it, creating
   // its folder when needed. Never throws: failures are logged under "ERR" and leave the old file as it was.
-  // Returns whether the file was written.
+  // Returns whether the file was written. Text read from memory has no file to write to: null is refused.
   bool writeToFile(const char* path);
 
 private:

@@ -34,6 +34,10 @@ bool writableKey(std::string const& key) {
   return true;
 }
 
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
 locale_t cLocale() {
   static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
   return c;
@@ -72,7 +76,9 @@ size_t PropertyGroup::readFromUtf8Range(Utf8Range const& text) {
   while (parser.hasLines()) {
     Span key, value;
     parser.parseLine(key, value);
-    if (!key.empty()) impl->entries[cut(key)] = cut(value);
+    // A key that begins with NUL would become the empty key, which cannot be written back.
+    std::string k = cut(key);
+    if (!k.empty()) impl->entries[std::move(k)] = cut(value);
   }
   return parser.bytesProcessed();
 }
@@ -85,11 +91,28 @@ void PropertyGroup::writeToStream(OutputStream& out) const {
                  key.c_str(), impl->name.c_str());
       continue;
     }
+    if (!writableValue(Span(value)))
+      Log::print("WARN",
+                 "PropertyGroup::writeToStream - value of key '%.100s' in group '%s' will not read back as "
+                 "written\n",
+                 key.c_str(), impl->name.c_str());
     std::string safe = value;
     for (char& c : safe)
       if (c == '\r' || c == '\n') c = ' ';
     out << impl->indent << Span(key) << " = " << Span(safe) << "\n";
   }
+}
+
+bool PropertyGroup::hasWritableEntries() const {
+  return std::any_of(impl->entries.begin(), impl->entries.end(),
+                     [](auto const& entry) { return writableKey(entry.first); });
+}
+
+bool PropertyGroup::writableValue(Span const& value) {
+  const std::string_view v = value.view();
+  if (v.empty()) return true;
+  return v.size() <= MAX_TEXT && v.find_first_of("\r\n") == std::string_view::npos && !isBlank(v.front()) &&
+         v.front() != '#' && v.front() != '=' && !isBlank(v.back());
 }
 
 const char* PropertyGroup::valueAsString(const char* key, const char* def) const {

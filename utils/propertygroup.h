@@ -23,12 +23,19 @@ public:
   void clear();
 
   // Adds the key and value lines from the start of text up to a line that begins with "[" (or the end);
-  // keys, values and names longer than 511 bytes are cut at a character boundary. Returns the bytes used.
+  // keys, values and names longer than 511 bytes are cut at a character boundary, and a key that begins
+  // with a NUL byte is dropped. Returns the bytes used.
   size_t readFromUtf8Range(Utf8Range const& text);
   // The entry lines in key order, "    key = value\n". A key that would not read back (empty, longer than
   // 511 bytes, holding a blank, line end, "#" or "=", or beginning with "[") is skipped and logged under
-  // "WARN"; line ends inside a value are written as spaces, so that no value can add keys.
+  // "WARN"; line ends inside a value are written as spaces, so that no value can add keys. A value that will
+  // not read back as written (see writableValue) is written all the same and logged under "WARN".
   void writeToStream(OutputStream& out) const;
+  // Whether writeToStream writes at least one entry.
+  bool hasWritableEntries() const;
+  // Whether a value reads back as written: no line end, no leading blank, "#" or "=", no trailing blank,
+  // at most 511 bytes.
+  static bool writableValue(Span const& value);
 
   // The stored text, or def when the key is absent; valid until the key is set again or the group cleared.
   const char* valueAsString(const char* key, const char* def) const;

@@ -27,7 +27,7 @@ void Span::copyTo(char* out, size_t size) const {
     while (n > 0 && isContinuation(bytes[n]))
       --n;
   }
-  if (n) std::memcpy(out, data, n);
+  if (n) std::memmove(out, data, n); // out may be where the bytes are (a buffer assigned its own text)
   out[n] = 0;
 }
 

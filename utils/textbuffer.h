@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -172,11 +173,13 @@ public:
     const int needed = std::vsnprintf(nullptr, 0, fmt, measure);
     va_end(measure);
     if (needed <= 0) return;
-    // The arguments may point into our own bytes, so the old array lives until the text is formatted.
-    char* old = grow(m_size + size_t(needed) + 1, true);
-    std::vsnprintf(m_buffer + m_size, size_t(needed) + 1, fmt, args);
-    delete[] old;
-    m_size += size_t(needed);
+    // Formatted apart, then appended: an argument may point into our own bytes, which formatting in place
+    // would overwrite while it reads them.
+    char small[256];
+    std::unique_ptr<char[]> large(size_t(needed) < sizeof small ? nullptr : new char[size_t(needed) + 1]);
+    char* scratch = large ? large.get() : small;
+    std::vsnprintf(scratch, size_t(needed) + 1, fmt, args);
+    append(Span(scratch, size_t(needed)));
   }
   // Formats into a new array, so that arguments pointing into the old text stay readable.
   void format(const char* fmt, ...) QM_PRINTF(2, 3) {

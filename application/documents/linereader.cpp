@@ -1,9 +1,9 @@
 #include "documents/linereader.h"
 
-#include "utils/coremappedfile.h"
 #include "utils/platform/posix/filehandle.h"
 
 #include <cstring>
+#include <string>
 
 Utf8Range LineReader::skipBOM(Utf8Range const& text) {
   if (text.length >= 3 && std::memcmp(text.data, "\xEF\xBB\xBF", 3) == 0)
@@ -12,16 +12,9 @@ Utf8Range LineReader::skipBOM(Utf8Range const& text) {
 }
 
 void LineReader::readFile(const char* path, std::function<void(Utf8Range const&)> const& load) {
-  {
-    // A mapping of nothing fails, yet an empty file is a valid empty list.
-    FileHandle probe(path);
-    if (probe.size() == 0) {
-      load(Utf8Range());
-      return;
-    }
-  }
-  CoreMappedFile file(path);
-  load(skipBOM(Utf8Range(static_cast<const char*>(file.addr()), file.totalBytes())));
+  std::string text;
+  FileHandle(path).readAll(text);
+  load(skipBOM(Utf8Range(text.data(), text.size())));
 }
 
 bool LineReader::next(Span& line) {

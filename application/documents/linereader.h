@@ -1,5 +1,5 @@
 // Lines of the small text files the engine keeps for the reader (search history, recent files): LF, CR or
-// CR LF ends, an optional UTF-8 byte-order mark at the start, and files read whole through a mapping.
+// CR LF ends, an optional UTF-8 byte-order mark at the start, and files read whole into memory of their own.
 #pragma once
 
 #include "utils/span.h"
@@ -11,8 +11,8 @@ public:
   // The text after a leading EF BB BF, when there is one.
   static Utf8Range skipBOM(Utf8Range const& text);
 
-  // Maps the file at path and hands its text, BOM skipped, to load. An empty file is empty text; a file that
-  // cannot be opened or mapped throws the file layer's error.
+  // Reads the file at path and hands its text, BOM skipped, to load. An empty file is empty text; a file that
+  // cannot be opened or read throws the file layer's error.
   static void readFile(const char* path, std::function<void(Utf8Range const&)> const& load);
 
   explicit LineReader(Utf8Range const& text) : m_next(text.data), m_end(text.end()) {}

@@ -95,9 +95,11 @@ SearchTerm::Outcome SearchTerm::scan(Scan& s, const char* bytes, size_t length, 
                                      uint64_t& matchStart, uint64_t& matchEnd) const {
   auto const& pieces = impl->pieces;
   if (pieces.empty()) return Outcome::NotFound;
+  const auto needMore = [&] { return atEnd ? Outcome::NotFound : Outcome::NeedMore; };
+  // No piece can match in no bytes (none is empty); and an empty text may come as a null pointer.
+  if (length == 0) return s.from < base ? Outcome::NeedMore : needMore();
   const char* end = bytes + length;
   const auto at = [&](uint64_t offset) { return bytes + (offset - base); };
-  const auto needMore = [&] { return atEnd ? Outcome::NotFound : Outcome::NeedMore; };
   for (;;) {
     if (s.from < base) return Outcome::NeedMore; // a restart behind this piece: read again from there
     const char* from = s.from - base < length ? at(s.from) : end;

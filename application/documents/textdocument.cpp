@@ -33,8 +33,13 @@ struct TextDocument::Impl {
 
   // Reads what the file still holds of [offset, offset + count).
   unsigned long read(char* buffer, unsigned long offset, unsigned long count) {
-    if (!count || offset >= file.totalBytes()) return 0;
-    return file.read(buffer, offset, count);
+    return count ? file.read(buffer, offset, count) : 0;
+  }
+  // The file's size; at or past the recorded end it is taken again, for a file that has grown since.
+  unsigned long sizeAt(unsigned long offset) {
+    if (offset < file.totalBytes()) return file.totalBytes();
+    file.recheck();
+    return file.totalBytes();
   }
   // The count of bytes at offset, up to 4, before the next character boundary.
   unsigned long boundarySkip(unsigned long offset) {
@@ -112,7 +117,7 @@ void TextDocument::setMaxBackwardRead(unsigned long bytes) {
 }
 
 unsigned long TextDocument::startOfLine(unsigned long offset) const {
-  const unsigned long size = totalBytes();
+  const unsigned long size = impl->sizeAt(offset);
   if (offset >= size) return size;
   if (impl->cutStart != NO_CUT && impl->cutStart + impl->cutSkip <= offset &&
       offset - impl->cutStart < impl->maxBackwardRead)
@@ -150,7 +155,7 @@ unsigned long TextDocument::nextLine(unsigned long offset) const {
 }
 
 unsigned long TextDocument::nextLine(unsigned long offset, char* buffer, unsigned long size) const {
-  const unsigned long total = totalBytes();
+  const unsigned long total = impl->sizeAt(offset);
   if (offset >= total) return total;
   char own[PIECE];
   if (!buffer || !size) {

@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <string>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -33,13 +32,8 @@ bool FileCompressor::Impl::readFile(std::string& data) const {
   try {
     FileHandle file(filename.c_str(), flags);
     if (file.size() > UINT_MAX) return false; // more than one deflate call takes
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::pread(file.fd(), buffer, sizeof buffer, off_t(data.size()));
-      if (n < 0) return false;
-      if (n == 0) return true;
-      data.append(buffer, size_t(n));
-    }
+    file.readAll(data);
+    return true;
   } catch (zun::exception const&) {
     return false; // logged where it was thrown
   }

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 struct ProgramInfoInstance::Impl {
   std::unique_ptr<PropertyFile> properties = std::make_unique<PropertyFile>(); // the verified body
@@ -24,14 +23,8 @@ namespace {
 
 // The whole file, read (not mapped) so that a file changed while it is read cannot fault.
 std::string readWhole(const char* path) {
-  FileHandle file(path, 0);
   std::string data;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = ::pread(file.fd(), buffer, sizeof buffer, off_t(data.size()));
-    if (n <= 0) break;
-    data.append(buffer, size_t(n));
-  }
+  FileHandle(path, 0).readAll(data);
   return data;
 }
 
@@ -102,6 +95,7 @@ void ProgramInfoInstance::log() const {
 }
 
 ProgramInfoInstance& ProgramInfo::instance() {
-  static ProgramInfoInstance info;
-  return info;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static ProgramInfoInstance* info = new ProgramInfoInstance;
+  return *info;
 }

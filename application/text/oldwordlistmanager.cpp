@@ -53,8 +53,9 @@ struct OldWordListManager::Impl {
 };
 
 OldWordListManager& OldWordListManager::instance() {
-  static OldWordListManager manager;
-  return manager;
+  // Never destroyed: detached document workers may still segment with it while the process exits.
+  static OldWordListManager* manager = new OldWordListManager;
+  return *manager;
 }
 
 OldWordListManager::OldWordListManager() {

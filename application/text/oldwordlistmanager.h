@@ -13,7 +13,7 @@ class ProficiencyLevelHash;
 
 class OldWordListManager {
 public:
-  // The one instance of the program, built on first use and destroyed at exit.
+  // The one instance of the program, built on first use and never destroyed (workers may use it at exit).
   static OldWordListManager& instance();
   // Loads everything now from the resources, the base folder and the user folder. instance() is built
   // this way; tests build their own to see what a later start would load.

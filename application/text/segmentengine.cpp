@@ -4,10 +4,11 @@
 #include "text/wordhash.h"
 
 namespace {
-// Shared by every engine without looked-up words; kept until exit.
+// Shared by every engine without looked-up words; never destroyed, as engines on detached workers may
+// outlive the process's static objects.
 WordHash const& emptyLookedUpWords() {
-  static const WordHash empty(1);
-  return empty;
+  static const WordHash* empty = new WordHash(1);
+  return *empty;
 }
 
 enum Style : uint64_t { NotAWord = 0, Known = 4, Unknown = 7, LookedUp = 8 };

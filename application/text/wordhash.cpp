@@ -263,6 +263,10 @@ bool WordHash::addFromFile(const char* path) {
 void WordHash::writeToStream(OutputStream& out) const {
   std::vector<Span> sorted = words();
   std::sort(sorted.begin(), sorted.end());
+  // A first word that begins with U+FEFF would be taken for a byte-order mark when read back: a mark of
+  // our own goes first then, which the reader skips.
+  static const Span MARK("\xEF\xBB\xBF", 3);
+  if (!sorted.empty() && sorted.front().view().starts_with(MARK.view())) out << MARK;
   for (Span const& w : sorted) {
     out << w;
     out << System::NEWLINE;

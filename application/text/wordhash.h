@@ -110,7 +110,8 @@ public:
   // Reads a word-list file through add(); false (logged under "WARN") for a null path or on an error, in
   // which case the words read before the error stay.
   bool addFromFile(const char* path);
-  // The whole words in ascending byte order, each followed by "\n".
+  // The whole words in ascending byte order, each followed by "\n"; behind a byte-order mark when the first
+  // word begins with U+FEFF, so that it reads back whole.
   void writeToStream(OutputStream& out) const;
   // Writes the word-list text to a temporary file beside path that then replaces it in one step, so that
   // path holds either its old or its new words. False, logged under "ERR", when anything fails; path is

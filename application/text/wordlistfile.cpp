@@ -1,11 +1,7 @@
 #include "text/wordlistfile.h"
 
-WordListFile::WordListFile(const char* path) : m_mapping(path), m_size(m_mapping.fileSize()) {
-  if (m_size == 0) return;
-  m_address = m_mapping.map(0, 0);
-  if (!m_address) ZUN_THROW(WordListFile::mapping_error);
-}
+#include "utils/platform/posix/filehandle.h"
 
-WordListFile::~WordListFile() {
-  if (m_address) m_mapping.unmap(m_address, m_size);
+WordListFile::WordListFile(const char* path) {
+  FileHandle(path).readAll(m_text);
 }

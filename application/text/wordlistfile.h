@@ -1,25 +1,19 @@
-// A word-list file mapped whole for reading, under the file's shared lock. Unlike a plain mapped file, an
-// empty file is an empty list rather than an error.
+// A word-list file read whole into memory of its own, under the file's shared lock: the file may be the
+// user's, which another program can truncate while it is read. An empty file is an empty list.
 #pragma once
 
-#include "utils/exception.h"
-#include "utils/filemapping.h"
 #include "utils/span.h"
+
+#include <string>
 
 class WordListFile {
 public:
-  ZUN_ERROR(mapping_error);
-
-  // Throws FileHandle::open_error when the file cannot be opened, mapping_error when it cannot be mapped.
+  // Throws FileHandle::open_error when the file cannot be opened, FileHandle::read_error when it cannot be
+  // read.
   explicit WordListFile(const char* path);
-  ~WordListFile();
-  WordListFile(WordListFile const&) = delete;
-  WordListFile& operator=(WordListFile const&) = delete;
 
-  Utf8Range range() const { return Utf8Range(static_cast<const char*>(m_address), m_size); }
+  Utf8Range range() const { return Utf8Range(m_text.data(), m_text.size()); }
 
 private:
-  FileMapping m_mapping;
-  size_t m_size;
-  void* m_address = nullptr;
+  std::string m_text;
 };

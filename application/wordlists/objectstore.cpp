@@ -221,6 +221,15 @@ const ObjectStore::Revision* ObjectStore::mostRecent() const {
   return best;
 }
 
+std::vector<const ObjectStore::Revision*> ObjectStore::inFileOrder() const {
+  std::vector<const Revision*> out;
+  out.reserve(impl->revisions.size());
+  for (Revision const& r : impl->revisions)
+    out.push_back(&r);
+  std::sort(out.begin(), out.end(), [](auto a, auto b) { return a->dataOffset < b->dataOffset; });
+  return out;
+}
+
 std::vector<const ObjectStore::Revision*> ObjectStore::revisionList(SHA1 const& from, SHA1 const& to) const {
   std::vector<const Revision*> chain;
   // Ids are digests of their parents, so a cycle cannot be made on purpose; the bound keeps a damaged or

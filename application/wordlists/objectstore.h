@@ -50,6 +50,8 @@ public:
   const Revision* revision(OpenSSL::SHA1 const& id) const;
   // The revision with the latest time; of equal times the one appended last. Null when empty.
   const Revision* mostRecent() const;
+  // Every revision, in the order of the file (the order in which they were appended).
+  std::vector<const Revision*> inFileOrder() const;
   // The chain from the revision whose parent is from up to the one with id to, oldest first; empty when to
   // is unknown or the chain breaks before reaching from.
   std::vector<const Revision*> revisionList(OpenSSL::SHA1 const& from, OpenSSL::SHA1 const& to) const;

@@ -8,6 +8,7 @@
 #include "utils/atomicfilesaver.h"
 #include "utils/platform/posix/filewriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -15,8 +16,17 @@
 #include <unistd.h>
 
 namespace {
+
 constexpr int VERSION = 2;
+constexpr size_t MAX_VALUE = 511; // the longest value a property file reads back
+
+// A leading "#" or "=" would not read back from the list file; such names, and names that begin with the
+// escape itself, are written behind a backslash.
+bool needsEscape(const char* name) {
+  return name[0] == '#' || name[0] == '=' || name[0] == '\\';
 }
+
+} // namespace
 
 struct WordList::Impl {
   Text baseName;
@@ -86,16 +96,29 @@ bool WordList::existed() const {
 }
 
 void WordList::setDisplayName(const char* name) {
+  impl->displayName = storableDisplayName(name);
+}
+
+Text WordList::storableDisplayName(const char* name) {
   std::string clean(name ? name : "");
   for (char& c : clean)
     if (c == '\n' || c == '\r') c = ' ';
-  impl->displayName = clean.c_str();
+  const size_t first = clean.find_first_not_of(" \t");
+  clean.erase(0, std::min(first, clean.size()));
+  clean.erase(clean.find_last_not_of(" \t") + 1);
+  // An escaped name needs a byte of the value for its backslash.
+  char cut[MAX_VALUE + 1];
+  Span(clean).copyTo(cut, needsEscape(clean.c_str()) ? MAX_VALUE : MAX_VALUE + 1);
+  clean = cut;
+  // The cut may leave a blank at the end.
+  clean.erase(clean.find_last_not_of(" \t") + 1);
+  return Text(clean.c_str());
 }
 
 void WordList::writeToStream(OutputStream& out) const {
   out << "    .version = " << Format::Int{VERSION} << "\n";
   out << "    readOnly = " << (impl->readOnly ? "true" : "false") << "\n";
-  out << "    displayName = " << impl->displayName << "\n";
+  out << "    displayName = " << (needsEscape(displayName()) ? "\\" : "") << impl->displayName << "\n";
   out << "    currentRevision = " << impl->currentRevision.hex().c_str() << "\n\n";
 }
 
@@ -104,7 +127,7 @@ void WordList::readFromUtf8Range(Utf8Range const& range) {
   PropertyGroup const* group = file.group(nullptr);
   impl->readOnly = group->valueAsBool("readOnly", impl->readOnly);
   const char* name = group->valueAsString("displayName", nullptr);
-  if (name) impl->displayName = name;
+  if (name) impl->displayName = name[0] == '\\' && needsEscape(name + 1) ? name + 1 : name;
   const char* revision = group->valueAsString("currentRevision", nullptr);
   if (revision) impl->currentRevision = OpenSSL::SHA1::fromHex(revision);
   if (group->valueAsInt(".version", 0) < VERSION) impl->needsFix = true;

@@ -1,16 +1,18 @@
 // The worker scans a slice of up to 4,096 bytes per hold of the mutex, so the owner can take the words at
 // any time without the worker paying for a lock per character. A stop sets the finished flag and joins
-// the worker before the mapping goes, so the worker never reads unmapped memory.
+// the worker before the text goes, so the worker never reads freed memory. The file is read into memory
+// of its own, not mapped: another program may truncate the user's file while it is imported.
 #include "wordlists/wordlistimporter.h"
 
-#include "utils/coremappedfile.h"
 #include "utils/exception.h"
 #include "utils/log.h"
+#include "utils/platform/posix/filehandle.h"
 #include "utils/thread.h"
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
 constexpr size_t SLICE = 4096;
@@ -44,8 +46,8 @@ struct WordListImporter::Impl {
   mutable std::vector<Span> handedOut;
   Listener& listener;
   mutable std::mutex mutex;
-  mutable std::vector<Span> found; // since the last hand-over
-  std::unique_ptr<CoreMappedFile> file;
+  mutable std::vector<Span> found;   // since the last hand-over
+  std::unique_ptr<std::string> file; // the file's bytes, which the words point into
   const char* start = nullptr;
   const char* position = nullptr;
   const char* end = nullptr;
@@ -146,23 +148,24 @@ void WordListImporter::reset() {
 
 void WordListImporter::import(const char* path, bool async) {
   reset();
-  std::unique_ptr<CoreMappedFile> mapped;
+  auto text = std::make_unique<std::string>();
   try {
-    mapped = std::make_unique<CoreMappedFile>(path);
+    FileHandle(path).readAll(*text);
   } catch (zun::exception const& e) {
     ZUN_LOG_CAUGHT("WARN", "Unable to import word list: ", e);
+    text.reset();
   }
   {
     std::lock_guard lock(impl->mutex);
     impl->finished = false;
-    if (mapped) {
-      impl->start = static_cast<const char*>(mapped->addr());
-      impl->end = impl->start + mapped->totalBytes();
+    if (text) {
+      impl->start = text->data();
+      impl->end = impl->start + text->size();
       impl->position = impl->start;
       if (impl->end - impl->start >= 3 && std::memcmp(impl->start, "\xEF\xBB\xBF", 3) == 0)
         impl->position += 3;
       impl->lineStart = impl->position;
-      impl->file = std::move(mapped);
+      impl->file = std::move(text);
     }
   }
   // Without a file there is nothing to wait for: the run ends here.

@@ -1,7 +1,7 @@
 // Reads a word-list file chosen by the user: of each line the text before the first space, tab or line end
 // is a word, so files with further columns (readings, meanings) import as plain lists. Lines end at LF, CR
 // or CR LF; a UTF-8 byte-order mark is skipped; empty words are left out; the last line needs no line end.
-// The words are spans into the mapped file, valid until the next import() or reset().
+// The words are spans into the importer's copy of the file, valid until the next import() or reset().
 //
 // The scan runs on a worker thread or inline. The listener is called on the thread that scans; words(),
 // percentComplete() and complete() may be polled from the owner's thread at any time.
@@ -30,8 +30,8 @@ public:
   WordListImporter(WordListImporter const&) = delete;
   WordListImporter& operator=(WordListImporter const&) = delete;
 
-  // Resets, maps the file and scans it on a new worker thread (async) or before returning. A file that
-  // cannot be mapped gives a run that completes at once with no words.
+  // Resets, reads the file and scans it on a new worker thread (async) or before returning. A file that
+  // cannot be read gives a run that completes at once with no words.
   void import(const char* path, bool async);
   // Stops a running import, waits for its worker to end, and drops the file and every word.
   void reset();

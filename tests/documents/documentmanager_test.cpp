@@ -11,6 +11,8 @@
 #include "utils/filesystem.h"
 #include "utils/messagecenter.h"
 
+#include "utils/platform/posix/filehandle.h"
+
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -177,8 +179,14 @@ TEST_F(DocumentManagerTest, RemembersPositions) {
   ASSERT_NE(reopened, nullptr);
   EXPECT_EQ(Recorder::name(reopened), "a");
   EXPECT_EQ(manager.openRecentFileAndMakeCurrent(10, engine), nullptr);
-  EXPECT_THROW(manager.openDocument((dir / "missing").c_str(), engine, false), zun::exception);
+  // A folder is the same error as a missing file: nothing opens, nothing joins the recent files.
+  std::filesystem::create_directory(dir / "folder");
+  for (const char* name : {"missing", "folder"}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(manager.openDocument((dir / name).c_str(), engine, false), FileHandle::open_error);
+  }
   EXPECT_EQ(manager.totalOpenDocuments(), 4u);
+  EXPECT_EQ(manager.recentFiles().totalFiles(), 2u);
 }
 
 TEST_F(DocumentManagerTest, RecentFilesSaveAndLoad) {

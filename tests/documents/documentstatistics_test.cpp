@@ -97,6 +97,27 @@ TEST_F(DocumentStatisticsTest, RecordsAndPercentagesByHand) {
   EXPECT_EQ(words(list), (std::vector<std::string>{"abc", DE, WOMEN, RENMIN, ZHONGGUO}));
 }
 
+// Cumulative percentages run in frequency order, not in the order the words first occur.
+TEST_F(DocumentStatisticsTest, CumulativePercentagesFollowFrequency) {
+  DocumentStatistics stats(levels, engine);
+  process(stats, RENMIN "\n" ZHONGGUO ZHONGGUO "\n" WOMEN WOMEN WOMEN "\n");
+  const struct {
+    const char* word;
+    double percentage, cumulative;
+  } expected[] = {
+      {WOMEN, 50, 50},
+      {ZHONGGUO, 100.0 / 3, 500.0 / 6},
+      {RENMIN, 100.0 / 6, 100},
+  };
+  for (auto const& e : expected) {
+    SCOPED_TRACE(e.word);
+    const WordStatistics* r = stats.statisticsForWord(Span(e.word));
+    ASSERT_NE(r, nullptr);
+    EXPECT_DOUBLE_EQ(r->percentageFrequency, e.percentage);
+    EXPECT_DOUBLE_EQ(r->cumulativePercentageFrequency, e.cumulative);
+  }
+}
+
 TEST_F(DocumentStatisticsTest, SummaryByHand) {
   DocumentStatistics stats(levels, engine);
   process(stats, TEXT);

@@ -144,6 +144,21 @@ TEST(SearchTermTest, PlainTermsSeeNulBytes) {
   EXPECT_EQ(scanInPieces(wild, text, 0, 1 << 16), (Hit{4, 8}));
 }
 
+// An empty piece (a null pointer and no bytes) is read nowhere: the scan asks for more, or ends at the end
+// of the text. Run under UndefinedBehaviorSanitizer in CI, which rejects a null pointer passed to memchr.
+TEST(SearchTermTest, EmptyPieceIsNotRead) {
+  for (const char* term : {"ab", "*b", "a*b"}) {
+    for (bool atEnd : {false, true}) {
+      SCOPED_TRACE(std::string(term) + (atEnd ? " at the end" : ""));
+      SearchTerm t(term);
+      SearchTerm::Scan scan;
+      uint64_t start = 0, end = 0;
+      EXPECT_EQ(t.scan(scan, nullptr, 0, 0, atEnd, start, end),
+                atEnd ? SearchTerm::Outcome::NotFound : SearchTerm::Outcome::NeedMore);
+    }
+  }
+}
+
 TEST(SearchTermTest, ResetKeepsOrReplacesTheTerm) {
   SearchTerm t("a*b");
   const char* before = t.term().data;

@@ -231,7 +231,8 @@ TEST_F(TextDocumentTest, BinaryFileReadsToItsEnd) {
   EXPECT_EQ(at, bytes.size());
 }
 
-// Another program truncates or rewrites the file while it is open: no crash, the document ends early.
+// Another program truncates or rewrites the file while it is open: no crash, the document ends early, and
+// grows again when the file does.
 TEST_F(TextDocumentTest, FileShrinksWhileOpen) {
   std::mt19937 rng(9);
   const std::string text = randomText(rng, 40000, 200, false, true);
@@ -260,4 +261,9 @@ TEST_F(TextDocumentTest, FileShrinksWhileOpen) {
   qmtest::writeFile(path, "rewritten\n"); // replaced by a much shorter text in place
   EXPECT_EQ(doc.nextLine(0), 10u);
   EXPECT_EQ(doc.copyToBuffer(100, buffer, sizeof buffer), 0u);
+  qmtest::writeFile(path, "rewritten\nand grown\n"); // and grown again: the new end is read
+  EXPECT_EQ(doc.nextLine(10), 20u);
+  EXPECT_EQ(doc.totalBytes(), 20u);
+  EXPECT_EQ(doc.copyLineToBuffer(10, buffer, sizeof buffer), 10u);
+  EXPECT_STREQ(buffer, "and grown\n");
 }

@@ -1,10 +1,28 @@
 #include "openssl/base64reader.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 #include <string>
 
 namespace {
+
+std::string bytes(size_t n) {
+  std::string s(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    s[i] = char(i * 7 + i / 256);
+  return s;
+}
+
+// Base64 of bytes(n) on one line with its line feed.
+std::string encoded(size_t n) {
+  const std::string in = bytes(n);
+  std::string out(4 * ((n + 2) / 3) + 1, 0);
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                     reinterpret_cast<const unsigned char*>(in.data()), int(n));
+  out.resize(size_t(length));
+  return out + "\n";
+}
 
 std::string decode(std::string const& text) {
   OpenSSL::Base64Reader reader(reinterpret_cast<const unsigned char*>(text.data()), text.size());
@@ -37,6 +55,9 @@ TEST(Base64ReaderTest, DecodesLinesAndRefusesNonsense) {
       {"several lines, the last without line feed", allLines.substr(0, allLines.size() - 1), all},
       {"CR LF line ends", "aGVs\r\nbG8=\r\n", "hello"},
       {"empty", "", ""},
+      {"one line of 1,024 characters", encoded(768), bytes(768)},
+      {"one line of 4,096 characters, no line feed", encoded(3072).substr(0, 4096), bytes(3072)},
+      {"lines of 2,000 characters", encoded(1500) + "\n" + encoded(1500), bytes(1500) + bytes(1500)},
       {"not Base64", "!!!! ????\n", ""},
   };
   for (auto const& c : cases) {

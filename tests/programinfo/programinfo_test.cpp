@@ -5,11 +5,14 @@
 
 #include "programkey.h"
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/signingkeys.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -62,7 +65,7 @@ TEST_F(ProgramInfoTest, BadFilesAreRefusedAndTheOldValuesStay) {
     std::string file;
   } cases[] = {
       {"one byte of the body changed", changed},
-      {"a lone '-' line in the body", signer().signFile(withDash)},
+      {"a lone '-' line in the body", withDash + "-\n" + signer().signature(withDash + "-\n")},
       {"CR LF line ends", crlfSigned + signer().signature(crlfSigned)},
       {"separator as the last bytes", BODY + "-\n"},
       {"no separator", BODY},
@@ -70,6 +73,8 @@ TEST_F(ProgramInfoTest, BadFilesAreRefusedAndTheOldValuesStay) {
       {"signature of the wrong key", otherKey.signFile(BODY)},
       {"empty file", ""},
   };
+  // The signing tool refuses such a body rather than sign a file the program rejects.
+  EXPECT_THROW(signer().signFile(withDash), std::runtime_error);
   ASSERT_TRUE(loads(signer().signFile(BODY), key));
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
@@ -92,6 +97,22 @@ TEST_F(ProgramInfoTest, SignatureMayLackItsLastLineFeed) {
   std::string signature = signer().signature(signedData);
   signature.pop_back();
   EXPECT_TRUE(loads(signedData + signature, key));
+}
+
+// Detached workers may read the program information while the process exits, so it is never destroyed: an
+// exit handler registered before its first use runs after every static object has gone, and still finds it.
+TEST(ProgramInfoExitTest, OutlivesTheExitOfTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          qmtest::scrubFreedMemory();
+          std::_Exit(std::string(ProgramInfo::instance().shortName()).empty() ? 0 : 1);
+        });
+        ProgramInfo::instance();
+        std::exit(2);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ProgramInfoTest, MissingFileThrowsTheOpenError) {

@@ -9,6 +9,8 @@
 
 #include <csignal>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -59,6 +61,14 @@ inline std::optional<bool> withFileSizeLimit(rlim_t bytes, std::function<bool()>
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return std::nullopt;
   return WEXITSTATUS(status) == 1;
+}
+
+// Takes and overwrites many heap blocks of every small size, so that a block freed just before is reused
+// and a use after its free reads garbage instead of the old bytes. The blocks are never freed.
+inline void scrubFreedMemory() {
+  for (size_t size = 16; size <= 1024; size += 16)
+    for (int i = 0; i < 32; ++i)
+      if (void* p = std::malloc(size)) std::memset(p, 0xA5, size);
 }
 
 } // namespace qmtest

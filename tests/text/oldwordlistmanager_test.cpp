@@ -1,11 +1,15 @@
 #include "text/oldwordlistmanager.h"
 #include "text/proficiencylevelhash.h"
+#include "text/segmentengine.h"
+#include "text/token.h"
 #include "text/wordhash.h"
 
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -95,3 +99,26 @@ TEST_F(OldWordListManagerTest, FailedAppendsReportFalseAndAddNothing) {
 }
 
 } // namespace
+
+// Detached document workers may still segment while the process exits, so the shared word sets are never
+// destroyed: an exit handler registered before their first use runs after every static object has gone,
+// and still finds them.
+TEST(OldWordListManagerExitTest, SharedWordsOutliveTheExitOfTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        static const SegmentEngine* engine = nullptr;
+        std::atexit([] {
+          qmtest::scrubFreedMemory();
+          Token word;
+          word.text = "中";
+          word.bytes = 3;
+          word.type = Token::Chinese;
+          const WordHash& master = OldWordListManager::instance().privateMasterList();
+          std::_Exit(master.exists(Span("中")) && engine->getAttribute(word, master) >> 32 == 4 ? 0 : 1);
+        });
+        engine = new SegmentEngine(SegmentEngine::ChineseOnly);
+        std::exit(2);
+      },
+      testing::ExitedWithCode(0), "");
+}

@@ -87,6 +87,10 @@ TEST(WordHashTest, ReadingWordListText) {
       {"a\n\nb", "\na\nb\n", 3},    // an empty line is an empty word
       {"a\nb\n", "a\nb\n", 2},
       {"\xC3\xA9\n\x7A", "z\n\xC3\xA9\n", 2}, // bytes compare unsigned
+      // A first word that begins with U+FEFF is written behind a mark of its own, which the reader skips.
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", "\xEF\xBB\xBF\xEF\xBB\xBFx\n", 1},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF\n\xF0\x9F\x98\x80", "\xEF\xBB\xBF\xEF\xBB\xBF\n\xF0\x9F\x98\x80\n", 2},
+      {"a\n\xEF\xBB\xBFx", "a\n\xEF\xBB\xBFx\n", 2},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.text);
@@ -94,6 +98,9 @@ TEST(WordHashTest, ReadingWordListText) {
     h.readFromUtf8Range(Utf8Range(c.text.data(), c.text.size()));
     EXPECT_EQ(h.totalWords(), c.words);
     EXPECT_EQ(written(h), c.written);
+    WordHash back(6);
+    back.readFromUtf8Range(Utf8Range(c.written.data(), c.written.size()));
+    EXPECT_EQ(wordsOf(back), wordsOf(h)) << "saved words reload byte for byte";
   }
 }
 

@@ -1,4 +1,5 @@
 #include "utils/atomicfilesaver.h"
+#include "utils/exception.h"
 #include "utils/platform/posix/filewriter.h"
 
 #include "support/logcapture.h"
@@ -8,11 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+ZUN_ERROR(AtomicFileSaverTest_error);
 
 // Saves content to target as every saver of the system does; false when the save failed.
 bool save(const std::string& target, const std::string& content) {
@@ -86,11 +92,11 @@ TEST(AtomicFileSaverTest, InjectedFailuresLeaveNothingBehind) {
   }
   EXPECT_EQ(qmtest::readFile(dir / "file"), "a file, not a folder");
   EXPECT_EQ(entries(dir.path()), 1u);
-  // The caller forgot to abort after failing to open: the target is still left alone, and it is logged.
+  // A saver left without commit (the caller forgot to abort after failing to open) leaves the target alone.
   qmtest::writeFile(dir / "kept", "kept");
   { AtomicFileSaver saver("zun", (dir.str() + "/kept").c_str()); }
   EXPECT_EQ(qmtest::readFile(dir / "kept"), "kept");
-  EXPECT_NE(log.all().find("Error replacing file:"), std::string::npos);
+  EXPECT_EQ(entries(dir.path()), 2u);
 }
 
 // A disk that fills up half-way through the save, made real with a file-size limit in a child process: the
@@ -106,16 +112,43 @@ TEST(AtomicFileSaverTest, DiskFullKeepsTheOldTarget) {
   EXPECT_EQ(entries(dir.path()), 1u);
 }
 
-TEST(AtomicFileSaverTest, WriterOnAFullDeviceIsCaught) {
+// A writer that throws half-way, whatever it throws, commits nothing: the old target stays byte for byte, a
+// new one is not created. Our own errors are reported as a failed save, any other exception goes on up.
+TEST(AtomicFileSaverTest, AWriterThatThrowsCommitsNothing) {
   qmtest::TempDir dir;
-  const std::string target = dir.str() + "/config";
-  qmtest::writeFile(target, "old");
-  {
-    AtomicFileSaver saver("zun", target.c_str());
-    FileWriter out("/dev/full", 0);
-    out << "new";
-    if (!out.close()) saver.abort();
+  qmtest::LogCapture log({"ERR"});
+  struct Case {
+    const char* name;
+    std::function<void()> raise;
+    bool propagates;
+  };
+  const Case cases[] = {
+      {"bad_alloc", [] { throw std::bad_alloc(); }, true},
+      {"runtime_error", [] { throw std::runtime_error("x"); }, true},
+      {"int", [] { throw 1; }, true},
+      {"zun", [] { ZUN_THROW(AtomicFileSaverTest_error); }, false},
+  };
+  for (const Case& c : cases) {
+    for (bool existed : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (existed ? " existing" : " new"));
+      const std::string target = dir.str() + "/config";
+      fs::remove(target);
+      if (existed) qmtest::writeFile(target, "old content");
+      const auto write = [&](OutputStream& out) {
+        out.write("half", 4);
+        c.raise();
+      };
+      if (c.propagates) {
+        EXPECT_ANY_THROW(AtomicFileSaver::save(target.c_str(), write));
+      } else {
+        EXPECT_FALSE(AtomicFileSaver::save(target.c_str(), write));
+      }
+      if (existed) {
+        EXPECT_EQ(qmtest::readFile(target), "old content");
+      } else {
+        EXPECT_FALSE(fs::exists(target));
+      }
+      EXPECT_EQ(entries(dir.path()), existed ? 1u : 0u);
+    }
   }
-  EXPECT_EQ(qmtest::readFile(target), "old");
-  EXPECT_EQ(entries(dir.path()), 1u);
 }

@@ -144,9 +144,12 @@ TEST(FileLockProcessTest, NeverTwoHoldersUnderContention) {
   std::vector<std::unique_ptr<Child>> children;
   for (int i = 0; i < 4; ++i)
     children.push_back(std::make_unique<Child>([&](Child&) {
-      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+      // Contend for 400 ms, longer on a loaded machine until this child has held the lock once.
+      const auto start = std::chrono::steady_clock::now();
       int held = 0;
-      while (std::chrono::steady_clock::now() < until) {
+      for (auto now = start; now < start + std::chrono::milliseconds(400) ||
+                             (held == 0 && now < start + std::chrono::seconds(20));
+           now = std::chrono::steady_clock::now()) {
         try {
           FileLock lock(path.c_str());
           const int fd = open(marker.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);

@@ -3,12 +3,14 @@
 #include "utils/link.h"
 
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -161,6 +163,22 @@ TEST(FileDeleterTest, DeletesOnResetAndDestruction) {
   }
   EXPECT_FALSE(fs::exists(dir / "b"));
   FileDeleter none(nullptr); // nothing to delete: silent
+}
+
+// Detached workers may use the file system while the process exits, so it is never destroyed: an exit
+// handler registered before its first use runs after every static object has gone, and still finds it.
+TEST(FileSystemTest, OutlivesTheExitOfTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          qmtest::scrubFreedMemory();
+          std::_Exit(FileSystem::instance().folderName() == Text("OrvaneSoftware") ? 0 : 1);
+        });
+        fileSystem().setFolderName("OrvaneSoftware");
+        std::exit(2);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST(FileSystemTest, TemporaryNames) {

@@ -1,8 +1,14 @@
 #include "utils/log.h"
 
+#include "support/resourcelimits.h"
+
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -62,12 +68,18 @@ TEST_F(LogTest, ShutdownRestoresTheSilentState) {
 }
 
 TEST_F(LogTest, WorkerKeepsLoggingWhileTheLogShutsDown) {
-  // Run under ASan in CI: a worker must never read a key set or function that shutdown dropped.
+  // Also run under ThreadSanitizer and AddressSanitizer in CI: a worker must never read a key or function
+  // that shutdown dropped, and what it logs arrives whole.
+  const std::string line = "worker 42 text\n";
   std::atomic<bool> stop{false};
+  Log::setLogFn(&count);
+  Log::addKey("LOG");
   std::thread worker([&] {
     while (!stop)
       Log::print("LOG", "worker %d %s\n", 42, "text");
   });
+  for (int i = 0; i < 1000 && bytesSeen == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   for (int i = 0; i < 2000; ++i) {
     Log::setLogFn(&count);
     Log::addKey("LOG");
@@ -76,5 +88,32 @@ TEST_F(LogTest, WorkerKeepsLoggingWhileTheLogShutsDown) {
   }
   stop = true;
   worker.join();
-  SUCCEED() << bytesSeen.load() << " bytes logged";
+  EXPECT_GT(bytesSeen.load(), 0u);
+  EXPECT_EQ(bytesSeen.load() % line.size(), 0u);
+  EXPECT_FALSE(Log::isEnabled("LOG"));
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Many keys, added again after every shutdown, take memory for each distinct key once: thousands of them fit
+// in a few megabytes of address space. Runs in a child process, whose limit does not reach the test.
+TEST(LogKeysTest, ManyKeysTakeLittleMemory) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = rlim_t(qmtest::addressSpaceInUse() + (32 << 20));
+        setrlimit(RLIMIT_AS, &limit);
+        bool ok = true;
+        for (int round = 0; round < 3; ++round) {
+          for (int i = 0; i < 4000; ++i)
+            Log::addKey(("key-" + std::to_string(i)).c_str());
+          ok = ok && Log::isEnabled("key-0") && Log::isEnabled("key-3999") && !Log::isEnabled("key-4000");
+          Log::shutdown();
+          ok = ok && !Log::isEnabled("key-0");
+        }
+        std::_Exit(ok ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
+#endif

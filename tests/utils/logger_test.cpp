@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -97,9 +99,11 @@ TEST(LoggerTest, LogFileIsNamedFromTheProgramInformation) {
   }
 }
 
-// The whole start-up in one process, as the program does it once: names from the program-information file,
-// the log file in the user folder without a folder entry, the key file of the base folder.
+// The whole start-up in a process of its own, as the program does it once: names from the
+// program-information file, the log file in the user folder without a folder entry, the key file of the base
+// folder (the current directory at the file system's first use, so the test must not share its process).
 TEST(LoggerTest, StartUpOpensTheLogAndEnablesKeys) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   qmtest::TempDir dir;
   const auto resources = dir / "resources", base = dir / "base", data = dir / "xdg";
   std::filesystem::create_directories(resources / "data");
@@ -109,23 +113,32 @@ TEST(LoggerTest, StartUpOpensTheLogAndEnablesKeys) {
   qmtest::writeFile(base / "logkeys.txt", "Warn\r\n");
   qmtest::ScopedEnv resourcesEnv("QUILLMERE_RESOURCES", resources.string());
   qmtest::ScopedEnv dataEnv("XDG_DATA_HOME", data.string());
-  ASSERT_EQ(chdir(base.c_str()), 0); // the base folder is the current directory at first use
-  {
-    Logger logger("data/program.properties");
-    for (const char* key : {"LOG", "ERR", "WARN", "Warn"})
-      EXPECT_TRUE(Log::isEnabled(key)) << key;
-    EXPECT_TRUE(std::filesystem::is_directory(data / "TestFolder" / "logs"));
-    EXPECT_TRUE(std::filesystem::is_empty(data / "TestFolder" / "logs")) << "the log has no folder entry";
-    Log::print("LOG", "hello %d\n", 42);
-    Log::print("Other", "filtered\n");
-    std::string log;
-    for (int i = 0; i < 1000 && log.size() < 9; ++i) {
-      const OwnedBuffer b = Logger::fullLog();
-      log = b.data ? std::string(b.data, b.size) : "";
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(log, "hello 42\n");
-  }
-  EXPECT_FALSE(Log::isEnabled("LOG")) << "the logger's end silences the log";
-  Log::print("LOG", "after the end\n"); // harmless
+  const auto check = [](bool ok, const char* what) {
+    if (!ok) std::fprintf(stderr, "failed: %s\n", what);
+    return ok;
+  };
+  EXPECT_EXIT(
+      {
+        bool ok = check(chdir(base.c_str()) == 0, "chdir");
+        {
+          Logger logger("data/program.properties");
+          for (const char* key : {"LOG", "ERR", "WARN", "Warn"})
+            ok = check(Log::isEnabled(key), key) && ok;
+          ok = check(std::filesystem::is_directory(data / "TestFolder" / "logs"), "log folder") && ok;
+          ok = check(std::filesystem::is_empty(data / "TestFolder" / "logs"), "no folder entry") && ok;
+          Log::print("LOG", "hello %d\n", 42);
+          Log::print("Other", "filtered\n");
+          std::string log;
+          for (int i = 0; i < 1000 && log.size() < 9; ++i) {
+            const OwnedBuffer b = Logger::fullLog();
+            log = b.data ? std::string(b.data, b.size) : "";
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          }
+          ok = check(log == "hello 42\n", log.c_str()) && ok;
+        }
+        ok = check(!Log::isEnabled("LOG"), "the logger's end silences the log") && ok;
+        Log::print("LOG", "after the end\n"); // harmless
+        std::_Exit(ok ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }

@@ -7,6 +7,9 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -102,6 +105,24 @@ TEST_F(PagedFileTest, SurvivesTruncationByAnotherProgram) {
   EXPECT_EQ(readAt(20000, 10), "");
   ASSERT_EQ(truncate(path.c_str(), 0), 0);
   EXPECT_EQ(readAt(70000, 10), "");
+}
+
+// Rewritten in place by another program (same file, new content): the next reads give the new content,
+// whatever its size, not the window read before.
+TEST_F(PagedFileTest, RewrittenInPlaceReadsTheNewContent) {
+  const size_t sizes[] = {100, 30000, 30000, 5, 0, 9000};
+  open(20000);
+  ASSERT_EQ(readAt(0, 20000), content);
+  for (size_t i = 0; i < std::size(sizes); ++i) {
+    SCOPED_TRACE(i);
+    const auto before = std::filesystem::last_write_time(path);
+    content = std::string(sizes[i], char('a' + i)); // differs from the last content at every byte
+    qmtest::writeFile(path, content);
+    // Same size within the clock's coarse tick: make the change visible as a real edit a moment later would.
+    std::filesystem::last_write_time(path, before + std::chrono::seconds(1));
+    EXPECT_EQ(readAt(0, 40000), content);
+    EXPECT_EQ(file->totalBytes(), sizes[i]);
+  }
 }
 
 TEST_F(PagedFileTest, MissingFileThrows) {

@@ -5,6 +5,7 @@
 #include "utils/propertygroup.h"
 
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -176,4 +177,47 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
   EXPECT_EQ(entries(dir.path()), 3u);
   EXPECT_TRUE(fs::is_empty(dir / "folder"));
+
+  // Text parsed from memory has no file: a null path writes nothing, not even a file named after it.
+  PropertyFile memory(Utf8Range("a = 1\n", 6));
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir.path());
+  EXPECT_FALSE(memory.writeToFile(nullptr));
+  fs::current_path(cwd);
+  EXPECT_EQ(entries(dir.path()), 3u);
+
+  // A disk that fills up half-way.
+  EXPECT_EQ(qmtest::withFileSizeLimit(
+                4096,
+                [&] {
+                  PropertyFile big;
+                  big.group(nullptr)->setValue("big", std::string(400, 'v').c_str());
+                  for (int i = 0; i < 100; ++i)
+                    big.group(std::to_string(i).c_str())->setValue("k", std::string(100, 'v').c_str());
+                  return big.writeToFile(path.c_str());
+                }),
+            false)
+      << "the failed write was reported as success";
+  EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
+  EXPECT_EQ(entries(dir.path()), 3u);
+}
+
+// Written, read and written again, the text is the same; keys that begin with NUL are dropped on reading,
+// and a group with nothing writable is not written.
+TEST(PropertyFileTest, WrittenFormIsStable) {
+  qmtest::LogCapture log({"WARN"});
+  const std::string texts[] = {
+      std::string("\0k = 1\n[g]\n\0x = 2\nb\0c = 3\n", 26),
+      std::string("[g]\n\0 = 1\n[h]\ny = 2\n", 20),
+      "a = #x\n[ g ]\n=k v\n[g]\n",
+  };
+  for (auto const& text : texts) {
+    SCOPED_TRACE(text);
+    const PropertyFile once(Utf8Range(text.data(), text.size()));
+    const std::string first = written(once);
+    const PropertyFile twice(Utf8Range(first.data(), first.size()));
+    EXPECT_EQ(written(twice), first);
+    EXPECT_EQ(once.group(nullptr)->valueAsString("", "absent"), std::string("absent"));
+  }
+  EXPECT_EQ(written(PropertyFile(Utf8Range(texts[0].data(), texts[0].size()))), "[g]\n    b = 3\n\n");
 }

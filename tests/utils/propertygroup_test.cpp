@@ -1,4 +1,5 @@
 #include "support/germanlocale.h"
+#include "support/logcapture.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "utils/text.h"
@@ -80,11 +81,44 @@ TEST(PropertyGroupTest, Setters) {
 // Stored numbers must not follow the process locale (a German locale writes "2,5").
 TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   const qmtest::GermanLocale german;
-  if (!german.active()) GTEST_SKIP() << "no German locale to switch to";
+  ASSERT_TRUE(german.active()) << "no German locale, and none could be built";
   PropertyGroup g(nullptr);
   g.setValue("d", 2.5, 1);
   EXPECT_STREQ(g.valueAsString("d", nullptr), "2.5");
   EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
+}
+
+// Every value that would not read back as written is still written, and logged.
+TEST(PropertyGroupTest, ValuesThatWillNotReadBackAreLogged) {
+  const struct {
+    std::string value;
+    bool readsBack;
+  } cases[] = {
+      {"plain words", true},
+      {"", true},
+      {"[wrapped]", true},
+      {"in#side = x", true},
+      {"#1 words", false},
+      {"=x", false},
+      {" lead", false},
+      {"trail\t", false},
+      {"two\nlines", false},
+      {"cr\r", false},
+      {std::string(511, 'v'), true},
+      {std::string(512, 'v'), false},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.value);
+    qmtest::LogCapture log({"WARN"});
+    PropertyGroup g("g");
+    g.setValue("k", c.value.c_str());
+    MemoryOutputStream out;
+    g.writeToStream(out);
+    PropertyGroup back("g");
+    back.readFromUtf8Range(Utf8Range(out.view().data(), out.view().size()));
+    EXPECT_EQ(back.valueAsString("k", "") == c.value, c.readsBack);
+    EXPECT_EQ(log.all().find("will not read back") == std::string::npos, c.readsBack);
+  }
 }
 
 TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {

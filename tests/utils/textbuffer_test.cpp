@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <utility>
 
@@ -61,17 +63,39 @@ TEST(TextBufferTest, FixedAssignCutsAtACharacterBoundary) {
   EXPECT_TRUE(n.empty());
 }
 
-TEST(TextBufferTest, FormatMayReadItsOwnText) {
-  TextBuffer<16> path;
-  path.format("%s", "/data");
-  path.format("%s/%s", path.c_str(), "config");
-  EXPECT_EQ(path.view(), "/data/config");
-  path.appendFormat("|%s", path.c_str());
-  EXPECT_EQ(path.view(), "/data/config|/da");
-  TextBuffer<0> grow;
-  grow.format("%s", "/data");
-  grow.format("x%s/%s", grow.c_str(), "config");
-  EXPECT_EQ(grow.view(), "x/data/config");
+// Every operation may take its own text as an argument, whole or in part, with or without room to spare.
+TEST(TextBufferTest, OperationsMayReadTheirOwnText) {
+  const struct {
+    const char* name;
+    std::function<std::string(TextBuffer<16>&)> fixed;
+    std::function<std::string(TextBuffer<0>&)> growable;
+    std::string expected;
+  } cases[] = {
+      {"format own text", [](auto& b) { return b.format("%s/%s", b.c_str(), "x"), std::string(b.view()); },
+       [](auto& b) { return b.format("%s/%s", b.c_str(), "x"), std::string(b.view()); }, "/data/x"},
+      {"format own tail", [](auto& b) { return b.format("%s", b.c_str() + 2), std::string(b.view()); },
+       [](auto& b) { return b.format("%s", b.c_str() + 2), std::string(b.view()); }, "ata"},
+      {"appendFormat own text",
+       [](auto& b) { return b.appendFormat("|%s|%s", b.c_str(), b.c_str() + 3), std::string(b.view()); },
+       [](auto& b) { return b.appendFormat("|%s|%s", b.c_str(), b.c_str() + 3), std::string(b.view()); },
+       "/data|/data|ta"},
+      {"assign own text", [](auto& b) { return b.assign(b.span()), std::string(b.view()); },
+       [](auto& b) { return b.assign(b.c_str(), b.length()), std::string(b.view()); }, "/data"},
+      {"assign own tail", [](auto& b) { return b.assign(Span(b.c_str() + 1, 3)), std::string(b.view()); },
+       [](auto& b) { return b.assign(b.c_str() + 1, 3), std::string(b.view()); }, "dat"},
+      {"append own text", [](auto& b) { return b.append(b.span()), std::string(b.view()); },
+       [](auto& b) { return b.append(b.span()), std::string(b.view()); }, "/data/data"},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextBuffer<16> fixed(Span("/data"));
+    EXPECT_EQ(c.fixed(fixed), c.expected);
+    TextBuffer<0> growable("/data"); // room to spare: nothing is reallocated
+    EXPECT_EQ(c.growable(growable), c.expected);
+  }
+  TextBuffer<16> cut(Span("/data/config"));
+  cut.appendFormat("|%s", cut.c_str());
+  EXPECT_EQ(cut.view(), "/data/config|/da");
 }
 
 TEST(TextBufferTest, GrowableFormatsLongTextsFromOneArgumentList) {

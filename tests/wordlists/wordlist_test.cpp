@@ -33,6 +33,44 @@ TEST(WordListTest, ListFileRoundTrip) {
   EXPECT_FALSE(back.mayNeedDisplayNameFix());
 }
 
+// What a list shows as its name is what its list file gives back; the dialogs that name lists use the same
+// rule (storableDisplayName) and refuse what it empties.
+TEST(WordListTest, DisplayNamesReadBackAsShown) {
+  qmtest::TempDir dir;
+  std::string longName;
+  while (longName.size() < 600)
+    longName += "汉";
+  const struct {
+    std::string given;
+    std::string shown;
+  } cases[] = {
+      {"#1 words", "#1 words"},
+      {"=x", "=x"},
+      {"\\#", "\\#"},
+      {"\\plain", "\\plain"},
+      {"  padded \t", "padded"},
+      {" \t ", ""},
+      {"two\r\nlines", "two  lines"},
+      {"[Known]", "[Known]"},
+      {longName, longName.substr(0, 510)},
+      {"#" + longName, "#" + longName.substr(0, 507)},
+      {std::string(510, 'a') + " b", std::string(510, 'a')},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.given.substr(0, 20));
+    EXPECT_EQ(std::string(WordList::storableDisplayName(c.given.c_str()).view()), c.shown);
+    WordList list;
+    list.setDisplayName(c.given.c_str());
+    EXPECT_EQ(std::string(list.displayName()), c.shown);
+    const auto path = dir / "list";
+    ASSERT_TRUE(list.writeToFile(path.c_str(), false));
+    EXPECT_EQ(std::string(WordList(path.c_str()).displayName()), c.shown);
+  }
+  // Names written before escaping existed read as they always did.
+  qmtest::writeFile(dir / "old", "displayName = \\old\n");
+  EXPECT_STREQ(WordList((dir / "old").c_str()).displayName(), "\\old");
+}
+
 TEST(WordListTest, WhatNeedsTheDisplayNameFix) {
   qmtest::TempDir dir;
   const struct {

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -70,13 +72,45 @@ TEST(WordListImporterTest, LinesGiveTheirFirstWord) {
 
 TEST(WordListImporterTest, MissingFileCompletesAtOnceWithNoWords) {
   qmtest::TempDir dir;
-  Counter counter;
-  WordListImporter importer(counter);
-  importer.import((dir / "missing.txt").c_str(), true);
-  EXPECT_EQ(counter.completes, 1);
-  EXPECT_TRUE(importer.words().empty());
-  EXPECT_EQ(importer.percentComplete(), 100.0f);
-  EXPECT_TRUE(importer.complete());
+  std::filesystem::create_directory(dir / "folder");
+  for (const char* name : {"missing.txt", "folder"}) {
+    SCOPED_TRACE(name);
+    Counter counter;
+    WordListImporter importer(counter);
+    importer.import((dir / name).c_str(), true);
+    EXPECT_EQ(counter.completes, 1);
+    EXPECT_TRUE(importer.words().empty());
+    EXPECT_EQ(importer.percentComplete(), 100.0f);
+    EXPECT_TRUE(importer.complete());
+  }
+}
+
+// An editor saves the file in place while it is imported: no crash (a mapping would fault), and the words
+// are those of the file as it was read.
+TEST(WordListImporterTest, FileTruncatedWhileImportedIsNoCrash) {
+  qmtest::TempDir dir;
+  const auto path = dir / "list.txt";
+  std::string text;
+  while (text.size() < 1024 * 1024)
+    text += "词语\n";
+  qmtest::writeFile(path, text);
+  class Truncating : public Counter {
+  public:
+    explicit Truncating(std::filesystem::path p) : path(std::move(p)) {}
+    void progress(float percent) override {
+      Counter::progress(percent);
+      std::filesystem::resize_file(path, 0);
+    }
+    std::filesystem::path path;
+  };
+  EXPECT_EXIT(
+      {
+        Truncating listener(path);
+        WordListImporter importer(listener);
+        importer.import(path.c_str(), false);
+        std::_Exit(importer.words().size() == text.size() / 7 && listener.progresses > 1 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST(WordListImporterTest, ProgressEvery64KiB) {

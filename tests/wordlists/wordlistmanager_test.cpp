@@ -224,6 +224,80 @@ TEST_F(WordListManagerTest, UnverifiedRebuildKeepsTheCache) {
   EXPECT_EQ(wordsOf(manager.current()), (std::set<std::string>{"一", "二", "三"}));
 }
 
+// One damaged record is dropped by the store. The load keeps the intact cache byte for byte (it may be
+// newer than anything left), or without a cache rebuilds from the intact records, losing only the damaged
+// diff; the next save records the words on a verified parent, so that a later rebuild finds them all.
+TEST_F(WordListManagerTest, DamagedRecordLosesOnlyItsOwnDiff) {
+  const struct {
+    const char* damaged;
+    bool dropCache;
+    std::set<std::string> words;
+  } cases[] = {
+      {"+三", false, {"一", "二", "三"}},
+      {"+二", true, {"一", "三"}},
+      {"+一", true, {"二", "三"}},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(std::string(c.damaged) + (c.dropCache ? " without cache" : ""));
+    fs::remove_all(folder(""));
+    {
+      WordListManager manager(root().c_str());
+      for (const char* w : {"一", "二", "三"}) {
+        manager.current().add(Span(w));
+        ASSERT_TRUE(manager.saveVersion());
+      }
+    }
+    std::string objects = qmtest::readFile(folder("objects") / "known");
+    objects[objects.find(c.damaged)] = '-';
+    qmtest::writeFile(folder("objects") / "known", objects);
+    if (c.dropCache) fs::remove(folder("cache") / "known");
+    const std::string cache = c.dropCache ? "" : qmtest::readFile(folder("cache") / "known");
+    const std::string list = listFile("known");
+    {
+      qmtest::LogCapture log;
+      WordListManager manager(root().c_str());
+      EXPECT_EQ(wordsOf(manager.current()), c.words);
+      if (!c.dropCache) {
+        EXPECT_EQ(qmtest::readFile(folder("cache") / "known"), cache);
+      }
+      EXPECT_EQ(listFile("known"), list);
+      manager.current().add(Span("新"));
+      ASSERT_TRUE(manager.saveVersion());
+    }
+    const SHA1 latest = revisionInFile("known");
+    EXPECT_FALSE(store("known")->revisionList(SHA1(), latest).empty());
+    fs::remove(folder("cache") / "known");
+    WordListManager manager(root().c_str());
+    auto expected = c.words;
+    expected.insert("新");
+    EXPECT_EQ(wordsOf(manager.current()), expected);
+  }
+}
+
+// A bulk add takes over the change count of the set it adds, which may be the count the list was saved
+// at: the save still stores the words.
+TEST_F(WordListManagerTest, BulkAddWithAnEqualChangeCountIsSaved) {
+  {
+    WordListManager manager(root().c_str());
+    WordHash& words = manager.current();
+    for (const char* w : {"一", "二", "三"})
+      words.add(Span(w));
+    ASSERT_TRUE(manager.saveVersion());
+    WordHash bulk(8);
+    bulk.add(Span("甲"));
+    bulk.add(Span("乙"));
+    while (bulk.changeCount() < words.changeCount())
+      bulk.exists(Span("丙")) ? bulk.remove(Span("丙")) : bulk.add(Span("丙"));
+    ASSERT_EQ(bulk.changeCount(), words.changeCount());
+    const uint64_t before = words.changeCount();
+    words.add(bulk);
+    ASSERT_EQ(words.changeCount(), before);
+    EXPECT_TRUE(manager.saveVersion());
+  }
+  WordListManager manager(root().c_str());
+  EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
+}
+
 TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
   fs::create_directories(folder("lists"));
   const std::string mineText = "    .version = 2\n    readOnly = true\n    displayName = Mine\n";

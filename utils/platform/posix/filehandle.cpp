@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,6 +29,13 @@ FileHandle::FileHandle(const char* path, int flags) {
   else
     errno = EFAULT;
   int error = m_fd < 0 ? errno : 0;
+  // A folder opens for reading, yet it is no file to read: the same error as a missing file.
+  struct stat st {};
+  if (m_fd >= 0 && shared && ::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+    ::close(m_fd);
+    m_fd = -1;
+  }
   if (m_fd >= 0 && shared && ::flock(m_fd, LOCK_SH | LOCK_NB) != 0) {
     error = errno;
     ::close(m_fd);
@@ -50,4 +58,21 @@ size_t FileHandle::size() const {
   struct stat st;
   if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return 0;
   return size_t(st.st_size);
+}
+
+void FileHandle::readAll(std::string& out) const {
+  out.resize(std::max<size_t>(size(), 4096));
+  size_t done = 0;
+  for (;;) {
+    if (done == out.size()) out.resize(out.size() * 2); // the file grew while it was read
+    const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done, off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      out.clear();
+      ZUN_THROW(FileHandle::read_error);
+    }
+    if (n == 0) break;
+    done += size_t(n);
+  }
+  out.resize(done);
 }
