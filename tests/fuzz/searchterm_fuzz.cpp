@@ -81,8 +81,8 @@ std::optional<Match> scanInPieces(SearchTerm const& term, std::string_view text,
     const std::string_view piece = base < text.size() ? text.substr(base, want) : std::string_view();
     const bool atEnd = base + piece.size() >= text.size();
     uint64_t start = 0, end = 0;
-    const char* bytes = piece.empty() && !known::searchEmptyText ? "" : piece.data();
-    const auto outcome = term.scan(scan, bytes, piece.size(), base, atEnd, start, end);
+    // An empty piece is a null pointer, as at the end of a document.
+    const auto outcome = term.scan(scan, piece.data(), piece.size(), base, atEnd, start, end);
     if (outcome == SearchTerm::Outcome::Found) return Match{size_t(start), size_t(end)};
     if (outcome == SearchTerm::Outcome::NotFound) return std::nullopt;
     FUZZ_CHECK("searchterm: at the end a scan asks only to read again behind the piece",
