@@ -19,6 +19,10 @@ void fill(QMenu& menu, std::vector<MenuItem> const& items, std::function<void(in
     QAction* action = menu.addAction(title);
     action->setData(item.tag);
     action->setEnabled(item.enabled);
+    if (item.checked) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
     const int tag = item.tag;
     QObject::connect(action, &QAction::triggered, action,
                      [chosen, tag] { slotGuard("Error running a menu command: ", [&] { chosen(tag); }); });

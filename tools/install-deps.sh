@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libssl-dev liblua5.3-dev lua-filesystem-dev libcurl4-openssl-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk openssl
+  xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

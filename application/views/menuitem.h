@@ -13,6 +13,9 @@ struct MenuItem {
   int tag = 0;
   bool enabled = true;
   std::vector<MenuItem> items; // a submenu's entries
+  bool checked = false;        // shows a check mark
+
+  static MenuItem separator() { return MenuItem{Separator, "", 0, true, {}, false}; }
 
   static int tagOf(int action, unsigned index = 0) { return action | int(index << 16); }
   static int actionOf(int tag) { return tag & 0xffff; }
