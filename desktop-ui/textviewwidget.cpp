@@ -106,6 +106,10 @@ void TextViewWidget::setDelegate(TextViewDelegate* delegate) {
   update();
 }
 
+TextViewDelegate* TextViewWidget::delegate() const {
+  return impl->delegate;
+}
+
 LineBreaker& TextViewWidget::lineBreaker() {
   return impl->breaker;
 }

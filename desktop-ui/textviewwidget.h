@@ -49,6 +49,7 @@ public:
   void resetFont() override;
   void formatFont(FontDescription& font) override;
 
+  TextViewDelegate* delegate() const;
   // The popup menu for the state bits, not shown.
   std::unique_ptr<QMenu> popupMenu(int state);
   void setMenuRunner(MenuRunner runner);

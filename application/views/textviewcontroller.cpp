@@ -162,18 +162,14 @@ struct TextViewController::Impl : TextViewDelegate {
   }
   void applyCaret() {
     m_highlighter.setHover(caret.startOffset, caret.endOffset);
-    // A caret move may have scrolled the page; a hit test never does, and then the position (which may
-    // lie inside the first line) stays.
-    if (m_layout.lineCount() > 0) {
-      Line const& first = m_layout.line(0);
-      if (topOffset < first.byteOffset || topOffset >= std::max(first.endOffset(), first.byteOffset + 1))
-        report(first.byteOffset);
-    }
     view.redraw();
   }
+  // A caret move scrolls the page when the new word is not in view; then the scroller follows.
   void moveCaret(Layout::Hit (Layout::*move)(TextDocument const&, Layout::Hit const&)) {
     if (!document) return;
+    const uint64_t top = m_layout.topOffset();
     caret = (m_layout.*move)(*document, caret);
+    if (m_layout.topOffset() != top) report(m_layout.topOffset());
     applyCaret();
   }
   void extendDragSelection() {
