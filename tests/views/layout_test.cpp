@@ -316,7 +316,7 @@ TEST_F(LayoutTest, ScrollsByLinesAndPixels) {
   EXPECT_EQ(layout.scrollBy(shortDoc, 30), 0u);
   EXPECT_EQ(layout.pixelOffset(), 0.0);
   EXPECT_EQ(layout.scrollLines(shortDoc, 1), 0u); // one line laid out: no move
-  layout.setViewSize(150, LINE / 2);              // a line taller than the view is still the last page
+  layout.setViewSize(150, LINE / 2); // a line taller than the view is still the last page
   EXPECT_EQ(layout.lastPageSize(shortDoc), 7u);
 }
 
