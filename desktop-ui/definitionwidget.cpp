@@ -76,10 +76,6 @@ QWidget* DefinitionWidget::makeBlock(DefinitionEntry const& e) {
   grid->setVerticalSpacing(LINE_GAP);
   // Absent lines are left out, so the present ones close up.
   int row = 0;
-  const int headWidth = widthOf(e.headword, headwordFont(e.headwordFont)) +
-                        widthOf(e.other, headwordFont(e.otherFont)) + (e.other.empty() ? 0 : 20);
-  const int width = std::min(
-      WRAP_WIDTH, std::max({headWidth, widthOf(e.pinyin, m_pinyinFont), widthOf(e.english, m_englishFont)}));
   if (!e.headword.empty()) {
     grid->addWidget(label(e.headword, headwordFont(e.headwordFont), "headword"), row, 0, Qt::AlignVCenter);
     if (!e.other.empty())
@@ -88,8 +84,11 @@ QWidget* DefinitionWidget::makeBlock(DefinitionEntry const& e) {
   }
   if (!e.pinyin.empty()) grid->addWidget(label(e.pinyin, m_pinyinFont, "pinyin"), row++, 0, 1, 3);
   QLabel* english = label(e.english, m_englishFont, "english");
-  english->setWordWrap(true);
-  english->setFixedWidth(std::max(width, 1));
+  // Only a line wider than the popup may grow wraps; a label told to wrap may break a line that fits.
+  if (widthOf(e.english, m_englishFont) > WRAP_WIDTH) {
+    english->setWordWrap(true);
+    english->setFixedWidth(WRAP_WIDTH);
+  }
   grid->addWidget(english, row, 0, 1, 3);
   grid->setColumnStretch(2, 1);
   return block;

@@ -186,7 +186,10 @@ void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF c
                        backgrounds[styles[a]]);
     a = b;
   }
-  // One glyph run per font and colour.
+  // One glyph run per font and colour, the text in the middle of the line's height (the line spacing
+  // shared above and below), as the backgrounds are.
+  const double spacing = line.info->ascent() + line.info->descent() + line.info->leading();
+  const QPointF origin(at.x(), at.y() + std::max(line.height - spacing, 0.0) / 2);
   for (FontRun const& run : g->runs) {
     for (int id = 0; id < StyleId::COUNT; ++id) {
       runGlyphs[id].clear();
@@ -204,7 +207,7 @@ void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF c
       glyphRun.setGlyphIndexes(runGlyphs[id]);
       glyphRun.setPositions(runPositions[id]);
       painter.setPen(foregrounds[id]);
-      painter.drawGlyphRun(at, glyphRun);
+      painter.drawGlyphRun(origin, glyphRun);
     }
   }
 }
