@@ -13,7 +13,7 @@ struct MenuItem {
   int tag = 0;
   bool enabled = true;
   std::vector<MenuItem> items; // a submenu's entries
-  bool checked = false;        // shows a check mark
+  bool ticked = false;
 
   static MenuItem separator() { return MenuItem{Separator, "", 0, true, {}, false}; }
 

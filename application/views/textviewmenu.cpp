@@ -36,7 +36,7 @@ MenuItem wordListMenu(TextViewDelegate& delegate, TextView& view) {
   for (unsigned i = 0; i < shown; ++i) {
     MenuItem item = action(MenuItem::tagOf(TextViewMenu::WordList, i));
     item.title = lists[i]->displayName();
-    item.checked = delegate.isCurrentWordList(view, lists[i]->baseName());
+    item.ticked = delegate.isCurrentWordList(view, lists[i]->baseName());
     menu.items.push_back(std::move(item));
   }
   if (lists.size() > shown) {

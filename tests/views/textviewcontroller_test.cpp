@@ -45,7 +45,7 @@ std::string menuText(std::vector<MenuItem> const& items) {
       out += "-";
       continue;
     }
-    out += (item.enabled ? "" : "!") + std::string(item.checked ? "*" : "") + item.title;
+    out += (item.enabled ? "" : "!") + std::string(item.ticked ? "*" : "") + item.title;
     if (item.kind == MenuItem::Submenu) out += "[" + menuText(item.items) + "]";
   }
   return out;
@@ -224,7 +224,7 @@ TEST_F(TextViewControllerTest, MenuCommandsByTag) {
   ASSERT_EQ(wordList.title, "Word list");
   EXPECT_TRUE(wordList.enabled);
   ASSERT_EQ(wordList.items.size(), 12u);
-  EXPECT_TRUE(wordList.items[3].checked);
+  EXPECT_TRUE(wordList.items[3].ticked);
   EXPECT_EQ(wordList.items[3].tag, MenuItem::tagOf(10, 3));
   EXPECT_EQ(wordList.items[10].kind, MenuItem::Separator);
   EXPECT_EQ(wordList.items[11].title, "More...");
