@@ -58,6 +58,15 @@ WordHash const& masterList() {
   return words;
 }
 
+// Counts the paints a widget gets.
+struct PaintCounter : QObject {
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
 // The view and its controller over one document, shown offscreen.
 struct View {
   explicit View(std::string const& path) : document(path.c_str()) {
@@ -72,7 +81,8 @@ struct View {
   static void settle() { QApplication::processEvents(); }
   Layout& layout() { return widget.delegate()->layout(); }
   void move(QPointF const& at) {
-    QMouseEvent event(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(&widget, &event);
     settle();
   }
@@ -99,11 +109,15 @@ void BM_Hover(benchmark::State& state) {
       points.emplace_back(x, layout.topMargin() + line.y + line.height / 2);
   }
   size_t next = 0;
+  PaintCounter counter;
+  view.widget.installEventFilter(&counter);
   for (auto _ : state) {
     view.move(points[next]);
     next = (next + 1) % points.size();
   }
+  view.widget.removeEventFilter(&counter);
   state.counters["moves_per_page"] = double(points.size());
+  state.counters["paints_per_move"] = double(counter.paints) / double(state.iterations());
 }
 
 // range(0): 0 the widget repainted through its window (as on screen), 1 the page drawn into an image only.
@@ -124,7 +138,9 @@ void BM_FullRepaint(benchmark::State& state) {
 void BM_PageThrough(benchmark::State& state) {
   View view(bigDocument());
   std::vector<double> steps, scrolls; // whole steps; their scroll, layout and glyph reading before painting
-  const auto ms = [](auto from, auto to) { return std::chrono::duration<double, std::milli>(to - from).count(); };
+  const auto ms = [](auto from, auto to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+  };
   for (auto _ : state) {
     state.PauseTiming();
     view.controller.scrollTo(0);

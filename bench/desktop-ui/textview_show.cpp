@@ -7,12 +7,12 @@
 //
 // With --screenshot it moves the pointer to the hover point (view coordinates), presses "d" for --popup,
 // saves the whole screen and quits: run it under xvfb-run for pictures a reader can check.
-#include "dictionary/cedictionary.h"
 #include "desktop-ui/definitionwidget.h"
 #include "desktop-ui/finddialogwidget.h"
 #include "desktop-ui/guiapplication.h"
 #include "desktop-ui/textcontainerwidget.h"
 #include "desktop-ui/textviewwidget.h"
+#include "dictionary/cedictionary.h"
 #include "documents/documentstate.h"
 #include "documents/textdocument.h"
 #include "support/benchfiles.h"
@@ -95,12 +95,15 @@ bool parse(int argc, char** argv, Options& o) {
 // The word commands of the application controller, as far as the view alone can carry them out.
 class Commands : public ApplicationDelegate, public FindDialogDelegate {
 public:
-  Commands(WordListManager& lists, TextViewController& view, DefinitionWidget& popup, Dictionary const* dictionary)
+  Commands(WordListManager& lists, TextViewController& view, DefinitionWidget& popup,
+           Dictionary const* dictionary)
       : lists(lists), view(view), popup(popup), dictionary(dictionary) {}
 
   void markAsKnown(Span const& word) override { change(word, true); }
   void markAsUnknown(Span const& word) override { change(word, false); }
-  void toggleKnown(Span const& word) override { change(word, lists.current().exists(word) != WordHash::Word); }
+  void toggleKnown(Span const& word) override {
+    change(word, lists.current().exists(word) != WordHash::Word);
+  }
   void markAsKnown(std::vector<WordStatistics*> const&) override {}
   void markAsUnknown(std::vector<WordStatistics*> const&) override {}
   void showDefinition(Span const& word) override {
@@ -133,7 +136,9 @@ public:
     for (std::string const& term : history)
       terms.push_back(term.c_str());
   }
-  void addSearchTerm(FindDialog&, Span const& term) override { history.emplace(history.begin(), term.view()); }
+  void addSearchTerm(FindDialog&, Span const& term) override {
+    history.emplace(history.begin(), term.view());
+  }
   void find(FindDialog& dialog, Span const& term) override {
     addSearchTerm(dialog, term);
     findWord(term);
@@ -164,8 +169,9 @@ int main(int argc, char** argv) {
   GuiApplication app(argc, argv);
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s FILE [--size WxH] [--offset BYTES] [--select FROM,TO] [--find TERM] "
-                         "[--hover X,Y [--popup]] [--screenshot OUT.png]\n",
+    std::fprintf(stderr,
+                 "usage: %s FILE [--size WxH] [--offset BYTES] [--select FROM,TO] [--find TERM] "
+                 "[--hover X,Y [--popup]] [--screenshot OUT.png]\n",
                  argv[0]);
     return 2;
   }
@@ -228,7 +234,8 @@ int main(int argc, char** argv) {
   });
   QTimer::singleShot(1600, &window, [&] {
     const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-    if (!screen.save(QString::fromUtf8(options.screenshot))) std::fprintf(stderr, "could not save the screenshot\n");
+    if (!screen.save(QString::fromUtf8(options.screenshot)))
+      std::fprintf(stderr, "could not save the screenshot\n");
     app.quit();
   });
   return app.exec();

@@ -5,6 +5,7 @@
 #include "documents/textdocument.h"
 #include "support/fakeapplicationdelegate.h"
 #include "support/wordfixture.h"
+#include "views/appearanceconfig.h"
 #include "views/colourscheme.h"
 #include "views/fontdescription.h"
 #include "views/textviewcontroller.h"
@@ -306,4 +307,23 @@ TEST_F(TextViewWidgetTest, ClicksMenusAndKeysReachTheController) {
   char point[64];
   std::snprintf(point, sizeof point, "%g,%g", below.x(), below.y());
   EXPECT_EQ(application.calls, (Calls{std::string("showDefinition 中国 ") + point, "markAsKnown 人民"}));
+}
+
+TEST_F(TextViewWidgetTest, FontsKeepToTheReadingRange) {
+  open(qmtest::WordFixture::TEXT);
+  const double lineHeight = layout().line(0).height;
+  FontDescription chosen{"No Such Family", 100};
+  widget.formatFont(chosen);
+  EXPECT_EQ(chosen.size, AppearanceConfig::MAX_FONT_SIZE);
+  EXPECT_EQ(chosen.name, AppearanceConfig::DEFAULT_FONT);
+  EXPECT_GT(layout().line(0).height, lineHeight); // laid out again in the new size
+  widget.increaseFont();
+  EXPECT_EQ(widget.fontSize(), AppearanceConfig::MAX_FONT_SIZE);
+  widget.decreaseFont();
+  EXPECT_EQ(widget.fontSize(), AppearanceConfig::MAX_FONT_SIZE - 1);
+  chosen.size = 8;
+  widget.formatFont(chosen);
+  EXPECT_EQ(chosen.size, AppearanceConfig::MIN_FONT_SIZE);
+  widget.resetFont();
+  EXPECT_EQ(widget.fontSize(), TextViewWidget::RESET_FONT_SIZE);
 }
