@@ -52,6 +52,7 @@ struct TextViewController::Impl : TextViewDelegate {
   std::vector<OnlineSearchOption> const* options = &NO_OPTIONS; // not owned
   std::vector<WordStatistics*> markAllWords;                    // scratch for the mark-document commands
   Layout::Hit caret;                                            // the last hit test or caret move
+  // m_: the delegate's accessors of these three take the plain names.
   StyleManager m_styles;
   Highlighter m_highlighter;
   Lexoscope lexoscope;
