@@ -187,7 +187,14 @@ int main(int argc, char** argv) {
   } catch (std::exception const& e) {
     std::fprintf(stderr, "no dictionary: %s\n", e.what());
   }
-  TextDocument document(options.file);
+  std::unique_ptr<TextDocument> opened;
+  try {
+    opened = std::make_unique<TextDocument>(options.file);
+  } catch (std::exception const& e) {
+    std::fprintf(stderr, "cannot open %s: %s\n", options.file, e.what());
+    return 1;
+  }
+  TextDocument& document = *opened;
 
   TextViewWidget textView;
   TextViewWidget* view = &textView;
