@@ -100,10 +100,7 @@ TEST(LogKeysTest, ManyKeysTakeLittleMemory) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        rlimit limit{};
-        getrlimit(RLIMIT_AS, &limit);
-        limit.rlim_cur = rlim_t(qmtest::addressSpaceInUse() + (32 << 20));
-        setrlimit(RLIMIT_AS, &limit);
+        qmtest::limitAddressSpace(32 << 20);
         bool ok = true;
         for (int round = 0; round < 3; ++round) {
           for (int i = 0; i < 4000; ++i)
