@@ -126,11 +126,16 @@ TEST_F(DocumentManagerTest, OpenSwitchAndClose) {
   manager.closeDocument(b);
   EXPECT_EQ(manager.currentDocument(), b);
   EXPECT_EQ(manager.totalOpenDocuments(), 2u);
+  Document* d = manager.openDocuments().back();
+  manager.openDocument(file("e").c_str(), engine, false);
   manager.setDelegate(&recorder);
+  manager.setCurrentDocument(d);
+  manager.closeDocument(d); // in the middle: the one after it
   manager.closeDocument(b);
   manager.closeDocument(manager.currentDocument()); // the only one: none
-  EXPECT_EQ(recorder.take(), (Calls{"ok?:b", "state", "state", "changed:d", "removed:b", "ok?:d", "state",
-                                    "state", "changed:null", "removed:d"}));
+  EXPECT_EQ(recorder.take(),
+            (Calls{"state", "changed:d", "ok?:d", "state", "state", "changed:e", "removed:d", "ok?:b",
+                   "removed:b", "ok?:e", "state", "state", "changed:null", "removed:e"}));
   EXPECT_EQ(manager.currentDocument(), nullptr);
   manager.nextDocument();
   EXPECT_TRUE(recorder.take().empty());
