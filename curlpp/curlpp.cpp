@@ -1,15 +1,75 @@
 #include "curlpp/curlpp.h"
 
+#include "utils/log.h"
+
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <curl/curl.h>
+#include <mutex>
+
+// libcurl's global clean-up must not run while any handle is in use, and workers that were let go (a feedback
+// send whose window closed) may still hold one: every easy handle is counted, and shutdown waits for them.
+namespace {
+
+struct Handles {
+  std::mutex mutex;
+  std::condition_variable gone;
+  size_t alive = 0;
+  std::atomic<bool> shuttingDown{false};
+};
+
+Handles& handles() {
+  static Handles* h = new Handles; // outlives every worker that may end during exit
+  return *h;
+}
+
+CURL* newHandle() {
+  Handles& h = handles();
+  std::lock_guard lock(h.mutex);
+  CURL* handle = curl_easy_init();
+  if (handle) ++h.alive;
+  return handle;
+}
+
+void freeHandle(CURL* handle) {
+  if (!handle) return;
+  curl_easy_cleanup(handle);
+  Handles& h = handles();
+  std::lock_guard lock(h.mutex);
+  --h.alive;
+  h.gone.notify_all();
+}
+
+} // namespace
 
 void CurlPP::init() {
+  handles().shuttingDown = false;
   if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK)
     throw initialise_error("CurlPP::init::initialise_error", "init", __FILE__, __LINE__);
 }
 
 void CurlPP::shutdown() {
+  Handles& h = handles();
+  h.shuttingDown = true;
+  std::unique_lock lock(h.mutex);
+  if (!h.gone.wait_for(lock, std::chrono::milliseconds(SHUTDOWN_WAIT_MS), [&] { return h.alive == 0; })) {
+    Log::print("WARN", "CurlPP::shutdown - %zu transfers still running; libcurl left as it is\n", h.alive);
+    return;
+  }
+  // Under the lock, so that no handle is made while the library goes.
   curl_global_cleanup();
+}
+
+bool CurlPP::shuttingDown() {
+  return handles().shuttingDown;
+}
+
+size_t CurlPP::liveHandles() {
+  Handles& h = handles();
+  std::lock_guard lock(h.mutex);
+  return h.alive;
 }
 
 struct CurlPP::Curl::Impl {
@@ -17,12 +77,12 @@ struct CurlPP::Curl::Impl {
 };
 
 CurlPP::Curl::Curl() : impl(std::make_unique<Impl>()) {
-  impl->handle = curl_easy_init();
+  impl->handle = newHandle();
   if (!impl->handle) ZUN_THROW(Curl::intialise_error);
 }
 
 CurlPP::Curl::~Curl() {
-  if (impl->handle) curl_easy_cleanup(impl->handle);
+  freeHandle(impl->handle);
 }
 
 CURL* CurlPP::Curl::handle() const {
@@ -47,7 +107,7 @@ struct CurlPP::Form::Impl {
 
   curl_mimepart* newPart(const char* name) {
     if (!mime) {
-      maker = curl_easy_init();
+      maker = newHandle();
       mime = maker ? curl_mime_init(maker) : nullptr;
       if (!mime) return nullptr;
     }
@@ -61,7 +121,7 @@ CurlPP::Form::Form() : impl(std::make_unique<Impl>()) {}
 
 CurlPP::Form::~Form() {
   curl_mime_free(impl->mime);
-  if (impl->maker) curl_easy_cleanup(impl->maker);
+  freeHandle(impl->maker);
 }
 
 bool CurlPP::Form::addField(const char* name, Span value) {

@@ -17,10 +17,19 @@ public:
 
   CurlPP() = delete;
 
+  // How long shutdown() waits for the handles still alive.
+  static constexpr int SHUTDOWN_WAIT_MS = 5000;
+
   // Once, on the main thread, before any handle exists. Throws initialise_error.
   static void init();
-  // Once, at the end, when no transfer runs.
+  // Once, at the end. Transfers still under way see shuttingDown() and should abort; the library is released
+  // only once every handle is gone, and left as it is (logged under "WARN") when one is still alive after
+  // SHUTDOWN_WAIT_MS.
   static void shutdown();
+  // From shutdown() on, until the next init(); any thread.
+  static bool shuttingDown();
+  // Easy handles alive now (forms hold one each); any thread.
+  static size_t liveHandles();
 
   // One easy handle, used by one thread at a time.
   class Curl {

@@ -137,7 +137,7 @@ void DocumentStatistics::wordStatisticsList(std::vector<WordStatistics*>& out, W
       out.push_back(r);
     }
   }
-  std::sort(out.begin(), out.end(), WordStatisticsSort::compare(type));
+  WordStatisticsSort::sort(out, type);
 }
 
 DocumentInfo const& DocumentStatistics::info(WordHash const& known) const {

@@ -6,6 +6,7 @@
 #include "text/wordstatistics.h"
 
 #include <cstdint>
+#include <vector>
 
 class WordStatisticsSort {
 public:
@@ -31,6 +32,9 @@ public:
   static const char* text(Type type);
   // A value outside the twelve (say, from an old settings file) gets the frequency-descending order.
   static Comparator compare(Type type);
+  // Sorts records into the order of type: the order std::sort with compare(type) gives (every order is
+  // total), but the word and length orders take each record's key once instead of at every comparison.
+  static void sort(std::vector<WordStatistics*>& records, Type type);
 
   // Level sets (bit n-1 for level n): negative when a sorts first, 0 on a tie. A set without levels
   // sorts last; otherwise the lowest differing level decides, the set that has it first, and a set that

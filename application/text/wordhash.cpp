@@ -211,7 +211,6 @@ void WordHash::add(WordHash const& other) {
   other.impl->table.forEachNode([this](Table::Node const& n) {
     if (entryType(n.value) == Word) add(n.key);
   });
-  impl->changes = other.impl->changes;
 }
 
 void WordHash::remove(WordHash const& other) {
@@ -219,7 +218,6 @@ void WordHash::remove(WordHash const& other) {
   std::vector<Span> gone = other.words();
   for (Span const& w : gone)
     remove(w);
-  impl->changes = other.impl->changes;
 }
 
 void WordHash::copy(WordHash const& other) {

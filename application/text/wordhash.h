@@ -97,7 +97,8 @@ public:
   // start with it are still found.
   void remove(Span const& word);
   void clear();
-  // add/remove every whole word of other; the change count then becomes other's.
+  // add/remove every whole word of other. The change count moves as the single adds and removes move it,
+  // never back: caches keyed on it (the document summary) must see every change.
   void add(WordHash const& other);
   void remove(WordHash const& other);
   void copy(WordHash const& other);

@@ -3,7 +3,7 @@
 
 #include "views/exportdestination.h"
 
-class ExportDialogData;
+struct ExportDialogData;
 
 class ExportDialogDelegate {
 public:

@@ -96,18 +96,23 @@ bool WordList::existed() const {
 }
 
 void WordList::setDisplayName(const char* name) {
+  impl->displayName = storableDisplayName(name);
+}
+
+Text WordList::storableDisplayName(const char* name) {
   std::string clean(name ? name : "");
   for (char& c : clean)
     if (c == '\n' || c == '\r') c = ' ';
   const size_t first = clean.find_first_not_of(" \t");
   clean.erase(0, std::min(first, clean.size()));
   clean.erase(clean.find_last_not_of(" \t") + 1);
+  // An escaped name needs a byte of the value for its backslash.
   char cut[MAX_VALUE + 1];
   Span(clean).copyTo(cut, needsEscape(clean.c_str()) ? MAX_VALUE : MAX_VALUE + 1);
   clean = cut;
   // The cut may leave a blank at the end.
   clean.erase(clean.find_last_not_of(" \t") + 1);
-  impl->displayName = clean.c_str();
+  return Text(clean.c_str());
 }
 
 void WordList::writeToStream(OutputStream& out) const {

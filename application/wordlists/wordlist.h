@@ -27,8 +27,7 @@ public:
   const char* baseName() const;
   void setBaseName(const char* name);
   const char* displayName() const;
-  // Stored so that the name read back from the list file is the name given here: line breaks become
-  // spaces, blanks at either end go, and a name too long for the file is cut at a character boundary.
+  // Stores storableDisplayName(name), so that the name shown is the name the list file gives back.
   void setDisplayName(const char* name);
   bool readOnly() const;
   void setReadOnly(bool on);
@@ -43,6 +42,12 @@ public:
   // Writes the file so that it is either the old one or the whole new one. With createOnly, an existing
   // file is left alone and false comes back. Throws write_error or FileWriter's errors.
   bool writeToFile(const char* path, bool createOnly) const;
+
+  // The one rule for display names, shared by the list file and the dialogs that name lists: the name as
+  // the list file gives it back. Line breaks become spaces, blanks at either end go, and a name longer than
+  // the file carries (511 bytes, one less when it is written behind an escape) is cut at a character
+  // boundary. Empty for a blank name, which the dialogs refuse.
+  static Text storableDisplayName(const char* name);
 
   // The display name is empty and the file could not be read or is of an older version.
   bool mayNeedDisplayNameFix() const;

@@ -234,8 +234,8 @@ std::unique_ptr<WordList> WordListManager::createList(const char* displayName, b
   return nullptr;
 }
 
-void WordListManager::deleteList(const char* base) {
-  if (!base || impl->currentName == base || !validBaseName(base)) return;
+bool WordListManager::deleteList(const char* base) {
+  if (!base || impl->currentName == base || !validBaseName(base)) return false;
   try {
     const auto held = WordListState::lock(impl->folders.locks, base);
     impl->states.erase(base);
@@ -246,12 +246,14 @@ void WordListManager::deleteList(const char* base) {
   } catch (zun::exception const& e) {
     Log::print("WARN", "Error deleting list '%s': ", base);
     ZUN_LOG_CAUGHT("WARN", "\t", e);
+    return false;
   }
+  return true;
 }
 
-void WordListManager::save(WordList const& list) {
+bool WordListManager::save(WordList const& list) {
   const char* base = list.baseName();
-  if (!validBaseName(base)) return;
+  if (!validBaseName(base)) return false;
   try {
     const auto held = WordListState::lock(impl->folders.locks, base);
     const std::string path = impl->lists + base;
@@ -267,9 +269,10 @@ void WordListManager::save(WordList const& list) {
   } catch (zun::exception const& e) {
     Log::print("WARN", "Error saving '%s': ", base);
     ZUN_LOG_CAUGHT("WARN", "\t", e);
-    return;
+    return false;
   }
   if (impl->currentName == base) impl->currentReadOnly = list.readOnly();
+  return true;
 }
 
 Text WordListManager::baseNameFor(const char* displayName) {

@@ -45,10 +45,12 @@ public:
   // Creates a list named after displayName; null for a name that gives no base name, or when the list
   // file cannot be written (logged).
   std::unique_ptr<WordList> createList(const char* displayName, bool readOnly);
-  // Deletes a list other than the current one, with its revisions and cache.
-  void deleteList(const char* base);
+  // Deletes a list other than the current one, with its revisions and cache. False (logged) when nothing
+  // was deleted: the name is the current list's or invalid, or another copy of the program holds the list.
+  bool deleteList(const char* base);
   // Writes list's display name and read-only flag into its list file; the revision stays the file's own.
-  void save(WordList const& list);
+  // False (logged) when the file could not be written, for instance while another copy holds the list.
+  bool save(WordList const& list);
 
   // The base name derived from a display name (empty when nothing is left of it), before any number is
   // added to make it unique.

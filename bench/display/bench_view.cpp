@@ -5,6 +5,7 @@
 #include "documents/search.h"
 #include "documents/searchhistory.h"
 #include "documents/textdocument.h"
+#include "support/benchfiles.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
 #include "wordlists/wordlistmanager.h"
@@ -15,29 +16,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A folder of this run for the word lists and the large document, removed at exit.
-fs::path const& scratch() {
-  static const struct Folder {
-    fs::path path = fs::temp_directory_path() / ("quillmere-bench-" + std::to_string(::getpid()));
-    Folder() { fs::create_directories(path); }
-    ~Folder() { fs::remove_all(path); }
-  } folder;
-  return folder.path;
-}
+using qmbench::readFile;
+using qmbench::scratch;
 
 WordHash const& masterList() {
   static const WordHash words(20, QM_RESOURCES_DIR "/data/words.u8", true);

@@ -1,48 +1,19 @@
 // One million CJK words inserted into and found in the chained hash table, keys copied into a
 // SpanBackingStore. The global operator new is counted, so the benchmark reports heap allocations per key
 // (nodes come from 4,000-node pool blocks and key bytes from large arena blocks, so it should be ~0).
+#include "support/countingnew.h"
 #include "utils/hashtable.h"
 #include "utils/spanbackingstore.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <new>
 #include <random>
 #include <sstream>
 #include <string>
 #include <unordered_set>
 #include <vector>
-
-namespace {
-std::atomic<uint64_t> allocations{0};
-} // namespace
-
-// The replacements pair malloc with free themselves; GCC cannot see that once they are inlined.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t size) {
-  return operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -95,10 +66,10 @@ void BM_InsertCjkWords(benchmark::State& state) {
   for (auto _ : state) {
     HashTable<uint64_t> table(BITS);
     SpanBackingStore arena(ARENA_BLOCK, 1);
-    const uint64_t before = allocations.load();
+    const uint64_t before = allocationCount();
     for (size_t i = 0; i < w.spans.size(); ++i)
       table.insert(arena.addSpan(w.spans[i]), i);
-    allocs += allocations.load() - before;
+    allocs += allocationCount() - before;
     benchmark::DoNotOptimize(table.size());
   }
   state.SetItemsProcessed(int64_t(state.iterations() * w.spans.size()));
@@ -117,10 +88,10 @@ void BM_RefillClearedTable(benchmark::State& state) {
   for (auto _ : state) {
     table.clear();
     arena.clear();
-    const uint64_t before = allocations.load();
+    const uint64_t before = allocationCount();
     for (size_t i = 0; i < w.spans.size(); ++i)
       table.insert(arena.addSpan(w.spans[i]), i);
-    allocs += allocations.load() - before;
+    allocs += allocationCount() - before;
   }
   state.SetItemsProcessed(int64_t(state.iterations() * w.spans.size()));
   state.counters["allocs_per_key"] = double(allocs) / double(state.iterations() * w.spans.size());
@@ -135,11 +106,11 @@ void BM_FindCjkWords(benchmark::State& state) {
     table.insert(arena.addSpan(w.spans[i]), i);
   uint64_t allocs = 0;
   for (auto _ : state) {
-    const uint64_t before = allocations.load();
+    const uint64_t before = allocationCount();
     uint64_t sum = 0;
     for (auto const& s : w.spans)
       sum += table.find(s)->value;
-    allocs += allocations.load() - before;
+    allocs += allocationCount() - before;
     benchmark::DoNotOptimize(sum);
   }
   state.SetItemsProcessed(int64_t(state.iterations() * w.spans.size()));

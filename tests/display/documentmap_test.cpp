@@ -1,242 +1,207 @@
+// The display map and the lexoscope that styles its window.
 #include "display/documentmap.h"
 
 #include "documents/textdocument.h"
 #include "support/tempdir.h"
+#include "text/chinesetokenizer.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
 #include "wordlists/wordlistmanager.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-uint64_t styleOf(uint64_t attribute) {
-  return attribute >> 32;
-}
+using Positions = std::vector<uint64_t>;
 
 class DocumentMapTest : public testing::Test {
 protected:
-  void SetUp() override {
+  DocumentMapTest() {
     for (const char* w : {"我们", "中国", "中国人", "是", "hello"})
       master.add(Span(w));
     lists.current().add(Span("我们"));
     lookedUp.add(Span("是"));
     engine.setLookedUpWords(&lookedUp);
   }
-
   TextDocument& open(std::string const& text) {
     qmtest::writeFile(dir / "doc.txt", text);
     document = std::make_unique<TextDocument>((dir / "doc.txt").c_str());
     return *document;
   }
-
-  // Positions of a window from its first line: every array runs to the final entry of lines.
-  static std::vector<uint64_t> linesOf(DocumentMap::LineInfo const& info) {
-    return std::vector<uint64_t>(info.lines, info.lines + info.lineCount);
+  // Where the window's lines start, from the requested one, and the number of positions.
+  static Positions linesOf(DocumentMap::LineInfo const& info) {
+    return Positions(info.lines, info.lines + info.lineCount);
   }
-  static std::vector<uint64_t> stylesOf(DocumentMap::LineInfo const& info) {
-    std::vector<uint64_t> out;
-    for (uint64_t i = 0; i < info.lines[info.lineCount - 1] - info.firstIndex; ++i)
-      out.push_back(styleOf(info.attributes[i]));
+  // Per position: where a token starts, its style digit ('.' for a token that is no word, letter or digit
+  // run); '+' where it goes on. Or, with matches: 'c' in the current match, 'o' in another, '.' elsewhere.
+  static std::string render(Lexoscope const& lexoscope, std::string const& text, bool endOfText,
+                            bool matches = false) {
+    std::vector<uint64_t> attributes{1, 2, 3}; // replaced
+    lexoscope.analyse(text.data(), text.size(), 0, endOfText, attributes);
+    std::string out;
+    for (uint64_t a : attributes) {
+      const uint64_t style = a >> 32;
+      if (matches)
+        out += style == Lexoscope::CURRENT_MATCH ? 'c' : style == Lexoscope::OTHER_MATCH ? 'o' : '.';
+      else
+        out += !(a & Lexoscope::TOKEN_START) ? '+' : a & 0x100 ? char('0' + style) : '.';
+    }
     return out;
   }
 
   qmtest::TempDir dir;
-  WordHash master{10, nullptr, true};
-  WordHash lookedUp{4};
+  WordHash master{10, nullptr, true}, lookedUp{4};
   SegmentEngine engine{SegmentEngine::ChineseAndAlpha, master};
   WordListManager lists{dir.str().c_str()};
   std::unique_ptr<TextDocument> document;
 };
+using LexoscopeTest = DocumentMapTest;
 
 TEST_F(DocumentMapTest, NumbersBytesOrUtf16Units) {
-  // "a", LF, a 3-byte character, LF, a character above U+FFFF, "x"
-  TextDocument& doc = open("a\n中\n\xF0\x9F\x98\x80x");
+  TextDocument& doc = open("a\n中\n\xF0\x9F\x98\x80x"); // a character above U+FFFF is two UTF-16 units
   DocumentMap map;
   auto info = map.startOfLineAtOffset(doc, 0);
-  EXPECT_EQ(linesOf(info), (std::vector<uint64_t>{0, 2, 6, 11}));
-  EXPECT_EQ(std::vector<uint64_t>(info.offsets, info.offsets + 12),
-            (std::vector<uint64_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-  EXPECT_EQ(static_cast<const char*>(info.text)[0], 'a');
-
+  EXPECT_EQ(linesOf(info), (Positions{0, 2, 6, 11}));
   map.setMode(Lexoscope::Utf16);
   map.reset();
   info = map.startOfLineAtOffset(doc, 0);
-  EXPECT_EQ(linesOf(info), (std::vector<uint64_t>{0, 2, 4, 7}));
-  EXPECT_EQ(std::vector<uint64_t>(info.offsets, info.offsets + 8),
-            (std::vector<uint64_t>{0, 1, 2, 5, 6, 6, 10, 11}));
+  EXPECT_EQ(linesOf(info), (Positions{0, 2, 4, 7}));
+  EXPECT_EQ(Positions(info.offsets, info.offsets + 8), (Positions{0, 1, 2, 5, 6, 6, 10, 11}));
   const auto* units = static_cast<const uint16_t*>(info.text);
   EXPECT_EQ(std::vector<uint16_t>(units, units + 7),
             (std::vector<uint16_t>{'a', '\n', 0x4E2D, '\n', 0xD83D, 0xDE00, 'x'}));
   // No lexoscope: every character plain and its own token, the second half of a pair no token start.
-  EXPECT_EQ(std::vector<uint64_t>(info.attributes, info.attributes + 7),
-            (std::vector<uint64_t>{0x10000, 0x10000, 0x10000, 0x10000, 0x10000, 0, 0x10000}));
-
-  info = map.startOfLineAtOffset(doc, 7); // inside the last line
+  EXPECT_EQ(Positions(info.attributes, info.attributes + 7),
+            (Positions{0x10000, 0x10000, 0x10000, 0x10000, 0x10000, 0, 0x10000}));
+  info = map.startOfLineAtOffset(doc, 7); // inside the last line, served from the same window
   EXPECT_EQ(info.firstIndex, 4u);
-  EXPECT_EQ(info.lineCount, 2u);
   EXPECT_EQ(static_cast<const uint16_t*>(info.text)[0], 0xD83D);
-  EXPECT_EQ(map.changeCount(), 2u); // served from the same window
-}
+  EXPECT_EQ(map.changeCount(), 2u);
 
-TEST_F(DocumentMapTest, EmptyDocumentAndLineFeedAtTheEnd) {
-  DocumentMap map;
-  TextDocument& empty = open("");
-  for (int i = 1; i <= 3; ++i) {
-    const auto info = map.startOfLineAtOffset(empty, 0);
-    EXPECT_EQ(linesOf(info), (std::vector<uint64_t>{0, 0}));
-    EXPECT_EQ(map.changeCount(), uint64_t(i));
-  }
-  TextDocument& doc = open("ab\ncd\n");
-  map.reset();
-  auto info = map.startOfLineAtOffset(doc, 4); // a window from that line: positions count from it
-  EXPECT_EQ(linesOf(info), (std::vector<uint64_t>{0, 3}));
-  EXPECT_EQ(info.offsets[0], 3u);
-  EXPECT_EQ(linesOf(map.startOfLineAtOffset(doc, 0)), (std::vector<uint64_t>{0, 3, 6}));
-}
-
-TEST_F(DocumentMapTest, StylesWordsLookedUpAndSearchMatches) {
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf8);
-  DocumentMap map;
-  map.setLexoscope(&lexoscope);
-  TextDocument& doc = open("我们是中国人, hello 12 中国");
-  auto info = map.startOfLineAtOffset(doc, 0);
-  std::vector<uint64_t> expected;
-  auto add = [&](size_t n, uint64_t style) { expected.insert(expected.end(), n, style); };
-  add(6, 4), add(3, 8), add(9, 7), add(2, 0), add(5, 7), add(1, 0), add(2, 0), add(1, 0), add(6, 7);
-  EXPECT_EQ(stylesOf(info), expected);
-  EXPECT_EQ(info.attributes[0] & 0xFFFF, 0x100u); // a Chinese word
-  EXPECT_EQ(info.attributes[18] & 0xFFFF, 0u);    // punctuation
-  // Only the first position of each token starts one: the view's words and caret stops.
-  std::string starts;
-  for (uint64_t i = 0; i < expected.size(); ++i)
-    starts += info.attributes[i] & Lexoscope::TOKEN_START ? '|' : '.';
-  EXPECT_EQ(starts, "|.....|..|........|||....||.||.....");
-
-  // The search's current match is styled 5, the term's other matches 6.
-  lexoscope.setSearchTerm(Span("中国"));
-  lexoscope.setCurrentMatch(std::string("我们是中国人, hello 12 ").size());
-  map.reanalyse();
-  info = map.startOfLineAtOffset(doc, 0);
-  EXPECT_EQ(styleOf(info.attributes[9]), 6u);
-  EXPECT_EQ(styleOf(info.attributes[14]), 6u);
-  EXPECT_EQ(styleOf(info.attributes[15]), 7u);
-  EXPECT_EQ(styleOf(info.attributes[31]), 5u);
-  EXPECT_EQ(map.changeCount(), 1u);
-  EXPECT_EQ(lexoscope.changeCount(), 2u);
-}
-
-TEST_F(DocumentMapTest, HighlighterAgreesWithTheSearch) {
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
-  DocumentMap map;
-  map.setLexoscope(&lexoscope);
-  TextDocument& doc = open("aaab x\nabxbc");
-  const struct {
-    const char* term;
-    uint64_t current;
-    std::string styles; // per UTF-16 unit: '.' none, 'c' current, 'o' other
-  } cases[] = {
-      {"aab", 1, ".ccc........"},  {"ab*c", 99, ".......ooooo"}, // the first "ab" fails at the line feed
-      {"a*bc", 7, ".......ccccc"}, {"*x", 0, "cccccc.ooo.."},    {"q", 0, "............"},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.term);
-    lexoscope.setSearchTerm(Span(c.term));
-    lexoscope.setCurrentMatch(c.current);
-    map.reanalyse();
-    const auto info = map.startOfLineAtOffset(doc, 0);
-    std::string styles;
-    for (uint64_t i = 0; i < 12; ++i) {
-      const uint64_t s = styleOf(info.attributes[i]);
-      styles += s == 5 ? 'c' : s == 6 ? 'o' : '.';
-    }
-    EXPECT_EQ(styles, c.styles);
-  }
+  EXPECT_EQ(linesOf(map.startOfLineAtOffset(open(""), 0)), (Positions{0, 0}));
+  // A window that ends in a line feed has no empty line after it.
+  EXPECT_EQ(linesOf(map.startOfLineAtOffset(open("ab\ncd\n"), 0)), (Positions{0, 3, 6}));
 }
 
 TEST_F(DocumentMapTest, CopyToBuffer) {
   DocumentMap map;
-  TextDocument& doc = open("ab中cd");
-  map.startOfLineAtOffset(doc, 0);
+  map.startOfLineAtOffset(open("ab中cd"), 0);
   char buffer[16] = {};
   EXPECT_EQ(map.copyToBuffer(1, buffer, 3), 1u); // the character cut by the count is left out
   EXPECT_EQ(map.copyToBuffer(1, buffer, 4), 4u);
   EXPECT_EQ(std::string(buffer, 4), "b中");
   EXPECT_EQ(map.copyToBuffer(7, buffer, 16), 0u); // outside the window
-  EXPECT_EQ(map.copyToBuffer(0, nullptr, 16), 0u);
-  EXPECT_EQ(map.copyToBuffer(0, buffer, 0), 0u);
+  EXPECT_EQ(map.copyToBuffer(0, nullptr, 16) + map.copyToBuffer(0, buffer, 0), 0u);
 }
 
 // A document of random lines, valid and broken UTF-8, longer than two windows: every window, built going
 // forwards or backwards, styles every line it holds whole exactly as one pass over the whole text does.
 TEST_F(DocumentMapTest, WindowsAgreeWithTheWholeText) {
-  const std::string pieces[] = {"我们", "是",    "中国", "中国人",           "人",
-                                "a",    "hello", " ",    "\xF0\x9F\x98\x80", "\xE4\xB8",
-                                "\xFF", "\x80",  "，"};
+  const std::string pieces[] = {"我们",     "是",   "中国", "中国人", "人", "a", " ", "\xF0\x9F\x98\x80",
+                                "\xE4\xB8", "\xFF", "，"};
   std::mt19937 random(42);
   std::string text;
   while (text.size() < 200000) {
-    const size_t n = random() % 60;
-    for (size_t i = 0; i < n; ++i)
-      text += pieces[random() % 13];
+    for (size_t i = random() % 60; i > 0; --i)
+      text += pieces[random() % std::size(pieces)];
     text += "\n";
   }
   text += "我们是中国"; // ends in the start of a longer word
   TextDocument& doc = open(text);
+  Positions requests; // forwards, then backwards
+  for (uint64_t o = 0; o < 2 * text.size(); o += 7919)
+    requests.push_back(o < text.size() ? o : 2 * text.size() - 1 - o);
   for (Lexoscope::Mode mode : {Lexoscope::Utf8, Lexoscope::Utf16}) {
     SCOPED_TRACE(mode);
     Lexoscope lexoscope(lists, engine, mode);
     lexoscope.setSearchTerm(Span("中*人"));
     std::vector<uint64_t> whole;
     lexoscope.analyse(text.data(), text.size(), 0, true, whole);
-    // The first position of each character of the whole text, by its first byte.
-    std::map<uint64_t, size_t> truth;
-    size_t positions = 0;
-    for (size_t p = 0; p < text.size();) {
-      size_t n = 0;
+    Positions at; // the byte offset of each position of the whole text
+    for (size_t p = 0, n = 0; p < text.size(); p += n) {
       const uint32_t c = Lexoscope::character(text.data() + p, text.data() + text.size(), n);
-      truth[p] = positions;
-      positions += Lexoscope::positions(mode, c, n);
-      p += n;
+      for (size_t k = 0; k < Lexoscope::positions(mode, c, n); ++k)
+        at.push_back(mode == Lexoscope::Utf8 ? p + k : p);
     }
-    ASSERT_EQ(whole.size(), positions);
+    ASSERT_EQ(whole.size(), at.size());
     DocumentMap map;
     map.setLexoscope(&lexoscope);
-    std::vector<uint64_t> requests;
-    for (uint64_t o = 0; o < text.size(); o += 7919)
-      requests.push_back(o);
-    for (uint64_t o = text.size(); o > 7919; o -= 7919)
-      requests.push_back(o);
-    requests.push_back(text.size() - 1);
     size_t earlierText = 0; // windows that hold text before the requested line
     for (uint64_t offset : requests) {
       SCOPED_TRACE(offset);
       const auto info = map.startOfLineAtOffset(doc, offset);
-      if (info.firstIndex > 1000) ++earlierText;
+      earlierText += info.firstIndex > 1000;
       // The arrays from the window's first position; compared from this line to the last whole line.
       const uint64_t* offsets = info.offsets - info.firstIndex;
       const uint64_t* attributes = info.attributes - info.firstIndex;
-      const uint64_t windowPositions = info.lines[info.lineCount - 1];
+      const uint64_t end = info.lines[info.lineCount - 1];
       ASSERT_LE(info.offsets[0], offset);
-      ASSERT_TRUE(truth.count(offsets[0])) << "the window starts inside a character";
-      const bool atEnd = offsets[windowPositions] == text.size();
-      const uint64_t lastWhole = atEnd ? windowPositions : info.lines[info.lineCount - 2];
-      for (uint64_t i = info.firstIndex; i < lastWhole; ++i) {
-        size_t t = size_t(offsets[i]);
-        if (mode == Lexoscope::Utf16) {
-          ASSERT_TRUE(truth.count(offsets[i])) << "position " << i << " is not at a character";
-          t = truth[offsets[i]] + (i > 0 && offsets[i - 1] == offsets[i] ? 1 : 0);
-        }
+      ASSERT_TRUE(std::binary_search(at.begin(), at.end(), offsets[0]))
+          << "the window starts inside a character";
+      for (uint64_t i = info.firstIndex;
+           i < (offsets[end] == text.size() ? end : info.lines[info.lineCount - 2]); ++i) {
+        const size_t t = size_t(std::lower_bound(at.begin(), at.end(), offsets[i]) - at.begin()) +
+                         (i > 0 && offsets[i - 1] == offsets[i]); // the second unit of a character
+        ASSERT_EQ(at[t], offsets[i]) << "position " << i << " is not at a character";
         ASSERT_EQ(attributes[i], whole[t]) << "position " << i;
       }
     }
     EXPECT_GT(earlierText, 10u); // scrolling back brings earlier text along
+    const uint64_t windows = map.changeCount(), stylings = lexoscope.changeCount();
+    map.reanalyse(); // the same window styled again
+    EXPECT_EQ(map.changeCount() * 1000 + lexoscope.changeCount(), windows * 1000 + stylings + 1);
   }
+}
+
+// Without a find term: per position, the attribute of its token. With one, the highlighter marks what the
+// search finds: the current match from its (byte) offset, the others as they come.
+TEST_F(LexoscopeTest, EveryPositionGetsAnAttribute) {
+  const Lexoscope::Mode U8 = Lexoscope::Utf8, U16 = Lexoscope::Utf16;
+  const struct {
+    std::string text;
+    bool endOfText;
+    Lexoscope::Mode mode;
+    std::string expected;
+    const char* term = nullptr;
+    uint64_t current = 0;
+  } cases[] = {
+      // known, looked up, unknown; punctuation and spaces; a number is no word
+      {"我们是中国人, hello 12 中国", true, U8, "4+++++8++7++++++++..7++++.0+.7+++++"},
+      // A window that ends in the start of a longer word: plain, a token per character, never short.
+      {"我们是中国", false, U8, "4+++++8++.++.++"},
+      {"我们是中国", true, U16, "4+87+"},
+      // Broken and cut sequences, and a character beyond U+FFFF (two units).
+      {"\xFF\x80中\xE4\xB8", true, U8, ".+7++.+"},
+      {"\xF0\x9F\x98\x80x\xE4", true, U16, ".+7."},
+      {"", true, U8, ""},
+      {"我们是中国人, hello 12 中国", true, U8, ".........oooooo..............cccccc", "中国", 29},
+      {"aaab x\nabxbc", true, U16, ".ccc........", "aab", 1},
+      {"aaab x\nabxbc", true, U16, ".......ooooo", "ab*c", 99}, // the first "ab" fails at the line feed
+      {"aaab x\nabxbc", true, U16, ".......ccccc", "a*bc", 7},
+      {"aaab x\nabxbc", true, U16, "cccccc.ooo..", "*x", 0},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.text + (c.endOfText ? " at the end" : "") + (c.mode ? " utf16 " : " ") +
+                 (c.term ? c.term : ""));
+    Lexoscope lexoscope(lists, engine, c.mode);
+    if (c.term) lexoscope.setSearchTerm(Span(c.term));
+    lexoscope.setCurrentMatch(c.current);
+    EXPECT_EQ(render(lexoscope, c.text, c.endOfText, c.term), c.expected);
+  }
+}
+
+TEST_F(LexoscopeTest, StylingLeavesTheSharedTokenizerAlone) {
+  // Scripts drive the engine's shared tokenizer on their own thread; styling must not reset it.
+  const std::string text = "我们是中国人";
+  ChineseTokenizer& shared = engine.tokenizer(Utf8Range(text.data(), text.size()), true);
+  EXPECT_EQ(std::string(shared.nextToken().span().view()), "我们");
+  EXPECT_EQ(render(Lexoscope(lists, engine, Lexoscope::Utf8), "中国", true), "7+++++");
+  EXPECT_EQ(std::string(shared.nextToken().span().view()), "是");
 }
 
 } // namespace

@@ -91,3 +91,26 @@ TEST(WordStatisticsSortTest, DescendingIsExactReverse) {
     }
   }
 }
+
+// The keyed sort gives every order exactly as the comparators do, also for words sharing their first eight
+// bytes, words that are a prefix of others, any level sets, and keys full of ties.
+TEST(WordStatisticsSortTest, KeyedSortMatchesTheComparators) {
+  std::mt19937 rng(11);
+  Records r;
+  const std::string stems[] = {"", "\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89", "abcdefgh", "\xFF"};
+  for (int i = 0; i < 600; ++i) {
+    std::string word = stems[rng() % 4];
+    for (int k = int(rng() % 4); k > 0; --k)
+      word += (rng() % 2) ? std::string("\xE4\xB8\x80") : std::string(1, char('a' + rng() % 2));
+    word += std::to_string(i % 7 == 0 ? i : i * 13); // unique, and some a prefix of others
+    r.add(word, rng() % 3, rng() % 4, uint16_t(rng() % 64), uint16_t(rng() % 4 ? rng() % 32 : rng()));
+  }
+  for (int t = 0; t < S::TYPE_COUNT; ++t) {
+    SCOPED_TRACE(S::text(S::Type(t)));
+    std::vector<WordStatistics*> keyed = r.all(), plain = r.all();
+    std::shuffle(keyed.begin(), keyed.end(), rng);
+    S::sort(keyed, S::Type(t));
+    std::sort(plain.begin(), plain.end(), S::compare(S::Type(t)));
+    EXPECT_EQ(keyed, plain);
+  }
+}

@@ -57,13 +57,6 @@ protected:
   std::unique_ptr<CEDictionary> dictionary;
 };
 
-TEST_F(WordListExporterTest, FieldTitles) {
-  // Exported headers are read back by their titles, misspelling included.
-  EXPECT_STREQ(ExportField::text(12), "First Occurence");
-  EXPECT_STREQ(ExportField::text(-1), "");
-  EXPECT_STREQ(ExportField::text(17), "");
-}
-
 TEST_F(WordListExporterTest, DefaultSeparatorAndNewline) {
   WordStatistics a = record("中国", 3, 0), b = record("abc", 12345678901ull, 0);
   EXPECT_EQ(exported({&a, &b}, {ExportField::Word, ExportField::Frequency}),

@@ -34,14 +34,3 @@ TEST(LuaStateTest, LuaErrorUnwindsHostDestructors) {
   EXPECT_TRUE(destroyed);
   EXPECT_NE(std::string(lua_tostring(L, -1)).find("raised from host code"), std::string::npos);
 }
-
-TEST(LuaStateTest, OpensEveryStandardLibrary) {
-  LuaState lua;
-  lua_State* L = lua.state();
-  for (const char* name :
-       {"_G", "package", "coroutine", "table", "io", "os", "string", "math", "utf8", "debug"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(lua_getglobal(L, name), LUA_TTABLE);
-    lua_pop(L, 1);
-  }
-}

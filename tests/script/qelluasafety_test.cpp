@@ -4,6 +4,7 @@
 #include "documentscripts.h"
 
 #include "script/luastate.h"
+#include "support/blockingdictionary.h"
 #include "support/logcapture.h"
 
 #include <lua.hpp>
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using qmtest::BlockingDictionary;
 
 class QelLuaSafetyTest : public qmtest::DocumentScriptTest {
 protected:
@@ -186,36 +188,6 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
     EXPECT_STREQ(lua.errorMessage(), "Script Killed");
   }
 }
-
-// A dictionary whose look-up does not return until the test says so: a call no kill reaches.
-class BlockingDictionary : public Dictionary {
-public:
-  DictionaryItem const* item(Span const&) const override {
-    std::unique_lock lock(mutex);
-    entered = true;
-    changed.notify_all();
-    changed.wait(lock, [this] { return released; });
-    left = true;
-    changed.notify_all();
-    return nullptr;
-  }
-  bool getInfo(DictionaryEntry const&, Info&) const override { return false; }
-  void waitUntilEntered() const {
-    std::unique_lock lock(mutex);
-    changed.wait(lock, [this] { return entered; });
-  }
-  void release() const {
-    std::unique_lock lock(mutex);
-    released = true;
-    changed.notify_all();
-    changed.wait(lock, [this] { return left; });
-  }
-
-private:
-  mutable std::mutex mutex;
-  mutable std::condition_variable changed;
-  mutable bool entered = false, released = false, left = false;
-};
 
 TEST_F(QelLuaSafetyTest, DestroyingARunnerLetsGoOfAScriptThatIgnoresTheKill) {
   auto owned = std::make_unique<BlockingDictionary>();

@@ -60,11 +60,6 @@ TEST_F(QelModuleTest, WithoutOutputStreamPrintDoesNothing) {
   EXPECT_STREQ(lua_tostring(L, -1), "done");
 }
 
-TEST_F(QelModuleTest, AskUserForValueReturnsNothing) {
-  const auto r = run("print(select('#', require('qel').askUserForValue(1, 'x')))");
-  EXPECT_EQ(r.output, "0\n");
-}
-
 // The run-script window polls the size from the main thread while the script writes on its own.
 TEST_F(QelModuleTest, OutputSizeGrowsWhileTheScriptRuns) {
   QelLua lua(*state);

@@ -6,6 +6,7 @@
 #include "dictionary/dictionary.h"
 #include "script/qellua.h"
 #include "script/qelstate.h"
+#include "support/nodictionary.h"
 #include "support/tempdir.h"
 #include "text/wordhash.h"
 #include "utils/countingoutputstream.h"
@@ -28,12 +29,6 @@ struct ScriptResult {
   std::string message; // errorMessage()
   std::string output;  // what print and write wrote, through the counting stream
   size_t counted = 0;  // the counting stream's total
-};
-
-class NoDictionary : public Dictionary {
-public:
-  DictionaryItem const* item(Span const&) const override { return nullptr; }
-  bool getInfo(DictionaryEntry const&, Info&) const override { return false; }
 };
 
 inline std::filesystem::path copyOfResources(TempDir const& dir) {

@@ -25,7 +25,8 @@ TEST(WordListTest, ListFileRoundTrip) {
   EXPECT_FALSE(back.mayNeedDisplayNameFix());
 }
 
-// What a list shows as its name is what its list file gives back.
+// What a list shows as its name is what its list file gives back; the dialogs that name lists use the same
+// rule (storableDisplayName) and refuse what it empties.
 TEST(WordListTest, DisplayNamesReadBackAsShown) {
   qmtest::TempDir dir;
   std::string longName;
@@ -40,6 +41,8 @@ TEST(WordListTest, DisplayNamesReadBackAsShown) {
       {"\\#", "\\#"},
       {"\\plain", "\\plain"},
       {"  padded \t", "padded"},
+      {" \t ", ""},
+      {"two\r\nlines", "two  lines"},
       {"[Known]", "[Known]"},
       {longName, longName.substr(0, 510)},
       {"#" + longName, "#" + longName.substr(0, 507)},
@@ -47,6 +50,7 @@ TEST(WordListTest, DisplayNamesReadBackAsShown) {
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.given.substr(0, 20));
+    EXPECT_EQ(std::string(WordList::storableDisplayName(c.given.c_str()).view()), c.shown);
     WordList list;
     list.setDisplayName(c.given.c_str());
     EXPECT_EQ(std::string(list.displayName()), c.shown);

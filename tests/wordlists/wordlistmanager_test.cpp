@@ -274,9 +274,8 @@ TEST_F(WordListManagerTest, DamagedRecordLosesOnlyItsOwnDiff) {
   }
 }
 
-// A bulk add takes over the change count of the set it adds, which may be the count the list was saved
-// at: the save still stores the words.
-TEST_F(WordListManagerTest, BulkAddWithAnEqualChangeCountIsSaved) {
+// A bulk add is saved: the save compares the words, not the change counts.
+TEST_F(WordListManagerTest, BulkAddIsSaved) {
   {
     WordListManager manager(root().c_str());
     WordHash& words = manager.current();
@@ -286,12 +285,7 @@ TEST_F(WordListManagerTest, BulkAddWithAnEqualChangeCountIsSaved) {
     WordHash bulk(8);
     bulk.add(Span("甲"));
     bulk.add(Span("乙"));
-    while (bulk.changeCount() < words.changeCount())
-      bulk.exists(Span("丙")) ? bulk.remove(Span("丙")) : bulk.add(Span("丙"));
-    ASSERT_EQ(bulk.changeCount(), words.changeCount());
-    const uint64_t before = words.changeCount();
     words.add(bulk);
-    ASSERT_EQ(words.changeCount(), before);
     EXPECT_TRUE(manager.saveVersion());
   }
   WordListManager manager(root().c_str());

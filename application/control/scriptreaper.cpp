@@ -1,0 +1,59 @@
+#include "control/scriptreaper.h"
+
+#include "script/qellua.h"
+#include "script/qelstate.h"
+#include "utils/countingoutputstream.h"
+#include "utils/platform/posix/filewriter.h"
+
+#include <algorithm>
+#include <vector>
+
+ScriptReaper::Run::Run() = default;
+ScriptReaper::Run::Run(Run&&) noexcept = default;
+ScriptReaper::Run& ScriptReaper::Run::operator=(Run&&) noexcept = default;
+ScriptReaper::Run::~Run() = default;
+
+struct ScriptReaper::Impl {
+  std::vector<Run> runs; // killed, still running at the last look
+  Listener* listener = nullptr;
+};
+
+ScriptReaper::ScriptReaper() : impl(std::make_unique<Impl>()) {}
+
+ScriptReaper::~ScriptReaper() {
+  finish();
+}
+
+ScriptReaper& ScriptReaper::instance() {
+  static ScriptReaper reaper;
+  return reaper;
+}
+
+void ScriptReaper::adopt(Run run) {
+  if (!run.lua) return;
+  run.lua->kill();
+  // Nobody chooses files for a stopped script; a request it still makes is answered as cancelled.
+  run.lua->setFileChooser(nullptr);
+  if (!run.lua->running()) return;
+  impl->runs.push_back(std::move(run));
+  if (impl->listener) impl->listener->runsWaiting();
+}
+
+size_t ScriptReaper::poll() {
+  auto& runs = impl->runs;
+  runs.erase(std::remove_if(runs.begin(), runs.end(), [](Run const& r) { return !r.lua->running(); }),
+             runs.end());
+  return runs.size();
+}
+
+size_t ScriptReaper::pending() const {
+  return impl->runs.size();
+}
+
+void ScriptReaper::setListener(Listener* listener) {
+  impl->listener = listener;
+}
+
+void ScriptReaper::finish() {
+  impl->runs.clear();
+}

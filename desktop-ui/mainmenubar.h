@@ -1,0 +1,37 @@
+// The main window's menu bar: File, Edit, View, Word Lists, Tools and Help, one QAction per MainMenu
+// command. A menu about to open shows each command's state (MainMenu::state); once it closes every command
+// is enabled again, so that a shortcut always reaches the window, which checks the state itself (a shortcut
+// never opens the menu). The Open Recent and word-list submenus are rebuilt each time they open.
+#pragma once
+
+#include "views/mainmenu.h"
+
+#include <functional>
+#include <memory>
+
+class MainWindow;
+class QAction;
+class QMainWindow;
+class QMenu;
+
+class MainMenuBar {
+public:
+  // Runs a chosen command: index is a recent file's, baseName the chosen word list's (else null).
+  using Run = std::function<void(MainMenu::Action action, unsigned index, const char* baseName)>;
+
+  // Fills window's menu bar. core is the same window; documentActions tells its gate of the document
+  // commands. Both outlive this object.
+  MainMenuBar(QMainWindow& window, MainWindow& core, std::function<bool()> documentActions, Run run);
+  ~MainMenuBar();
+  MainMenuBar(MainMenuBar const&) = delete;
+  MainMenuBar& operator=(MainMenuBar const&) = delete;
+
+  // Null for OpenRecent, ClearRecent and ChangeWordList, whose items come and go.
+  QAction* action(MainMenu::Action action) const;
+  QMenu* recentMenu() const;
+  QMenu* wordListMenu() const;
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> impl;
+};

@@ -1,0 +1,46 @@
+// The strip that shows a TabHeader: as many whole tabs as fit its width, from the first, each as wide as
+// TabHeader::strip says. A press on a tab and a click on a close button go to the header, which tells its
+// owner; the strip changes no selection itself. Tabs are pooled and reused while the strip lives.
+#pragma once
+
+#include "desktop-ui/tabwidget.h"
+#include "views/tabheaderview.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class TabHeader;
+
+class TabHeaderWidget : public QWidget, public TabHeaderView {
+public:
+  // Shows header, which must outlive the strip (or be detached from it); the strip of open documents'
+  // colours: white fills at half and a third opacity for the active and hovered tab.
+  explicit TabHeaderWidget(TabHeader& header, QWidget* parent = nullptr);
+  ~TabHeaderWidget() override;
+
+  void setColours(TabWidget::Colours const& colours);
+
+  void reloadData() override;
+  void selectionChanged() override;
+
+  // The tabs shown, from the first.
+  int visibleTabs() const { return m_visible; }
+  TabWidget* tab(int index) const;
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void layoutTabs();
+  TabWidget* tabAt(int index);
+  int indexOf(QObject* tab) const;
+
+  TabHeader& m_header;
+  TabWidget::Colours m_colours;
+  std::vector<TabWidget*> m_tabs; // children; the first m_visible are shown, the rest wait for reuse
+  int m_visible = 0;
+};

@@ -1,0 +1,139 @@
+// The feedback window against the test HTTP server: a message is required, a failed send gives every control
+// back, a sent one closes the window with thanks, and closing during a send shows nothing later.
+#include "desktop-ui/feedbackdialog.h"
+
+#include "curlpp/curlpp.h"
+#include "desktop-ui/messagepump.h"
+#include "support/httpserver.h"
+#include "support/qtspin.h"
+#include "support/tempdir.h"
+#include "utils/messagecenter.h"
+#include "views/messagebox.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using qmtest::HttpServer;
+using qmtest::spinFor;
+using qmtest::spinUntil;
+
+HttpServer::Response route(HttpServer::Request const& request) {
+  if (request.target == "/broken") return {500, "", {}};
+  if (request.target == "/stalled") return {200, "", {}, 60000};
+  return {200, "thanks", {}};
+}
+
+class FeedbackDialogTest : public testing::Test, MessageBox::Presenter {
+protected:
+  FeedbackDialogTest() {
+    CurlPP::init();
+    pump.start();
+    MessageBox::setPresenter(this);
+  }
+  ~FeedbackDialogTest() override {
+    MessageBox::setPresenter(nullptr);
+    CurlPP::shutdown();
+    EXPECT_EQ(CurlPP::liveHandles(), 0u);
+  }
+  int present(MessageBox const& box) override {
+    shown.push_back(std::string(box.message()) + "|" + box.information());
+    return MessageBox::OkPressed;
+  }
+
+  template <typename T> static T* child(QWidget& w, const char* name) {
+    T* found = w.findChild<T*>(name);
+    EXPECT_TRUE(found) << name;
+    return found;
+  }
+  static QString status(QWidget& w) { return child<QLabel>(w, "sendStatusField")->text(); }
+  static void send(QWidget& w, QString const& message) {
+    child<QPlainTextEdit>(w, "messageField")->setPlainText(message);
+    QTest::mouseClick(child<QPushButton>(w, "sendButton"), Qt::LeftButton);
+  }
+  static bool editable(QWidget& w) {
+    return child<QLineEdit>(w, "nameField")->isEnabled() && child<QLineEdit>(w, "emailField")->isEnabled() &&
+           child<QCheckBox>(w, "attachLogCheckbox")->isEnabled() &&
+           child<QPushButton>(w, "sendButton")->isEnabled() &&
+           !child<QPlainTextEdit>(w, "messageField")->isReadOnly();
+  }
+  static void screenshot(QWidget& w, const char* name) {
+    if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) w.grab().save(QString(dir) + "/" + name + ".png");
+  }
+
+  qmtest::ScopedEnv noProxy{"no_proxy", "*"};
+  HttpServer server{&route};
+  MessagePump pump;
+  std::vector<std::string> shown;
+};
+
+TEST_F(FeedbackDialogTest, AMessageIsRequired) {
+  FeedbackDialog dialog(nullptr, server.url("/feedback").c_str(), "Reader");
+  dialog.show();
+  send(dialog, "");
+  EXPECT_EQ(child<QLabel>(dialog, "errorMessageField")->text(), "Please enter a message");
+  EXPECT_TRUE(editable(dialog));
+  spinFor(200);
+  EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(FeedbackDialogTest, AFailedSendGivesEveryControlBack) {
+  FeedbackDialog dialog(nullptr, server.url("/broken").c_str(), "Reader", "reader@example.invalid");
+  dialog.show();
+  send(dialog, "It broke.");
+  EXPECT_FALSE(editable(dialog));
+  EXPECT_TRUE(child<QPlainTextEdit>(dialog, "messageField")->isReadOnly());
+  EXPECT_EQ(status(dialog), "Sending .");
+  screenshot(dialog, "feedback-sending");
+  ASSERT_TRUE(spinUntil([&] { return status(dialog).contains("500"); })) << status(dialog).toStdString();
+  EXPECT_TRUE(editable(dialog));
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(server.requests().size(), 1u);
+  screenshot(dialog, "feedback-failed");
+}
+
+TEST_F(FeedbackDialogTest, ASentMessageClosesTheWindowWithThanks) {
+  FeedbackDialog dialog(nullptr, server.url("/feedback").c_str());
+  QTimer::singleShot(0, &dialog, [&] { send(dialog, "Thank you for the reader."); });
+  QTimer::singleShot(20000, &dialog, [&] { dialog.reject(); }); // never wait for ever
+  EXPECT_TRUE(dialog.run());
+  EXPECT_EQ(shown, std::vector<std::string>{"Thanks!|Your feedback has been sent."});
+}
+
+// Closing during the send, before the server answers or with its answer already queued: no notice, and no
+// call into the window that is gone (checked by ASan).
+TEST_F(FeedbackDialogTest, ClosingDuringASendShowsNothingLater) {
+  for (const char* target : {"/feedback", "/stalled"}) { // the server answers one at a time: stalled last
+    SCOPED_TRACE(target);
+    const size_t before = server.requests().size();
+    auto dialog = std::make_unique<FeedbackDialog>(nullptr, server.url(target).c_str());
+    dialog->show();
+    send(*dialog, "Are you there?");
+    // No events run meanwhile, so an answer stays queued.
+    for (int i = 0; i < 1000 && server.requests().size() == before; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (std::string(target) == "/feedback")
+      for (int i = 0; i < 1000 && !MessageCenter::instance().pendingMessages(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    dialog->reject();
+    dialog.reset();
+    spinUntil([] { return CurlPP::liveHandles() == 0 && !MessageCenter::instance().pendingMessages(); });
+    spinFor(100);
+  }
+  EXPECT_TRUE(shown.empty());
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "desktop-ui/statisticswidget.h"
+
+#include "desktop-ui/propertyitemmodel.h"
+#include "support/wordfixture.h"
+#include "utils/number.h"
+#include "views/statisticsmodel.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <QApplication>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Items = std::vector<PropertyIndex>;
+
+class StatisticsWidgetTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Number::setLocale(Number::Locale{",", "."});
+    lists.current().add(Span("人民"));
+  }
+  void TearDown() override { Number::setLocale(Number::Locale{}); }
+
+  QString shown(int group, int row, int column) const {
+    PropertyItemModel* items = widget.items();
+    const QModelIndex parent = group < 0 ? QModelIndex() : items->index(group, 0);
+    return items->data(items->index(row, column, parent)).toString();
+  }
+  QModelIndex rowIndex(int group, int row) const {
+    const QModelIndex title = widget.items()->index(group, 0);
+    return row < 0 ? title : widget.items()->index(row, 0, title);
+  }
+  void select(std::vector<std::pair<int, int>> const& rows) {
+    widget.tree()->clearSelection();
+    for (auto [group, row] : rows) {
+      widget.tree()->selectionModel()->select(rowIndex(group, row),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
+  void focus() {
+    widget.show();
+    QApplication::setActiveWindow(&widget);
+    widget.tree()->setFocus();
+  }
+
+  qmtest::WordFixture words;
+  std::unique_ptr<DocumentStatistics> statistics = words.statistics();
+  qmtest::TempDir root;
+  WordListManager lists{root.str().c_str()};
+  StatisticsModel model;
+  StatisticsWidget widget;
+};
+
+} // namespace
+
+TEST_F(StatisticsWidgetTest, PlaceholdersCannotBeSelectedOrCopied) {
+  focus();
+  const struct {
+    StatisticsModel* model;
+    const char* text;
+  } cases[] = {{nullptr, "No file loaded"}, {&model, "Processing..."}};
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.text);
+    widget.setModel(c.model);
+    ASSERT_EQ(widget.items()->rowCount(), 1);
+    EXPECT_EQ(shown(-1, 0, 0), c.text);
+    EXPECT_EQ(shown(-1, 0, 1), c.text);
+    widget.selectAll();
+    EXPECT_TRUE(widget.selectedItems().empty());
+    EXPECT_FALSE(widget.canCopy());
+  }
+}
+
+TEST_F(StatisticsWidgetTest, CollapsedGroupsStayCollapsedAndTheirRowsAreNotCopied) {
+  model.setStatistics(statistics.get(), &lists);
+  widget.setModel(&model);
+  ASSERT_EQ(widget.items()->rowCount(), 5);
+  EXPECT_EQ(shown(1, 3, 0), "Level 3");
+  EXPECT_EQ(shown(1, 3, 1), "0.00% (66.67%)");
+  for (int group = 0; group < 5; ++group)
+    EXPECT_TRUE(widget.tree()->isExpanded(rowIndex(group, -1))) << group;
+
+  focus();
+  select({{1, 3}, {0, 1}, {1, -1}});
+  EXPECT_TRUE(widget.canCopy());
+  EXPECT_EQ(widget.selectedItems(), (Items{{0, 1}, {1, -1}, {1, 3}})); // in outline order
+  widget.tree()->collapse(rowIndex(1, -1));
+  EXPECT_EQ(widget.selectedItems(), (Items{{0, 1}, {1, -1}})); // Level 3 is hidden now
+
+  model.setStatistics(nullptr, nullptr); // the next document is processing
+  widget.setModel(&model);
+  model.setStatistics(statistics.get(), &lists);
+  widget.setModel(&model);
+  widget.reloadData();
+  for (int group = 0; group < 5; ++group)
+    EXPECT_EQ(widget.tree()->isExpanded(rowIndex(group, -1)), group != 1) << group;
+}
+
+// The summary must follow the list: the figures shown after switching lists are the new list's.
+TEST_F(StatisticsWidgetTest, ShowsTheFiguresOfTheCurrentList) {
+  ASSERT_TRUE(lists.createList("Other", false));
+  lists.wordHash("other").add(Span("中国"));
+  model.setStatistics(statistics.get(), &lists);
+  widget.setModel(&model);
+  EXPECT_EQ(shown(0, 1, 1), "1");
+  lists.setCurrent("other");
+  widget.reloadData();
+  EXPECT_EQ(shown(0, 1, 1), "2");
+  EXPECT_EQ(shown(0, 2, 1), "33.33%");
+}

@@ -1,0 +1,119 @@
+#include "desktop-ui/tabheaderwidget.h"
+
+#include "desktop-ui/closebutton.h"
+#include "views/tabheader.h"
+#include "views/tabheaderdelegate.h"
+#include "views/tabitem.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// An owner that selects what is clicked when `follow` is set, as the application controller does.
+struct Owner : TabHeaderDelegate {
+  std::vector<std::string> calls;
+  bool follow = true;
+  void tabChanged(TabHeader const& header, TabItem const& item) override {
+    calls.push_back("changed " + std::string(item.title.view()));
+    if (follow) const_cast<TabHeader&>(header).select(item.data);
+  }
+  void tabClose(TabHeader const&, TabItem const& item) override {
+    calls.push_back("close " + std::string(item.title.view()));
+  }
+};
+
+class TabHeaderWidgetTest : public ::testing::Test {
+protected:
+  TabHeaderWidgetTest() {
+    for (size_t i = 0; i < std::size(items); ++i) {
+      items[i].title = ("Document " + std::to_string(i)).c_str();
+      items[i].data = &items[i];
+    }
+    header.setDelegate(&owner);
+  }
+  void addAll() {
+    for (TabItem& item : items)
+      header.addItem(&item);
+  }
+  // A press at x on the strip, delivered to whatever lies there.
+  void clickAt(int x) {
+    QWidget* hit = strip.childAt(x, 10);
+    ASSERT_NE(hit, nullptr) << x;
+    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&strip, QPoint(x, 10)));
+  }
+  std::vector<int> lefts() const {
+    std::vector<int> out;
+    for (int i = 0; i < strip.visibleTabs(); ++i)
+      out.push_back(strip.tab(i)->geometry().left());
+    return out;
+  }
+  QString activeTitle() const {
+    for (int i = 0; i < strip.visibleTabs(); ++i)
+      if (strip.tab(i)->isActive()) return strip.tab(i)->title();
+    return "(none)";
+  }
+
+  Owner owner;
+  TabItem items[5];
+  TabHeader header;
+  TabHeaderWidget strip{header};
+};
+
+} // namespace
+
+TEST_F(TabHeaderWidgetTest, ShowsTheWholeTabsThatFitAndWidensThemToTheStrip) {
+  strip.resize(400, 24);
+  strip.show();
+  EXPECT_EQ(strip.visibleTabs(), 0);
+  EXPECT_EQ(strip.sizeHint().height(), 20); // no tabs
+  addAll();
+  const struct {
+    int width, visible, tabWidth;
+  } cases[] = {{400, 5, 80}, {1000, 5, 150}, {200, 4, 50}, {120, 2, 60}, {30, 1, 50}};
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.width);
+    strip.resize(c.width, 24);
+    ASSERT_EQ(strip.visibleTabs(), c.visible);
+    for (int i = 0; i < c.visible; ++i) {
+      EXPECT_EQ(strip.tab(i)->geometry(), QRect(i * c.tabWidth, 0, c.tabWidth, 24));
+      EXPECT_EQ(strip.tab(i)->title(), QString("Document %1").arg(i));
+      EXPECT_EQ(strip.tab(i)->toolTip(), strip.tab(i)->title());
+    }
+    EXPECT_LE(strip.tab(c.visible - 1)->geometry().right(), std::max(c.width, c.tabWidth) - 1); // whole tabs
+  }
+  EXPECT_GE(strip.sizeHint().height(), 20);
+}
+
+TEST_F(TabHeaderWidgetTest, ClicksReachTheOwnerWhoSelects) {
+  addAll();
+  strip.resize(400, 24); // five tabs of 80
+  strip.show();
+  EXPECT_EQ(activeTitle(), "Document 0");
+  clickAt(2 * 80 + 20);
+  EXPECT_EQ(activeTitle(), "Document 2");
+  owner.follow = false; // an owner that declines: the strip changes nothing by itself
+  clickAt(4 * 80 + 5);
+  EXPECT_EQ(activeTitle(), "Document 2");
+  // The close button, 11 points wide, 10 points inside the tab's right edge.
+  clickAt(3 * 80 + 80 - 10 - 5);
+  EXPECT_EQ(owner.calls,
+            (std::vector<std::string>{"changed Document 2", "changed Document 4", "close Document 3"}));
+  EXPECT_EQ(header.numberOfTabs(), 5u); // the item stays until the owner removes it
+  EXPECT_NE(strip.tab(0)->closeButton(), nullptr);
+
+  header.removeItem(&items[0]); // left of the selection: the same document stays active
+  EXPECT_EQ(activeTitle(), "Document 2");
+  EXPECT_EQ(lefts(), (std::vector<int>{0, 100, 200, 300}));
+  header.removeItem(&items[2]); // the selected one: the next takes its place until the owner selects
+  EXPECT_EQ(activeTitle(), "Document 3");
+  header.removeItem(&items[3]);
+  header.removeItem(&items[4]); // the index is now past the end: no active tab
+  EXPECT_EQ(activeTitle(), "(none)");
+  clickAt(20);
+  EXPECT_EQ(owner.calls.back(), "changed Document 1");
+}

@@ -1,0 +1,211 @@
+#include "desktop-ui/wordlistwidget.h"
+
+#include "desktop-ui/menubuilder.h"
+#include "desktop-ui/tabheaderwidget.h"
+#include "documents/document.h"
+#include "documents/documentprocessor.h"
+#include "support/fakeapplicationdelegate.h"
+#include "support/wordfixture.h"
+#include "views/clipboard.h"
+#include "views/wordlistviewcontroller.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+class WordListWidgetTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    lists.current().add(Span("人民"));
+    controller.setDocumentStatistics(statistics.get());
+    widget.resize(700, 400);
+    widget.show();
+  }
+
+  Words words() const {
+    Words out;
+    QAbstractItemModel* model = widget.table()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+      out.push_back(model->index(row, 1).data().toString().toStdString());
+    return out;
+  }
+  std::vector<long> selection() const {
+    std::vector<long> rows;
+    for (long row = widget.firstIndex(); row >= 0; row = widget.nextIndex(row))
+      rows.push_back(row);
+    return rows;
+  }
+  void clickHeader(int column) {
+    QHeaderView* header = widget.table()->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  }
+  void clickTab(int index) {
+    QTest::mouseClick(widget.tabStrip()->tab(index), Qt::LeftButton, {}, QPoint(5, 5));
+  }
+  QPoint rowCentre(int row) const {
+    return widget.table()->visualRect(widget.table()->model()->index(row, 1)).center();
+  }
+
+  qmtest::WordFixture fixture;
+  std::unique_ptr<DocumentStatistics> statistics = fixture.statistics();
+  qmtest::TempDir root;
+  WordListManager lists{root.str().c_str()};
+  WordListWidget widget;
+  WordListViewController controller{widget, widget.tabHeader(), lists};
+  qmtest::FakeApplicationDelegate application;
+};
+
+} // namespace
+
+TEST_F(WordListWidgetTest, HeaderClicksSortAndASecondClickReverses) {
+  clickTab(0);                                                      // All
+  EXPECT_EQ(words(), (Words{"中国", "人民", "我们", "的", "abc"})); // frequency descending, no arrow
+  EXPECT_FALSE(widget.table()->horizontalHeader()->isSortIndicatorShown());
+  const struct {
+    int column;
+    Words rows;
+    Qt::SortOrder arrow;
+  } clicks[] = {
+      {1, {"abc", "中国", "人民", "我们", "的"}, Qt::AscendingOrder},
+      {1, {"的", "我们", "人民", "中国", "abc"}, Qt::DescendingOrder},
+      {2, {"中国", "人民", "我们", "的", "abc"}, Qt::DescendingOrder},
+      {2, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder},
+      {0, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder}, // "#" does not sort
+      {4, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder}, // cumulative: frequency ascending
+      {8, {"的", "中国", "人民", "我们", "abc"}, Qt::AscendingOrder},
+      {6, {"的", "中国", "人民", "abc", "我们"}, Qt::AscendingOrder},
+      {6, {"我们", "abc", "人民", "中国", "的"}, Qt::DescendingOrder},
+  };
+  for (auto const& c : clicks) {
+    SCOPED_TRACE(c.column);
+    clickHeader(c.column);
+    EXPECT_EQ(words(), c.rows);
+    EXPECT_EQ(widget.table()->horizontalHeader()->sortIndicatorOrder(), c.arrow);
+  }
+}
+
+TEST_F(WordListWidgetTest, TheFilterAppliesToTheTabsWords) {
+  EXPECT_EQ(words(), (Words{"中国", "我们", "的", "abc"})); // starts on "Unknown"
+  QTest::keyClicks(widget.searchField(), "*");
+  QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("们")); // as an input method commits it
+  QApplication::sendEvent(widget.searchField(), &typed);
+  EXPECT_EQ(words(), (Words{"我们"}));
+  clickTab(1); // Known: 人民 does not match
+  EXPECT_EQ(words(), Words{});
+  widget.searchField()->clear();
+  EXPECT_EQ(words(), (Words{"人民"}));
+  EXPECT_TRUE(widget.tabStrip()->tab(1)->isActive());
+}
+
+TEST_F(WordListWidgetTest, TheSelectionIsKeptAcrossARefetchAndFollowsItsWordsWhenSorted) {
+  clickTab(0);
+  widget.selectRows({1, 2});                          // 人民, 我们
+  controller.setDocumentStatistics(statistics.get()); // a run ended
+  EXPECT_EQ(selection(), (std::vector<long>{1, 2}));
+  clickHeader(1); // abc 中国 人民 我们 的
+  EXPECT_EQ(selection(), (std::vector<long>{2, 3}));
+  controller.refresh();
+  EXPECT_EQ(selection(), (std::vector<long>{2, 3}));
+  widget.selectRows({0});
+  auto other = fixture.statistics("我们\n"); // another document starts unselected
+  controller.setDocumentStatistics(other.get());
+  EXPECT_EQ(selection(), std::vector<long>{});
+}
+
+TEST_F(WordListWidgetTest, MenuAndDoubleClicksActOnTheClickedRowOrTheSelection) {
+  controller.setDelegate(&application);
+  clickTab(0); // 中国 人民 我们 的 abc
+  widget.selectRows({0, 1});
+  {
+    const std::unique_ptr<QMenu> menu = widget.contextMenu(4); // outside the selection: abc alone
+    EXPECT_EQ(widget.clickedRow(), 4);
+    EXPECT_EQ(menu->title(), "WordListView");
+    QStringList shown;
+    for (QAction* action : MenuBuilder::actions(*menu))
+      shown << (action->isSeparator() ? "-" : action->text() + (action->isEnabled() ? "" : " (off)"));
+    EXPECT_EQ(shown, (QStringList{"Mark as unknown (off)", "Mark as known", "-", "Show definition", "Copy"}));
+    MenuBuilder::actions(*menu)[1]->trigger();
+  }
+  EXPECT_EQ(widget.clickedRow(), -1);
+  widget.contextMenu(1)->actions().back()->trigger(); // inside the selection: all of it
+  QTest::mouseDClick(widget.table()->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+  QTest::mouseDClick(widget.table()->viewport(), Qt::LeftButton, {}, rowCentre(3));
+  EXPECT_EQ(application.calls, (Words{"markAsKnown abc", "copyToClipboard 中国,人民 replace",
+                                      "toggleKnown 我们", "findWord 的"}));
+}
+
+TEST_F(WordListWidgetTest, FontSizesAndACopiedRange) {
+  controller.setDelegate(&application);
+  clickTab(0);
+  QAbstractItemModel* model = widget.table()->model();
+  controller.setFontSize(0); // keeps the table's font
+  EXPECT_FALSE(model->index(0, 1).data(Qt::FontRole).isValid());
+  const int plainHeight = widget.table()->rowHeight(0);
+  controller.setFontSize(24);
+  EXPECT_EQ(model->index(0, 1).data(Qt::FontRole).value<QFont>().pointSizeF(), 24.0);
+  EXPECT_GT(widget.table()->rowHeight(0), plainHeight);
+
+  QTest::mouseClick(widget.table()->viewport(), Qt::LeftButton, {}, rowCentre(1));
+  QTest::mouseClick(widget.table()->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
+  EXPECT_EQ(widget.selectedCount(), 3);
+  controller.copy(true);
+  EXPECT_EQ(application.calls.back(), "copyToClipboard 人民,我们,的 append");
+  std::vector<WordStatistics*> rows;
+  for (long row = widget.firstIndex(); row >= 0; row = widget.nextIndex(row))
+    rows.push_back(const_cast<WordStatistics*>(
+        statistics->statisticsForWord(Span(model->index(int(row), 1).data().toString().toStdString()))));
+  Clipboard clipboard;
+  clipboard.setText(Span("earlier"));
+  WordListViewController::copyToClipboard(rows, true);
+  EXPECT_EQ(clipboard.text(), "earlier\n人民\n我们\n的");
+}
+
+// Rows point into the statistics' buffers: painting while the document is processed again and again, and
+// after it is gone, must never read a recycled or freed record (the ASan build checks the reads).
+TEST_F(WordListWidgetTest, RowsStaySafeWhileADocumentIsReprocessedAndAfterItGoes) {
+  std::string text;
+  for (int i = 0; i < 60000; ++i) {
+    for (int n = i % 8000; text += char('a' + n % 26), n /= 26;)
+      ;
+    text += i % 16 == 15 ? "\n" : " ";
+  }
+  const auto path = fixture.dir / "words.txt";
+  qmtest::writeFile(path, text);
+  auto document =
+      std::make_unique<Document>(path.c_str(), Text("words"), fixture.master, fixture.levels, fixture.engine);
+  clickTab(0);
+  for (int run = 0; run < 6; ++run) {
+    // As the document set does: cancel, start again, and show the current document again at once.
+    document->processor()->cancelProcessing();
+    document->processor()->beginProcessing(true);
+    controller.setDocumentStatistics(document.get());
+    while (!document->processor()->finished()) {
+      widget.table()->scrollToBottom();
+      widget.grab();
+      QApplication::processEvents();
+    }
+    controller.setDocumentStatistics(document.get()); // the load timer saw the run end
+    widget.table()->scrollToTop();
+    widget.grab();
+    ASSERT_EQ(words().size(), 8000u);
+  }
+  controller.setDocumentStatistics(nullptr);
+  document.reset();
+  widget.grab();
+  EXPECT_EQ(widget.table()->model()->rowCount(), 0);
+}
