@@ -22,10 +22,14 @@ struct Records {
     records.push_back(
         {Span(words.back().data(), words.back().size()), frequency, first, first, 0, 0, hsk, tocfl});
   }
-  Words sorted(S::Type type) {
+  std::vector<WordStatistics*> all() {
     std::vector<WordStatistics*> list;
     for (auto& r : records)
       list.push_back(&r);
+    return list;
+  }
+  Words sorted(S::Type type) {
+    std::vector<WordStatistics*> list = all();
     std::sort(list.begin(), list.end(), S::compare(type));
     Words out;
     for (auto* r : list)
