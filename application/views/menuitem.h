@@ -15,6 +15,8 @@ struct MenuItem {
   std::vector<MenuItem> items; // a submenu's entries
   bool ticked = false;
 
+  static MenuItem separator() { return MenuItem{Separator, "", 0, true, {}, false}; }
+
   static int tagOf(int action, unsigned index = 0) { return action | int(index << 16); }
   static int actionOf(int tag) { return tag & 0xffff; }
   static unsigned indexOf(int tag) { return unsigned(tag) >> 16; }

@@ -26,7 +26,7 @@ std::vector<MenuItem> WordListMenu::build(WordListDelegate const& delegate, Word
   std::vector<MenuItem> menu;
   menu.push_back(action(MarkUnknown, unknown));
   menu.push_back(action(MarkKnown, known));
-  menu.push_back(MenuItem{MenuItem::Separator, "", 0, true, {}});
+  menu.push_back(MenuItem::separator());
   menu.push_back(action(ShowDefinition, others));
   auto const& options = delegate.onlineSearchOptions();
   if (!options.empty()) {

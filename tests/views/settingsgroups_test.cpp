@@ -2,6 +2,7 @@
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "views/appearanceconfig.h"
+#include "views/definitionconfig.h"
 #include "views/generalconfig.h"
 #include "views/positionconfig.h"
 
@@ -169,4 +170,48 @@ TEST(AppearanceConfigTest, RoundTripUnderACommaDecimalLocale) {
   position.textViewSplitter = 0.5f;
   EXPECT_NE(writtenOf(position).find("textView.splitter = 0.500000\n"), std::string::npos);
   EXPECT_EQ(roundTrip(position).textViewSplitter, 0.5f);
+}
+
+TEST(DefinitionConfigTest, DefaultsStoredFormsAndTheCLocale) {
+  EXPECT_EQ(readFrom<DefinitionConfig>(""), DefinitionConfig());
+  EXPECT_EQ(writtenOf(DefinitionConfig()), "    .version = 4\n"
+                                           "    customDefinitionsOnly = false\n"
+                                           "    englishDefinition.font.name = Default\n"
+                                           "    englishDefinition.font.size = 14\n"
+                                           "    headword.defaultCharacterSet = simplified\n"
+                                           "    headword.simplified.font.name = Noto Serif CJK SC\n"
+                                           "    headword.simplified.font.size = 24\n"
+                                           "    headword.traditional.font.name = Noto Serif CJK TC\n"
+                                           "    headword.traditional.font.size = 24\n"
+                                           "    pinyin.font.name = Default\n"
+                                           "    pinyin.font.size = 14\n"
+                                           "    pinyin.useToneMarks = true\n");
+  const struct {
+    const char* stored;
+    int characterSet;
+  } sets[] = {{"traditional", 1}, {"simplified", 0}, {"Traditional", 0}, {"cantonese", 0}, {"", 0}};
+  for (auto const& s : sets) {
+    SCOPED_TRACE(s.stored);
+    EXPECT_EQ(readFrom<DefinitionConfig>(std::string("headword.defaultCharacterSet = ") + s.stored)
+                  .headwordCharacterSet,
+              s.characterSet);
+  }
+  EXPECT_EQ(readFrom<DefinitionConfig>(".version = 1\npinyin.font.size = 0\nenglishDefinition.font.size = x"),
+            DefinitionConfig());
+
+  // A decimal comma in the process locale changes neither the file nor what it reads back.
+  qmtest::GermanLocale german;
+  ASSERT_TRUE(german.active());
+  DefinitionConfig config;
+  config.pinyinFontSize = 1.5;
+  config.simplifiedFontSize = 24.44;
+  config.useToneMarks = false;
+  config.customDefinitionsOnly = true;
+  config.headwordCharacterSet = DefinitionConfig::Traditional;
+  config.englishDefinitionFontName = "Noto Sans";
+  const std::string written = writtenOf(config);
+  EXPECT_NE(written.find("pinyin.font.size = 1.5\n"), std::string::npos) << written;
+  DefinitionConfig expected = config;
+  expected.simplifiedFontSize = 24; // two significant digits
+  EXPECT_EQ(readFrom<DefinitionConfig>(written), expected);
 }

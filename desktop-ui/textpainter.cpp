@@ -1,0 +1,236 @@
+// A glyph belongs to the unit whose caret position is the last at or left of the glyph's origin. Qt 6.4 glyph
+// runs carry no string indexes, and one glyph may stand for several units ("——" shapes as one): taking the
+// glyph's x keeps it with its first unit only, so it is drawn once, in that unit's colour.
+#include "desktop-ui/textpainter.h"
+
+#include "desktop-ui/qtlinebreaker.h"
+#include "views/highlighter.h"
+#include "views/layout.h"
+#include "views/styleid.h"
+#include "views/stylemanager.h"
+#include "views/textviewdelegate.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// One font's glyphs of a line, positions from the line's top-left corner.
+struct FontRun {
+  QRawFont font;
+  std::vector<quint32> glyphs;
+  std::vector<QPointF> positions;
+  std::vector<uint32_t> units; // the line-relative unit of each glyph
+};
+
+struct LineGlyphs {
+  std::vector<double> unitX; // the caret x before each unit of the line, and after its last
+  std::vector<FontRun> runs;
+};
+
+// A line as last scheduled for drawing.
+struct Scheduled {
+  std::shared_ptr<LineBreaker::TypesetLine> info; // held, so its address names no other line meanwhile
+  double top = 0;
+  double height = 0;
+  uint64_t signature = 0;
+};
+
+LineGlyphs glyphsOf(Line const& line, QtLineBreaker::PlatformLine const& platform) {
+  LineGlyphs out;
+  QTextLine const& qline = platform.line();
+  const double x0 = qline.x();
+  out.unitX.reserve(line.length + 1);
+  for (uint64_t i = line.start; i <= line.end(); ++i)
+    out.unitX.push_back(qline.cursorToX(int(i - line.chunkStart)) - x0);
+  const QPointF origin(x0, qline.y());
+  for (QGlyphRun const& run : qline.glyphRuns()) {
+    FontRun font;
+    font.font = run.rawFont();
+    const QList<quint32> indexes = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    font.glyphs.assign(indexes.begin(), indexes.end());
+    font.positions.reserve(size_t(positions.size()));
+    font.units.reserve(size_t(positions.size()));
+    for (QPointF const& p : positions) {
+      const QPointF at = p - origin;
+      font.positions.push_back(at);
+      // Caret positions may differ from glyph origins by rounding.
+      const auto after = std::upper_bound(out.unitX.begin(), out.unitX.end() - 1, at.x() + 0.01);
+      font.units.push_back(uint32_t(std::max<ptrdiff_t>(after - out.unitX.begin() - 1, 0)));
+    }
+    out.runs.push_back(std::move(font));
+  }
+  return out;
+}
+
+QColor colourOf(double const rgba[4]) {
+  return QColor::fromRgbF(float(rgba[0]), float(rgba[1]), float(rgba[2]), float(rgba[3]));
+}
+
+uint64_t hashBytes(uint64_t h, const void* data, size_t n) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < n; ++i)
+    h = (h ^ p[i]) * 0x100000001b3ull;
+  return h;
+}
+
+constexpr uint64_t FNV_BASIS = 0xcbf29ce484222325ull;
+
+} // namespace
+
+struct TextPainter::Impl {
+  std::unordered_map<LineBreaker::TypesetLine const*, LineGlyphs> glyphs; // the page's lines
+  std::vector<Scheduled> scheduled;
+  uint64_t coloursHash = 0; // of the styles last scheduled; 0: nothing scheduled yet
+  QRectF area;              // the text area last scheduled
+  std::vector<int> styles;  // scratch: the style of each unit of the line being drawn
+  QList<quint32> runGlyphs[StyleId::COUNT];
+  QList<QPointF> runPositions[StyleId::COUNT];
+
+  LineGlyphs const* glyphsFor(Line const& line) {
+    auto const* platform = QtLineBreaker::lineOf(line);
+    if (!platform) return nullptr;
+    auto found = glyphs.find(line.info.get());
+    if (found == glyphs.end()) found = glyphs.emplace(line.info.get(), glyphsOf(line, *platform)).first;
+    return &found->second;
+  }
+  void stylesOf(Line const& line, Highlighter const& highlighter) {
+    styles.resize(line.length);
+    for (uint64_t i = 0; i < line.length; ++i)
+      styles[i] = highlighter.styleAt(line.attributes[line.start + i], line.byteOffsets[line.start + i]);
+  }
+  void paintLine(QPainter& painter, Line const& line, QPointF const& at, TextViewDelegate& delegate,
+                 QColor const* foregrounds, QColor const* backgrounds);
+};
+
+TextPainter::TextPainter() : impl(std::make_unique<Impl>()) {}
+TextPainter::~TextPainter() = default;
+
+void TextPainter::invalidate() {
+  impl->scheduled.clear();
+  impl->coloursHash = 0;
+}
+
+QRegion TextPainter::changes(TextViewDelegate& delegate, QRectF const& textArea) {
+  Impl& d = *impl;
+  Layout& layout = delegate.layout();
+  StyleManager const& styles = delegate.styles();
+  uint64_t colours = FNV_BASIS;
+  for (int id = 0; id < StyleId::COUNT; ++id)
+    colours = hashBytes(colours, &styles.style(id), sizeof(StyleManager::Style));
+  const bool all = colours != d.coloursHash || textArea != d.area;
+  d.coloursHash = colours;
+  d.area = textArea;
+
+  QRegion region;
+  const auto band = [&](double top, double height) {
+    region +=
+        QRectF(textArea.left(), top, textArea.width(), height).toAlignedRect() & textArea.toAlignedRect();
+  };
+  std::vector<Scheduled> now(layout.lineCount());
+  std::unordered_map<LineBreaker::TypesetLine const*, LineGlyphs> kept;
+  for (size_t i = 0; i < now.size(); ++i) {
+    Line const& line = layout.line(i);
+    Scheduled& s = now[i];
+    s.info = line.info;
+    s.top = layout.topMargin() + line.y;
+    s.height = line.height;
+    d.stylesOf(line, delegate.highlighter());
+    s.signature = hashBytes(FNV_BASIS + line.length, d.styles.data(), d.styles.size() * sizeof(int));
+    if (auto old = d.glyphs.find(line.info.get()); old != d.glyphs.end())
+      kept.emplace(old->first, std::move(old->second));
+    if (all) continue;
+    Scheduled const* was = i < d.scheduled.size() ? &d.scheduled[i] : nullptr;
+    if (!was || was->info != s.info || was->top != s.top || was->height != s.height) {
+      band(s.top, s.height);
+      if (was) band(was->top, was->height);
+    } else if (was->signature != s.signature) {
+      band(s.top, s.height);
+    }
+  }
+  if (!all) {
+    for (size_t i = now.size(); i < d.scheduled.size(); ++i)
+      band(d.scheduled[i].top, d.scheduled[i].height);
+    // Below the last line the normal background shows; it moves with the last line's bottom.
+    const double before = d.scheduled.empty() ? 0 : d.scheduled.back().top + d.scheduled.back().height;
+    const double after = now.empty() ? 0 : now.back().top + now.back().height;
+    if (before != after) band(std::min(before, after), textArea.bottom() - std::min(before, after));
+  }
+  d.glyphs.swap(kept);
+  for (size_t i = 0; i < now.size(); ++i)
+    d.glyphsFor(layout.line(i));
+  d.scheduled.swap(now);
+  return all ? QRegion(textArea.toAlignedRect()) : region;
+}
+
+void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF const& at,
+                                  TextViewDelegate& delegate, QColor const* foregrounds,
+                                  QColor const* backgrounds) {
+  LineGlyphs const* g = glyphsFor(line);
+  if (!g) return;
+  stylesOf(line, delegate.highlighter());
+  // Stretches of equal background; the normal one is already there.
+  for (size_t a = 0; a < styles.size();) {
+    size_t b = a + 1;
+    while (b < styles.size() && backgrounds[styles[b]] == backgrounds[styles[a]])
+      ++b;
+    if (backgrounds[styles[a]] != backgrounds[StyleId::Normal])
+      painter.fillRect(QRectF(at.x() + g->unitX[a], at.y(), g->unitX[b] - g->unitX[a], line.height),
+                       backgrounds[styles[a]]);
+    a = b;
+  }
+  // One glyph run per font and colour, the text in the middle of the line's height (the line spacing
+  // shared above and below), as the backgrounds are.
+  const double spacing = line.info->ascent() + line.info->descent() + line.info->leading();
+  const QPointF origin(at.x(), at.y() + std::max(line.height - spacing, 0.0) / 2);
+  for (FontRun const& run : g->runs) {
+    for (int id = 0; id < StyleId::COUNT; ++id) {
+      runGlyphs[id].clear();
+      runPositions[id].clear();
+    }
+    for (size_t k = 0; k < run.glyphs.size(); ++k) {
+      const int id = run.units[k] < styles.size() ? styles[run.units[k]] : int(StyleId::Normal);
+      runGlyphs[id].append(run.glyphs[k]);
+      runPositions[id].append(run.positions[k]);
+    }
+    for (int id = 0; id < StyleId::COUNT; ++id) {
+      if (runGlyphs[id].isEmpty()) continue;
+      QGlyphRun glyphRun;
+      glyphRun.setRawFont(run.font);
+      glyphRun.setGlyphIndexes(runGlyphs[id]);
+      glyphRun.setPositions(runPositions[id]);
+      painter.setPen(foregrounds[id]);
+      painter.drawGlyphRun(origin, glyphRun);
+    }
+  }
+}
+
+void TextPainter::paint(QPainter& painter, QRect const& dirty, TextViewDelegate& delegate,
+                        QRectF const& textArea) {
+  StyleManager const& styles = delegate.styles();
+  QColor foregrounds[StyleId::COUNT], backgrounds[StyleId::COUNT];
+  for (int id = 0; id < StyleId::COUNT; ++id) {
+    foregrounds[id] = colourOf(styles.style(id).foreground);
+    backgrounds[id] = colourOf(styles.style(id).background);
+  }
+  const QRectF area = textArea & QRectF(dirty);
+  painter.fillRect(area, backgrounds[StyleId::Normal]);
+  Layout& layout = delegate.layout();
+  for (size_t i = 0; i < layout.lineCount(); ++i) {
+    Line const& line = layout.line(i);
+    const QRectF box(textArea.left(), layout.topMargin() + line.y, textArea.width(), line.height);
+    if (!box.intersects(area)) continue;
+    painter.save();
+    painter.setClipRect(box & area, Qt::IntersectClip);
+    impl->paintLine(painter, line, QPointF(textArea.left() + layout.leftMargin(), box.top()), delegate,
+                    foregrounds, backgrounds);
+    painter.restore();
+  }
+}

@@ -1,0 +1,329 @@
+#include "desktop-ui/textviewwidget.h"
+
+#include "desktop-ui/menubuilder.h"
+#include "documents/documentstate.h"
+#include "documents/textdocument.h"
+#include "support/fakeapplicationdelegate.h"
+#include "support/wordfixture.h"
+#include "views/appearanceconfig.h"
+#include "views/colourscheme.h"
+#include "views/fontdescription.h"
+#include "views/textviewcontroller.h"
+#include "views/textviewdelegate.h"
+#include "wordlists/wordlistmanager.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// Records the region of every paint the widget gets.
+class PaintSpy : public QObject {
+public:
+  std::vector<QRegion> regions;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(event)->region());
+    return false;
+  }
+};
+
+class TextViewWidgetTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    controller.setDelegate(&application);
+    controller.setFont(FontDescription{"Noto Serif CJK SC", 18});
+    ColourScheme::Colours colours = ColourScheme::builtIn(ColourScheme::Light);
+    for (auto [id, colour] : {std::pair{StyleId::Unknown, UNKNOWN},
+                              {StyleId::Known, KNOWN},
+                              {StyleId::Selection, SELECTION},
+                              {StyleId::Hover, HOVER},
+                              {StyleId::HoverUnknown, HOVER_UNKNOWN}})
+      colours.background(id) = Colour(colour.red(), colour.green(), colour.blue());
+    controller.setColourScheme(colours);
+    widget.setMenuRunner([this](QMenu& menu, QPoint const&) {
+      shown.clear();
+      for (QAction* action : MenuBuilder::actions(menu))
+        shown.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+      if (chosen.empty()) return;
+      for (QAction* action : MenuBuilder::actions(menu))
+        if (action->text().toStdString() == chosen) action->trigger();
+    });
+    widget.resize(600, 300);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+  }
+
+  void open(std::string const& text) {
+    qmtest::writeFile(fixture.dir / "doc.txt", text);
+    document = std::make_unique<TextDocument>((fixture.dir / "doc.txt").c_str());
+    statistics = fixture.statistics(text);
+    controller.setDocument(statistics.get(), document.get(), nullptr);
+    QApplication::processEvents();
+  }
+  Layout& layout() { return delegate().layout(); }
+  TextViewDelegate& delegate() { return *widget.delegate(); }
+  // The view point just inside the top-left corner of unit index of line, above the glyphs' ink.
+  QPoint at(size_t line, uint64_t index) {
+    Line const& l = layout().line(line);
+    return QPointF(layout().leftMargin() + l.positionOfIndex(index) + 3, layout().topMargin() + l.y + 2)
+        .toPoint();
+  }
+  void send(QEvent::Type type, QPointF point, Qt::MouseButton button = Qt::NoButton,
+            Qt::MouseButtons buttons = Qt::NoButton, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, point, widget.mapToGlobal(point), button, buttons, modifiers);
+    QApplication::sendEvent(&widget, &event);
+  }
+  uint64_t position() {
+    DocumentState state;
+    controller.selection(state);
+    return state.position;
+  }
+
+  static inline const QColor UNKNOWN{255, 220, 220};
+  static inline const QColor KNOWN{220, 255, 220};
+  static inline const QColor SELECTION{0, 128, 255};
+  static inline const QColor HOVER{230, 230, 130};
+  static inline const QColor HOVER_UNKNOWN{200, 160, 255};
+  static inline const QColor NORMAL{255, 255, 255};
+
+  qmtest::WordFixture fixture;
+  qmtest::TempDir root;
+  WordListManager lists{root.str().c_str()};
+  TextViewWidget widget;
+  TextViewController controller{widget, lists, fixture.engine};
+  qmtest::FakeApplicationDelegate application;
+  std::unique_ptr<TextDocument> document;
+  std::unique_ptr<DocumentStatistics> statistics;
+  Calls shown;        // the items of the last menu shown
+  std::string chosen; // the item the menu runner chooses
+};
+
+} // namespace
+
+// "中国人民\n我们的中国。abc\n": line 0 holds 中国 (unit 0) and 人民 (2); line 1 我们 (0), 的 (2, bytes
+// 19-22), 中国 (3), 。 (5), abc (6).
+TEST_F(TextViewWidgetTest, PixelsShowEachWordsBackground) {
+  lists.current().add(Span("人民"));
+  open(qmtest::WordFixture::TEXT);
+  delegate().highlighter().setSelection(22, 19);
+  send(QEvent::MouseMove, at(1, 3) + QPoint(5, 5));
+  const int top0 = at(0, 0).y();
+  const struct {
+    const char* name;
+    QPoint point;
+    QColor colour;
+  } cases[] = {
+      {"unknown word", at(0, 0), UNKNOWN},
+      {"known word", at(0, 2), KNOWN},
+      {"selected word", at(1, 2), SELECTION},
+      {"hovered unknown word", at(1, 3), HOVER_UNKNOWN},
+      {"unknown letters", at(1, 6), UNKNOWN},
+      {"punctuation", at(1, 5), NORMAL},
+      {"right of the text", QPoint(int(widget.viewWidth()) - 5, top0), NORMAL},
+      {"left margin", QPoint(10, top0), NORMAL},
+      {"below the text", QPoint(300, widget.height() - 5), NORMAL},
+  };
+  QImage image = widget.grab().toImage();
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(image.pixelColor(c.point).name(), c.colour.name());
+  }
+  // The same word hovered when known.
+  send(QEvent::MouseMove, at(0, 2) + QPoint(5, 5));
+  EXPECT_EQ(widget.grab().toImage().pixelColor(at(0, 2)).name(), HOVER.name());
+  // Glyphs are drawn, in the word's foreground: some pixel of 中国 on line 0 is the unknown red.
+  bool red = false;
+  for (int x = at(0, 0).x(); x < at(0, 2).x(); ++x)
+    for (int y = top0; y < top0 + int(layout().line(0).height); ++y)
+      red = red || image.pixelColor(x, y).name() == QColor(0xee, 0, 0).name();
+  EXPECT_TRUE(red);
+}
+
+TEST_F(TextViewWidgetTest, AMouseMoveRepaintsOnlyTheLinesWhoseHoverChanged) {
+  open(qmtest::WordFixture::TEXT);
+  const auto lineRect = [&](size_t i) {
+    Line const& line = layout().line(i);
+    return QRectF(0, layout().topMargin() + line.y, widget.viewWidth(), line.height).toAlignedRect();
+  };
+  PaintSpy spy;
+  widget.installEventFilter(&spy);
+  const struct {
+    const char* name;
+    QPoint point;
+    QRegion repainted;
+  } moves[] = {
+      {"onto 中国, line 0", at(0, 0) + QPoint(5, 5), lineRect(0)},
+      {"onto 中国, line 1", at(1, 3) + QPoint(5, 5), QRegion(lineRect(0)) + lineRect(1)},
+      {"within the same word", at(1, 3) + QPoint(9, 8), QRegion()},
+      {"onto abc, same line", at(1, 6) + QPoint(3, 5), lineRect(1)},
+      {"onto 。, no word", at(1, 5) + QPoint(3, 5), lineRect(1)},
+  };
+  for (auto const& m : moves) {
+    SCOPED_TRACE(m.name);
+    spy.regions.clear();
+    send(QEvent::MouseMove, m.point);
+    QApplication::processEvents();
+    QRegion painted;
+    for (QRegion const& r : spy.regions)
+      painted += r;
+    EXPECT_EQ(painted, m.repainted);
+  }
+  widget.removeEventFilter(&spy);
+}
+
+TEST_F(TextViewWidgetTest, APartialRepaintFillsEachLineToTheScroller) {
+  open(qmtest::WordFixture::TEXT);
+  QImage image(widget.size(), QImage::Format_ARGB32);
+  image.fill(Qt::magenta);
+  const QRect right(int(widget.viewWidth()) - 120, 0, 100, widget.height());
+  widget.render(&image, right.topLeft(), QRegion(right)); // the region drawn where it stands
+  for (int y = 0; y < widget.height(); y += 7)
+    EXPECT_EQ(image.pixelColor(right.center().x(), y).name(), NORMAL.name()) << y;
+}
+
+TEST_F(TextViewWidgetTest, WheelAndScrollerMoveThePage) {
+  std::string text;
+  for (int i = 0; i < 100; ++i)
+    text += qmtest::WordFixture::TEXT;
+  open(text);
+  QScrollBar* scroller = widget.scroller();
+  EXPECT_TRUE(scroller->isEnabled());
+  const auto wheel = [&](int notches) {
+    const QPointF at(100, 100);
+    QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+  };
+  wheel(-1); // turned towards the reader: down the text
+  const uint64_t down = position();
+  EXPECT_GT(down, 0u);
+  EXPECT_GT(scroller->value(), 0);
+  EXPECT_NE(delegate().currentWord().line, layout().lineCount()); // the hover follows the wheel
+  wheel(2);
+  EXPECT_EQ(position(), 0u);
+  EXPECT_EQ(scroller->value(), 0);
+
+  // A click in the track below the knob: a tenth of the scrollable bytes.
+  scroller->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_NEAR(double(position()), double(widget.scrollableSize()) / 10, 1.0);
+  EXPECT_NEAR(scroller->value(), TextViewWidget::SCROLL_RANGE / 10,
+              double(TextViewWidget::SCROLL_RANGE) / double(widget.scrollableSize()));
+
+  // No page known, or a page as large as the document: nothing to scroll and no wrapped size.
+  widget.updateScrollPosition(5, UINT64_MAX, 100);
+  EXPECT_EQ(widget.scrollableSize(), 0u);
+  EXPECT_FALSE(scroller->isEnabled());
+  widget.setScrollPosition(50);
+  EXPECT_EQ(scroller->value(), 0);
+  widget.updateScrollPosition(25, 51, 100);
+  EXPECT_EQ(widget.scrollableSize(), 50u);
+  EXPECT_EQ(scroller->value(), TextViewWidget::SCROLL_RANGE / 2);
+  EXPECT_TRUE(scroller->isEnabled());
+  open(qmtest::WordFixture::TEXT);
+  EXPECT_FALSE(scroller->isEnabled());
+  EXPECT_EQ(widget.scrollableSize(), 0u);
+}
+
+TEST_F(TextViewWidgetTest, DraggingAboveOrBelowScrollsAndExtendsTheSelection) {
+  std::string text;
+  for (int i = 0; i < 100; ++i)
+    text += qmtest::WordFixture::TEXT;
+  open(text);
+  controller.scrollTo(34 * 50);
+  const QPointF start(100, 100);
+  send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+  const uint64_t anchor = delegate().highlighter().selectionAnchor();
+  const struct {
+    const char* name;
+    double y;
+    int direction;
+  } drags[] = {{"above", -20, -1}, {"below", widget.height() + 20.0, 1}};
+  for (auto const& d : drags) {
+    SCOPED_TRACE(d.name);
+    const uint64_t before = position();
+    send(QEvent::MouseMove, QPointF(100, d.y), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(widget.dragScrollAmount(), d.direction);
+    QTest::qWait(3 * TextViewWidget::DRAG_SCROLL_INTERVAL_MS);
+    EXPECT_EQ(position() > before, d.direction > 0);
+    EXPECT_NE(position(), before);
+    const uint64_t edge = d.direction < 0
+                              ? layout().topOffset()
+                              : layout().offsetAt(*document, false, widget.viewWidth(), widget.height());
+    EXPECT_EQ(delegate().highlighter().selectionEnd(), edge);
+    EXPECT_EQ(delegate().highlighter().selectionAnchor(), anchor);
+  }
+  send(QEvent::MouseMove, start + QPointF(0, 60), Qt::NoButton, Qt::LeftButton); // inside: the timer stops
+  EXPECT_EQ(widget.dragScrollAmount(), 0);
+  const uint64_t stopped = position();
+  QTest::qWait(2 * TextViewWidget::DRAG_SCROLL_INTERVAL_MS);
+  EXPECT_EQ(position(), stopped);
+  send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(widget.dragScrollAmount(), 0);
+  EXPECT_EQ(application.calls, Calls{}); // a selection was made: no find on release
+}
+
+TEST_F(TextViewWidgetTest, ClicksMenusAndKeysReachTheController) {
+  open(qmtest::WordFixture::TEXT);
+  const QPointF word0 = at(0, 0) + QPoint(5, 5), word2 = at(0, 2) + QPoint(5, 5);
+  chosen = "Show definition";
+  send(QEvent::MouseButtonPress, word0, Qt::RightButton, Qt::RightButton);
+  ASSERT_GE(shown.size(), 12u);
+  EXPECT_EQ(shown[0], "Mark as known");
+  EXPECT_EQ(shown[2], "Show definition");
+  // Control and a left click is a right click; its release ends nothing.
+  chosen = "Find next";
+  send(QEvent::MouseButtonPress, word2, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+  send(QEvent::MouseButtonRelease, word2, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+  EXPECT_EQ(std::exchange(application.calls, {}), (Calls{"showDefinition 中国", "findFromOffset 7 人民"}));
+
+  // A plain click finds nothing (clears the search); a double click marks, with Shift defines.
+  send(QEvent::MouseButtonPress, word0, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, word0, Qt::LeftButton, Qt::NoButton);
+  send(QEvent::MouseButtonDblClick, word0, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonDblClick, word2, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(std::exchange(application.calls, {}),
+            (Calls{"findWord ", "markAsKnown 中国", "showDefinition 人民"}));
+
+  // Keys: "d" below the hovered word's line, "l" and space, not Control-D.
+  send(QEvent::MouseMove, word0);
+  QTest::keyClick(&widget, Qt::Key_D);
+  QTest::keyClick(&widget, Qt::Key_L);
+  QTest::keyClick(&widget, Qt::Key_Space);
+  QTest::keyClick(&widget, Qt::Key_D, Qt::ControlModifier);
+  Line const& line = layout().line(0);
+  const QPointF below = widget.mapToGlobal(QPointF(word0.x(), layout().topMargin() + line.y + line.height));
+  char point[64];
+  std::snprintf(point, sizeof point, "%g,%g", below.x(), below.y());
+  EXPECT_EQ(application.calls, (Calls{std::string("showDefinition 中国 ") + point, "markAsKnown 人民"}));
+}
+
+TEST_F(TextViewWidgetTest, FontsKeepToTheReadingRange) {
+  open(qmtest::WordFixture::TEXT);
+  const double lineHeight = layout().line(0).height;
+  FontDescription chosen{"No Such Family", 100};
+  widget.formatFont(chosen);
+  EXPECT_EQ(chosen.size, AppearanceConfig::MAX_FONT_SIZE);
+  EXPECT_EQ(chosen.name, AppearanceConfig::DEFAULT_FONT);
+  EXPECT_GT(layout().line(0).height, lineHeight); // laid out again in the new size
+  widget.increaseFont();
+  EXPECT_EQ(widget.fontSize(), AppearanceConfig::MAX_FONT_SIZE);
+  widget.decreaseFont();
+  EXPECT_EQ(widget.fontSize(), AppearanceConfig::MAX_FONT_SIZE - 1);
+  chosen.size = 8;
+  widget.formatFont(chosen);
+  EXPECT_EQ(chosen.size, AppearanceConfig::MIN_FONT_SIZE);
+  widget.resetFont();
+  EXPECT_EQ(widget.fontSize(), TextViewWidget::RESET_FONT_SIZE);
+}
