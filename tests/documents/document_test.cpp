@@ -19,9 +19,7 @@ namespace {
 
 class DocumentTest : public ::testing::Test {
 protected:
-  DocumentTest() : master(10, nullptr, true), engine(SegmentEngine::ChineseAndAlpha, master) {
-    master.add(Span("\xE4\xB8\xAD\xE5\x9B\xBD"));
-  }
+  DocumentTest() { master.add(Span("中国")); }
   std::unique_ptr<Document> open(fs::path const& path, std::string const& content) {
     qmtest::writeFile(path, content);
     return std::make_unique<Document>(path.c_str(), Text(path.filename().c_str()), master, levels, engine);
@@ -31,45 +29,24 @@ protected:
       std::this_thread::yield();
   }
   qmtest::TempDir dir;
-  WordHash master;
+  WordHash master{10, nullptr, true};
   ProficiencyLevelHash levels;
-  SegmentEngine engine;
+  SegmentEngine engine{SegmentEngine::ChineseAndAlpha, master};
 };
 
 } // namespace
-
-TEST_F(DocumentTest, TitleAndFilenames) {
-  auto doc = open(dir / "notes.txt", "abc\n");
-  const std::string path = (dir / "notes.txt").string();
-  EXPECT_EQ(doc->title(), path.c_str());
-  EXPECT_EQ(doc->filename(), path.c_str());
-  EXPECT_EQ(doc->actualFilename(), path.c_str());
-  EXPECT_EQ(doc->textDocument()->totalBytes(), 4u);
-  doc->setTemporary(true);
-  EXPECT_EQ(doc->title(), "notes.txt");
-  EXPECT_FALSE(doc->processor()->processingStarted()); // the set of documents starts it
-  EXPECT_EQ(&doc->statistics(), static_cast<DocumentStatistics*>(doc.get()));
-}
-
-TEST_F(DocumentTest, ProcessesIntoItsOwnStatistics) {
-  auto doc = open(dir / "a.txt", "\xE4\xB8\xAD\xE5\x9B\xBD x \xE4\xB8\xAD\xE5\x9B\xBD\n");
-  doc->processor()->beginProcessing(true);
-  waitFor(*doc);
-  ASSERT_TRUE(doc->ready());
-  EXPECT_EQ(doc->statisticsForWord(Span("\xE4\xB8\xAD\xE5\x9B\xBD"))->frequency, 2u);
-  EXPECT_EQ(doc->totalWords(), 3u);
-}
 
 // The main thread reads the statistics while the worker fills the next run: it sees whole runs only.
 TEST_F(DocumentTest, ReadersDuringRuns) {
   std::string text;
   for (int i = 0; i < 60000; ++i) {
-    text += i % 7 ? "\xE4\xB8\xAD\xE5\x9B\xBD " : "word\n";
+    text += i % 7 ? "中国 " : "word\n";
     for (int n = i % 5000 + 1; n; n /= 26)
       text += char('a' + n % 26); // 5,000 more unique words
     text += ' ';
   }
   auto doc = open(dir / "long.txt", text);
+  EXPECT_FALSE(doc->processor()->processingStarted()); // the set of documents starts it
   WordHash known(4);
   known.add(Span("word"));
   std::vector<WordStatistics*> list;
@@ -93,29 +70,16 @@ TEST_F(DocumentTest, ReadersDuringRuns) {
   }
 }
 
-TEST_F(DocumentTest, TemporaryFileLivesWithTheDocument) {
-  auto temporary = open(dir / "pasted.txt", "x");
-  auto ordinary = open(dir / "kept.txt", "y");
-  temporary->setTemporary(true);
-  temporary->processor()->beginProcessing(true); // destroyed while it may still run
-  temporary.reset();
-  ordinary.reset();
-  EXPECT_FALSE(fs::exists(dir / "pasted.txt"));
-  EXPECT_TRUE(fs::exists(dir / "kept.txt"));
-}
-
-TEST_F(DocumentTest, OpeningAMissingFileThrows) {
-  EXPECT_ANY_THROW(Document((dir / "missing.txt").c_str(), Text("missing.txt"), master, levels, engine));
-}
-
+// A failed switch to another file leaves the document reading its old one; a successful one reads the new
+// file under the old name.
 TEST_F(DocumentTest, SetActualFilename) {
+  EXPECT_ANY_THROW(Document((dir / "missing.txt").c_str(), Text("missing.txt"), master, levels, engine));
   auto doc = open(dir / "source.txt", "abc");
   doc->processor()->beginProcessing(true);
   EXPECT_ANY_THROW(doc->setActualFilename((dir / "nowhere" / "x.txt").c_str(), master));
-  EXPECT_EQ(doc->actualFilename(), (dir / "source.txt").c_str()); // still reading its previous file
+  EXPECT_EQ(doc->actualFilename(), (dir / "source.txt").c_str());
   EXPECT_EQ(doc->textDocument()->totalBytes(), 3u);
   waitFor(*doc);
-
   qmtest::writeFile(dir / "converted.txt", "converted text");
   doc->setActualFilename((dir / "converted.txt").c_str(), master);
   EXPECT_EQ(doc->actualFilename(), (dir / "converted.txt").c_str());
@@ -126,26 +90,31 @@ TEST_F(DocumentTest, SetActualFilename) {
   EXPECT_EQ(doc->info(master).bytes, 14u);
 }
 
-TEST_F(DocumentTest, SaveToFile) {
+// A temporary document's file goes with it, unless it was saved; a save that fails changes nothing.
+TEST_F(DocumentTest, TemporaryFileLivesWithTheDocumentUntilSaved) {
+  auto temporary = open(dir / "pasted.txt", "x");
+  temporary->setTemporary(true);
+  EXPECT_EQ(temporary->title(), "pasted.txt");
+  temporary->processor()->beginProcessing(true); // destroyed while it may still run
+  temporary.reset();
+  EXPECT_FALSE(fs::exists(dir / "pasted.txt"));
+  open(dir / "kept.txt", "y").reset();
+  EXPECT_TRUE(fs::exists(dir / "kept.txt"));
+
   auto doc = open(dir / ".paste-1", "pasted text\n");
   doc->setTemporary(true);
   EXPECT_FALSE(doc->saveToFile(nullptr));
-  EXPECT_TRUE(doc->isTemporary());
-  // A move that fails (no such folder) changes nothing: the pasted text is still there and readable.
   EXPECT_FALSE(doc->saveToFile((dir / "no" / "such" / "folder.txt").c_str()));
   EXPECT_TRUE(doc->isTemporary());
   ASSERT_NE(doc->textDocument(), nullptr);
-  ASSERT_NE(doc->processor(), nullptr);
-  EXPECT_TRUE(fs::exists(dir / ".paste-1"));
-
+  EXPECT_EQ(doc->textDocument()->totalBytes(), 12u);
   const fs::path saved = dir / "saved.txt";
   ASSERT_TRUE(doc->saveToFile(saved.c_str()));
   EXPECT_FALSE(doc->isTemporary());
   EXPECT_FALSE(fs::exists(dir / ".paste-1"));
-  EXPECT_EQ(qmtest::readFile(saved), "pasted text\n");
   EXPECT_EQ(doc->title(), saved.c_str());
   EXPECT_EQ(doc->actualFilename(), saved.c_str());
   EXPECT_EQ(doc->textDocument()->totalBytes(), 12u);
   doc.reset();
-  EXPECT_TRUE(fs::exists(saved)); // no longer temporary: the file stays
+  EXPECT_EQ(qmtest::readFile(saved), "pasted text\n");
 }

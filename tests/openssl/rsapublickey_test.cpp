@@ -10,7 +10,6 @@
 
 namespace {
 
-using qmtest::otherSigner;
 using qmtest::publicKeyOf;
 using qmtest::signer;
 
@@ -31,41 +30,23 @@ std::string opened(OpenSSL::RSAPublicKey const& key, std::string const& signatur
 
 } // namespace
 
+// A key from its numbers or from PEM text opens the matching key's signature, and only that.
 TEST(RSAPublicKeyTest, OpensASignatureOfTheMatchingKeyOnly) {
-  const std::string data = "displayName = Quillmere\n-\n";
-  const std::string signature = signer().signature(data);
-  const auto key = publicKeyOf(signer());
-  EXPECT_EQ(key.size(), 256u);
-  EXPECT_EQ(signer().modulus().size(), 256u);
-  EXPECT_EQ(signer().exponent().size(), 3u);
-  EXPECT_EQ(opened(key, signature), digestOf(data));
-  EXPECT_EQ(opened(publicKeyOf(otherSigner()), signature), "") << "another key's signature gives nothing";
-}
-
-TEST(RSAPublicKeyTest, PemAndNumbersGiveTheSameKey) {
+  const std::string data = "displayName = Quillmere\n-\n", signature = signer().signature(data);
   const std::string pem = signer().publicPem();
-  const OpenSSL::RSAPublicKey fromPem(Span(pem.data(), pem.size()));
-  const std::string data = "x";
-  EXPECT_EQ(opened(fromPem, signer().signature(data)), digestOf(data));
+  EXPECT_EQ(opened(publicKeyOf(signer()), signature), digestOf(data));
+  EXPECT_EQ(opened(OpenSSL::RSAPublicKey(Span(pem.data(), pem.size())), signature), digestOf(data));
+  EXPECT_EQ(opened(publicKeyOf(qmtest::otherSigner()), signature), "");
 }
 
 TEST(RSAPublicKeyTest, MalformedSignaturesGiveAZeroedEmptyResult) {
   const auto key = publicKeyOf(signer());
-  const std::string short_(10, 'x');
-  std::string flipped = std::string(256, '\x55');
-  const struct {
-    const char* name;
-    const void* data;
-    size_t size;
-  } cases[] = {
-      {"null", nullptr, 0}, {"too short", short_.data(), short_.size()}, {"noise", flipped.data(), 256}};
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.name);
-    OwnedBuffer out = key.decrypt(c.data, c.size);
+  const std::string shortText(10, 'x'), noise(256, '\x55');
+  for (std::string const* s : {static_cast<std::string const*>(nullptr), &shortText, &noise}) {
+    OwnedBuffer out = key.decrypt(s ? s->data() : nullptr, s ? s->size() : 0);
     EXPECT_EQ(out.size, 0u);
     ASSERT_NE(out.data, nullptr);
-    for (size_t i = 0; i < 256; ++i)
-      ASSERT_EQ(out.data[i], 0);
+    EXPECT_EQ(std::string(out.data, 256), std::string(256, '\0'));
   }
 }
 
@@ -76,9 +57,4 @@ TEST(RSAPublicKeyTest, BadKeyMaterialThrows) {
   EXPECT_THROW(OpenSSL::RSAPublicKey(Span(notPem.data(), notPem.size())),
                OpenSSL::RSAPublicKey::initialise_error);
   EXPECT_THROW(OpenSSL::RSAPublicKey(Span("")), OpenSSL::RSAPublicKey::initialise_error);
-  try {
-    OpenSSL::RSAPublicKey(Span("nothing"));
-  } catch (zun::exception const& error) {
-    EXPECT_STREQ(error.name, "RSAPublicKey::initialise_error");
-  }
 }

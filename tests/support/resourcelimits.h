@@ -25,6 +25,14 @@ inline size_t addressSpaceInUse() {
   return pages * size_t(sysconf(_SC_PAGESIZE));
 }
 
+// Lets the process map only extra bytes more than it has mapped now (for a child process: the limit stays).
+inline void limitAddressSpace(size_t extra) {
+  rlimit limit{};
+  getrlimit(RLIMIT_AS, &limit);
+  limit.rlim_cur = rlim_t(addressSpaceInUse() + extra);
+  setrlimit(RLIMIT_AS, &limit);
+}
+
 // While it lives, new threads ask for a stack no system can give, so they cannot be created.
 class NoNewThreads {
 public:

@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -46,56 +45,27 @@ TEST(AtomicFileSaverTest, WritesNewAndReplacesExistingTargets) {
   EXPECT_EQ(entries(dir.path()), 1u);
 }
 
-TEST(AtomicFileSaverTest, WritesToAHiddenFileBesideTheTarget) {
-  qmtest::TempDir dir;
-  const std::string target = dir.str() + "/config";
-  qmtest::writeFile(target, "old");
-  AtomicFileSaver saver("zun", target.c_str());
-  const fs::path temp(saver.path());
-  EXPECT_EQ(temp.parent_path(), dir.path());
-  EXPECT_EQ(temp.filename().string().rfind(".config.tmp-", 0), 0u);
-  EXPECT_STREQ(saver.target(), target.c_str());
-}
-
-TEST(AtomicFileSaverTest, AbortedSaveLeavesTheTargetAndNoTemporary) {
-  qmtest::TempDir dir;
-  const std::string target = dir.str() + "/recent";
-  qmtest::writeFile(target, "old content");
-  {
-    AtomicFileSaver saver("zun", target.c_str());
-    FileWriter out(saver.path(), FileWriter::Exclusive);
-    out << "half";
-    saver.abort();
-  }
-  EXPECT_EQ(qmtest::readFile(target), "old content");
-  EXPECT_EQ(entries(dir.path()), 1u);
-  // A new target is not created half-written either.
-  {
-    AtomicFileSaver saver("zun", (dir.str() + "/new").c_str());
-    FileWriter out(saver.path(), FileWriter::Exclusive);
-    out << "half";
-    saver.abort();
-  }
-  EXPECT_FALSE(fs::exists(dir / "new"));
-  EXPECT_EQ(entries(dir.path()), 1u);
-}
-
-TEST(AtomicFileSaverTest, InjectedFailuresLeaveNothingBehind) {
+// Nothing is committed unless asked for: an aborted save, or a saver left without commit (its caller failed
+// to open the file), leaves an existing target as it was and creates no new one, and leaves no temporary;
+// so does a save into a folder that is missing or a file.
+TEST(AtomicFileSaverTest, OnlyACommitReplacesTheTarget) {
   qmtest::TempDir dir;
   qmtest::LogCapture log({"ERR"});
-  qmtest::writeFile(dir / "file", "a file, not a folder");
-  const std::string targets[] = {dir.str() + "/missing/recent", dir.str() + "/file/recent"};
-  for (const auto& target : targets) {
-    SCOPED_TRACE(target);
-    EXPECT_FALSE(save(target, "data"));
-    EXPECT_FALSE(fs::exists(target));
+  qmtest::writeFile(dir / "recent", "old content");
+  for (bool abort : {true, false}) {
+    for (const char* name : {"/recent", "/new"}) {
+      AtomicFileSaver saver("zun", (dir.str() + name).c_str());
+      FileWriter out(saver.path(), FileWriter::Exclusive);
+      out << "half";
+      if (abort) saver.abort();
+    }
   }
+  EXPECT_EQ(qmtest::readFile(dir / "recent"), "old content");
+  EXPECT_FALSE(fs::exists(dir / "new"));
+  qmtest::writeFile(dir / "file", "a file, not a folder");
+  for (const char* target : {"/missing/recent", "/file/recent"})
+    EXPECT_FALSE(save(dir.str() + target, "data")) << target;
   EXPECT_EQ(qmtest::readFile(dir / "file"), "a file, not a folder");
-  EXPECT_EQ(entries(dir.path()), 1u);
-  // A saver left without commit (the caller forgot to abort after failing to open) leaves the target alone.
-  qmtest::writeFile(dir / "kept", "kept");
-  { AtomicFileSaver saver("zun", (dir.str() + "/kept").c_str()); }
-  EXPECT_EQ(qmtest::readFile(dir / "kept"), "kept");
   EXPECT_EQ(entries(dir.path()), 2u);
 }
 
@@ -123,7 +93,6 @@ TEST(AtomicFileSaverTest, AWriterThatThrowsCommitsNothing) {
     bool propagates;
   };
   const Case cases[] = {
-      {"bad_alloc", [] { throw std::bad_alloc(); }, true},
       {"runtime_error", [] { throw std::runtime_error("x"); }, true},
       {"int", [] { throw 1; }, true},
       {"zun", [] { ZUN_THROW(AtomicFileSaverTest_error); }, false},

@@ -25,16 +25,13 @@ TEST(FileLockTest, SecondLockFailsUntilTheFirstIsReleased) {
   EXPECT_STREQ(again.path(), path.c_str());
 }
 
-TEST(FileLockTest, StaleLockFileIsTakenOver) {
+// A lock file left by a crashed holder is taken over; a missing folder or no path is an error.
+TEST(FileLockTest, StaleLockFileIsTakenOverAndFailures) {
   qmtest::TempDir dir;
   const std::string path = dir.str() + "/lock";
   qmtest::writeFile(path, "left by a crashed holder");
   FileLock lock(path.c_str());
   EXPECT_THROW(FileLock(path.c_str()), FileLock::already_exists);
-}
-
-TEST(FileLockTest, OpenFailures) {
-  qmtest::TempDir dir;
   EXPECT_THROW(FileLock((dir.str() + "/missing/lock").c_str()), FileHandle::open_error);
   EXPECT_THROW(FileLock(nullptr), FileLock::create_error);
 }
@@ -57,11 +54,5 @@ TEST(NamedFileLockTest, FolderWithOrWithoutSlashLocksTheSamePath) {
   qmtest::TempDir dir;
   NamedFileLock lock(dir.str().c_str(), "wordlists.lock");
   EXPECT_STREQ(lock.fullPath(), (dir.str() + "/wordlists.lock").c_str());
-  EXPECT_STREQ(lock.path(), dir.str().c_str());
-  EXPECT_STREQ(lock.name(), "wordlists.lock");
   EXPECT_THROW(NamedFileLock((dir.str() + "/").c_str(), "wordlists.lock"), FileLock::already_exists);
-  const NamedFileLock::LockPath empty("", "x");
-  EXPECT_STREQ(empty.fullPath(), "x");
-  const NamedFileLock::LockPath backslash("a\\", "x");
-  EXPECT_STREQ(backslash.fullPath(), "a\\/x");
 }

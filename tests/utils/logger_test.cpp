@@ -76,20 +76,18 @@ TEST(LoggerTest, LogFileIsNamedFromTheProgramInformation) {
   std::filesystem::create_directories(dir / "data");
   qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", dir.str());
   qmtest::ScopedEnv data("XDG_DATA_HOME", (dir / "xdg").string());
-  const std::string pid = std::to_string(getpid());
+  const std::string pid = std::to_string(getpid()), fallback = "/xdg/OrvaneSoftware/logs/zun-" + pid + ".log";
   const struct {
     const char* name;
     const char* file; // null: no file
     std::string path;
   } cases[] = {
       {"names given", "folderName = Mine\nshortName = qq\n", "/xdg/Mine/logs/qq-" + pid + ".log"},
-      {"no file", nullptr, "/xdg/OrvaneSoftware/logs/zun-" + pid + ".log"},
-      {"names missing", "displayName = X\n", "/xdg/OrvaneSoftware/logs/zun-" + pid + ".log"},
+      {"no file", nullptr, fallback},
+      {"names missing", "displayName = X\n", fallback},
       // The file is not verified yet: its names must not lead out of the user folder.
-      {"names that climb", "folderName = ..\nshortName = ../../x\n",
-       "/xdg/OrvaneSoftware/logs/zun-" + pid + ".log"},
-      {"names with a folder", "folderName = a/b\nshortName = c\\d\n",
-       "/xdg/OrvaneSoftware/logs/zun-" + pid + ".log"},
+      {"names that climb", "folderName = ..\nshortName = ../../x\n", fallback},
+      {"names with a folder", "folderName = a/b\nshortName = c\\d\n", fallback},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);

@@ -26,12 +26,6 @@ TEST(MappedFileTest, EmptyOrMissingFilesThrow) {
   qmtest::writeFile(dir / "empty", "");
   EXPECT_THROW(CoreMappedFile((dir.str() + "/empty").c_str()), CoreMappedFile::mapping_error);
   EXPECT_THROW(CoreMappedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
-  try {
-    CoreMappedFile((dir.str() + "/empty").c_str());
-  } catch (CoreMappedFile::mapping_error const& e) {
-    EXPECT_STREQ(e.name, "CoreMappedFile::mapping_error");
-    EXPECT_STREQ(e.function, "Impl");
-  }
 }
 
 TEST(FileMappingTest, MapsPageAlignedRanges) {
@@ -49,6 +43,4 @@ TEST(FileMappingTest, MapsPageAlignedRanges) {
   mapping.unmap(tail, page + 100);
   EXPECT_EQ(mapping.map(1, 10), nullptr);        // not at a page boundary
   EXPECT_EQ(mapping.map(page * 4, 10), nullptr); // past the end
-  FileMapping second(mapping.handle());          // a duplicate descriptor
-  EXPECT_EQ(second.fileSize(), content.size());
 }

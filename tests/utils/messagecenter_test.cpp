@@ -48,20 +48,6 @@ protected:
 
 } // namespace
 
-TEST_F(MessageCenterTest, CallsFromOneWorkerRunInOrderOnTheDrainingThread) {
-  Record record;
-  std::thread worker([&] {
-    for (int i = 0; i < 100; ++i)
-      center.addMessage(new Message{&record, 0, i}, &deliver);
-  });
-  worker.join();
-  EXPECT_TRUE(record.delivered.empty()) << "nothing runs before the drain";
-  EXPECT_EQ(center.processMessages(), 100u);
-  ASSERT_EQ(record.delivered.size(), 100u);
-  for (int i = 0; i < 100; ++i)
-    EXPECT_EQ(record.delivered[size_t(i)].second, i);
-}
-
 // Several threads post while the main thread drains: every call arrives once, each sender's in its order.
 TEST_F(MessageCenterTest, CallsFromSeveralThreadsArriveInFifoOrder) {
   constexpr int senders = 4, perSender = 2000;
@@ -79,6 +65,7 @@ TEST_F(MessageCenterTest, CallsFromSeveralThreadsArriveInFifoOrder) {
   for (auto& t : threads)
     t.join();
   EXPECT_EQ(center.processMessages(), 0u);
+  EXPECT_EQ(center.pendingMessages(), 0u);
   std::vector<int> next(senders, 0);
   for (auto [sender, sequence] : record.delivered) {
     ASSERT_EQ(sequence, next[size_t(sender)]) << "sender " << sender;
@@ -126,6 +113,7 @@ TEST_F(MessageCenterTest, ListenerIsWokenOncePerBatch) {
 TEST_F(MessageCenterTest, ThrowingCallIsLoggedAndTheRestRun) {
   qmtest::LogCapture log;
   Record record;
+  center.addMessage(nullptr, nullptr); // no function: nothing queued
   center.addMessage(nullptr, [](void*) { throw std::runtime_error("queued failure"); });
   center.addMessage(new Message{&record, 0, 7}, &deliver);
   EXPECT_EQ(center.processMessages(), 2u);
@@ -144,10 +132,4 @@ TEST_F(MessageCenterTest, NestedDrainKeepsTheOrder) {
   ASSERT_EQ(record.delivered.size(), 3u);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(record.delivered[size_t(i)].second, i);
-}
-
-TEST_F(MessageCenterTest, IsValidAndIgnoresANullFunction) {
-  EXPECT_TRUE(center.valid());
-  center.addMessage(nullptr, nullptr);
-  EXPECT_EQ(center.pendingMessages(), 0u);
 }

@@ -1,5 +1,5 @@
-#include "utils/filemapping.h"
 #include "utils/pagedfile.h"
+#include "utils/platform/posix/filehandle.h"
 
 #include "support/tempdir.h"
 
@@ -42,38 +42,10 @@ protected:
 
 } // namespace
 
-TEST_F(PagedFileTest, WindowFollowsTheRule) {
-  if (FileMapping::granularity() != 4096) GTEST_SKIP() << "cases are written for 4,096-byte pages";
-  open(20000);
-  // Each row reads 1 byte at offset after the previous rows; the window must then lie at [start, end).
-  const struct {
-    size_t offset, start, end;
-  } cases[] = {
-      {9000, 4096, 12288},  {5000, 0, 8192},       {9000, 4096, 12288}, {6144, 4096, 12288},
-      {10240, 4096, 12288}, {10241, 8192, 16384},  {4096, 0, 8192},     {9000, 4096, 12288},
-      {6143, 0, 8192},      {19999, 16384, 20000}, {0, 0, 8192},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.offset);
-    EXPECT_EQ(readAt(c.offset, 1), content.substr(c.offset, 1));
-    EXPECT_EQ(file->windowOffset(), c.start);
-    EXPECT_EQ(file->windowOffset() + file->windowLength(), c.end);
-  }
-}
-
-TEST_F(PagedFileTest, LongReadKeepsItsWindow) {
-  if (FileMapping::granularity() != 4096) GTEST_SKIP() << "cases are written for 4,096-byte pages";
-  open(9000);
-  EXPECT_EQ(readAt(0, 5000), content.substr(0, 5000));
-  EXPECT_EQ(file->windowOffset(), 0u);
-  EXPECT_EQ(file->windowLength(), 8192u);
-}
-
 TEST_F(PagedFileTest, EndOfFile) {
   open(100);
   EXPECT_EQ(file->totalBytes(), 100u);
   EXPECT_EQ(readAt(96, 10), content.substr(96));
-  EXPECT_EQ(file->windowLength(), 100u);
   char buffer[4] = {'x', 'x', 'x', 'x'};
   EXPECT_EQ(file->read(buffer, 100, 1), 0u);
   EXPECT_EQ(buffer[0], 0);
@@ -81,6 +53,7 @@ TEST_F(PagedFileTest, EndOfFile) {
   EXPECT_EQ(file->read(buffer, 100, 0), 0u);
   EXPECT_EQ(buffer[0], 'x');
   EXPECT_EQ(file->read(buffer, 5000, 2), 0u);
+  EXPECT_THROW(PagedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
 }
 
 TEST_F(PagedFileTest, RandomReadsEqualTheFile) {
@@ -123,8 +96,4 @@ TEST_F(PagedFileTest, RewrittenInPlaceReadsTheNewContent) {
     EXPECT_EQ(readAt(0, 40000), content);
     EXPECT_EQ(file->totalBytes(), sizes[i]);
   }
-}
-
-TEST_F(PagedFileTest, MissingFileThrows) {
-  EXPECT_THROW(PagedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
 }

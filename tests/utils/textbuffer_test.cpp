@@ -17,30 +17,24 @@ void appendV(TextBuffer<0>& b, const char* fmt, ...) {
 }
 } // namespace
 
-TEST(TextBufferTest, FixedAppendStopsAtCapacity) {
+// A fixed buffer stops at its capacity, whatever adds to it; null texts and formats add nothing.
+TEST(TextBufferTest, FixedStopsAtCapacity) {
   TextBuffer<1024> b;
   b.append(std::string(1000, 'a').c_str());
   b.appendFormat("%s", std::string(50, 'b').c_str());
-  EXPECT_EQ(b.length(), 1024u);
   EXPECT_EQ(std::strlen(b.c_str()), 1024u);
   EXPECT_EQ(b.view().substr(1000), std::string(24, 'b'));
-  EXPECT_TRUE(b.full());
   b.append("more");
   EXPECT_EQ(b.length(), 1024u);
-}
-
-TEST(TextBufferTest, FixedFormatCutsAtCapacityAndNullFormats) {
-  TextBuffer<10> b;
-  b.format("%d-%s", 12345, "abcdefghij");
-  EXPECT_EQ(b.view(), "12345-abcd");
-  b.format(nullptr);
-  EXPECT_TRUE(b.empty());
-  EXPECT_STREQ(b.c_str(), "");
-  b.format("x");
-  b.appendFormat(nullptr);
-  EXPECT_EQ(b.view(), "x");
-  b.append(static_cast<const char*>(nullptr));
-  EXPECT_EQ(b.view(), "x");
+  TextBuffer<10> small;
+  small.format("%d-%s", 12345, "abcdefghij");
+  EXPECT_EQ(small.view(), "12345-abcd");
+  small.format(nullptr);
+  EXPECT_STREQ(small.c_str(), "");
+  small.format("x");
+  small.appendFormat(nullptr);
+  small.append(static_cast<const char*>(nullptr));
+  EXPECT_EQ(small.view(), "x");
 }
 
 TEST(TextBufferTest, FixedAssignCutsAtACharacterBoundary) {
@@ -98,37 +92,26 @@ TEST(TextBufferTest, OperationsMayReadTheirOwnText) {
   EXPECT_EQ(cut.view(), "/data/config|/da");
 }
 
-TEST(TextBufferTest, GrowableFormatsLongTextsFromOneArgumentList) {
-  // The measuring pass must not use up the arguments of the formatting pass.
+// The measuring pass must not use up the arguments of the formatting pass; growing keeps the text, also when
+// the bytes appended are the buffer's own.
+TEST(TextBufferTest, Growable) {
   TextBuffer<0> b;
   const std::string longText(300, 'x');
   appendV(b, "%s|%d|%s", longText.c_str(), 42, "end");
   EXPECT_EQ(b.view(), longText + "|42|end");
-  b.format("%s", "");
-  EXPECT_TRUE(b.empty());
-}
-
-TEST(TextBufferTest, GrowableGrowsByHalfAgain) {
-  TextBuffer<0> b;
-  EXPECT_EQ(b.capacity(), 100u);
-  b.reserve(50, true);
-  EXPECT_EQ(b.capacity(), 100u);
-  b.append(std::string(101, 'a').c_str());
-  EXPECT_EQ(b.capacity(), 151u);
-  std::string expected(101, 'a');
+  std::string expected(b.view());
   for (int i = 0; i < 1000; ++i) {
     b.append(Span("0123456789"));
     expected += "0123456789";
   }
   EXPECT_EQ(b.view(), expected);
-}
-
-TEST(TextBufferTest, GrowableAppendsItsOwnBytes) {
-  TextBuffer<0> b("abc");
-  for (int i = 0; i < 8; ++i)
-    b.append(b.span()); // forces reallocation while reading from itself
-  EXPECT_EQ(b.length(), 3u << 8);
-  EXPECT_EQ(b.view().substr(0, 6), "abcabc");
+  TextBuffer<0> own("abc");
+  std::string owned = "abc";
+  for (int i = 0; i < 8; ++i) {
+    own.append(own.span()); // forces reallocation while reading from itself
+    owned += owned;
+  }
+  EXPECT_EQ(own.view(), owned);
   TextBuffer<0> f(std::string(99, 'z').c_str());
   f.appendFormat("%s", f.c_str()); // the argument lives in the array that has to grow
   EXPECT_EQ(f.view(), std::string(198, 'z'));
@@ -139,23 +122,18 @@ TEST(TextBufferTest, GrowableAppendsItsOwnBytes) {
 TEST(TextBufferTest, GrowableCopyAndMove) {
   TextBuffer<0> a("hello");
   TextBuffer<0> b(a);
-  EXPECT_EQ(b.view(), "hello");
   EXPECT_NE(a.c_str(), b.c_str());
   TextBuffer<0> c(std::move(a));
   EXPECT_EQ(c.view(), "hello");
   EXPECT_STREQ(a.c_str(), ""); // a moved-from buffer reads as ""
   a.append("again");           // and can be used again
   EXPECT_EQ(a.view(), "again");
-  TextBuffer<0> d;
-  d = std::move(c);
-  EXPECT_EQ(d.view(), "hello");
   b = b;
   EXPECT_EQ(b.view(), "hello");
+  TextBuffer<0> d;
+  d = std::move(c);
   TextBuffer<0> moved(std::move(d));
   b = d; // copying a moved-from buffer gives the empty text
   EXPECT_TRUE(b.empty());
-  d.appendFormat("%d", 7);
-  EXPECT_EQ(d.view(), "7");
-  b.assign(nullptr);
-  EXPECT_STREQ(b.c_str(), "");
+  EXPECT_EQ(moved.view(), "hello");
 }

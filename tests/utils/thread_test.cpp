@@ -1,8 +1,8 @@
 #include "utils/exception.h"
-#include "utils/mutex.h"
 #include "utils/thread.h"
 
 #include "support/logcapture.h"
+#include "support/resourcelimits.h"
 
 #include <gtest/gtest.h>
 
@@ -34,30 +34,26 @@ struct Thrower {
 
 } // namespace
 
-TEST(ThreadTest, DetachedWorkerRunsWithItsArgument) {
+// A detached worker runs once with its argument and is never joined; a joinable one is joined once; a null
+// runner is refused.
+TEST(ThreadTest, WorkersRunOnceWithTheirArgument) {
   Probe probe;
-  Thread thread;
-  ASSERT_TRUE(Thread::launch(thread, new Runner(
-                                         [](void* p) {
-                                           auto* probe = static_cast<Probe*>(p);
-                                           ++probe->calls;
-                                           probe->done = true;
-                                         },
-                                         &probe)));
-  EXPECT_TRUE(thread.launched());
+  Thread detached, joinable, none;
+  ASSERT_TRUE(Thread::launch(detached, new Runner(
+                                           [](void* p) {
+                                             ++static_cast<Probe*>(p)->calls;
+                                             static_cast<Probe*>(p)->done = true;
+                                           },
+                                           &probe)));
   ASSERT_TRUE(waitUntil(probe.done));
-  EXPECT_EQ(probe.calls, 1);
-  EXPECT_FALSE(thread.join()) << "a detached worker is never joined";
-}
-
-TEST(ThreadTest, JoinableThreadIsJoinedOnce) {
-  Probe probe;
-  Thread thread;
-  ASSERT_TRUE(Thread::launch(thread, new Runner([](void* p) { ++static_cast<Probe*>(p)->calls; }, &probe),
+  EXPECT_FALSE(detached.join());
+  ASSERT_TRUE(Thread::launch(joinable, new Runner([](void* p) { ++static_cast<Probe*>(p)->calls; }, &probe),
                              Thread::Mode::Joinable));
-  EXPECT_TRUE(thread.join());
-  EXPECT_EQ(probe.calls, 1);
-  EXPECT_FALSE(thread.join());
+  EXPECT_TRUE(joinable.join());
+  EXPECT_FALSE(joinable.join());
+  EXPECT_EQ(probe.calls, 2);
+  EXPECT_FALSE(Thread::launch(none, nullptr));
+  EXPECT_FALSE(none.launched());
 }
 
 // The runner is freed (the leak checker would see it otherwise), the thread ends and the error is logged.
@@ -81,12 +77,6 @@ TEST(ThreadTest, ThrowingFunctionIsLoggedAndFreed) {
   }
 }
 
-TEST(ThreadTest, NullRunnerIsRefused) {
-  Thread thread;
-  EXPECT_FALSE(Thread::launch(thread, nullptr));
-  EXPECT_FALSE(thread.launched());
-}
-
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // With no address space left for a stack the thread cannot start: the caller is told, the work never runs and
 // the runner is freed. Runs in a child process, whose address-space limit does not reach the test.
@@ -96,15 +86,7 @@ TEST(ThreadTest, LaunchFailureIsReported) {
       {
         qmtest::LogCapture log;
         static std::atomic<bool> ran{false};
-        rlimit limit{};
-        getrlimit(RLIMIT_AS, &limit);
-        long pages = 0;
-        if (FILE* f = fopen("/proc/self/statm", "r")) {
-          if (fscanf(f, "%ld", &pages) != 1) pages = 0;
-          fclose(f);
-        }
-        limit.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (1 << 20);
-        setrlimit(RLIMIT_AS, &limit);
+        qmtest::limitAddressSpace(1 << 20);
         Thread thread;
         const bool launched = Thread::launch(thread, new Runner([](void*) { ran = true; }, nullptr));
         const bool logged = log.all().find("Unable to launch thread") != std::string::npos;
@@ -113,20 +95,3 @@ TEST(ThreadTest, LaunchFailureIsReported) {
       testing::ExitedWithCode(0), "");
 }
 #endif
-
-TEST(ThreadTest, MutexGuardsACounter) {
-  Mutex mutex;
-  long counter = 0;
-  std::thread a([&] {
-    for (int i = 0; i < 100000; ++i) {
-      std::lock_guard lock(mutex);
-      ++counter;
-    }
-  });
-  for (int i = 0; i < 100000; ++i) {
-    std::lock_guard lock(mutex);
-    ++counter;
-  }
-  a.join();
-  EXPECT_EQ(counter, 200000);
-}

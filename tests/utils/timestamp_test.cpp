@@ -26,19 +26,6 @@ std::string text(Timestamp const& t, size_t size, bool ms) {
 }
 } // namespace
 
-TEST(TimestampTest, InvalidIsWhatTimegmGivesForYearZeroMonthZeroDayZero) {
-  std::tm tm{};
-  tm.tm_year = -1900;
-  tm.tm_mon = -1;
-  tm.tm_mday = 0;
-  EXPECT_EQ(Timestamp::INVALID.seconds(), int64_t(timegm(&tm)));
-  EXPECT_EQ(Timestamp::INVALID.microseconds(), 0);
-  EXPECT_EQ(Timestamp::INVALID.month(), 11);
-  EXPECT_EQ(Timestamp::INVALID.day(), 30);
-  EXPECT_EQ(Timestamp::INVALID.year(), -1);
-  EXPECT_FALSE(Timestamp().isValid());
-}
-
 TEST(TimestampTest, ParsesPrefixesOfTheTextForm) {
   const struct {
     const char* text;
@@ -64,6 +51,7 @@ TEST(TimestampTest, ParsesPrefixesOfTheTextForm) {
     EXPECT_EQ(t.microseconds(), c.micro);
     EXPECT_TRUE(t.isValid());
   }
+  EXPECT_FALSE(Timestamp().isValid());
 }
 
 TEST(TimestampTest, BadTextsGiveInvalid) {
@@ -85,10 +73,7 @@ TEST(TimestampTest, BadTextsGiveInvalid) {
   Timestamp t(Span("2019"));
   t = Span("bad");
   EXPECT_EQ(t, Timestamp::INVALID);
-}
-
-TEST(TimestampTest, OnlyTheFirst31BytesAreRead) {
-  // 31 bytes of a valid text, then a character that would make it invalid: never seen.
+  // Only the first 31 bytes are read: what follows them is never seen.
   const std::string valid = "2019-05-06 10:20:30.0000000000"; // 30 bytes
   EXPECT_TRUE(Timestamp(Span(valid + "0x")).isValid());
   EXPECT_FALSE(Timestamp(Span(valid + "x")).isValid());
@@ -114,31 +99,13 @@ TEST(TimestampTest, TextForm) {
   char untouched = 'X';
   EXPECT_EQ(t.asText(&untouched, 0, true), 0u);
   EXPECT_EQ(untouched, 'X');
-  EXPECT_EQ(t.year(), 2019);
-  EXPECT_EQ(t.month(), 5);
-  EXPECT_EQ(t.day(), 6);
-  EXPECT_EQ(t.hour(), 10);
-  EXPECT_EQ(t.minute(), 20);
-  EXPECT_EQ(t.second(), 30);
   // The text form reads back as the same instant.
   EXPECT_EQ(Timestamp(Span(text(t, 32, true))), t);
 }
 
 TEST(TimestampTest, OrderCountsMicroseconds) {
   const Timestamp a(100, 999999), b(101, 0), c(101, 1);
-  EXPECT_TRUE(b > a);
-  EXPECT_TRUE(c > b);
+  EXPECT_TRUE(b > a && c > b && a < c);
   EXPECT_FALSE(a > a);
-  EXPECT_TRUE(a < c);
-}
-
-TEST(TimestampTest, NowIsNow) {
-  const int64_t before = int64_t(time(nullptr));
-  const Timestamp now = Timestamp::utcTime();
-  EXPECT_GE(now.seconds(), before);
-  EXPECT_LE(now.seconds(), int64_t(time(nullptr)));
-  EXPECT_EQ(now.microseconds(), 0);
-  // Local time differs from UTC by the zone's offset, at most a day.
-  const int64_t shift = Timestamp::localTime().seconds() - Timestamp::utcTime().seconds();
-  EXPECT_LE(std::abs(shift), 26 * 3600);
+  EXPECT_NEAR(double(Timestamp::utcTime().seconds()), double(time(nullptr)), 2);
 }

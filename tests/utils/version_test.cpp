@@ -24,14 +24,11 @@ TEST(VersionTest, Parsing) {
   EXPECT_EQ(Version(static_cast<const char*>(nullptr)), Version(0, 0, 0));
 }
 
-TEST(VersionTest, ComparesFieldByField) {
+TEST(VersionTest, ComparesFieldByFieldAndText) {
   EXPECT_GT(Version("1.10.0"), Version("1.9.9"));
   EXPECT_LT(Version("1.9.9"), Version("2"));
   EXPECT_EQ(Version("1.2"), Version("1.2.0"));
   EXPECT_LT(Version("1-2.3"), Version("1.0.0")); // signed fields
-}
-
-TEST(VersionTest, TextForm) {
   char out[16];
   EXPECT_EQ(Version("1.6.3").asText(out, sizeof out), 5u);
   EXPECT_STREQ(out, "1.6.3");

@@ -79,13 +79,10 @@ TEST(ObjectFileTokenizerTest, AtStartsARecordOnlyAtALineStartWithAWholeHeader) {
   }
 }
 
-TEST_F(ObjectStoreTest, MissingFileGivesAnEmptyStoreAndTwoWarnings) {
+TEST_F(ObjectStoreTest, MissingFileGivesAnEmptyStore) {
   qmtest::LogCapture log;
   ObjectStore store(lock, path().c_str());
-  const auto lines = log.lines();
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "Unable to load object store '" + path() + "'\n");
-  EXPECT_NE(lines[1].find("ObjectFile::read_error"), std::string::npos);
+  EXPECT_NE(log.all().find("Unable to load object store '" + path() + "'"), std::string::npos);
   EXPECT_EQ(store.size(), 0u);
   EXPECT_EQ(store.mostRecent(), nullptr);
   EXPECT_TRUE(store.revisionList(SHA1(), SHA1()).empty());

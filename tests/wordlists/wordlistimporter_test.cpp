@@ -113,20 +113,6 @@ TEST(WordListImporterTest, FileTruncatedWhileImportedIsNoCrash) {
       testing::ExitedWithCode(0), "");
 }
 
-TEST(WordListImporterTest, ProgressEvery64KiB) {
-  qmtest::TempDir dir;
-  std::string text;
-  while (text.size() < 200 * 1024)
-    text += "词语\n";
-  text.resize(200 * 1024);
-  qmtest::writeFile(dir / "list.txt", text);
-  Counter counter;
-  WordListImporter importer(counter);
-  importer.import((dir / "list.txt").c_str(), false);
-  EXPECT_EQ(counter.progresses, 3);
-  EXPECT_EQ(counter.completes, 1);
-}
-
 // A big file stopped midway: the worker must be gone before the mapping is (run under AddressSanitizer).
 TEST(WordListImporterTest, LargeFileStoppedMidway) {
   qmtest::TempDir dir;
