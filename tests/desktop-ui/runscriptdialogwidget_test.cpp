@@ -140,7 +140,8 @@ TEST_F(RunScriptDialogWidgetTest, TheWindowFollowsItsController) {
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(w.saveOutputToClipboard()) << "the box's state when the window closed";
   delegate.calls.clear();
-  click(w, "runButton");
+  click(w, "killButton");
+  click(w, "clipboardButton");
   spinFor(300);
   EXPECT_TRUE(delegate.calls.empty()) << "a closed window no longer reaches its controller";
 }
