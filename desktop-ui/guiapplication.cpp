@@ -14,8 +14,8 @@
 
 namespace {
 
-void openWithDesktop(const char* link) {
-  QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray(link)));
+bool openWithDesktop(const char* link) {
+  return QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray(link)));
 }
 
 } // namespace

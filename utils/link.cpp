@@ -10,7 +10,7 @@ void Link::setOpener(Opener opener) {
   installed.store(opener);
 }
 
-void Link::open(const char* link) {
+bool Link::open(const char* link) {
   const Opener opener = installed.load();
-  if (opener && link) opener(link);
+  return opener && link && opener(link);
 }

@@ -4,10 +4,11 @@
 
 class Link {
 public:
-  using Opener = void (*)(const char* link);
+  // Returns whether a handler took the link.
+  using Opener = bool (*)(const char* link);
 
   // Null removes the opener.
   static void setOpener(Opener opener);
-  // No result: without an opener, or for a null link, nothing happens.
-  static void open(const char* link);
+  // Whether a handler took the link: false without an opener or for a null link.
+  static bool open(const char* link);
 };

@@ -157,7 +157,10 @@ class NewVersionPromptTest : public testing::Test, MessageBox::Presenter {
 protected:
   NewVersionPromptTest() {
     MessageBox::setPresenter(this);
-    Link::setOpener([](const char* link) { opened().push_back(link); });
+    Link::setOpener([](const char* link) {
+      opened().push_back(link);
+      return true;
+    });
     opened().clear();
   }
   ~NewVersionPromptTest() override {

@@ -172,12 +172,16 @@ TEST(FileSystemTest, TemporaryNames) {
 
 TEST(LinkTest, GoesToTheInstalledOpener) {
   static std::string opened;
-  Link::open("https://example.org/none"); // no opener yet: nothing happens
-  Link::setOpener([](const char* link) { opened = link; });
-  Link::open("https://example.org/a");
-  Link::open(nullptr);
+  EXPECT_FALSE(Link::open("https://example.org/none")); // no opener yet: nothing happens
+  Link::setOpener([](const char* link) {
+    opened = link;
+    return link[8] == 'e'; // the handler's answer comes back
+  });
+  EXPECT_TRUE(Link::open("https://example.org/a"));
+  EXPECT_FALSE(Link::open(nullptr));
   EXPECT_EQ(opened, "https://example.org/a");
+  EXPECT_FALSE(Link::open("https://other.org/"));
   Link::setOpener(nullptr);
-  Link::open("https://example.org/b");
-  EXPECT_EQ(opened, "https://example.org/a");
+  EXPECT_FALSE(Link::open("https://example.org/b"));
+  EXPECT_EQ(opened, "https://other.org/");
 }

@@ -1,0 +1,116 @@
+// Start-up and shutdown of the whole core over a FakeGUI: the program information verified against the key
+// built into the program, failures that end in order without touching the user's files, and a word list held
+// by another running copy.
+#include "control/application.h"
+
+#include "support/controllerfixture.h"
+#include "utils/filesystem.h"
+#include "utils/platform/posix/namedfilelock.h"
+#include "views/mainwindowdelegate.h"
+#include "wordlists/wordliststate.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+class ApplicationTest : public qmtest::ControllerFixture {
+protected:
+  // A program-information file in the base folder (looked for after the resources), removed at the end.
+  std::string placeInfo(std::string const& folder, std::string const& content) {
+    placed.push_back(fs::path(FileSystem::path(CommonDirectory::Base).c_str()) / folder);
+    write(placed.back() / "program.properties", content);
+    return folder + "/program.properties";
+  }
+  ~ApplicationTest() override {
+    for (fs::path const& p : placed)
+      fs::remove_all(p);
+  }
+  std::vector<fs::path> placed;
+};
+
+} // namespace
+
+TEST_F(ApplicationTest, StartsOnlyOnVerifiedProgramInformation) {
+  const std::string shipped = qmtest::readFile(qmtest::resourcesDir() / "data/program.properties");
+  std::string tampered = shipped;
+  tampered.replace(tampered.find("Quillmere"), 9, "Quillmore");
+  const std::string tamperedFile = placeInfo("tampered", tampered);
+  write(user("data/config"), "[general]\nshowWelcome = true\n");
+  const auto before = snapshot(home / "data-home");
+
+  const struct {
+    std::string file;
+    std::string box;
+  } failures[] = {
+      {"missing/program.properties", "The program information file is missing."},
+      {tamperedFile, "Invalid program info."},
+  };
+  for (auto const& f : failures) {
+    SCOPED_TRACE(f.file);
+    Application application(gui);
+    EXPECT_FALSE(application.init(f.file.c_str()));
+    EXPECT_FALSE(application.init(f.file.c_str())) << "effective once";
+    EXPECT_EQ(takeBoxes(), Strings{"Quillmere|" + f.box + "  This program will now exit."});
+    EXPECT_EQ(gui.splash.displayed, 0);
+    EXPECT_TRUE(log.all().find("Start-up failed") != std::string::npos);
+    application.applicationWillTerminate();
+    application.shutdown();
+  }
+  EXPECT_EQ(snapshot(home / "data-home"), before);
+
+  {
+    Application application(gui);
+    ASSERT_TRUE(application.init());
+    EXPECT_EQ(gui.splash.displayed, 1);
+    EXPECT_EQ(gui.splash.delegate, &application);
+    EXPECT_TRUE(gui.window.calls.empty()) << "the window waits for the splash";
+    gui.splash.close();
+    EXPECT_EQ(gui.window.calls, (Strings{"restoreState", "show"}));
+    EXPECT_EQ(gui.calls, Strings{"welcome"});
+    const std::string text = write(docs / "a.txt", "中国");
+    EXPECT_TRUE(application.openFile(text.c_str()));
+    EXPECT_FALSE(application.openFile((docs / "none.txt").c_str()));
+    application.applicationWillTerminate();
+    application.shutdown();
+  }
+  EXPECT_EQ(gui.splash.delegate, nullptr);
+  EXPECT_NE(qmtest::readFile(user("data/config")).find("showWelcome = false"), std::string::npos);
+}
+
+TEST_F(ApplicationTest, WaitsForAWordListAnotherCopyHoldsAndEndsInOrderWhenItStaysHeld) {
+  fs::create_directories(user("wordlists"));
+  const Text locks(user("wordlists/").c_str());
+  {
+    auto held = WordListState::lock(locks, "known");
+    std::thread release([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      held.reset();
+    });
+    Application application(gui);
+    const bool started = application.init();
+    release.join();
+    EXPECT_TRUE(started);
+    application.shutdown();
+  }
+  EXPECT_TRUE(takeBoxes().empty());
+  const auto before = snapshot(user());
+  {
+    const auto held = WordListState::lock(locks, "known");
+    Application application(gui);
+    EXPECT_FALSE(application.init());
+    application.shutdown();
+  }
+  EXPECT_EQ(takeBoxes(),
+            Strings{"Quillmere|The word lists are in use by another running copy of the program.  This "
+                    "program will now exit."});
+  EXPECT_EQ(snapshot(user()), before);
+}
