@@ -61,6 +61,7 @@ bool SHA1::isZero() const {
 
 struct SHA1::Stream::Impl {
   EVP_MD_CTX* context = nullptr; // owned
+  EVP_MD_CTX* copy = nullptr;    // owned, made on the first digestSoFar()
   bool failed = false;           // a step failed since the last digest(): the result would be wrong
 
   void start() { failed = EVP_DigestInit_ex(context, EVP_sha1(), nullptr) != 1; }
@@ -74,6 +75,7 @@ SHA1::Stream::Stream() : impl(std::make_unique<Impl>()) {
 
 SHA1::Stream::~Stream() {
   EVP_MD_CTX_free(impl->context);
+  EVP_MD_CTX_free(impl->copy);
 }
 
 size_t SHA1::Stream::write(const void* data, size_t size) {
@@ -92,6 +94,17 @@ SHA1 SHA1::Stream::digest() {
   const bool ok =
       !impl->failed && EVP_DigestFinal_ex(impl->context, bytes.data(), &length) == 1 && length == SIZE;
   impl->start();
+  if (!ok) ZUN_THROW(SHA1::digest_error);
+  return SHA1(bytes);
+}
+
+SHA1 SHA1::Stream::digestSoFar() const {
+  if (!impl->copy) impl->copy = EVP_MD_CTX_new();
+  if (!impl->copy) throw std::bad_alloc();
+  Bytes bytes;
+  unsigned int length = 0;
+  const bool ok = !impl->failed && EVP_MD_CTX_copy_ex(impl->copy, impl->context) == 1 &&
+                  EVP_DigestFinal_ex(impl->copy, bytes.data(), &length) == 1 && length == SIZE;
   if (!ok) ZUN_THROW(SHA1::digest_error);
   return SHA1(bytes);
 }

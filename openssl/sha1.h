@@ -55,6 +55,9 @@ public:
     // The digest of everything written since construction or the last digest(); the stream then starts
     // over. Throws SHA1::digest_error when any step failed.
     SHA1 digest();
+    // The digest of everything written so far, leaving the stream as it is, so that prefixes of one text
+    // can be digested in one pass. Throws SHA1::digest_error when any step failed.
+    SHA1 digestSoFar() const;
 
   private:
     struct Impl;

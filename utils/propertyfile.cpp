@@ -160,12 +160,19 @@ void PropertyFile::clear() {
 }
 
 void PropertyFile::writeToStream(OutputStream& out) const {
-  if (impl->unnamed.hasWritableEntries()) {
+  // A group with nothing storable is not written, yet each key it drops is logged as in any other group.
+  auto nothingToWrite = [](PropertyGroup const& g) {
+    if (g.hasWritableEntries()) return false;
+    NullOutputStream dropped;
+    g.writeToStream(dropped);
+    return true;
+  };
+  if (!nothingToWrite(impl->unnamed)) {
     impl->unnamed.writeToStream(out);
     out << "\n";
   }
   for (const auto& [name, g] : impl->named) {
-    if (!g->hasWritableEntries()) continue;
+    if (nothingToWrite(*g)) continue;
     if (!writableName(name)) {
       Log::print("WARN", "PropertyFile::writeToStream - group '%.100s' cannot be stored, skipped\n",
                  name.c_str());

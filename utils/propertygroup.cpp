@@ -78,7 +78,13 @@ size_t PropertyGroup::readFromUtf8Range(Utf8Range const& text) {
     parser.parseLine(key, value);
     // A key that begins with NUL would become the empty key, which cannot be written back.
     std::string k = cut(key);
-    if (!k.empty()) impl->entries[std::move(k)] = cut(value);
+    if (k.empty()) continue;
+    // A value cut short (at 511 bytes or a NUL) loses the trailing blanks the cut left, as any value does:
+    // what is written then reads back the same.
+    std::string v = cut(value);
+    while (!v.empty() && isBlank(v.back()))
+      v.pop_back();
+    impl->entries[std::move(k)] = std::move(v);
   }
   return parser.bytesProcessed();
 }

@@ -23,8 +23,9 @@ public:
   void clear();
 
   // Adds the key and value lines from the start of text up to a line that begins with "[" (or the end);
-  // keys, values and names longer than 511 bytes are cut at a character boundary, and a key that begins
-  // with a NUL byte is dropped. Returns the bytes used.
+  // keys, values and names longer than 511 bytes are cut at a character boundary and a NUL byte ends them,
+  // a value so cut loses the blanks left at its end, and a key that begins with a NUL byte is dropped.
+  // Returns the bytes used.
   size_t readFromUtf8Range(Utf8Range const& text);
   // The entry lines in key order, "    key = value\n". A key that would not read back (empty, longer than
   // 511 bytes, holding a blank, line end, "#" or "=", or beginning with "[") is skipped and logged under

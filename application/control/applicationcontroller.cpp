@@ -5,6 +5,7 @@
 #include "control/applicationcontrollerimpl.h"
 #include "text/oldwordlistmanager.h"
 #include "utils/platform/posix/filelock.h"
+#include "views/fontdescription.h"
 #include "views/mainwindow.h"
 #include "views/statisticsview.h"
 #include "views/styleid.h"
@@ -33,8 +34,8 @@ std::unique_ptr<WordListManager> makeWordLists() {
 
 ApplicationController::Impl::Impl(ApplicationController& owner, GUI& gui)
     : owner(owner), gui(gui), wordLists(makeWordLists()),
-      wordListView(gui.wordListView(), gui.wordListTabs(), *wordLists), alive(std::make_shared<Impl*>(this)) {
-}
+      wordListView(gui.wordListView(), gui.wordListTabs(), *wordLists),
+      textView(gui.textView(), *wordLists, segmentEngine), alive(std::make_shared<Impl*>(this)) {}
 
 ApplicationController::Impl::~Impl() {
   *alive = nullptr;
@@ -50,6 +51,7 @@ ApplicationController::Impl::~Impl() {
 
 // The views keep pointers into the documents' statistics: they let go before the documents are destroyed.
 void ApplicationController::Impl::detachViews() {
+  textView.setDocument(nullptr, nullptr, nullptr);
   wordListView.setDocumentStatistics(nullptr);
   statisticsModel.setStatistics(nullptr, nullptr);
   gui.statisticsView().setModel(nullptr);
@@ -60,6 +62,7 @@ void ApplicationController::Impl::init(const char* dictionaryPath) {
   gui.openFileTabs().setDelegate(this);
   search = std::make_unique<Search>(searchHistory, *this, 0);
   gui.mainWindow().setDelegate(this);
+  textView.setDelegate(this);
   wordListView.setDelegate(this);
   documents.setDelegate(this);
 
@@ -78,6 +81,9 @@ void ApplicationController::Impl::init(const char* dictionaryPath) {
     Log::print("ERR", "The master word list 'data/words.u8' could not be read\n");
     ZUN_THROW(ApplicationController::missing_word_list);
   }
+  textView.setLineSpacing(appearance.lineSpacing);
+  textView.setFont(FontDescription{appearance.fontName, appearance.fontSize});
+  textView.setOnlineSearchOptions(&onlineSearchOptions.options());
   wordListView.setOnlineSearchOptions(&onlineSearchOptions.options());
   wordListView.setFontSize(appearance.wordListFontSize);
 
@@ -115,6 +121,7 @@ void ApplicationController::Impl::updateColourScheme(ColourScheme::Mode mode) {
   appearance.colourSchemeMode = mode;
   const auto system = gui.isDarkMode() ? ColourScheme::Dark : ColourScheme::Light;
   ColourScheme::Colours const& colours = colourScheme.colours(mode == ColourScheme::Auto ? system : mode);
+  textView.setColourScheme(colours);
   const Colour foreground = colours.foreground(StyleId::Normal);
   const Colour background = colours.background(StyleId::Normal);
   wordListView.setColours({foreground, background});
@@ -123,6 +130,7 @@ void ApplicationController::Impl::updateColourScheme(ColourScheme::Mode mode) {
 
 void ApplicationController::Impl::refreshViews() {
   updateStatusBar();
+  textView.refresh();
   wordListView.refresh();
   gui.statisticsView().reloadData();
 }

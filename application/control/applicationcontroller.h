@@ -21,7 +21,6 @@ class ApplicationDelegate;
 class DocumentStatistics;
 class GUI;
 class OutputStream;
-class TextDocument;
 class WordHash;
 struct ExportDialogData;
 struct WordStatistics;
@@ -68,8 +67,6 @@ public:
   // The definition popup at the mouse, or at a point in Qt global logical pixels.
   void showDefinition(Span const& word);
   void showDefinition(Span const& word, double x, double y);
-  // The text view's selection in document as a custom word of the segmentation.
-  void addCustomWordFromSelection(TextDocument const& document);
 
   // Writes the export of a document (documentFile: its UTF-8 file; statistics: its words) to out with the
   // given settings, which also become the controller's. False when something could not be written or read.

@@ -99,12 +99,14 @@ void ApplicationController::Impl::showDocument(Document* document) {
     statisticsModel.setStatistics(nullptr, nullptr);
     gui.statisticsView().setModel(nullptr);
     wordListView.setDocumentStatistics(nullptr);
+    textView.setDocument(nullptr, nullptr, nullptr);
     search->setFilename(nullptr, 0);
     window.setDocumentActionsEnabled(false);
     window.setDocument();
     return;
   }
   gui.openFileTabs().select(document);
+  textView.setDocument(document, document->textDocument(), &document->state());
   try {
     search->setFilename(document->actualFilename().c_str(), document->state().position);
   } catch (zun::exception const& e) {
@@ -112,6 +114,7 @@ void ApplicationController::Impl::showDocument(Document* document) {
     showOpenError(document->filename().c_str());
   }
   shown = document;
+  textView.setFocus();
   if (document->processor()->finished())
     window.stopLoadTimer();
   else
@@ -161,7 +164,9 @@ void ApplicationController::Impl::onPasteComplete(ClipboardPaster::Status status
   });
 }
 
-void ApplicationController::Impl::currentDocumentState(DocumentState&) const {}
+void ApplicationController::Impl::currentDocumentState(DocumentState& state) const {
+  textView.selection(state);
+}
 
 void ApplicationController::Impl::currentDocumentChanged(Document* document) {
   guarded("Showing the current document", [&] { showDocument(document); });

@@ -17,8 +17,10 @@
 #include "views/applicationdelegate.h"
 #include "views/clipboardpaster.h"
 #include "views/colourscheme.h"
+#include "views/definitionconfig.h"
 #include "views/exportdialogdata.h"
 #include "views/exportdialogdelegate.h"
+#include "views/finddialogdelegate.h"
 #include "views/generalconfig.h"
 #include "views/gui.h"
 #include "views/mainwindowdelegate.h"
@@ -28,6 +30,7 @@
 #include "views/statisticsmodel.h"
 #include "views/tabheaderdelegate.h"
 #include "views/tabitem.h"
+#include "views/textviewcontroller.h"
 #include "views/wordlistviewcontroller.h"
 #include "wordlists/wordlistmanager.h"
 
@@ -42,6 +45,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
                                      ClipboardPaster::Listener,
                                      DocumentManager::Delegate,
                                      ExportDialogDelegate,
+                                     FindDialogDelegate,
                                      MainWindowDelegate,
                                      Search::Listener,
                                      TabHeaderDelegate {
@@ -104,7 +108,12 @@ struct ApplicationController::Impl : ApplicationDelegate,
   void markAllAsUnknown(std::vector<WordStatistics*> const& words);
   void markWordAsLookedUp(Span const& word);
   void showDefinitionAt(Span const& word, double x, double y);
-  void addCustomWord(Span const& selection);
+  // The text view's selection to the clipboard, replacing it or as one more item.
+  void copySelection(bool append);
+  // selectedBytes: the whole selection's length; text: its first bytes, cut at a character boundary.
+  void addCustomWord(Span const& text, uint64_t selectedBytes);
+  // The text view's selection, start <= end; empty without a current document.
+  DocumentState selection() const;
   void importWordList(std::vector<Span> const& words);
   void runImport();
 
@@ -158,6 +167,11 @@ struct ApplicationController::Impl : ApplicationDelegate,
   void documentAdded(Document const& document) override;
   void documentRemoved(Document const& document) override;
   void fileConversionFailed(FileConverter::Status status) override;
+
+  // FindDialogDelegate (applicationcontrollerwindow.cpp).
+  void getSearchHistory(FindDialog& dialog, std::vector<const char*>& terms) const override;
+  void addSearchTerm(FindDialog& dialog, Span const& term) override;
+  void find(FindDialog& dialog, Span const& term) override;
 
   // ExportDialogDelegate (applicationcontrollerexport.cpp).
   void onExport(ExportDialogData const& data, ExportDestination::Type type, const char* path) override;
@@ -219,6 +233,8 @@ struct ApplicationController::Impl : ApplicationDelegate,
   void find(Span const& term);
   void found(Search::Result const& result) override;
   void notFound() override;
+  // Queues call for the main thread; it runs only while this controller lives, its errors dropped.
+  template <class F> void later(F call);
 
   // TabHeaderDelegate (applicationcontrollerdocuments.cpp).
   void tabChanged(TabHeader const& header, TabItem const& item) override;
@@ -231,11 +247,12 @@ struct ApplicationController::Impl : ApplicationDelegate,
   SegmentEngine segmentEngine{SegmentEngine::ChineseAndAlpha}; // its type comes from the settings in init
   std::unique_ptr<WordListManager> wordLists;                  // built with retries: another copy may hold it
   WordListViewController wordListView;
+  TextViewController textView;
   DocumentManager documents;
   std::unique_ptr<Search> search;
   StatisticsModel statisticsModel;
   WordHash lookedUpWords{16}; // looked up in this run; never saved
-  bool customDefinitionsOnly = false;
+  DefinitionConfig definitionConfig;
   Text lastSearchTerm;
   std::unique_ptr<CEDictionary> dictionary;
   PropertyFile config; // the whole of "data/config", unknown groups and keys included

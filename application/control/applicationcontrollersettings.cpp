@@ -54,7 +54,7 @@ void ApplicationController::Impl::loadConfig() {
   *config.group("export-dialog") >> exportSettings;
   *config.group("general") >> general;
   *config.group("position") >> position;
-  customDefinitionsOnly = config.group("definition")->valueAsBool("customDefinitionsOnly", false);
+  *config.group("definition") >> definitionConfig;
   *config.group("appearance") >> appearance;
 }
 
@@ -68,6 +68,7 @@ void ApplicationController::Impl::saveConfig() {
   *config.group("general") << general;
   *config.group("position") << position;
   *config.group("export-dialog") << exportSettings;
+  *config.group("definition") << definitionConfig;
   *config.group("appearance") << appearance;
   config.writeToFile(userPath(CONFIG).c_str());
 }
@@ -130,7 +131,7 @@ void ApplicationController::Impl::saveSearchHistory() {
 
 void ApplicationController::Impl::createDictionary(const char* dictionaryPath) {
   const char* name = dictionaryPath ? dictionaryPath : DEFAULT_DICTIONARY;
-  bool customOnly = customDefinitionsOnly;
+  bool customOnly = definitionConfig.customDefinitionsOnly;
   if (customOnly && !FileSystem::instance().privateFileExists(userPath(name).c_str())) {
     Log::print("WARN",
                "Custom definitions only, but there is no '%s' in the user's folder: using the shipped "

@@ -9,20 +9,23 @@
 #include "programinfo/programinfo.h"
 #include "utils/filefinder.h"
 #include "utils/messagecenter.h"
+#include "views/fontdescription.h"
 #include "views/mainwindow.h"
 #include "views/statisticsview.h"
+#include "views/textview.h"
 #include "views/wordlistview.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr double FONT_STEP = 1.0;
-constexpr double RESET_FONT_SIZE = 16.0;
+constexpr uint64_t FIND_FIELD_BYTES = 1023;
 
 } // namespace
 
-void ApplicationController::Impl::onActivate(MainWindow&) {}
+void ApplicationController::Impl::onActivate(MainWindow&) {
+  guarded("Activating the window", [&] { textView.setFocus(); });
+}
 
 void ApplicationController::Impl::applicationWillClose(MainWindow&) {
   guarded("Closing the window", [&] { applicationWillTerminate(); });
@@ -68,28 +71,36 @@ void ApplicationController::Impl::onHelpSendFeedback(MainWindow&) {
 
 void ApplicationController::Impl::onHelpAbout(MainWindow&) {}
 
+// The text view keeps every size within the one reading-font range; the settings take what it set.
 void ApplicationController::Impl::onFormatFont(MainWindow&) {
   guarded("Choosing the font", [&] {
-    Text name = appearance.fontName;
-    double size = appearance.fontSize;
-    if (!gui.chooseFont(name, size)) return;
-    appearance.fontName = name;
-    appearance.fontSize = AppearanceConfig::clampFontSize(size);
+    FontDescription font{appearance.fontName, appearance.fontSize};
+    if (!gui.chooseFont(font.name, font.size)) return;
+    gui.textView().formatFont(font);
+    appearance.fontName = font.name;
+    appearance.fontSize = font.size;
   });
 }
 
 void ApplicationController::Impl::onIncreaseFont(MainWindow&) {
-  guarded("Enlarging the font",
-          [&] { appearance.fontSize = AppearanceConfig::clampFontSize(appearance.fontSize + FONT_STEP); });
+  guarded("Enlarging the font", [&] {
+    gui.textView().increaseFont();
+    appearance.fontSize = gui.textView().fontSize();
+  });
 }
 
 void ApplicationController::Impl::onResetFont(MainWindow&) {
-  guarded("Resetting the font", [&] { appearance.fontSize = RESET_FONT_SIZE; });
+  guarded("Resetting the font", [&] {
+    gui.textView().resetFont();
+    appearance.fontSize = gui.textView().fontSize();
+  });
 }
 
 void ApplicationController::Impl::onDecreaseFont(MainWindow&) {
-  guarded("Reducing the font",
-          [&] { appearance.fontSize = AppearanceConfig::clampFontSize(appearance.fontSize - FONT_STEP); });
+  guarded("Reducing the font", [&] {
+    gui.textView().decreaseFont();
+    appearance.fontSize = gui.textView().fontSize();
+  });
 }
 
 void ApplicationController::Impl::onToggleHighlightLookedUpWords(MainWindow&) {
@@ -136,12 +147,17 @@ void ApplicationController::Impl::onSelectAll(MainWindow&) const {
       gui.wordListView().selectAll();
     else if (gui.statisticsView().hasFocus())
       gui.statisticsView().selectAll();
+    else // a command that changes the selection, declared const by the window's interface
+      const_cast<TextViewController&>(textView).selectAll();
   });
 }
 
 void ApplicationController::Impl::onCopy(MainWindow& window, bool append) {
   guarded("Copying", [&] {
     switch (canCopy(window)) {
+    case 1:
+      copySelection(append);
+      break;
     case 2:
       wordListView.copy(append);
       break;
@@ -158,31 +174,58 @@ int ApplicationController::Impl::canCopy(MainWindow&) const {
   return guarded("Asking what can be copied", 0, [&] {
     if (wordListView.canCopy()) return 2;
     if (gui.statisticsView().canCopy()) return 3;
-    return 0;
+    const DocumentState selected = selection();
+    return selected.selectionEnd > selected.selectionStart ? 1 : 0;
   });
 }
 
-void ApplicationController::Impl::onFind(MainWindow&) {}
+// The bar starts with the selection (cut to the field's 1,023 bytes), else the last term.
+void ApplicationController::Impl::onFind(MainWindow&) {
+  guarded("Showing the find bar", [&] {
+    if (!documents.currentDocument()) return;
+    const Text selected = textView.selectedText(FIND_FIELD_BYTES);
+    gui.showFindDialog(selected.empty() ? lastSearchTerm.c_str() : selected.c_str(), *this);
+  });
+}
 
 void ApplicationController::Impl::onFindNext(MainWindow&) {
   guarded("Finding the next match", [&] { search->next(); });
 }
 
 bool ApplicationController::Impl::hasSelection(MainWindow&) const {
-  return false;
+  return guarded("Asking for the selection", false, [&] {
+    const DocumentState selected = selection();
+    return selected.selectionEnd > selected.selectionStart;
+  });
 }
 
-void ApplicationController::Impl::onCenterSelectionInView(MainWindow&) {}
+void ApplicationController::Impl::onCenterSelectionInView(MainWindow&) {
+  guarded("Centring the selection", [&] {
+    if (documents.currentDocument()) textView.centerSelection();
+  });
+}
 
 void ApplicationController::Impl::onToggleFullScreen(MainWindow& window) {
   guarded("Full screen", [&] { window.setFullScreen(!window.isFullScreen()); });
 }
 
-void ApplicationController::Impl::onScrollLine(MainWindow&, int) {}
+void ApplicationController::Impl::onScrollLine(MainWindow&, int lines) {
+  guarded("Scrolling", [&] {
+    if (documents.currentDocument()) textView.scrollLines(lines);
+  });
+}
 
-void ApplicationController::Impl::onScrollPage(MainWindow&, int) {}
+void ApplicationController::Impl::onScrollPage(MainWindow&, int pages) {
+  guarded("Scrolling", [&] {
+    if (documents.currentDocument()) textView.scrollPages(pages);
+  });
+}
 
-void ApplicationController::Impl::onScrollTo(MainWindow&, unsigned long) {}
+void ApplicationController::Impl::onScrollTo(MainWindow&, unsigned long offset) {
+  guarded("Scrolling", [&] {
+    if (documents.currentDocument()) textView.scrollTo(offset);
+  });
+}
 
 void ApplicationController::Impl::onWordListManage(MainWindow&) {
   manageWordLists();
@@ -214,10 +257,44 @@ bool ApplicationController::Impl::highlightLookedUpWords(MainWindow&) const {
 void ApplicationController::Impl::find(Span const& term) {
   lastSearchTerm = term;
   gui.setLastSearch(lastSearchTerm.c_str());
+  textView.preFind(term);
   search->find(term);
   gui.mainWindow().onFind();
 }
 
-void ApplicationController::Impl::found(Search::Result const&) {}
+template <class F> void ApplicationController::Impl::later(F call) {
+  struct Queued {
+    std::weak_ptr<Impl*> target;
+    F call;
+  };
+  MessageCenter::instance().addMessage(new Queued{alive, std::move(call)}, [](void* data) {
+    const std::unique_ptr<Queued> queued(static_cast<Queued*>(data));
+    const auto target = queued->target.lock();
+    if (!target || !*target) return;
+    try {
+      queued->call(**target);
+    } catch (std::exception const&) {
+      // A result that can no longer be shown (its document has gone) is dropped.
+    }
+  });
+}
 
-void ApplicationController::Impl::notFound() {}
+void ApplicationController::Impl::found(Search::Result const& result) {
+  later([result](Impl& self) { self.textView.showFound(result.offset); });
+}
+
+void ApplicationController::Impl::notFound() {
+  later([](Impl& self) { self.textView.showNotFound(); });
+}
+
+void ApplicationController::Impl::getSearchHistory(FindDialog&, std::vector<const char*>& terms) const {
+  searchHistory.getTerms(terms);
+}
+
+void ApplicationController::Impl::addSearchTerm(FindDialog&, Span const& term) {
+  guarded("Keeping a search term", [&] { searchHistory.addTerm(term); });
+}
+
+void ApplicationController::Impl::find(FindDialog&, Span const& term) {
+  guarded("Finding", [&] { find(term); });
+}

@@ -8,7 +8,11 @@
 #include "programinfo/programinfo.h"
 #include "text/oldwordlistmanager.h"
 #include "utils/utf8.h"
+#include "views/clipboard.h"
+#include "views/definitionview.h"
 #include "views/messagebox.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -102,16 +106,39 @@ void ApplicationController::Impl::markWordAsLookedUp(Span const& word) {
   refreshViews();
 }
 
-void ApplicationController::Impl::showDefinitionAt(Span const& word, double, double) {
+// The popup takes the settings and the dictionary at its first lookup.
+void ApplicationController::Impl::showDefinitionAt(Span const& word, double x, double y) {
+  DefinitionView& popup = gui.definitionView();
+  if (!popup.dictionary()) {
+    popup.setConfig(definitionConfig);
+    popup.setDictionary(dictionary.get());
+  }
+  popup.setWord(word);
+  popup.show(x, y);
   markWordAsLookedUp(word);
+}
+
+DocumentState ApplicationController::Impl::selection() const {
+  DocumentState state;
+  if (documents.currentDocument()) textView.selection(state);
+  return state;
+}
+
+void ApplicationController::Impl::copySelection(bool append) {
+  if (!documents.currentDocument()) return;
+  const Text text = textView.selectedText();
+  if (append)
+    Clipboard().appendText(text);
+  else
+    Clipboard().setText(text);
 }
 
 // The selected text as a word of the segmentation: ASCII letters and digits and CJK ideographs only, at most
 // twenty characters. Every open document is segmented again with it.
-void ApplicationController::Impl::addCustomWord(Span const& selection) {
-  if (selection.empty()) return;
-  if (selection.length >= MAX_CUSTOM_WORD_BYTES) return customWordTooLong();
-  const std::string text(withoutPartialTail(selection).view());
+void ApplicationController::Impl::addCustomWord(Span const& selected, uint64_t selectedBytes) {
+  if (selectedBytes == 0) return;
+  if (selectedBytes >= MAX_CUSTOM_WORD_BYTES) return customWordTooLong();
+  const std::string text(withoutPartialTail(selected).view());
   WordHash& master = OldWordListManager::instance().privateMasterList();
   if (master.exists(Span(text)) == WordHash::Word)
     return showOk("Word exists", "The word '%s' already exists.", text.c_str());
@@ -213,11 +240,19 @@ void ApplicationController::Impl::findFromOffset(unsigned long offset, Span cons
     find(term);
   });
 }
-void ApplicationController::Impl::copySelectedText() {}
+void ApplicationController::Impl::copySelectedText() {
+  guarded("Copying the selection", [&] { copySelection(false); });
+}
 void ApplicationController::Impl::paste(bool) {
   guarded("Pasting", [&] { pasteFromClipboard(); });
 }
-void ApplicationController::Impl::addCustomWordFromSelection() {}
+void ApplicationController::Impl::addCustomWordFromSelection() {
+  guarded("Adding a custom word", [&] {
+    const DocumentState selected = selection();
+    const uint64_t bytes = selected.selectionEnd - selected.selectionStart;
+    addCustomWord(textView.selectedText(std::min<uint64_t>(bytes, MAX_CUSTOM_WORD_BYTES)), bytes);
+  });
+}
 void ApplicationController::Impl::manageWordLists() {
   guarded("Managing word lists", [&] {
     ManageWordListsController controller(*this, *wordLists);

@@ -90,32 +90,24 @@ struct Utf8Counts {
   size_t multibyte = 0; // whole valid sequences of two to four bytes
 };
 
-// The sample's invalid UTF-8 sequences and valid multi-byte ones. A sequence cut by the sample's end
-// counts once as invalid.
+// The sample's invalid UTF-8 sequences and valid multi-byte ones. A sequence cut by the sample's end (a lead
+// and nothing but continuation bytes up to the end) counts once as invalid; a lead near the end followed by
+// a byte that continues nothing is an invalid sequence like any other, and the walk goes on after it.
 Utf8Counts countUtf8(const unsigned char* s, size_t n, size_t threshold) {
   Utf8Counts c;
   for (size_t i = 0; i < n && c.invalid < threshold;) {
     const unsigned char b = s[i];
     const size_t left = n - i;
-    const bool four = (b & 0xF8) == 0xF0, three = (b & 0xF0) == 0xE0, two = (b & 0xE0) == 0xC0;
-    size_t step = 1, whole = 1;
-    if (four) {
-      step = left < 4 ? 4 : 1 + continuations(s + i, 3);
-      whole = 4;
-    } else if (three) {
-      step = left < 3 ? 3 : 1 + continuations(s + i, 2);
-      whole = 3;
-    } else if (two) {
-      step = left == 1 ? 2 : 1 + continuations(s + i, 1);
-      whole = 2;
-    } else {
+    const size_t whole = (b & 0xF8) == 0xF0 ? 4 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xE0) == 0xC0 ? 2 : 1;
+    if (whole == 1) {
       c.invalid += b >= 0x80;
+      ++i;
+      continue;
     }
-    if (whole > 1) {
-      const bool valid = step <= left && step == whole;
-      c.invalid += !valid;
-      c.multibyte += valid;
-    }
+    const size_t step = 1 + continuations(s + i, std::min(whole, left) - 1);
+    const bool valid = step == whole;
+    c.invalid += !valid;
+    c.multibyte += valid;
     i += step;
   }
   return c;

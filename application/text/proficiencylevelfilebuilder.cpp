@@ -8,6 +8,25 @@
 #include "utils/platform/posix/filewriter.h"
 #include "utils/textbuffer.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char MARK[] = "\xEF\xBB\xBF";
+
+// Nothing written to the file yet, also by an earlier writer (an appending writer's offset says nothing
+// before its first write).
+bool isEmpty(FileWriter const& writer) {
+  const int fd = writer.createReadHandle(nullptr, 0);
+  struct stat st {};
+  const bool empty = fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size == 0;
+  if (fd >= 0) ::close(fd);
+  return empty;
+}
+
+} // namespace
+
 bool ProficiencyLevelFileBuilder::addLevels(Type type, size_t from, size_t to, FileWriter* writer,
                                             WordHash* words) {
   bool result = false;
@@ -62,6 +81,10 @@ bool ProficiencyLevelFileBuilder::writeFileToFile(FileWriter& writer, const char
     const WordListFile file(path);
     // A byte-order mark is the file's own: in the middle of the concatenation it would begin a word.
     const Utf8Range bytes = WordHashTokenizer::skipByteOrderMark(file.range());
+    // Unless the word that then starts the output begins with U+FEFF: a mark of our own keeps it whole.
+    if (WordHashTokenizer::skipByteOrderMark(bytes).data != bytes.data && isEmpty(writer) &&
+        writer.write(MARK, 3) != 3)
+      return false;
     if (writer.write(bytes.data, bytes.length) != bytes.length) return false;
     // Files are written one after another: an unfinished last line would run into the next file's first.
     if (bytes.length && bytes.data[bytes.length - 1] != '\n' && bytes.data[bytes.length - 1] != '\r')

@@ -22,6 +22,7 @@ public:
   static bool createWordHash(Type type, WordHash& words, size_t level);
   static bool createWordHash(Type type, WordHash& words, size_t from, size_t to);
   static bool addToWordHash(Type type, WordHash& words, size_t level);
-  // Appends every byte of the file at path; false on any error.
+  // Appends the lines of the file at path, its last line ended and its byte-order mark left out (a mark of
+  // our own starts an empty output whose first word begins with U+FEFF); false on any error.
   static bool writeFileToFile(FileWriter& writer, const char* path);
 };

@@ -1,8 +1,7 @@
 #include "text/wordhashdifftokenizer.h"
 
 WordHashDiffTokenizer::WordHashDiffTokenizer(Utf8Range const& range)
-    : m_begin(range.data), m_position(range.data),
-      m_end(range.data ? range.data + range.length : range.data) {}
+    : m_position(range.data), m_end(range.data ? range.data + range.length : range.data) {}
 
 Token WordHashDiffTokenizer::nextToken() {
   Token token;

@@ -15,7 +15,6 @@ public:
   Token nextToken();
 
 private:
-  const char* m_begin;
   const char* m_position;
   const char* m_end;
 };

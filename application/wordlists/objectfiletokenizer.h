@@ -1,5 +1,6 @@
 // Reads the records of an object-store file: a header line "@<id> <parent> <other> <time>" (three digests
-// as 40 hexadecimal digits, the time as "YYYY-MM-DD hh:mm:ss.mmm") and the data bytes up to the next header.
+// as 40 lowercase hexadecimal digits, the time as "YYYY-MM-DD hh:mm:ss.mmm", then the line end, exactly as
+// records are written) and the data bytes up to the next header.
 // A "@" starts a record only at the start of a line and only when a whole well-formed header follows, so
 // data that holds a "@" (a word such as "a@b") never ends its record early.
 #pragma once

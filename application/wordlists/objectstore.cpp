@@ -1,7 +1,10 @@
 // The index is a vector of revisions sorted by id. Records are verified against their id when read, so a
 // record cut short by a crash, or damaged later, is left out instead of feeding a wrong diff to a rebuild.
-// The data of a verified record can end a little before the next header: add() puts a line feed before a
-// record when the file did not end with one, and a torn record leaves its bytes before the next header.
+// The data of a verified record can end before the next header: add() puts a line feed before a record when
+// the file did not end with one, and a damaged or torn record leaves its bytes in front of the next header
+// that still reads as one. One damaged byte must cost no more than its own record, so a record whose data
+// does not verify whole is tried at every length where the next record may have begun, and what follows
+// the verified data is searched for a header whose "@" no longer starts a line.
 #include "wordlists/objectstore.h"
 
 #include "utils/log.h"
@@ -33,12 +36,28 @@ Timestamp now() {
   return Timestamp(int64_t(ts.tv_sec), int32_t(ts.tv_nsec / 1000));
 }
 
-// The first "@" that starts a line within data, or null.
-const char* lineStartAt(Span const& data) {
-  for (const char* p = data.begin(); p < data.end(); ++p) {
-    p = static_cast<const char*>(std::memchr(p, '@', size_t(data.end() - p)));
-    if (!p) return nullptr;
-    if (p == data.begin() || p[-1] == '\n' || p[-1] == '\r') return p;
+// The lengths at which a record's data may end when the bytes after it were damaged: where a line starts,
+// where a "@" stands and at the end, each also less one or two bytes (the line feed that add() puts before a
+// record, and a byte put in or changed beside it). Ascending, without repeats.
+std::vector<size_t> cutLengths(Span const& data) {
+  std::vector<size_t> lengths;
+  auto add = [&](size_t p) {
+    for (size_t k = p < 2 ? p : 2;; --k) {
+      if (lengths.empty() || lengths.back() < p - k) lengths.push_back(p - k);
+      if (k == 0) break;
+    }
+  };
+  for (size_t p = 0; p < data.length; ++p)
+    if (data.data[p] == '@' || p == 0 || data.data[p - 1] == '\n' || data.data[p - 1] == '\r') add(p);
+  add(data.length);
+  return lengths;
+}
+
+// The first "@" in [p, end) that begins a whole header, wherever it stands in its line, or null.
+const char* headerInLine(const char* p, const char* end) {
+  for (; p < end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '@', size_t(end - p)));
+    if (!p || ObjectFileTokenizer::isHeaderAt(p, p, end)) return p;
   }
   return nullptr;
 }
@@ -70,12 +89,21 @@ void syncFolderOf(const char* path) {
 struct ObjectStore::Impl {
   explicit Impl(const char* path) : file(path) {}
 
+  // A record's fields as the tokenizer hands them out.
+  struct Fields {
+    Span hex, parentHex, otherHex, time, data;
+    // Takes the token into its field; true once the data is in.
+    bool take(Token const& t);
+  };
+
   void reload();
   void reloadFrom(std::string const& content);
   void parse(std::string const& content);
-  // Indexes one record when some length of its data (see the file comment) matches its id.
-  void addVerified(Span const& hex, Span const& parentHex, Span const& otherHex, Span const& time,
-                   Span const& data, const char* fileStart);
+  // Indexes the record when some length of its data (see the file comment) matches its id. Returns the
+  // "@" of a header in the bytes its verified data leaves over, or null.
+  const char* addVerified(Fields const& record, const char* fileStart);
+  // The first of the lengths (ascending) at which the record's data gives the id, or npos.
+  static size_t verifiedLength(Fields const& record, SHA1 const& id, std::vector<size_t> const& lengths);
   void insert(Revision const& r) {
     revisions.insert(std::upper_bound(revisions.begin(), revisions.end(), r, lessById), r);
   }
@@ -107,59 +135,80 @@ void ObjectStore::Impl::reloadFrom(std::string const& content) {
   std::sort(revisions.begin(), revisions.end(), lessById);
 }
 
+bool ObjectStore::Impl::Fields::take(Token const& t) {
+  switch (t.type) {
+  case ObjectFileTokenizer::Id:
+    hex = t.span();
+    break;
+  case ObjectFileTokenizer::Parent:
+    parentHex = t.span();
+    break;
+  case ObjectFileTokenizer::Other:
+    otherHex = t.span();
+    break;
+  case ObjectFileTokenizer::Time:
+    time = t.span();
+    break;
+  case ObjectFileTokenizer::Data:
+    data = t.span();
+    return true;
+  default:
+    break;
+  }
+  return false;
+}
+
 void ObjectStore::Impl::parse(std::string const& content) {
   ObjectFileTokenizer tokenizer(Utf8Range(content.data(), content.size()));
-  Span hex, parentHex, otherHex, time;
+  Fields record;
   while (tokenizer.hasTokens()) {
-    const Token t = tokenizer.nextToken();
-    switch (t.type) {
-    case ObjectFileTokenizer::Id:
-      hex = t.span();
-      break;
-    case ObjectFileTokenizer::Parent:
-      parentHex = t.span();
-      break;
-    case ObjectFileTokenizer::Other:
-      otherHex = t.span();
-      break;
-    case ObjectFileTokenizer::Time:
-      time = t.span();
-      break;
-    case ObjectFileTokenizer::Data:
-      addVerified(hex, parentHex, otherHex, time, t.span(), content.data());
-      break;
-    default:
-      break;
+    if (!record.take(tokenizer.nextToken())) continue;
+    // A header found inside the data starts a record of its own, which runs to where the data ends.
+    for (const char* at = addVerified(record, content.data()); at; at = addVerified(record, content.data())) {
+      ObjectFileTokenizer inner(Utf8Range(at, size_t(record.data.end() - at)));
+      while (inner.hasTokens() && !record.take(inner.nextToken())) {
+      }
     }
   }
 }
 
-void ObjectStore::Impl::addVerified(Span const& hex, Span const& parentHex, Span const& otherHex,
-                                    Span const& time, Span const& data, const char* fileStart) {
-  const TextBuffer<40> idText(hex);
-  const SHA1 id = SHA1::fromHex(idText.c_str());
-  auto matches = [&](size_t length) {
-    return recordId(parentHex, otherHex, time, Span(data.data, length)) == id;
-  };
-  size_t length = data.length;
-  bool ok = matches(length);
-  if (!ok && length > 0 && data.data[length - 1] == '\n') ok = matches(--length);
-  if (!ok) {
-    const char* at = lineStartAt(data);
-    length = at ? size_t(at - data.data) : 0;
-    ok = at && matches(length);
-    if (ok)
-      Log::print("WARN", "Skipping damaged record after '%s' at offset %llu of object store '%s'\n",
-                 idText.c_str(), (unsigned long long)(at - fileStart), file.path());
+size_t ObjectStore::Impl::verifiedLength(Fields const& r, SHA1 const& id,
+                                         std::vector<size_t> const& lengths) {
+  SHA1::Stream stream;
+  stream << r.parentHex << r.otherHex << r.time;
+  size_t fed = 0;
+  for (size_t length : lengths) {
+    stream.write(r.data.data + fed, length - fed);
+    fed = length;
+    if (stream.digestSoFar() == id) return length;
   }
-  if (!ok) {
+  return std::string::npos;
+}
+
+const char* ObjectStore::Impl::addVerified(Fields const& r, const char* fileStart) {
+  const TextBuffer<40> idText(r.hex);
+  const SHA1 id = SHA1::fromHex(idText.c_str());
+  const Span& data = r.data;
+  // Whole, or without the line feed that add() put before the next record; only then cut shorter.
+  std::vector<size_t> lengths{data.length};
+  if (data.length > 0 && data.data[data.length - 1] == '\n') lengths.insert(lengths.begin(), data.length - 1);
+  size_t length = verifiedLength(r, id, lengths);
+  const bool whole = length != std::string::npos;
+  if (!whole) length = verifiedLength(r, id, cutLengths(data));
+  const char* rest = data.data;
+  if (length == std::string::npos) {
     Log::print("WARN", "Skipping damaged record '%s' at offset %llu of object store '%s'\n", idText.c_str(),
                (unsigned long long)(data.data - fileStart), file.path());
-    return;
+  } else {
+    const TextBuffer<40> parentText(r.parentHex), otherText(r.otherHex);
+    revisions.push_back(Revision{id, SHA1::fromHex(parentText.c_str()), SHA1::fromHex(otherText.c_str()),
+                                 Timestamp(r.time), uint64_t(data.data - fileStart), uint64_t(length)});
+    rest = data.data + length;
+    if (!whole)
+      Log::print("WARN", "Skipping damaged record after '%s' at offset %llu of object store '%s'\n",
+                 idText.c_str(), (unsigned long long)(rest - fileStart), file.path());
   }
-  const TextBuffer<40> parentText(parentHex), otherText(otherHex);
-  revisions.push_back(Revision{id, SHA1::fromHex(parentText.c_str()), SHA1::fromHex(otherText.c_str()),
-                               Timestamp(time), uint64_t(data.data - fileStart), uint64_t(length)});
+  return headerInLine(rest, data.end());
 }
 
 uint64_t ObjectStore::Impl::append(Span const& record, bool newFile) {

@@ -39,7 +39,7 @@ public:
 
   const char* path() const;
   // Rebuilds the index from the file. Only records whose content matches their id are indexed, so a torn
-  // or damaged record is left out (logged under "WARN").
+  // or damaged record is left out (logged under "WARN"); one damaged byte costs no other record.
   void reload(NamedFileLock const& lock);
   // False when the file does not exist; otherwise true when its content differs from what was last read or
   // written here.

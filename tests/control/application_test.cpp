@@ -67,9 +67,14 @@ TEST_F(ApplicationTest, StartsOnlyOnVerifiedProgramInformation) {
   }
   EXPECT_EQ(snapshot(home / "data-home"), before);
 
+  // Converted copies: one left by a run that crashed (no process has that id), one of a copy still running.
+  const std::string crashed = write(user("converted/999999999/copy.txt"), "x");
+  const std::string running = write(user("converted/1/copy.txt"), "x");
   {
     Application application(gui);
     ASSERT_TRUE(application.init());
+    EXPECT_FALSE(fs::exists(crashed));
+    EXPECT_TRUE(fs::exists(running));
     EXPECT_EQ(gui.splash.displayed, 1);
     EXPECT_EQ(gui.splash.delegate, &application);
     EXPECT_TRUE(gui.window.calls.empty()) << "the window waits for the splash";

@@ -21,6 +21,7 @@
 #include "views/propertyindex.h"
 #include "views/runscriptdialogdelegate.h"
 #include "views/tabitem.h"
+#include "views/textviewdelegate.h"
 #include "wordlists/wordlistmanager.h"
 #include "wordlists/wordliststate.h"
 
@@ -277,6 +278,13 @@ TEST_F(ApplicationControllerTest, CopyFromThePanesAndPasteAsADocument) {
     window().onCopy(gui.window, c.append);
     EXPECT_EQ(std::string(Clipboard().text().view()), c.clipboard);
   }
+  gui.statistics.focus = false;
+  EXPECT_FALSE(window().hasSelection(gui.window));
+  window().onSelectAll(gui.window); // the text view has the focus
+  EXPECT_TRUE(window().hasSelection(gui.window));
+  EXPECT_EQ(window().canCopy(gui.window), 1);
+  window().onCopy(gui.window, false);
+  EXPECT_EQ(std::string(Clipboard().text().view()), "中国，人民\n我们的中国。\n");
 
   Clipboard().setText(Span(""));
   EXPECT_FALSE(window().canPaste(gui.window));
@@ -387,4 +395,96 @@ TEST_F(ApplicationControllerTest, WindowCommandsReachTheirDialogsAndSettings) {
   EXPECT_TRUE(contains(qmtest::readFile(user("data/config")), "fullScreen = true"));
   EXPECT_TRUE(contains(qmtest::readFile(user("data/config")), "highlightLookedUpWords = false"));
   EXPECT_TRUE(contains(qmtest::readFile(user("data/script-config/config")), "saveToClipboard = false"));
+}
+
+TEST_F(ApplicationControllerTest, CustomWordsAreCheckedSavedAndSegmentEveryDocument) {
+  start();
+  const std::string twenty = "丂丄丅丆丏丒丗丟丠両丣並丩丮丯丱丳丵丷丼";
+  Document* other = open("other.txt", "前" + twenty + "后");
+  ASSERT_EQ(other->statisticsForWord(Span(twenty)), nullptr);
+  const struct {
+    std::string selected;
+    std::string box; // none: added
+  } cases[] = {
+      {"中国", "Word exists|The word '中国' already exists."},
+      {twenty + "乀", "Custom word too long|Custom words cannot be longer than 20 characters."},
+      {std::string(86, 'a') +
+           "中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国", // 266 bytes
+       "Custom word too long|Custom words cannot be longer than 20 characters."},
+      {"ab c",
+       "Invalid characters|'ab c' contains invalid characters.\n\nCustom words cannot contain punctuation, "
+       "spaces or other symbols."},
+      {"%s%n", "Invalid characters|'%s%n' contains invalid characters.\n\nCustom words cannot contain "
+               "punctuation, spaces or other symbols."},
+      {twenty, ""},
+  };
+  int n = 0;
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.selected);
+    open("word" + std::to_string(++n) + ".txt", c.selected);
+    window().onSelectAll(gui.window);
+    controller->applicationDelegate().addCustomWordFromSelection();
+    EXPECT_EQ(takeBoxes(), c.box.empty() ? Strings{} : Strings{c.box});
+  }
+  EXPECT_TRUE(contains(qmtest::readFile(user("data/words.u8")), twenty + "\n"));
+  waitProcessed(other);
+  EXPECT_NE(other->statisticsForWord(Span(twenty)), nullptr) << "every open document is segmented again";
+}
+
+TEST_F(ApplicationControllerTest, FindShowsQueuedResultsInTheTextView) {
+  start();
+  std::string text;
+  for (int line = 0; line < 300; ++line)
+    text += line == 150 || line == 250 ? "那里有中国的人。\n" : "这是一行字。\n";
+  open("long.txt", text);
+  gui.text.resize(400, 200);
+  window().onFind(gui.window); // no selection, no earlier term
+  EXPECT_EQ(gui.calls.back(), "showFindDialog ");
+  EXPECT_FALSE(window().canFindNext(gui.window));
+
+  gui.findBar.text = "中国";
+  gui.findBar.find();
+  EXPECT_EQ(gui.calls.back(), "setLastSearch 中国");
+  EXPECT_EQ(gui.findBar.history(), Strings{"中国"});
+  EXPECT_EQ(gui.text.scrollPosition, 0u) << "the result waits in the main thread's queue";
+  drain();
+  const uint64_t first = gui.text.scrollPosition;
+  EXPECT_GT(first, 0u);
+  window().onFindNext(gui.window);
+  drain();
+  EXPECT_GT(gui.text.scrollPosition, first);
+  EXPECT_TRUE(window().canFindNext(gui.window));
+  window().onFind(gui.window);
+  EXPECT_EQ(gui.calls.back(), "showFindDialog 中国") << "the last term";
+
+  const int redraws = gui.text.redraws;
+  controller->applicationDelegate().findWord(Span("不在这里"));
+  drain();
+  EXPECT_GT(gui.text.redraws, redraws) << "not found: the page is styled again";
+}
+
+TEST_F(ApplicationControllerTest, DefinitionsAndFontsGoThroughTheirViews) {
+  start();
+  gui.mouseX = 10;
+  gui.mouseY = 20;
+  ApplicationDelegate& words = controller->applicationDelegate();
+  words.showDefinition(Span("中国"));
+  words.showDefinition(Span("人民"), 30.5, 40);
+  EXPECT_EQ(gui.definition.shown, (Strings{"show 中国 10,20", "show 人民 30.5,40"}));
+  EXPECT_EQ(gui.definition.configs, 1) << "the settings go to the popup at its first lookup";
+  EXPECT_NE(gui.definition.given, nullptr);
+  EXPECT_EQ(controller->lookedUpWords().exists(Span("人民")), WordHash::Word);
+
+  gui.fontChooser = [](Text& name, double& size) {
+    name = "Noto Sans CJK SC";
+    size = 100;
+    return true;
+  };
+  window().onFormatFont(gui.window);
+  EXPECT_EQ(gui.text.points, 72);
+  window().onDecreaseFont(gui.window);
+  stop();
+  const std::string config = qmtest::readFile(user("data/config"));
+  EXPECT_TRUE(contains(config, "font.name = Noto Sans CJK SC")) << config;
+  EXPECT_TRUE(contains(config, "font.size = 71")) << config;
 }

@@ -61,6 +61,9 @@ TEST_F(EncodingDetectorTest, WithTheShippedCommonList) {
       {"UTF-16BE mark", std::string("\xFE\xFF\x00\x41", 4), E::Utf16BE},
       {"UTF-8 mark and ASCII", "\xEF\xBB\xBFhello", E::Utf8},
       {"UTF-8 cut in the sample's last character", (CHINESE + CHINESE + CHINESE).substr(0, 512), E::Utf8},
+      {"short UTF-8 cut in its last character", std::string("中文字").substr(0, 8), E::Utf8},
+      // 美醋记狂狱: the last lead's second byte continues nothing, so it is no UTF-8 sequence cut short.
+      {"short GB18030 ending in a lead", "\xC3\xC0\xB4\xD7\xBC\xC7\xBF\xF1\xD3\xFC", E::Gb18030},
       {"mostly ASCII GB18030", recode(ascii, "GB18030"), E::Gb18030},
       {"mostly ASCII Big5", recode(std::string(ascii).replace(ascii.find("中国"), 6, "中國"), "BIG5-HKSCS"),
        E::Big5},

@@ -46,11 +46,6 @@ void countSequences(std::string_view s, size_t& multi, size_t& invalid) {
     while (n > 1 && k < n && i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80)
       ++k;
     if (n > 1 && k < n && i + k == s.size()) break;
-    // Without the mend, the detector takes a lead near the end and whatever follows it for one cut sequence.
-    if (!known::detectCutSequence && n > 1 && i + n > s.size()) {
-      ++invalid;
-      break;
-    }
     multi += n > 1 && k == n;
     invalid += n != 1 && k != n;
     i += k;

@@ -4,20 +4,12 @@
 #include "views/runscriptdialogdata.h"
 #include "views/runscriptdialogdelegate.h"
 
-#include <cstdlib>
-
 namespace qmtest {
 
-TextView& FakeGUI::textView() {
-  std::abort(); // until the text view exists
-}
-
-DefinitionView& FakeGUI::definitionView() {
-  std::abort();
-}
-
-void FakeGUI::showFindDialog(const char* text, FindDialogDelegate&) {
-  calls.push_back(std::string("showFindDialog ") + (text ? text : ""));
+void FakeGUI::showFindDialog(const char* searchText, FindDialogDelegate& delegate) {
+  calls.push_back(std::string("showFindDialog ") + (searchText ? searchText : ""));
+  findBar.setSearchText(searchText);
+  findBar.show(&delegate);
 }
 
 void FakeGUI::setLastSearch(const char* text) {

@@ -1,11 +1,15 @@
-// A recording GUI for the application controller's tests: fake views (the main window, the panes, the splash)
-// whose state the test reads, the GUI's own calls recorded one a line ("showTabs 1", "setLastSearch 中国",
-// "export 0"), and the modal dialogs answered by the test's functions (none set: the dialog is cancelled).
+// A recording GUI for the application controller's tests: fake views (the main window, the text view, the
+// panes, the definition popup, the find bar, the splash) whose state the test reads, the GUI's own calls
+// recorded one a line ("showTabs 1", "setLastSearch 中国", "export 0"), and the modal dialogs answered by the
+// test's functions (none set: the dialog is cancelled).
 #pragma once
 
+#include "support/fakedefinitionview.h"
+#include "support/fakefinddialog.h"
 #include "support/fakemainwindow.h"
 #include "support/fakesplashscreen.h"
 #include "support/fakestatisticsview.h"
+#include "support/faketextview.h"
 #include "support/fakewordlistview.h"
 #include "views/gui.h"
 
@@ -21,8 +25,11 @@ namespace qmtest {
 class FakeGUI : public GUI {
 public:
   FakeMainWindow window;
+  FakeTextView text;
   FakeWordListView wordList;
   FakeStatisticsView statistics;
+  FakeDefinitionView definition;
+  FakeFindDialog findBar;
   FakeSplashScreen splash;
   std::vector<std::string> calls;
   double mouseX = 0, mouseY = 0;
@@ -37,10 +44,10 @@ public:
   std::function<bool(Text& name, double& size)> fontChooser;
 
   MainWindow& mainWindow() override { return window; }
-  TextView& textView() override;
+  TextView& textView() override { return text; }
   WordListView& wordListView() override { return wordList; }
   StatisticsView& statisticsView() override { return statistics; }
-  DefinitionView& definitionView() override;
+  DefinitionView& definitionView() override { return definition; }
   TabHeader& openFileTabs() override { return window.tabs; }
   TabHeader& wordListTabs() override { return wordList.tabs; }
 

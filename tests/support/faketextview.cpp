@@ -1,5 +1,6 @@
 #include "support/faketextview.h"
 
+#include "views/appearanceconfig.h"
 #include "views/fontdescription.h"
 #include "views/textviewdelegate.h"
 
@@ -26,6 +27,23 @@ void FakeTextView::setFont(FontDescription const& font) {
   std::snprintf(size, sizeof size, " %g", font.size);
   calls.push_back("setFont " + std::string(font.name.c_str()) + size);
   if (delegate) delegate->relayout(*this);
+}
+
+void FakeTextView::increaseFont() {
+  points = AppearanceConfig::clampFontSize(points + 1);
+}
+
+void FakeTextView::decreaseFont() {
+  points = AppearanceConfig::clampFontSize(points - 1);
+}
+
+void FakeTextView::resetFont() {
+  points = 16;
+}
+
+void FakeTextView::formatFont(FontDescription& font) {
+  font.size = AppearanceConfig::clampFontSize(font.size);
+  setFont(font);
 }
 
 } // namespace qmtest

@@ -52,10 +52,11 @@ public:
   void setFocus() override { calls.push_back("setFocus"); }
   void setFont(FontDescription const& font) override;
   double fontSize() const override { return points; }
-  void increaseFont() override {}
-  void decreaseFont() override {}
-  void resetFont() override {}
-  void formatFont(FontDescription&) override {}
+  // The steps and the chooser's font change points as the real view does, within the reading-font range.
+  void increaseFont() override;
+  void decreaseFont() override;
+  void resetFont() override;
+  void formatFont(FontDescription& font) override;
 };
 
 } // namespace qmtest

@@ -33,7 +33,7 @@ protected:
 };
 
 // Missing levels are skipped; each file's last line is ended and its byte-order mark left out, so that
-// words never run together.
+// words never run together or lose their first bytes.
 TEST_F(ProficiencyLevelFileBuilderTest, WordSetsAndFiles) {
   WordHash words(8);
   words.add(Span("旧"));
@@ -48,6 +48,11 @@ TEST_F(ProficiencyLevelFileBuilderTest, WordSetsAndFiles) {
   EXPECT_TRUE(Builder::create(Builder::HSK, out.c_str(), 1, 3));
   EXPECT_EQ(wordsOf(WordHash(8, out.c_str(), false)), (std::set<std::string>{"爱", "八", "啊"}));
   EXPECT_FALSE(Builder::create(Builder::HSK, (dir / "no/such").c_str(), 1));
+  // A first word that begins with U+FEFF keeps it, also after a list that adds nothing.
+  qmtest::writeFile(dir / "res/wordlists/hsk-5.txt", "\xEF\xBB\xBF");
+  qmtest::writeFile(dir / "res/wordlists/hsk-6.txt", "\xEF\xBB\xBF\xEF\xBB\xBF字\n");
+  EXPECT_TRUE(Builder::create(Builder::HSK, out.c_str(), 5, 6));
+  EXPECT_EQ(wordsOf(WordHash(8, out.c_str(), false)), (std::set<std::string>{"\xEF\xBB\xBF字"}));
 }
 
 } // namespace

@@ -63,6 +63,9 @@ TEST(ObjectFileTokenizerTest, AtStartsARecordOnlyAtALineStartWithAWholeHeader) {
       {"header ending the text gives empty data", header + "\n", {""}},
       {"two records", header + "\n+x\n" + header + "\n-x\n", {"+x\n", "-x\n"}},
       {"no line end after the time", header, {}},
+      {"line end put into the time",
+       "@" + A + " " + ZEROS + " " + B + " 2024-01-02 03:04:05\n.678\n+x\n",
+       {}},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
@@ -140,26 +143,32 @@ TEST_F(ObjectStoreTest, DamagedRecordsAreLeftOut) {
   changedData[changedData.size() - 2] = 'X';
   std::string brokenHeader = r2;
   brokenHeader[5] = 'z'; // no longer a header: its bytes follow the first record's data
+  std::string emptyData = record(hexOf(id1), B, t, "");
+  emptyData.insert(emptyData.find(".456"), "\n"); // read as time and data, the id would still match
   const struct {
     const char* name;
     std::string file;
-    bool has2;
+    bool has2, has1 = true;
   } cases[] = {
       {"intact", r1 + r2 + r3, true},
       {"middle data changed", r1 + changedData + r3, false},
       {"middle header broken", r1 + brokenHeader + r3, false},
+      {"middle header's @ changed", r1 + "X" + r2.substr(1) + r3, false},
       {"middle cut short", r1 + r2.substr(0, 60) + "\n" + r3, false},
+      {"line end put into a time", r1 + emptyData + r3, false},
+      {"first record's last byte changed", r1.substr(0, r1.size() - 1) + "X" + r2 + r3, true, false},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
     qmtest::LogCapture log;
     qmtest::writeFile(path(), c.file);
     ObjectStore store(lock, path().c_str());
-    EXPECT_EQ(dataOf(store, id1), "+one\n");
+    EXPECT_EQ(dataOf(store, id1), c.has1 ? "+one\n" : "<missing>");
     EXPECT_EQ(dataOf(store, id3), "+three\n");
     EXPECT_EQ(store.revision(id2) != nullptr, c.has2);
-    EXPECT_EQ(store.revisionList(SHA1(), id3).size(), c.has2 ? 3u : 0u);
-    EXPECT_EQ(log.all().find("Skipping damaged record") != std::string::npos, !c.has2);
+    EXPECT_EQ(store.size(), 1u + c.has1 + c.has2); // nothing else
+    EXPECT_EQ(store.revisionList(SHA1(), id3).size(), c.has1 && c.has2 ? 3u : 0u);
+    EXPECT_EQ(log.all().find("Skipping damaged record") != std::string::npos, !c.has1 || !c.has2);
   }
 }
 
