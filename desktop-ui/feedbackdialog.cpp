@@ -3,8 +3,8 @@
 #include "desktop-ui/feedbackdialog.h"
 
 #include "control/feedbacksender.h"
-#include "desktop-ui/slotguard.h"
 #include "desktop-ui/feedbacklistener.h"
+#include "desktop-ui/slotguard.h"
 #include "views/messagebox.h"
 
 #include <QCheckBox>

@@ -38,7 +38,7 @@ void FeedbackListener::post(bool sent, const char* error) {
     Mailbox& box = *d->mailbox;
     if (!box.receiver) return;
     slotGuard("Error showing the feedback result: ",
-             [&] { box.outcome(d->sent, QString::fromUtf8(d->error.data(), qsizetype(d->error.size()))); });
+              [&] { box.outcome(d->sent, QString::fromUtf8(d->error.data(), qsizetype(d->error.size()))); });
   });
   delivery.release();
 }

@@ -2,10 +2,10 @@
 // line is made the first time it is needed, below the details.
 #include "desktop-ui/runscriptdialogwidget.h"
 
-#include "desktop-ui/slotguard.h"
 #include "desktop-ui/filepanel.h"
 #include "desktop-ui/imagelabel.h"
 #include "desktop-ui/scriptfilechooser.h"
+#include "desktop-ui/slotguard.h"
 #include "views/runscriptdialogdata.h"
 #include "views/runscriptdialogdelegate.h"
 

@@ -11,6 +11,7 @@
 #include "utils/messagecenter.h"
 #include "views/fontdescription.h"
 #include "views/mainwindow.h"
+#include "views/messagebox.h"
 #include "views/statisticsview.h"
 #include "views/textview.h"
 #include "views/wordlistview.h"
@@ -69,7 +70,16 @@ void ApplicationController::Impl::onHelpSendFeedback(MainWindow&) {
   guarded("Sending feedback", [&] { gui.runFeedbackDialog(ProgramInfo::instance().feedbackLink()); });
 }
 
-void ApplicationController::Impl::onHelpAbout(MainWindow&) {}
+// This desktop has no About panel of its own to show the program's name and version.
+void ApplicationController::Impl::onHelpAbout(MainWindow&) {
+  guarded("Showing About", [] {
+    ProgramInfoInstance const& info = ProgramInfo::instance();
+    MessageBox box(0, MessageBox::Ok);
+    box.setMessage("%s", info.displayName());
+    box.setInformation("Version %s", info.displayVersion());
+    box.show();
+  });
+}
 
 // The text view keeps every size within the one reading-font range; the settings take what it set.
 void ApplicationController::Impl::onFormatFont(MainWindow&) {

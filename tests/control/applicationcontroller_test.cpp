@@ -2,10 +2,12 @@
 // commands, documents, tabs, paste and the colour scheme. The GUI is a recording fake; boxes are answered
 // through MessageBox's presenter.
 #include "control/applicationcontroller.h"
+#include "programinfo/programinfo.h"
 
 #include "dictionary/cedictionary.h"
 #include "documents/document.h"
 #include "export/exportfield.h"
+#include "programinfo/programinfo.h"
 #include "support/controllerfixture.h"
 #include "support/resourcelimits.h"
 #include "text/wordhash.h"
@@ -375,6 +377,9 @@ TEST_F(ApplicationControllerTest, WindowCommandsReachTheirDialogsAndSettings) {
   w.onToolsRunScript(gui.window);
   w.onHelpSendFeedback(gui.window);
   w.onHelpHelp(gui.window);
+  w.onHelpAbout(gui.window);
+  EXPECT_EQ(takeBoxes(),
+            Strings{std::string("Quillmere|Version ") + ProgramInfo::instance().displayVersion()});
   w.onWordListManage(gui.window);
   w.onToggleHighlightLookedUpWords(gui.window);
   w.onToggleFullScreen(gui.window);

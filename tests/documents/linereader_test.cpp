@@ -1,6 +1,6 @@
 #include "documents/linereader.h"
-#include "text/wordlistfile.h"
 #include "support/tempdir.h"
+#include "text/wordlistfile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,329 @@
+// The whole program on a real display (run it under xvfb-run; without a display it is skipped), driven as a
+// reader would: started with a GB18030 news text on its command line, the welcome closed, the document read
+// and shown, a word marked known by a double click, a word searched with the find bar, the word list exported
+// to a file, the program quit. Screenshots of each stage go to $QM_SCREENSHOT_DIR (else the build's
+// "screenshots" folder) and are checked for the word colours where the words are.
+#include "desktop-ui/desktopgui.h"
+#include "desktop-ui/exportdialog.h"
+#include "desktop-ui/finddialogwidget.h"
+#include "desktop-ui/mainmenubar.h"
+#include "desktop-ui/mainwindowwidget.h"
+#include "desktop-ui/shell.h"
+#include "desktop-ui/statisticswidget.h"
+#include "desktop-ui/textviewwidget.h"
+#include "desktop-ui/welcomedialog.h"
+#include "support/qtspin.h"
+#include "support/tempdir.h"
+#include "support/testenvironment.h"
+#include "views/colourscheme.h"
+#include "views/mainwindowdelegate.h"
+#include "views/styleid.h"
+#include "views/textviewdelegate.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCursor>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+fs::path shotsFolder() {
+  const char* dir = std::getenv("QM_SCREENSHOT_DIR");
+  return dir && *dir ? fs::path(dir) : fs::path(QM_E2E_SCREENSHOTS);
+}
+
+QColor qcolour(Colour const& c) {
+  return QColor(c.r, c.g, c.b);
+}
+
+bool near(QColor const& a, QColor const& b) {
+  return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+         std::abs(a.blue() - b.blue()) <= 3;
+}
+
+// The value beside the first row named name, depth first.
+QString statistic(QAbstractItemModel const& model, QString const& name, QModelIndex const& parent = {}) {
+  for (int r = 0; r < model.rowCount(parent); ++r) {
+    const QModelIndex row = model.index(r, 0, parent);
+    if (row.data().toString() == name) return model.index(r, 1, parent).data().toString();
+    const QString below = statistic(model, name, row);
+    if (!below.isNull()) return below;
+  }
+  return {};
+}
+
+// The reader's session, one step at a time from a timer that also runs inside the modal dialogs' loops.
+class Reader : public QObject {
+public:
+  struct Step {
+    const char* name;
+    std::function<bool()> ready;
+    std::function<void()> act;
+  };
+
+  Reader(Shell& shell, fs::path exportFile) : shell(shell), exportFile(std::move(exportFile)) {
+    gui().setSaveFileChooser([this](QWidget*) { return QString::fromStdString(this->exportFile.string()); });
+    connect(&tick, &QTimer::timeout, this, [this] { advance(); });
+    tick.start(50);
+    stepStarted = Clock::now();
+  }
+
+  std::vector<Step> steps;
+  std::vector<std::string> boxes; // "message|information" of each box answered
+  std::string failedStep;
+
+  DesktopGUI& gui() const { return shell.gui(); }
+  MainWindowWidget& window() const { return gui().window(); }
+  MainWindowDelegate& controller() const { return *window().delegate(); }
+  TextViewWidget& text() const { return gui().textViewWidget(); }
+  // The statistics pane's count of known words in the text.
+  QString known() const { return statistic(*gui().statisticsWidget().tree()->model(), "Known"); }
+
+  // The whole screen now, saved as name.png.
+  QImage screenshot(const char* name) const {
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    fs::create_directories(shotsFolder());
+    shot.save(QString::fromStdString((shotsFolder() / (std::string(name) + ".png")).string()));
+    return shot;
+  }
+  // A word of the page: its text, its box on the screen and its centre in the view.
+  struct Word {
+    std::string text;
+    QRect box;
+    QPoint centre;
+  };
+  Word wordAt(QPoint view) const {
+    Layout& layout = text().delegate()->layout();
+    const Layout::Hit hit = layout.hitTest(view.x(), view.y());
+    if (hit.line >= layout.lineCount()) return {};
+    Line const& l = layout.line(size_t(hit.line));
+    char buffer[256];
+    size_t length = sizeof buffer;
+    uint64_t offset = 0;
+    bool isWord = false;
+    layout.wordSpan(hit, offset, isWord, buffer, length);
+    const double top = layout.topMargin() + l.y;
+    const double left = layout.leftMargin() + l.positionOfIndex(hit.start - l.start);
+    const double right = layout.leftMargin() + l.positionOfIndex(hit.end - l.start);
+    return {std::string(buffer, length),
+            QRect(text().mapToGlobal(QPoint(int(left), int(top))), QSize(int(right - left), int(l.height))),
+            QPoint(int((left + right) / 2), int(top + l.height / 2))};
+  }
+  // The word at x (from the left margin) on the page's line.
+  Word wordOnLine(size_t line, double x) const {
+    Layout& layout = text().delegate()->layout();
+    Line const& l = layout.line(line);
+    return wordAt(QPoint(int(layout.leftMargin() + x), int(layout.topMargin() + l.y + l.height / 2)));
+  }
+  // A colour of the light scheme, which a new reader's program shows on a light desktop.
+  static QColor foreground(int style) {
+    return qcolour(ColourScheme::builtIn(ColourScheme::Light).foreground(style));
+  }
+  static QColor background(int style) {
+    return qcolour(ColourScheme::builtIn(ColourScheme::Light).background(style));
+  }
+  // The pixels of area (the whole text view when empty) that show colour, and the rectangle they span.
+  int count(QImage const& shot, QColor const& colour, QRect area = {}, QRect* span = nullptr) const {
+    if (area.isEmpty()) area = QRect(text().mapToGlobal(QPoint(0, 0)), text().size());
+    int n = 0;
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x)
+        if (near(shot.pixelColor(x, y), colour)) {
+          ++n;
+          found |= QRect(x, y, 1, 1);
+        }
+    if (span) *span = found;
+    return n;
+  }
+
+private:
+  void advance() {
+    if (busy) return; // a step's own waiting runs the loop
+    busy = true;
+    step < steps.size() ? run() : tick.stop();
+    busy = false;
+  }
+  void run() {
+    answerBoxes();
+    if (Clock::now() - stepStarted > std::chrono::seconds(60)) {
+      failedStep = steps[step].name;
+      screenshot("timeout");
+      tick.stop();
+      QApplication::exit(3);
+      return;
+    }
+    if (!steps[step].ready()) return;
+    Step const& current = steps[step++];
+    stepStarted = Clock::now();
+    current.act();
+  }
+  // A question or notice from the program: noted and answered with its escape button (No, or Ok).
+  void answerBoxes() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    boxes.push_back((box->text() + "|" + box->informativeText()).toStdString());
+    if (QAbstractButton* escape = box->escapeButton())
+      escape->click();
+    else
+      box->reject();
+  }
+
+  Shell& shell;
+  fs::path exportFile;
+  QTimer tick;
+  size_t step = 0;
+  bool busy = false;
+  Clock::time_point stepStarted;
+};
+
+// Runs what opens a modal loop after the step, so that the steps go on inside that loop.
+void later(QObject* context, std::function<void()> act) {
+  QTimer::singleShot(0, context, std::move(act));
+}
+
+template <class W> W* modal() {
+  return dynamic_cast<W*>(QApplication::activeModalWidget());
+}
+
+} // namespace
+
+TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display: run under xvfb-run";
+  qmtest::TempDir temp;
+  const fs::path exportFile = temp / "words.txt";
+  std::string corpus = (qmtest::sharedDataDir() / "corpus/pku_test.txt").string();
+  std::string program = "quillmere";
+  std::vector<char*> argv{program.data(), corpus.data(), nullptr};
+  int argc = 2;
+
+  QString knownBefore, knownAfter;
+  Reader::Word first;
+  bool scrolled = false;
+  std::unique_ptr<Reader> reader;
+  const int status = Shell::runProgram(argc, argv.data(), [&](Shell& shell) {
+    reader = std::make_unique<Reader>(shell, exportFile);
+    Reader* r = reader.get();
+    r->steps = {
+        {"the welcome", [] { return modal<WelcomeDialog>() != nullptr; },
+         [r] {
+           r->screenshot("1-welcome");
+           modal<WelcomeDialog>()->findChild<QPushButton*>("closeButton")->click();
+         }},
+        {"the document read",
+         [r] {
+           return r->window().windowTitle() == "pku_test.txt" &&
+                  r->controller().isCurrentDocumentReady(r->window()) && r->text().delegate() &&
+                  !QApplication::activeModalWidget();
+         },
+         [] { QCursor::setPos(0, 0); }}, // no word under the pointer
+        {"the page shown", [] { return true; },
+         [&, r] {
+           qmtest::spinFor(300);
+           knownBefore = r->known();
+           first = r->wordOnLine(0, 1);
+           const QImage shot = r->screenshot("2-document");
+           // A new reader knows no word: every word in the unknown words' colour, none in the known ones'.
+           EXPECT_EQ(first.text, "共同");
+           EXPECT_GT(r->count(shot, Reader::foreground(StyleId::Unknown), first.box), 20);
+           EXPECT_EQ(r->count(shot, Reader::foreground(StyleId::Known), first.box), 0);
+           QTest::mouseDClick(&r->text(), Qt::LeftButton, {}, first.centre);
+           QTest::mouseRelease(&r->text(), Qt::LeftButton, {}, first.centre); // QTest leaves the second press
+           QTest::mouseMove(&r->text(), QPoint(r->text().width() - 5, r->text().height() - 5));
+           QCursor::setPos(0, 0);
+         }},
+        {"the word marked known", [&, r] { return r->known() != knownBefore; },
+         [&, r] {
+           qmtest::spinFor(300);
+           knownAfter = r->known();
+           const QImage shot = r->screenshot("3-marked");
+           EXPECT_EQ(r->wordOnLine(0, 1).text, "共同");
+           EXPECT_GT(r->count(shot, Reader::foreground(StyleId::Known), first.box), 20) << "now known";
+           EXPECT_EQ(r->count(shot, Reader::foreground(StyleId::Unknown), first.box), 0);
+           const Reader::Word other = r->wordOnLine(2, 1);
+           EXPECT_EQ(other.text, "女士");
+           EXPECT_GT(r->count(shot, Reader::foreground(StyleId::Unknown), other.box), 20) << "still unknown";
+           EXPECT_EQ(r->count(shot, Reader::background(StyleId::Hover), other.box), 0) << "no hover left";
+           QTest::keyClick(&r->window(), Qt::Key_F, Qt::ControlModifier);
+         }},
+        {"the find bar", [r] { return r->gui().findBar().isVisible(); },
+         [r] {
+           QInputMethodEvent typed; // Chinese arrives through the input method
+           typed.setCommitString(QStringLiteral("熊猫"));
+           QApplication::sendEvent(r->gui().findBar().searchField(), &typed);
+           r->screenshot("4-find-bar");
+           QTest::keyClick(r->gui().findBar().searchField(), Qt::Key_Return);
+         }},
+        {"the word found", [&, r] { return (scrolled = r->text().scroller()->value() > 0); },
+         [&, r] {
+           qmtest::spinFor(300);
+           const QImage shot = r->screenshot("5-found");
+           QRect match;
+           EXPECT_GT(r->count(shot, Reader::background(StyleId::CurrentSearch), {}, &match), 100);
+           const Reader::Word found = r->wordAt(r->text().mapFromGlobal(match.center()));
+           EXPECT_NE(found.text.find("熊猫"), std::string::npos)
+               << found.text << ": the match's background where the term is";
+           EXPECT_TRUE(found.box.contains(match.center()));
+           later(&r->window(), [r] { r->window().menus().action(MainMenu::ExportToFile)->trigger(); });
+         }},
+        {"the export dialog", [] { return modal<ExportDialog>() != nullptr; },
+         [r] {
+           auto* dialog = modal<ExportDialog>();
+           dialog->findChild<QTabWidget*>("pageTab")->setCurrentIndex(1);
+           dialog->findChild<QListWidget*>("availableFieldsTable")->setCurrentRow(0); // "Word"
+           dialog->findChild<QPushButton*>("moveRightButton")->click();
+           r->screenshot("6-export");
+           later(dialog, [dialog] { dialog->findChild<QPushButton*>("exportButton")->click(); });
+         }},
+        {"the word list exported",
+         [&, r] { return fs::exists(exportFile) && !QApplication::activeModalWidget(); },
+         // Without a window manager nothing gives the window back its focus after the dialogs, so the
+         // shortcut would not reach it: the reader picks Quit from the menu.
+         [r] { r->window().menus().action(MainMenu::Quit)->trigger(); }},
+    };
+  });
+
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(reader->failedStep, "");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(knownBefore, "0");
+  EXPECT_NE(knownAfter, knownBefore);
+  EXPECT_TRUE(scrolled);
+  EXPECT_EQ(reader->boxes, std::vector<std::string>{"Open file?|Would you like to open the exported file?"});
+  const std::string exported = qmtest::readFile(exportFile);
+  // The unknown words, most frequent first, a line each: the word marked known is not among them.
+  EXPECT_EQ(exported.substr(0, exported.find("\r\n")), "的");
+  EXPECT_EQ(("\r\n" + exported).find("\r\n共同\r\n"), std::string::npos);
+}
+
+int main(int argc, char** argv) {
+  const qmtest::TestEnvironment environment;
+  const std::filesystem::path runtime = environment.root() / "runtime";
+  std::filesystem::create_directories(runtime);
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
