@@ -55,6 +55,13 @@ bool contains(std::string const& text, std::string const& part) {
   return text.find(part) != std::string::npos;
 }
 
+// The boxes' titles, without their texts.
+Strings titles(Strings boxes) {
+  for (std::string& box : boxes)
+    box.resize(std::min(box.size(), box.find('|')));
+  return boxes;
+}
+
 class ApplicationControllerTest : public qmtest::ControllerFixture {
 protected:
   WordHash& known() { return window().wordListManager(gui.window).current(); }
@@ -194,11 +201,7 @@ TEST_F(ApplicationControllerTest, MarkingFollowsTheLookedUpAndReadOnlyRules) {
   words.markAsKnown(rows(document)); // the others are added
   EXPECT_TRUE(isKnown("我们"));
   EXPECT_FALSE(isKnown("人民"));
-  EXPECT_EQ(takeBoxes(),
-            Strings(3, "Recently looked up word.|You cannot mark recently looked up words as known.\n\n"
-                       "To mark this word as known you will need either to export this word and mark "
-                       "it as known, or restart Quillmere."))
-      << "one warning per command";
+  EXPECT_EQ(titles(takeBoxes()), Strings(3, "Recently looked up word.")) << "one warning per command";
 
   // A read-only list asks first; only Yes changes it, and a look-up leaves it as it is.
   WordListManager& lists = window().wordListManager(gui.window);
@@ -213,14 +216,7 @@ TEST_F(ApplicationControllerTest, MarkingFollowsTheLookedUpAndReadOnlyRules) {
   words.onlineLookup(Span("我们"), 99);
   EXPECT_TRUE(isKnown("我们"));
   EXPECT_EQ(controller->lookedUpWords().exists(Span("我们")), WordHash::Word);
-  const Strings asked = takeBoxes();
-  ASSERT_EQ(asked.size(), 3u);
-  EXPECT_EQ(asked[0],
-            "Read only word list|The current word list is read only.\n\nAre you sure you want to mark this "
-            "word as known?");
-  EXPECT_EQ(asked[2],
-            "Read only word list|The current word list is read only.\n\nAre you sure you want to mark "
-            "these words as unknown?");
+  EXPECT_EQ(titles(takeBoxes()), Strings(3, "Read only word list"));
 }
 
 TEST_F(ApplicationControllerTest, OpeningFilesReportsFailuresByName) {
@@ -392,8 +388,6 @@ TEST_F(ApplicationControllerTest, WindowCommandsReachTheirDialogsAndSettings) {
   EXPECT_EQ(links(), Strings{"https://quillmere.invalid/help"});
   EXPECT_EQ(gui.window.calls, (Strings{"setFullScreen 1", "onExit"}));
   EXPECT_FALSE(w.highlightLookedUpWords(gui.window));
-  EXPECT_FALSE(w.canFindNext(gui.window));
-  EXPECT_EQ(w.canCopy(gui.window), 0);
   w.applicationWillClose(gui.window);
   stop();
   EXPECT_TRUE(gui.window.fullScreen);
@@ -409,18 +403,15 @@ TEST_F(ApplicationControllerTest, CustomWordsAreCheckedSavedAndSegmentEveryDocum
   ASSERT_EQ(other->statisticsForWord(Span(twenty)), nullptr);
   const struct {
     std::string selected;
-    std::string box; // none: added
+    std::string box; // how its box starts; none: added
   } cases[] = {
-      {"中国", "Word exists|The word '中国' already exists."},
-      {twenty + "乀", "Custom word too long|Custom words cannot be longer than 20 characters."},
+      {"中国", "Word exists"},
+      {twenty + "乀", "Custom word too long"},
       {std::string(86, 'a') +
            "中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国中国", // 266 bytes
-       "Custom word too long|Custom words cannot be longer than 20 characters."},
-      {"ab c",
-       "Invalid characters|'ab c' contains invalid characters.\n\nCustom words cannot contain punctuation, "
-       "spaces or other symbols."},
-      {"%s%n", "Invalid characters|'%s%n' contains invalid characters.\n\nCustom words cannot contain "
-               "punctuation, spaces or other symbols."},
+       "Custom word too long"},
+      {"ab c", "Invalid characters"},
+      {"%s%n", "Invalid characters|'%s%n' contains invalid characters."}, // the word is text, not a format
       {twenty, ""},
   };
   int n = 0;
@@ -429,7 +420,11 @@ TEST_F(ApplicationControllerTest, CustomWordsAreCheckedSavedAndSegmentEveryDocum
     open("word" + std::to_string(++n) + ".txt", c.selected);
     window().onSelectAll(gui.window);
     controller->applicationDelegate().addCustomWordFromSelection();
-    EXPECT_EQ(takeBoxes(), c.box.empty() ? Strings{} : Strings{c.box});
+    const Strings boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), c.box.empty() ? 0u : 1u);
+    if (!c.box.empty()) {
+      EXPECT_EQ(boxes[0].substr(0, c.box.size()), c.box);
+    }
   }
   EXPECT_TRUE(contains(qmtest::readFile(user("data/words.u8")), twenty + "\n"));
   waitProcessed(other);

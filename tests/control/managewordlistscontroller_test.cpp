@@ -203,8 +203,16 @@ TEST_F(ManageWordListsControllerTest, EditNeverWritesAStaleRevision) {
   EXPECT_EQ(rows(controller)[1], "Renamed");
   EXPECT_TRUE(manager.currentListReadOnly());
 
-  manager.current().add(Span("三"));
-  manager.saveVersion();
+  {
+    WordListManager other(dir.str().c_str()); // another running copy marks a word and renames the list
+    other.current().add(Span("三"));
+    ASSERT_TRUE(other.saveVersion());
+    for (auto const& list : other.wordLists())
+      if (std::string(list->baseName()) == "words") {
+        list->setDisplayName("Theirs");
+        ASSERT_TRUE(other.save(*list));
+      }
+  }
   dialog.editDialog = [](EditWordListDialogData& d) {
     d.readOnly = false;
     return true;
@@ -213,13 +221,15 @@ TEST_F(ManageWordListsControllerTest, EditNeverWritesAStaleRevision) {
   WordListManager reloaded(dir.str().c_str());
   EXPECT_EQ(wordsOf(reloaded.current()), std::set<std::string>{"三"});
   EXPECT_FALSE(reloaded.currentListReadOnly());
+  EXPECT_EQ(rows(controller), (std::vector<std::string>{"[Known]", "Theirs"}))
+      << "the other copy's name, not the one read before";
   // Cancel changes nothing.
   dialog.editDialog = [](EditWordListDialogData& d) {
     d.name = "Other";
     return false;
   };
   controller.onEditWordList(dialog);
-  EXPECT_EQ(rows(controller)[1], "Renamed");
+  EXPECT_EQ(rows(controller), (std::vector<std::string>{"[Known]", "Theirs"}));
 }
 
 // Another running copy holds a list's lock: briefly, and the command goes through after waiting; for

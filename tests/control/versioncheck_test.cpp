@@ -213,9 +213,4 @@ TEST_F(NewVersionPromptTest, OnlyANewerVersionWithAWebLinkIsOffered) {
   EXPECT_EQ(opened(), std::vector<std::string>{"https://quillmere.invalid/get"});
 }
 
-TEST_F(VersionCheckerTest, TheVersionFileIsTheLinuxOne) {
-  EXPECT_EQ(VersionChecker::versionUrl("https://quillmere.invalid/version"),
-            "https://quillmere.invalid/version/linux");
-}
-
 } // namespace

@@ -81,7 +81,6 @@ protected:
 TEST_F(ImportDialogTest, PreviewsShowOnlyWhatIsReadWhole) {
   qmtest::writeFile(dir / "crlf.txt", "中国 zhōngguó China\r\n人民\tpeople\r\n");
   qmtest::writeFile(dir / "gb.txt", qmtest::recode(SAMPLE, "UTF-8", "GB18030"));
-  qmtest::writeFile(dir / "le.txt", "\xFF\xFE" + qmtest::recode(SAMPLE, "UTF-8", "UTF-16LE"));
   ImportDialog dialog(nullptr, [&](QWidget*) { return QString::fromStdString((dir / "crlf.txt").string()); });
   dialog.show();
   auto* import = child<QPushButton>(dialog, "importButton");
@@ -93,18 +92,13 @@ TEST_F(ImportDialogTest, PreviewsShowOnlyWhatIsReadWhole) {
   EXPECT_EQ(preview(dialog), (std::vector<std::string>{"中国", "人民"}));
   EXPECT_EQ(box->title(), "Preview - total 2 words");
 
-  for (const char* name : {"gb.txt", "le.txt"}) {
-    SCOPED_TRACE(name);
-    field->clear();
-    QTest::keyClicks(field,
-                     QString::fromStdString((dir / name).string())); // a path that grows a key at a time
-    EXPECT_FALSE(import->isEnabled());
-    EXPECT_TRUE(preview(dialog).empty()); // nothing before the conversion has come back
-    EXPECT_EQ(box->title(), "Preview");
-    ASSERT_TRUE(settled(dialog));
-    EXPECT_EQ(preview(dialog).size(), 20u);
-    EXPECT_EQ(preview(dialog).front(), "中国");
-  }
+  field->clear();
+  QTest::keyClicks(field, QString::fromStdString((dir / "gb.txt").string())); // grows a key at a time
+  EXPECT_FALSE(import->isEnabled());
+  EXPECT_TRUE(preview(dialog).empty()); // nothing before the conversion has come back
+  EXPECT_EQ(box->title(), "Preview");
+  ASSERT_TRUE(settled(dialog));
+  EXPECT_EQ(preview(dialog).size(), 20u);
   field->setText(field->text() + "x");
   emit field->textEdited(field->text());
   EXPECT_TRUE(preview(dialog).empty()); // names no file
@@ -119,7 +113,11 @@ TEST_F(ImportDialogTest, PreviewsShowOnlyWhatIsReadWhole) {
   for (int i = 0; i < 20000 && !import->isEnabled(); ++i) {
     MessageCenter::instance().processMessages();
     const size_t shown = size_t(model->rowCount());
-    partial = partial || (shown > 0 && shown < lines);
+    if (!partial && shown > 0 && shown < lines) {
+      partial = true;
+      dialog.accept(); // Return, say, before the last word: nothing happens
+      EXPECT_TRUE(dialog.isVisible());
+    }
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   EXPECT_TRUE(partial); // else the file was read too fast to show this
@@ -130,11 +128,6 @@ TEST_F(ImportDialogTest, LevelsAndAChoiceWhileAConversionIsPending) {
   qmtest::writeFile(dir / "gb.txt", qmtest::recode(SAMPLE, "UTF-8", "GB18030"));
   ImportDialog dialog(nullptr, nullptr);
   dialog.show();
-  auto* hsk = child<QComboBox>(dialog, "hskLevelCombo");
-  auto* tocfl = child<QComboBox>(dialog, "tocflLevelCombo");
-  EXPECT_EQ(hsk->itemText(0), "HSK Level 1");
-  EXPECT_EQ(tocfl->itemText(4), "L5 - 流利級");
-
   chooseLevel(dialog, "hskLevelCombo", "HSK Level 3");
   EXPECT_TRUE(child<QRadioButton>(dialog, "hskLevelRadio")->isChecked());
   ASSERT_TRUE(settled(dialog));
@@ -164,7 +157,8 @@ TEST_F(ImportDialogTest, ClosedWithWorkInFlight) {
     auto* field = child<QLineEdit>(*dialog, "fileLocation");
     field->setText(QString::fromStdString((dir / name).string()));
     emit field->textEdited(field->text());
-    child<QPushButton>(*dialog, "importButton")->click(); // not read whole yet: nothing happens
+    EXPECT_FALSE(child<QPushButton>(*dialog, "importButton")->isEnabled()) << name;
+    dialog->accept(); // Return, say: not read whole yet, so nothing happens
     EXPECT_TRUE(dialog->isVisible()) << name;
     drainFor(10);
     dialog->close();

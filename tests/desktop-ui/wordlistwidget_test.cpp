@@ -6,7 +6,6 @@
 #include "documents/documentprocessor.h"
 #include "support/fakeapplicationdelegate.h"
 #include "support/wordfixture.h"
-#include "views/clipboard.h"
 #include "views/wordlistviewcontroller.h"
 #include "wordlists/wordlistmanager.h"
 
@@ -76,6 +75,7 @@ TEST_F(WordListWidgetTest, HeaderClicksSortAndASecondClickReverses) {
   clickTab(0);                                                      // All
   EXPECT_EQ(words(), (Words{"中国", "人民", "我们", "的", "abc"})); // frequency descending, no arrow
   EXPECT_FALSE(widget.table()->horizontalHeader()->isSortIndicatorShown());
+  // The orders themselves are the model's; the header passes the clicked column and shows the arrow.
   const struct {
     int column;
     Words rows;
@@ -83,13 +83,8 @@ TEST_F(WordListWidgetTest, HeaderClicksSortAndASecondClickReverses) {
   } clicks[] = {
       {1, {"abc", "中国", "人民", "我们", "的"}, Qt::AscendingOrder},
       {1, {"的", "我们", "人民", "中国", "abc"}, Qt::DescendingOrder},
-      {2, {"中国", "人民", "我们", "的", "abc"}, Qt::DescendingOrder},
-      {2, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder},
-      {0, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder}, // "#" does not sort
-      {4, {"abc", "的", "我们", "人民", "中国"}, Qt::AscendingOrder}, // cumulative: frequency ascending
-      {8, {"的", "中国", "人民", "我们", "abc"}, Qt::AscendingOrder},
       {6, {"的", "中国", "人民", "abc", "我们"}, Qt::AscendingOrder},
-      {6, {"我们", "abc", "人民", "中国", "的"}, Qt::DescendingOrder},
+      {0, {"的", "中国", "人民", "abc", "我们"}, Qt::AscendingOrder}, // "#" does not sort
   };
   for (auto const& c : clicks) {
     SCOPED_TRACE(c.column);
@@ -134,12 +129,7 @@ TEST_F(WordListWidgetTest, MenuAndDoubleClicksActOnTheClickedRowOrTheSelection) 
   {
     const std::unique_ptr<QMenu> menu = widget.contextMenu(4); // outside the selection: abc alone
     EXPECT_EQ(widget.clickedRow(), 4);
-    EXPECT_EQ(menu->title(), "WordListView");
-    QStringList shown;
-    for (QAction* action : MenuBuilder::actions(*menu))
-      shown << (action->isSeparator() ? "-" : action->text() + (action->isEnabled() ? "" : " (off)"));
-    EXPECT_EQ(shown, (QStringList{"Mark as unknown (off)", "Mark as known", "-", "Show definition", "Copy"}));
-    MenuBuilder::actions(*menu)[1]->trigger();
+    MenuBuilder::actions(*menu)[1]->trigger(); // "Mark as known"
   }
   EXPECT_EQ(widget.clickedRow(), -1);
   widget.contextMenu(1)->actions().back()->trigger(); // inside the selection: all of it
@@ -149,7 +139,7 @@ TEST_F(WordListWidgetTest, MenuAndDoubleClicksActOnTheClickedRowOrTheSelection) 
                                       "toggleKnown 我们", "findWord 的"}));
 }
 
-TEST_F(WordListWidgetTest, FontSizesAndACopiedRange) {
+TEST_F(WordListWidgetTest, FontSizesAndAShiftClickedRange) {
   controller.setDelegate(&application);
   clickTab(0);
   QAbstractItemModel* model = widget.table()->model();
@@ -165,14 +155,6 @@ TEST_F(WordListWidgetTest, FontSizesAndACopiedRange) {
   EXPECT_EQ(widget.selectedCount(), 3);
   controller.copy(true);
   EXPECT_EQ(application.calls.back(), "copyToClipboard 人民,我们,的 append");
-  std::vector<WordStatistics*> rows;
-  for (long row = widget.firstIndex(); row >= 0; row = widget.nextIndex(row))
-    rows.push_back(const_cast<WordStatistics*>(
-        statistics->statisticsForWord(Span(model->index(int(row), 1).data().toString().toStdString()))));
-  Clipboard clipboard;
-  clipboard.setText(Span("earlier"));
-  WordListViewController::copyToClipboard(rows, true);
-  EXPECT_EQ(clipboard.text(), "earlier\n人民\n我们\n的");
 }
 
 // Rows point into the statistics' buffers: painting while the document is processed again and again, and

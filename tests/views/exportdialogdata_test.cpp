@@ -34,26 +34,6 @@ template <class F> ExportDialogData with(F change) {
 
 TEST(ExportDialogDataTest, StoredFormsAndTheLegacyVersion) {
   EXPECT_EQ(readFrom(""), ExportDialogData());
-  EXPECT_EQ(writtenOf(ExportDialogData()), "    .version = 4\n"
-                                           "    exportFormat = tabSeparated\n"
-                                           "    exportType = document\n"
-                                           "    filter = exclude\n"
-                                           "    firstRow = 0\n"
-                                           "    header = []\n"
-                                           "    lastRow = -1\n"
-                                           "    markAsKnown = false\n"
-                                           "    postCharacter = []\n"
-                                           "    postDocument = []\n"
-                                           "    postParagraph = []\n"
-                                           "    postWord = [ ]\n"
-                                           "    preCharacter = []\n"
-                                           "    preDocument = []\n"
-                                           "    preParagraph = []\n"
-                                           "    preWord = []\n"
-                                           "    rowOrder = frequencyDescending\n"
-                                           "    selectedFields = \n"
-                                           "    sortBy = frequencyDescending\n"
-                                           "    useHeader = false\n");
   const struct {
     const char* stored;
     ExportDialogData data;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 uint64_t attribute(int style, bool word) {
@@ -58,25 +60,15 @@ TEST(HighlighterTest, Precedence) {
   EXPECT_EQ(h.selectionAnchor() + h.selectionEnd(), 0u);
 }
 
+// The colours given reach the drawing styles; an id outside the table is the normal style, never a read past
+// it.
 TEST(StyleManagerTest, StylesFromColourSets) {
   StyleManager styles;
-  auto expectColour = [](double const(&c)[4], Colour want) {
-    EXPECT_DOUBLE_EQ(c[0], want.r / 255.0);
-    EXPECT_DOUBLE_EQ(c[1], want.g / 255.0);
-    EXPECT_DOUBLE_EQ(c[2], want.b / 255.0);
-    EXPECT_DOUBLE_EQ(c[3], want.a / 255.0);
-  };
-  expectColour(styles.style(StyleId::Hover).background, Colour(239, 239, 255)); // until a set is given
-  expectColour(styles.style(StyleId::Unknown).foreground, Colour(0xee, 0, 0));
   ColourScheme::Colours dark = ColourScheme::builtIn(ColourScheme::Dark);
-  dark.background(StyleId::Selection) = Colour(1, 2, 3, 128);
+  dark.background(StyleId::Selection) = Colour(255, 0, 0, 255);
   styles.setColours(dark);
-  expectColour(styles.style(StyleId::Selection).background, Colour(1, 2, 3, 128));
-  expectColour(styles.style(StyleId::Hover).background, Colour(0xd8, 0xd8, 0xd8));
-  for (int outside : {-1, 9, 1 << 30}) {
-    SCOPED_TRACE(outside);
-    expectColour(styles.style(outside).background, Colour(0x1c, 0x1c, 0x1c));
-  }
-  styles.reset();
-  expectColour(styles.style(StyleId::Hover).background, Colour(239, 239, 255));
+  const double* selection = styles.style(StyleId::Selection).background;
+  EXPECT_EQ(std::vector<double>(selection, selection + 4), (std::vector<double>{1, 0, 0, 1}));
+  for (int outside : {-1, 9, 1 << 30})
+    EXPECT_EQ(&styles.style(outside), &styles.style(StyleId::Normal)) << outside;
 }

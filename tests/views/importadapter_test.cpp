@@ -54,6 +54,14 @@ std::set<std::string> levelWords(fs::path const& folder, const char* kind, int u
   return out;
 }
 
+// Runs the main thread's queue for a while, so that a late result of a worker comes back.
+void idle() {
+  for (int i = 0; i < 40; ++i) {
+    MessageCenter::instance().processMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 // Runs the main thread's queue until the adapter has read its latest choice whole.
 bool settle(ImportAdapter const& adapter) {
   for (int i = 0; i < 2000 && !adapter.complete(); ++i) {
@@ -161,21 +169,14 @@ TEST_F(ImportAdapterTest, ANewChoiceCancelsThePendingConversion) {
   adapter.loadFromFile(gb.c_str());
   adapter.useLevel(ImportAdapter::Hsk, 1);
   ASSERT_TRUE(settle(adapter));
-  // The conversion's worker may still be writing; its result is given time to come back and be ignored.
-  for (int i = 0; i < 40; ++i) {
-    MessageCenter::instance().processMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  idle(); // the conversion's late result comes back, to be ignored
   EXPECT_EQ(adapter.totalWords(), 233u);
   EXPECT_TRUE(adapter.complete());
 
   adapter.loadFromFile(gb.c_str());
   adapter.loadFromFile(plain.c_str());
   ASSERT_TRUE(settle(adapter));
-  for (int i = 0; i < 40; ++i) {
-    MessageCenter::instance().processMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  idle();
   EXPECT_EQ(wordsOf(adapter), (std::vector<std::string>{"一", "二"}));
 
   // A run stopped by the next choice still reports its end; that report does not complete the next run.
@@ -200,10 +201,7 @@ TEST_F(ImportAdapterTest, DestroyedWithWorkInFlight) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     adapter.reset();
     dying.reset();
-    for (int i = 0; i < 40; ++i) {
-      MessageCenter::instance().processMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    idle();
   }
   EXPECT_EQ(MessageCenter::instance().pendingMessages(), 0u);
 }

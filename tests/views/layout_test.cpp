@@ -214,42 +214,29 @@ TEST_F(LayoutTest, CaretWalksAcrossParagraphsAndScrolls) {
   layout.lastPageSize(doc);
   layout.layoutFrom(doc, 0);
 
-  Layout::Hit caret = firstWord();
   const auto visible = [&](Layout::Hit const& hit) {
     return layout.topMargin() + hit.y >= 0 && layout.topMargin() + hit.y + hit.height <= 4 * LINE;
   };
-  for (size_t i = 1; i < words.size(); ++i) {
-    caret = layout.wordRight(doc, caret);
-    ASSERT_EQ(word(caret), words[i]) << i;
-    EXPECT_TRUE(visible(caret)) << i;
-  }
-  EXPECT_EQ(word(layout.wordRight(doc, caret)), words.back()); // the end keeps the caret
-  for (size_t i = words.size() - 1; i-- > 0;) {
-    caret = layout.wordLeft(doc, caret);
-    ASSERT_EQ(word(caret), words[i]) << i;
-    EXPECT_TRUE(visible(caret)) << i;
-  }
-  EXPECT_EQ(word(layout.wordLeft(doc, caret)), words.front());
+  // Each step reaches the next word in its direction, scrolled into view; the ends keep the caret.
+  using Step = Layout::Hit (Layout::*)(TextDocument const&, Layout::Hit const&);
+  const auto walk = [&](Step step, Layout::Hit caret, int from, int by, int to) -> Layout::Hit {
+    for (int i = from + by; i != to + by; i += by) {
+      caret = (layout.*step)(doc, caret);
+      EXPECT_EQ(word(caret), words[i]) << i;
+      EXPECT_TRUE(visible(caret)) << i;
+    }
+    EXPECT_EQ(word((layout.*step)(doc, caret)), words[to]);
+    return caret;
+  };
+  walk(&Layout::wordLeft, walk(&Layout::wordRight, firstWord(), 0, 1, 35), 35, -1, 0);
   EXPECT_EQ(layout.topOffset(), 0u);
-
   // Down and up keep to the column: from each paragraph's middle word to the next one's.
-  caret = layout.wordRight(doc, firstWord());
-  for (int k = 1; k < 12; ++k) {
-    caret = layout.wordDown(doc, caret);
-    ASSERT_EQ(word(caret), words[3 * k + 1]) << k;
-    EXPECT_TRUE(visible(caret)) << k;
-  }
-  EXPECT_EQ(word(layout.wordDown(doc, caret)), words[34]);
-  for (int k = 10; k >= 0; --k) {
-    caret = layout.wordUp(doc, caret);
-    ASSERT_EQ(word(caret), words[3 * k + 1]) << k;
-    EXPECT_TRUE(visible(caret)) << k;
-  }
+  walk(&Layout::wordUp, walk(&Layout::wordDown, layout.wordRight(doc, firstWord()), 1, 3, 34), 34, -3, 1);
 
   // Off any word in the column: the nearer word, the one after on a tie.
   TextDocument& gaps = open("aaaaaaa bb\nccccc    d\ncccccccc   e\n");
   layout.layoutFrom(gaps, 0);
-  caret = layout.hitTest(25 + 85, 1);
+  Layout::Hit caret = layout.hitTest(25 + 85, 1);
   ASSERT_EQ(word(caret), "bb");
   for (std::string expected : {"d", "cccccccc"}) {
     caret = layout.wordDown(gaps, caret);
@@ -316,7 +303,7 @@ TEST_F(LayoutTest, ScrollsByLinesAndPixels) {
   EXPECT_EQ(layout.scrollBy(shortDoc, 30), 0u);
   EXPECT_EQ(layout.pixelOffset(), 0.0);
   EXPECT_EQ(layout.scrollLines(shortDoc, 1), 0u); // one line laid out: no move
-  layout.setViewSize(150, LINE / 2); // a line taller than the view is still the last page
+  layout.setViewSize(150, LINE / 2);              // a line taller than the view is still the last page
   EXPECT_EQ(layout.lastPageSize(shortDoc), 7u);
 }
 
