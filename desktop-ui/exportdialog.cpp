@@ -80,8 +80,7 @@ ExportDialog::ExportDialog(QWidget* parent, WordListManager& lists, DocumentStat
 
   exportButton = named(new QPushButton(tr("Export...")), "exportButton");
   exportButton->setDefault(true);
-  auto* cancel = named(new QPushButton(tr("Cancel")), "cancelButton");
-  cancel->setAutoDefault(false);
+  auto* cancel = namedButton(tr("Cancel"), "cancelButton");
   connect(exportButton, &QPushButton::clicked, this,
           [this] { slotGuard("Error exporting: ", [this] { onExport(); }); });
   connect(cancel, &QPushButton::clicked, this, &ExportDialog::reject);
@@ -163,16 +162,11 @@ QWidget* ExportDialog::buildFieldTables() {
   auto* box = new QWidget;
   availableFieldsTable = named(new QListWidget, "availableFieldsTable");
   selectedFieldsTable = named(new QListWidget, "selectedFieldsTable");
-  auto button = [this](QString const& title, const char* name) {
-    auto* b = named(new QPushButton(title), name);
-    b->setAutoDefault(false);
-    return b;
-  };
-  moveRightButton = button(tr("Add →"), "moveRightButton");
-  moveLeftButton = button(tr("← Remove"), "moveLeftButton");
-  upButton = button(tr("Up"), "upButton");
-  downButton = button(tr("Down"), "downButton");
-  clearButton = button(tr("Clear"), "clearButton");
+  moveRightButton = namedButton(tr("Add →"), "moveRightButton");
+  moveLeftButton = namedButton(tr("← Remove"), "moveLeftButton");
+  upButton = namedButton(tr("Up"), "upButton");
+  downButton = namedButton(tr("Down"), "downButton");
+  clearButton = namedButton(tr("Clear"), "clearButton");
   for (QListWidget* table : {availableFieldsTable, selectedFieldsTable})
     connect(table, &QListWidget::currentRowChanged, this,
             [this] { slotGuard("Error updating the export buttons: ", [this] { updateButtons(); }); });

@@ -4,6 +4,7 @@
 
 #include "control/feedbacksender.h"
 #include "desktop-ui/feedbacklistener.h"
+#include "desktop-ui/named.h"
 #include "desktop-ui/slotguard.h"
 #include "views/messagebox.h"
 
@@ -82,12 +83,8 @@ FeedbackDialog::FeedbackDialog(QWidget* parent, const char* address, const char*
   impl->status->setObjectName("sendStatusField");
   impl->status->setWordWrap(true);
   buttons->addWidget(impl->status, 1);
-  auto* cancel = new QPushButton(tr("Cancel"), this);
-  cancel->setObjectName("cancelButton");
-  cancel->setAutoDefault(false);
-  impl->sendButton = new QPushButton(tr("Send"), this);
-  impl->sendButton->setObjectName("sendButton");
-  impl->sendButton->setAutoDefault(false);
+  auto* cancel = namedButton(tr("Cancel"), "cancelButton", this);
+  impl->sendButton = namedButton(tr("Send"), "sendButton", this);
   buttons->addWidget(cancel);
   buttons->addWidget(impl->sendButton);
   column->addLayout(buttons);

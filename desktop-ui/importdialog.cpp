@@ -26,8 +26,7 @@ ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
   hskLevelRadio = named(new QRadioButton(tr("HSK words up to:")), "hskLevelRadio");
   tocflLevelRadio = named(new QRadioButton(tr("TOCFL words up to:")), "tocflLevelRadio");
   fileLocation = named(new QLineEdit, "fileLocation");
-  browseButton = named(new QPushButton(tr("Browse...")), "browseButton");
-  browseButton->setAutoDefault(false);
+  browseButton = namedButton(tr("Browse..."), "browseButton");
   hskLevelCombo = levelCombo(ImportAdapter::Hsk, "hskLevelCombo");
   tocflLevelCombo = levelCombo(ImportAdapter::Tocfl, "tocflLevelCombo");
   fileLocation->installEventFilter(this);
@@ -44,10 +43,9 @@ ImportDialog::ImportDialog(QWidget* parent, OpenFileChooser chooser)
   previewBox = m_preview->makePreviewBox();
 
   importButton = named(new QPushButton(tr("Import")), "importButton");
-  cancelButton = named(new QPushButton(tr("Cancel")), "cancelButton");
+  cancelButton = namedButton(tr("Cancel"), "cancelButton");
   importButton->setEnabled(false);
   importButton->setDefault(true);
-  cancelButton->setAutoDefault(false);
   connect(importButton, &QPushButton::clicked, this, &ImportDialog::accept);
   connect(cancelButton, &QPushButton::clicked, this, &ImportDialog::reject);
 

@@ -28,16 +28,11 @@ ManageWordListsDialog::ManageWordListsDialog(QWidget* parent)
       [this](size_t row) { return m_delegate ? m_delegate->word(*this, row) : Span(); }, this);
   previewBox = m_preview->makePreviewBox();
 
-  auto button = [this](QString const& title, const char* name) {
-    auto* b = named(new QPushButton(title), name);
-    b->setAutoDefault(false);
-    return b;
-  };
-  QPushButton* newButton = button(tr("New..."), "newButton");
-  QPushButton* editButton = button(tr("Edit..."), "editButton");
-  QPushButton* clearButton = button(tr("Clear..."), "clearButton");
-  deleteButton = button(tr("Delete..."), "deleteButton");
-  QPushButton* closeButton = button(tr("Close"), "closeButton");
+  QPushButton* newButton = namedButton(tr("New..."), "newButton");
+  QPushButton* editButton = namedButton(tr("Edit..."), "editButton");
+  QPushButton* clearButton = namedButton(tr("Clear..."), "clearButton");
+  deleteButton = namedButton(tr("Delete..."), "deleteButton");
+  QPushButton* closeButton = namedButton(tr("Close"), "closeButton");
   connect(newButton, &QPushButton::clicked, this,
           [this] { act("Error creating word list: ", [&] { m_delegate->onNewWordList(*this); }); });
   connect(editButton, &QPushButton::clicked, this,

@@ -4,6 +4,7 @@
 
 #include "desktop-ui/filepanel.h"
 #include "desktop-ui/imagelabel.h"
+#include "desktop-ui/named.h"
 #include "desktop-ui/scriptfilechooser.h"
 #include "desktop-ui/slotguard.h"
 #include "views/runscriptdialogdata.h"
@@ -45,13 +46,6 @@ QIcon drawnIcon(bool tick) {
     painter.drawLine(QPointF(24, 8), QPointF(8, 24));
   }
   return QIcon(pixmap);
-}
-
-QPushButton* button(QString const& text, const char* name, QWidget* parent) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
 }
 
 } // namespace
@@ -96,7 +90,7 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   impl->script->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   impl->script->setMinimumContentsLength(40);
   scriptRow->addWidget(impl->script, 1);
-  impl->browse = button(tr("Browse..."), "browseButton", this);
+  impl->browse = namedButton(tr("Browse..."), "browseButton", this);
   scriptRow->addWidget(impl->browse);
   column->addLayout(scriptRow);
 
@@ -121,11 +115,11 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   column->addWidget(impl->saveToClipboard);
 
   auto* buttons = new QHBoxLayout;
-  impl->copy = button(tr("Copy"), "clipboardButton", this);
-  impl->save = button(tr("Save..."), "fileButton", this);
-  impl->kill = button(tr("Kill"), "killButton", this);
-  impl->run = button(tr("Run"), "runButton", this);
-  impl->close = button(tr("Close"), "closeButton", this);
+  impl->copy = namedButton(tr("Copy"), "clipboardButton", this);
+  impl->save = namedButton(tr("Save..."), "fileButton", this);
+  impl->kill = namedButton(tr("Kill"), "killButton", this);
+  impl->run = namedButton(tr("Run"), "runButton", this);
+  impl->close = namedButton(tr("Close"), "closeButton", this);
   buttons->addWidget(impl->copy);
   buttons->addWidget(impl->save);
   buttons->addStretch(1);

@@ -36,9 +36,8 @@ WelcomeDialog::WelcomeDialog(QWidget* mainWindow, ImportDialog::OpenFileChooser 
   text->setWordWrap(true);
   text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
 
-  auto* importButton = named(new QPushButton(tr("Import...")), "importButton");
+  auto* importButton = namedButton(tr("Import..."), "importButton");
   auto* closeButton = named(new QPushButton(tr("Close")), "closeButton");
-  importButton->setAutoDefault(false);
   closeButton->setDefault(true);
   connect(importButton, &QPushButton::clicked, this, [this] { import(); });
   connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
