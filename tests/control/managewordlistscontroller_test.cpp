@@ -5,6 +5,7 @@
 #include "support/fakeapplicationdelegate.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
+#include "support/wordsof.h"
 #include "text/proficiencylevelfilebuilder.h"
 #include "utils/platform/posix/namedfilelock.h"
 #include "views/editwordlistdialogdata.h"
@@ -25,12 +26,7 @@
 
 namespace {
 
-std::set<std::string> wordsOf(WordHash const& words) {
-  std::set<std::string> out;
-  for (Span const& w : words.words())
-    out.emplace(w.view());
-  return out;
-}
+using qmtest::wordsOf;
 
 struct FakeDialog : ManageWordListsView {
   std::function<bool(NewWordListDialogData&, std::vector<std::string> const&)> newDialog;

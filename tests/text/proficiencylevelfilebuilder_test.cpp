@@ -2,6 +2,7 @@
 #include "text/wordhash.h"
 
 #include "support/tempdir.h"
+#include "support/wordsof.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@ using Builder = ProficiencyLevelFileBuilder;
 
 namespace {
 
+using qmtest::wordsOf;
+
 class ProficiencyLevelFileBuilderTest : public ::testing::Test {
 protected:
   ProficiencyLevelFileBuilderTest() {
@@ -21,12 +24,6 @@ protected:
     qmtest::writeFile(dir / "res/wordlists/hsk-1.txt", "爱\n八"); // no final line end
     qmtest::writeFile(dir / "res/wordlists/hsk-3.txt", "\xEF\xBB\xBF啊\r\n");
     qmtest::writeFile(dir / "res/wordlists/tocfl-2.txt", "學\n");
-  }
-  static std::set<std::string> wordsOf(WordHash const& h) {
-    std::set<std::string> out;
-    for (Span const& w : h.words())
-      out.insert(std::string(w.view()));
-    return out;
   }
   qmtest::TempDir dir;
   qmtest::ScopedEnv resources{"QUILLMERE_RESOURCES", (dir / "res").string()};

@@ -1,6 +1,7 @@
 #include "text/wordhash.h"
 
 #include "support/tempdir.h"
+#include "support/wordsof.h"
 #include "utils/memoryoutputstream.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +12,9 @@
 
 namespace {
 
-using Words = std::set<std::string>;
+using qmtest::wordsOf;
 
-Words wordsOf(WordHash const& h) {
-  Words out;
-  for (Span const& w : h.words())
-    out.insert(std::string(w.view()));
-  return out;
-}
+using Words = std::set<std::string>;
 
 std::string written(WordHash const& h) {
   MemoryOutputStream out;

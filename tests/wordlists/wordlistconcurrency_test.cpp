@@ -1,6 +1,7 @@
 // Several running copies of the program sharing one word-list folder, as forked processes.
 #include "support/logcapture.h"
 #include "support/tempdir.h"
+#include "support/wordsof.h"
 #include "wordlists/wordlistmanager.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +17,10 @@
 
 namespace {
 
+using qmtest::wordsOf;
+
 std::string word(const char* prefix, int i) {
   return prefix + std::to_string(10000 + i);
-}
-
-std::set<std::string> wordsOf(WordHash const& words) {
-  std::set<std::string> out;
-  for (Span const& w : words.words())
-    out.emplace(w.view());
-  return out;
 }
 
 // Marks count words, saving after each; a save that fails is retried with the next one. Runs in a child,

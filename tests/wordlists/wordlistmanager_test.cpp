@@ -1,5 +1,6 @@
 #include "support/logcapture.h"
 #include "support/tempdir.h"
+#include "support/wordsof.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/platform/posix/namedfilelock.h"
 #include "wordlists/objectstore.h"
@@ -17,12 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> wordsOf(WordHash const& words) {
-  std::set<std::string> out;
-  for (Span const& w : words.words())
-    out.emplace(w.view());
-  return out;
-}
+using qmtest::wordsOf;
 
 class WordListManagerTest : public ::testing::Test {
 protected:
