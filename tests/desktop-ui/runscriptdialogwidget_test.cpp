@@ -13,6 +13,7 @@
 #include "script/qelstate.h"
 #include "support/fakerunscriptdialog.h"
 #include "support/nodictionary.h"
+#include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "support/tempdir.h"
 #include "text/wordhash.h"
@@ -34,6 +35,7 @@
 
 namespace {
 
+using qmtest::child;
 using Kind = FilePanel::Kind;
 using qmtest::NoDictionary;
 using qmtest::spinFor;
@@ -66,11 +68,6 @@ protected:
   std::string script(const char* name, std::string const& source) {
     qmtest::writeFile(dir / name, source);
     return (dir / name).string();
-  }
-  template <typename T> static T* child(QWidget& w, const char* name) {
-    T* found = w.findChild<T*>(name);
-    EXPECT_TRUE(found) << name;
-    return found;
   }
   static QString text(QWidget& w, const char* label) { return child<QLabel>(w, label)->text(); }
   static void click(QWidget& w, const char* button) {

@@ -3,6 +3,7 @@
 // brings the main window to the front. QM_SCREENSHOT_DIR, when set, receives a picture of it.
 #include "desktop-ui/welcomedialog.h"
 
+#include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "utils/messagecenter.h"
 
@@ -18,11 +19,7 @@
 
 namespace {
 
-template <class W> W* child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using qmtest::child;
 
 // Chooses the HSK words up to level 1 and presses Import once they are read.
 int importLevelOne(QDialog& dialog) {
