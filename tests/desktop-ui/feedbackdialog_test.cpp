@@ -22,7 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -67,9 +66,6 @@ protected:
            child<QPushButton>(w, "sendButton")->isEnabled() &&
            !child<QPlainTextEdit>(w, "messageField")->isReadOnly();
   }
-  static void screenshot(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) w.grab().save(QString(dir) + "/" + name + ".png");
-  }
 
   qmtest::ScopedEnv noProxy{"no_proxy", "*"};
   HttpServer server{&route};
@@ -87,12 +83,10 @@ TEST_F(FeedbackDialogTest, AMessageIsRequiredAndAFailedSendGivesEveryControlBack
   EXPECT_FALSE(editable(dialog));
   EXPECT_TRUE(child<QPlainTextEdit>(dialog, "messageField")->isReadOnly());
   EXPECT_EQ(status(dialog), "Sending .");
-  screenshot(dialog, "feedback-sending");
   ASSERT_TRUE(spinUntil([&] { return status(dialog).contains("500"); })) << status(dialog).toStdString();
   EXPECT_TRUE(editable(dialog));
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(server.requests().size(), 1u);
-  screenshot(dialog, "feedback-failed");
 }
 
 TEST_F(FeedbackDialogTest, ASentMessageClosesTheWindowWithThanks) {

@@ -1,4 +1,4 @@
-// The splash screen's own timing, with short delays. QM_SCREENSHOT_DIR, when set, receives its picture.
+// The splash screen's own timing, with short delays.
 #include "desktop-ui/splashscreenwidget.h"
 
 #include "support/qtspin.h"
@@ -8,8 +8,6 @@
 #include <QPixmap>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -55,5 +53,4 @@ TEST(SplashScreenWidgetTest, ClosesAfterItsDelayAndWaitsUntilADelegateHearsIt) {
   }
   const QPixmap picture = SplashScreenWidget::image();
   EXPECT_FALSE(picture.isNull());
-  if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) picture.save(QString(dir) + "/splash.png");
 }
