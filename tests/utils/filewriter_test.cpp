@@ -31,28 +31,6 @@ TEST(FileWriterTest, UnlinkAfterOpenLeavesNoEntryButWrites) {
   close(fd);
 }
 
-TEST(FileWriterTest, OpenFlags) {
-  qmtest::TempDir dir;
-  const std::string path = dir.str() + "/f";
-  qmtest::writeFile(path, "old content");
-  EXPECT_THROW(FileWriter(path.c_str(), FileWriter::Exclusive), FileWriter::file_exists_error);
-  EXPECT_EQ(qmtest::readFile(path), "old content");
-  {
-    FileWriter append(path.c_str(), FileWriter::Append);
-    append << "+more";
-  }
-  EXPECT_EQ(qmtest::readFile(path), "old content+more");
-  {
-    FileWriter truncate(path.c_str(), 0);
-    truncate << "new";
-  }
-  EXPECT_EQ(qmtest::readFile(path), "new");
-  EXPECT_THROW(FileWriter((dir.str() + "/missing/f").c_str(), 0), FileWriter::open_error);
-  qmtest::writeFile(dir / "file", "x");
-  EXPECT_THROW(FileWriter((dir.str() + "/file/f").c_str(), 0), FileWriter::open_error);
-  EXPECT_THROW(FileWriter(nullptr, 0), FileWriter::open_error);
-}
-
 TEST(FileWriterTest, SecondWriterFailsAndLeavesTheFirstOnesData) {
   qmtest::TempDir dir;
   const std::string path = dir.str() + "/held";

@@ -1,12 +1,9 @@
 #include "utils/log.h"
 
-#include "support/resourcelimits.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -83,23 +80,4 @@ TEST_F(LogTest, WorkerKeepsLoggingWhileTheLogShutsDown) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// Many keys, added again after every shutdown, take memory for each distinct key once: thousands of them fit
-// in a few megabytes of address space. Runs in a child process, whose limit does not reach the test.
-TEST(LogKeysTest, ManyKeysTakeLittleMemory) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        qmtest::limitAddressSpace(32 << 20);
-        bool ok = true;
-        for (int round = 0; round < 3; ++round) {
-          for (int i = 0; i < 4000; ++i)
-            Log::addKey(("key-" + std::to_string(i)).c_str());
-          ok = ok && Log::isEnabled("key-0") && Log::isEnabled("key-3999") && !Log::isEnabled("key-4000");
-          Log::shutdown();
-          ok = ok && !Log::isEnabled("key-0");
-        }
-        std::_Exit(ok ? 0 : 1);
-      },
-      testing::ExitedWithCode(0), "");
-}
 #endif

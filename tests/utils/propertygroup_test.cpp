@@ -50,28 +50,6 @@ TEST(PropertyGroupTest, TypedGetters) {
   EXPECT_EQ(g.valueAsFloat("big", 2.5f), 2.5f);
 }
 
-TEST(PropertyGroupTest, Setters) {
-  PropertyGroup g(nullptr);
-  const struct {
-    double value;
-    int digits;
-    const char* text;
-  } numbers[] = {
-      {2.0, -3, "2"}, {2.0, 2, "2.00"}, {0.125, -2, "0.12"}, {1234.5, 0, "1234"}, {-1.5, 1, "-1.5"}};
-  for (const auto& c : numbers) {
-    g.setValue("d", c.value, c.digits);
-    EXPECT_STREQ(g.valueAsString("d", nullptr), c.text);
-  }
-  g.setValue("u", 0x1FFFFFFFFul);
-  EXPECT_EQ(g.valueAsInt("u", 0), -1); // the low 32 bits, as a signed number
-  g.setValue("b", true);
-  EXPECT_STREQ(g.valueAsString("b", nullptr), "true");
-  g.setValue(nullptr, static_cast<const char*>(nullptr));
-  EXPECT_STREQ(g.valueAsString("", "absent"), "");
-  g.clear();
-  EXPECT_EQ(g.size(), 0u);
-}
-
 // Stored numbers must not follow the process locale (a German locale writes "2,5").
 TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   const qmtest::GermanLocale german;
@@ -80,39 +58,6 @@ TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   g.setValue("d", 2.5, 1);
   EXPECT_STREQ(g.valueAsString("d", nullptr), "2.5");
   EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
-}
-
-// Every value that would not read back as written is still written, and logged.
-TEST(PropertyGroupTest, ValuesThatWillNotReadBackAreLogged) {
-  const struct {
-    std::string value;
-    bool readsBack;
-  } cases[] = {
-      {"plain words", true},
-      {"", true},
-      {"[wrapped]", true},
-      {"in#side = x", true},
-      {"#1 words", false},
-      {"=x", false},
-      {" lead", false},
-      {"trail\t", false},
-      {"two\nlines", false},
-      {"cr\r", false},
-      {std::string(511, 'v'), true},
-      {std::string(512, 'v'), false},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.value);
-    qmtest::LogCapture log({"WARN"});
-    PropertyGroup g("g");
-    g.setValue("k", c.value.c_str());
-    MemoryOutputStream out;
-    g.writeToStream(out);
-    PropertyGroup back("g");
-    back.readFromUtf8Range(Utf8Range(out.view().data(), out.view().size()));
-    EXPECT_EQ(back.valueAsString("k", "") == c.value, c.readsBack);
-    EXPECT_EQ(log.all().find("will not read back") == std::string::npos, c.readsBack);
-  }
 }
 
 TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {

@@ -41,18 +41,6 @@ protected:
 
 } // namespace
 
-TEST_F(WordListManagerTest, FreshFolderGetsTheKnownList) {
-  WordListManager manager(root().c_str());
-  EXPECT_STREQ(manager.currentList(), "known");
-  EXPECT_FALSE(manager.currentListReadOnly());
-  EXPECT_EQ(qmtest::readFile(folder("current")), "known\n");
-  const auto lists = manager.wordLists();
-  ASSERT_EQ(lists.size(), 1u);
-  EXPECT_STREQ(lists[0]->baseName(), "known");
-  EXPECT_STREQ(lists[0]->displayName(), "[Known]");
-  EXPECT_EQ(manager.current().totalWords(), 0u);
-}
-
 TEST_F(WordListManagerTest, CurrentNameThatNamesNoListFallsBackToKnown) {
   fs::create_directories(folder(""));
   for (const char* name : {"gone\n", "../../escape\n", "\n", "lists\r\n"}) {
@@ -268,24 +256,6 @@ TEST_F(WordListManagerTest, DamagedRecordLosesOnlyItsOwnDiff) {
     expected.insert("新");
     EXPECT_EQ(wordsOf(manager.current()), expected);
   }
-}
-
-// A bulk add is saved: the save compares the words, not the change counts.
-TEST_F(WordListManagerTest, BulkAddIsSaved) {
-  {
-    WordListManager manager(root().c_str());
-    WordHash& words = manager.current();
-    for (const char* w : {"一", "二", "三"})
-      words.add(Span(w));
-    ASSERT_TRUE(manager.saveVersion());
-    WordHash bulk(8);
-    bulk.add(Span("甲"));
-    bulk.add(Span("乙"));
-    words.add(bulk);
-    EXPECT_TRUE(manager.saveVersion());
-  }
-  WordListManager manager(root().c_str());
-  EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
 }
 
 TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
