@@ -65,17 +65,3 @@ TEST(OutputStreamTest, ParseDoubleReadsOnlyWhatFixedWrites) {
   EXPECT_FALSE(Format::parseDouble(Span(), v));
   EXPECT_EQ(v, 1);
 }
-
-TEST(MemoryOutputStreamTest, GrowsAndKeepsWhatWasWritten) {
-  MemoryOutputStream m(4);
-  std::string expected;
-  for (int i = 0; i < 2000; ++i) {
-    const std::string piece = std::to_string(i) + (i % 100 ? "" : std::string(5000, 'x'));
-    m.write(piece.data(), piece.size());
-    expected += piece;
-  }
-  EXPECT_EQ(m.view(), expected);
-  m.reserve(m.size() * 2, true);
-  EXPECT_EQ(m.view(), expected);
-  EXPECT_EQ(m.write("x", 0), 0u);
-}

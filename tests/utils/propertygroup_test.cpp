@@ -3,7 +3,6 @@
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "utils/text.h"
-#include "utils/textmap.h"
 
 #include <gtest/gtest.h>
 
@@ -58,25 +57,4 @@ TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   g.setValue("d", 2.5, 1);
   EXPECT_STREQ(g.valueAsString("d", nullptr), "2.5");
   EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
-}
-
-TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {
-  const std::string text = "a = 1\n  b 2\n [next]\nc = 3\n";
-  PropertyGroup g(nullptr);
-  EXPECT_EQ(g.readFromUtf8Range(Utf8Range(text.data(), text.size())), text.find('['));
-  EXPECT_EQ(g.size(), 2u);
-  EXPECT_EQ(g.valueAsInt("b", 0), 2);
-  EXPECT_EQ(g.readFromUtf8Range(Utf8Range()), 0u);
-}
-
-// A name with no number yet is appended with a null text, and so found by a null name.
-TEST(TextMapTest, LooksUpBothWays) {
-  TextMap map;
-  map.get(1) = "light";
-  map.get(0) = "auto";
-  EXPECT_EQ(map.get("light", -1), 1);
-  EXPECT_EQ(map.get("none", -1), -1);
-  EXPECT_EQ(map.get(nullptr, -1), -1);
-  EXPECT_TRUE(map.get(9).empty());
-  EXPECT_EQ(map.get(nullptr, -1), 9);
 }
