@@ -1,9 +1,12 @@
 #include "utils/log.h"
 
+#include "support/resourcelimits.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -81,3 +84,21 @@ TEST_F(LogTest, WorkerKeepsLoggingWhileTheLogShutsDown) {
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #endif
+
+TEST(LogKeysTest, ManyKeysTakeLittleMemory) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        qmtest::limitAddressSpace(32 << 20);
+        bool ok = true;
+        for (int round = 0; round < 3; ++round) {
+          for (int i = 0; i < 4000; ++i)
+            Log::addKey(("key-" + std::to_string(i)).c_str());
+          ok = ok && Log::isEnabled("key-0") && Log::isEnabled("key-3999") && !Log::isEnabled("key-4000");
+          Log::shutdown();
+          ok = ok && !Log::isEnabled("key-0");
+        }
+        std::_Exit(ok ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}

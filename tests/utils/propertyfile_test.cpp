@@ -166,3 +166,23 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(qmtest::readFile(path), "    old = 1\n\n");
   EXPECT_EQ(entries(dir.path()), 3u);
 }
+
+TEST(PropertyFileTest, WrittenFormIsStable) {
+  qmtest::LogCapture log({"WARN"});
+  const std::string texts[] = {
+      std::string("\0k = 1\n[g]\n\0x = 2\nb\0c = 3\n", 26),
+      std::string("[g]\n\0 = 1\n[h]\ny = 2\n", 20),
+      "a = #x\n[ g ]\n=k v\n[g]\n",
+      "k = " + std::string(510, 'v') + " w\n", // cut after 511 bytes, at a blank
+      std::string("k = a \0b\n", 9),
+  };
+  for (auto const& text : texts) {
+    SCOPED_TRACE(text);
+    const PropertyFile once(Utf8Range(text.data(), text.size()));
+    const std::string first = written(once);
+    const PropertyFile twice(Utf8Range(first.data(), first.size()));
+    EXPECT_EQ(written(twice), first);
+    EXPECT_EQ(once.group(nullptr)->valueAsString("", "absent"), std::string("absent"));
+  }
+  EXPECT_EQ(written(PropertyFile(Utf8Range(texts[0].data(), texts[0].size()))), "[g]\n    b = 3\n\n");
+}

@@ -58,3 +58,35 @@ TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   EXPECT_STREQ(g.valueAsString("d", nullptr), "2.5");
   EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
 }
+
+TEST(PropertyGroupTest, ValuesThatWillNotReadBackAreLogged) {
+  const struct {
+    std::string value;
+    bool readsBack;
+  } cases[] = {
+      {"plain words", true},
+      {"", true},
+      {"[wrapped]", true},
+      {"in#side = x", true},
+      {"#1 words", false},
+      {"=x", false},
+      {" lead", false},
+      {"trail\t", false},
+      {"two\nlines", false},
+      {"cr\r", false},
+      {std::string(511, 'v'), true},
+      {std::string(512, 'v'), false},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.value);
+    qmtest::LogCapture log({"WARN"});
+    PropertyGroup g("g");
+    g.setValue("k", c.value.c_str());
+    MemoryOutputStream out;
+    g.writeToStream(out);
+    PropertyGroup back("g");
+    back.readFromUtf8Range(Utf8Range(out.view().data(), out.view().size()));
+    EXPECT_EQ(back.valueAsString("k", "") == c.value, c.readsBack);
+    EXPECT_EQ(log.all().find("will not read back") == std::string::npos, c.readsBack);
+  }
+}

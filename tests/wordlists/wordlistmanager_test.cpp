@@ -316,3 +316,20 @@ TEST_F(WordListManagerTest, OldKnownFileIsConverted) {
   EXPECT_TRUE(fs::exists(folder("known.txt.old")));
   EXPECT_EQ(store("known")->size(), 1u);
 }
+
+TEST_F(WordListManagerTest, BulkAddIsSaved) {
+  {
+    WordListManager manager(root().c_str());
+    WordHash& words = manager.current();
+    for (const char* w : {"一", "二", "三"})
+      words.add(Span(w));
+    ASSERT_TRUE(manager.saveVersion());
+    WordHash bulk(8);
+    bulk.add(Span("甲"));
+    bulk.add(Span("乙"));
+    words.add(bulk);
+    EXPECT_TRUE(manager.saveVersion());
+  }
+  WordListManager manager(root().c_str());
+  EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
+}
