@@ -294,6 +294,7 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            dialog->findChild<QTabWidget*>("pageTab")->setCurrentIndex(1);
            dialog->findChild<QListWidget*>("availableFieldsTable")->setCurrentRow(0); // "Word"
            dialog->findChild<QPushButton*>("moveRightButton")->click();
+           qmtest::spinFor(300); // the dialog painted
            r->screenshot("6-export");
            later(dialog, [dialog] { dialog->findChild<QPushButton*>("exportButton")->click(); });
          }},
