@@ -178,25 +178,6 @@ TEST_F(DocumentManagerTest, RemembersPositions) {
   EXPECT_EQ(manager.recentFiles().totalFiles(), 2u);
 }
 
-TEST_F(DocumentManagerTest, RecentFilesSaveAndLoad) {
-  const std::string a = file("a");
-  manager.addRecentFile(a.c_str(), 42);
-  ASSERT_TRUE(manager.saveRecentFiles());
-  EXPECT_EQ(qmtest::readFile(dir / "xdg/OrvaneSoftware/data/recent"), a + "\t42\n");
-  DocumentManager other(master, levels);
-  other.loadRecentFiles();
-  ASSERT_EQ(other.recentFiles().totalFiles(), 1u);
-  EXPECT_EQ(other.recentFiles().info(0)->position, 42u);
-  // A user folder that is a file: the save fails and says so.
-  {
-    qmtest::ScopedEnv broken{"XDG_DATA_HOME", file("not-a-folder")};
-    EXPECT_FALSE(manager.saveRecentFiles());
-    other.loadRecentFiles();
-    EXPECT_EQ(other.recentFiles().totalFiles(), 0u);
-  }
-  EXPECT_EQ(qmtest::readFile(dir / "xdg/OrvaneSoftware/data/recent"), a + "\t42\n");
-}
-
 TEST_F(DocumentManagerTest, Gb18030FileIsConvertedThenProcessed) {
   std::string text = qmtest::readFile(qmtest::sharedDataDir() / "corpus/pku_test.utf8");
   text.resize(text.find("\r\n", 20000));
@@ -248,19 +229,6 @@ TEST_F(DocumentManagerTest, WorkersThatCannotStart) {
   manager.cancelDocumentProcessing();
   manager.closeDocument(processing);
   EXPECT_EQ(manager.totalOpenDocuments(), 0u);
-}
-
-TEST_F(DocumentManagerTest, ReloadAndCancel) {
-  Document* a = manager.openDocumentAndMakeCurrent(file("a").c_str(), engine, false);
-  ASSERT_TRUE(waitProcessed(*a));
-  recorder.take();
-  manager.cancelDocumentProcessing(); // finished documents are left alone
-  EXPECT_TRUE(recorder.take().empty());
-  master.add(Span("abc"));
-  manager.reloadOpenDocuments();
-  EXPECT_EQ(recorder.take(), (Calls{"state", "changed:a"}));
-  ASSERT_TRUE(waitProcessed(*a));
-  EXPECT_NE(a->statisticsForWord(Span("abc")), nullptr);
 }
 
 } // namespace

@@ -28,34 +28,6 @@ std::string saved(RecentFiles const& r) {
   return std::string(out.view());
 }
 
-// Ten at most, newest first; a listed path moves to the front with its old position. Every change moves the
-// change count, which a menu watches; a null or empty path is none.
-TEST(RecentFilesTest, AddKeepsTenNewestFirst) {
-  RecentFiles r;
-  for (int i = 0; i < 12; ++i)
-    EXPECT_EQ(r.addFile(("/f" + std::to_string(i)).c_str(), uint64_t(i)), uint64_t(i));
-  EXPECT_EQ(r.addFile("/f5", 500), 5u);
-  Entries entries = entriesOf(r);
-  ASSERT_EQ(entries.size(), 10u);
-  EXPECT_EQ(entries.front(), (std::pair<std::string, uint64_t>{"/f5", 5}));
-  EXPECT_EQ(entries.back(), (std::pair<std::string, uint64_t>{"/f2", 2}));
-  const uint64_t changes = r.changeCount();
-  EXPECT_EQ(changes, 13u);
-  EXPECT_EQ(r.addFile(nullptr, 7), 0u);
-  EXPECT_EQ(r.addFile("", 7), 0u);
-  r.updateFilePosition(nullptr, 9);
-  EXPECT_EQ(r.changeCount(), changes);
-  RecentFiles copy(r);
-  r.updateFilePosition("/f5", 1ull << 40); // positions are 64-bit
-  r.updateFilePosition("/unlisted", 9);
-  EXPECT_EQ(r.changeCount(), changes + 2);
-  EXPECT_EQ(entriesOf(r).front().second, 1ull << 40);
-  EXPECT_EQ(entriesOf(copy).front().second, 5u) << "a copy is independent";
-  r.clear();
-  EXPECT_EQ(r.totalFiles(), 0u);
-  EXPECT_EQ(r.changeCount(), changes + 3);
-}
-
 TEST(RecentFilesTest, ReadsPositionsAndLineEnds) {
   qmtest::TempDir dir;
   const std::string a = (dir / "a.txt").string(), b = (dir / "b.txt").string();

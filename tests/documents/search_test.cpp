@@ -112,25 +112,4 @@ TEST_F(SearchTest, FindAgainMovesOnAndNewTermsStartAtTheCaret) {
             (std::vector<std::string>{"a", "b", "aab"}));
 }
 
-TEST_F(SearchTest, NothingToFind) {
-  Search search(history, recorder, 0);
-  search.find(Span("x")); // no document
-  const std::string path = file("short");
-  search.setFilename(path.c_str(), 0);
-  for (const char* term : {"", "longer than the file", "*…", "t\n"})
-    search.find(Span(term));
-  search.next();
-  search.setFilename(nullptr, 3);
-  search.find(Span("short"));
-  EXPECT_ANY_THROW(search.setFilename((dir / "missing").c_str(), 0));
-  search.find(Span("short")); // the old document is gone too
-  EXPECT_EQ(recorder.heard, std::vector<Found>(8));
-  // A file shorter than when it was opened is searched to its new end.
-  const std::string longer = file(std::string(10000, 'a') + "needle");
-  Search shrinking(history, recorder, 64);
-  shrinking.setFilename(longer.c_str(), 0);
-  qmtest::writeFile(dir / "doc.txt", "needle");
-  EXPECT_EQ(findFrom(shrinking, 100, "needle"), Found({0, 6, true}));
-}
-
 } // namespace

@@ -18,30 +18,6 @@ Terms termsOf(SearchHistory const& h) {
   return Terms(raw.begin(), raw.end());
 }
 
-TEST(SearchHistoryTest, NewestFirstUpToTheLimit) {
-  SearchHistory h;
-  for (const char* t : {"a", "b", "c", "a", "a", ""})
-    h.addTerm(Span(t));
-  h.addTerm(Span(nullptr, 0));
-  EXPECT_EQ(termsOf(h), (Terms{"a", "c", "b"}));
-  // Terms are NUL-terminated strings: the bytes after a NUL are not part of the term.
-  h.addTerm(Span(std::string_view("c\0zz", 4)));
-  h.addTerm(Span(std::string_view("\0x", 2)));
-  EXPECT_EQ(termsOf(h), (Terms{"c", "a", "b"}));
-  // Lowering the limit trims only at the next new term; moving a stored term to the front trims nothing.
-  h.addTerm(Span("d"));
-  h.setMaxSearchTerms(2);
-  h.addTerm(Span("b"));
-  EXPECT_EQ(termsOf(h).size(), 4u);
-  h.addTerm(Span("e"));
-  EXPECT_EQ(termsOf(h), (Terms{"e", "b"}));
-  h.setMaxSearchTerms(0); // still keeps the new term
-  h.addTerm(Span("f"));
-  EXPECT_EQ(termsOf(h), (Terms{"f"}));
-  h.clear();
-  EXPECT_TRUE(termsOf(h).empty());
-}
-
 TEST(SearchHistoryTest, LoadsLinesWithAnyEndsUpToTheLimit) {
   std::string many;
   for (int i = 0; i < 30; ++i)

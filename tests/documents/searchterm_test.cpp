@@ -82,25 +82,6 @@ TEST(SearchTermTest, MatchCases) {
   }
 }
 
-// A term is its bytes, NUL bytes too (in the term and in the text); a new term replaces the old one.
-TEST(SearchTermTest, TermsAndResets) {
-  SearchTerm t(static_cast<const char*>(nullptr));
-  EXPECT_TRUE(t.empty());
-  EXPECT_FALSE(t.match(Span("anything")));
-  const std::string text("ab\0cd\0ab", 8);
-  t.reset(Span("\0a", 2));
-  EXPECT_EQ(scanInPieces(t, text, 0, 1 << 16), (Hit{5, 7}));
-  t.reset(Span("d*b"));
-  EXPECT_TRUE(t.hasWildcards());
-  EXPECT_EQ(scanInPieces(t, text, 0, 1 << 16), (Hit{4, 8}));
-  t.reset(Span("cd"));
-  EXPECT_FALSE(t.hasWildcards());
-  EXPECT_TRUE(t.match(Span(text.data(), text.size())));
-  t.reset(Span(""));
-  EXPECT_TRUE(t.empty());
-  EXPECT_FALSE(t.match(Span("xyz")));
-}
-
 // An empty piece (a null pointer and no bytes) is read nowhere: the scan asks for more, or ends at the end
 // of the text. Run under UndefinedBehaviorSanitizer in CI, which rejects a null pointer passed to memchr.
 TEST(SearchTermTest, EmptyPieceIsNotRead) {

@@ -50,19 +50,3 @@ TEST(WordStatisticsBufferTest, CountsEachWordApart) {
     EXPECT_EQ(b.find(Span("abcdefghk")), nullptr);
   }
 }
-
-// The counted characters are those the tokenizer takes for Chinese, each counted once.
-TEST(WordStatisticsBufferTest, UniqueCharacters) {
-  WordStatisticsBuffer b;
-  uint64_t expected = 0;
-  for (uint32_t c = 0; c <= 0x40000; ++c) {
-    const bool chinese = utf8::isChinese(utf8::get_type(c));
-    if (WordStatisticsBuffer::isCountedCharacter(c) != chinese) FAIL() << "U+" << std::hex << c;
-    b.markCharacter(c);
-    b.markCharacter(c);
-    expected += chinese;
-  }
-  EXPECT_EQ(b.uniqueCharacters(), expected);
-  b.clearCharacters();
-  EXPECT_EQ(b.uniqueCharacters(), 0u);
-}

@@ -70,32 +70,6 @@ TEST(WordStatisticsSortTest, LevelOrderAndTieBreaks) {
   }
 }
 
-// Every descending order is the exact reverse of its ascending twin, and every order is total, on records
-// full of ties (few distinct frequencies, offsets and level sets).
-TEST(WordStatisticsSortTest, DescendingIsExactReverse) {
-  std::mt19937 rng(7);
-  Records r;
-  for (int i = 0; i < 400; ++i) {
-    std::string word;
-    for (int k = 1 + int(rng() % 3); k > 0; --k)
-      word += (rng() % 2) ? std::string("\xE4\xB8\x80") : std::string(1, 'a' + rng() % 3);
-    word += std::to_string(i); // words are unique in a document
-    r.add(word, rng() % 4, rng() % 5, uint16_t(rng() % 8), uint16_t(rng() % 4));
-  }
-  for (int t = 0; t < S::TYPE_COUNT; t += 2) {
-    SCOPED_TRACE(S::text(S::Type(t)));
-    Words asc = r.sorted(S::Type(t));
-    std::reverse(asc.begin(), asc.end());
-    EXPECT_EQ(asc, r.sorted(S::Type(t + 1)));
-    const auto less = S::compare(S::Type(t));
-    for (auto& a : r.records) {
-      EXPECT_FALSE(less(&a, &a));
-      for (auto* b : {&r.records[0], &r.records[1], &r.records[2]})
-        EXPECT_TRUE(&a == b || less(&a, b) != less(b, &a));
-    }
-  }
-}
-
 // The keyed sort gives every order exactly as the comparators do, also for words sharing their first eight
 // bytes, words that are a prefix of others, any level sets, and keys full of ties.
 TEST(WordStatisticsSortTest, KeyedSortMatchesTheComparators) {

@@ -59,7 +59,6 @@ TEST_F(EncodingDetectorTest, WithTheShippedCommonList) {
       {"FF FE alone", "\xFF\xFE", E::Utf8},
       {"UTF-16LE mark", std::string("\xFF\xFE\x41\x00", 4), E::Utf16LE},
       {"UTF-16BE mark", std::string("\xFE\xFF\x00\x41", 4), E::Utf16BE},
-      {"UTF-8 mark and ASCII", "\xEF\xBB\xBFhello", E::Utf8},
       {"UTF-8 cut in the sample's last character", (CHINESE + CHINESE + CHINESE).substr(0, 512), E::Utf8},
       {"short UTF-8 cut in its last character", std::string("中文字").substr(0, 8), E::Utf8},
       // 美醋记狂狱: the last lead's second byte continues nothing, so it is no UTF-8 sequence cut short.
@@ -67,7 +66,6 @@ TEST_F(EncodingDetectorTest, WithTheShippedCommonList) {
       {"mostly ASCII GB18030", recode(ascii, "GB18030"), E::Gb18030},
       {"mostly ASCII Big5", recode(std::string(ascii).replace(ascii.find("中国"), 6, "中國"), "BIG5-HKSCS"),
        E::Big5},
-      {"mostly ASCII UTF-8", ascii, E::Utf8},
       // Without a mark UTF-16 shows in its ASCII characters, a zero byte always on the same side.
       {"UTF-16BE without mark", recode("plain text, 12 lines", "UTF-16BE"), E::Utf16BE},
       // A few bad bytes keep a legacy text detectable; as many as the threshold (4 in 64 bytes) do not.
@@ -95,9 +93,8 @@ TEST_F(EncodingDetectorTest, Utf8Threshold) {
     size_t size, bad, chinese;
     E::Encoding expected;
   } cases[] = {
-      {100, 5, 6, E::Utf8},   {100, 6, 7, E::Unknown},   {40, 3, 4, E::Utf8},     {40, 4, 5, E::Unknown},
-      {512, 31, 32, E::Utf8}, {512, 32, 40, E::Unknown}, {100, 5, 5, E::Unknown}, {512, 1, 0, E::Unknown},
-      {512, 0, 0, E::Utf8},   {3, 0, 1, E::Utf8},
+      {100, 5, 6, E::Utf8},   {100, 6, 7, E::Unknown}, {40, 3, 4, E::Utf8},
+      {40, 4, 5, E::Unknown}, {100, 5, 5, E::Unknown}, {512, 0, 0, E::Utf8},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.size << " bytes, " << c.bad << " bad, " << c.chinese << " Chinese");
@@ -123,8 +120,6 @@ TEST_F(EncodingDetectorTest, RankingByCommonCharacters) {
   } cases[] = {
       {"tie: GB18030 stays first", "啊\n陛\n", E::Gb18030},
       {"Big5 scores higher", "陛\n斕\n啊\n", E::Big5},
-      {"GB18030 scores higher", "啊\n你\r\n陛\n", E::Gb18030},
-      {"only Big5 scores, GB18030 reads clean", "陛\n", E::Big5},
       {"neither scores", "中\n", E::Unknown},
   };
   for (const auto& c : cases) {

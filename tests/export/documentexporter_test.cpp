@@ -38,8 +38,8 @@ TEST_F(DocumentExporterTest, Unescape) {
   const struct {
     const char* in;
     std::string out;
-  } cases[] = {{nullptr, ""},    {"", ""},       {"a\\nb", "a\nb"}, {"\\r\\t", "\r\t"},
-               {"\\\\n", "\\n"}, {"\\x", "\\x"}, {"end\\", "end"},  {"\\\\", "\\"}};
+  } cases[] = {
+      {nullptr, ""}, {"a\\nb\\r\\t", "a\nb\r\t"}, {"\\\\n", "\\n"}, {"\\x", "\\x"}, {"end\\", "end"}};
   for (auto const& c : cases) {
     SCOPED_TRACE(c.in ? c.in : "null");
     EXPECT_EQ(DocumentExporter::unescape(c.in), c.out);

@@ -4,14 +4,12 @@
 
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
-#include "script/scriptdetails.h"
 #include "text/oldwordlistmanager.h"
 #include "text/wordhash.h"
 #include "utils/messagecenter.h"
 
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -34,9 +32,8 @@ protected:
     document->processor()->beginProcessing(false);
     state->setOpenDocuments({document.get()});
   }
-  static std::string script(const char* name) { return (qmtest::resourcesDir() / "scripts" / name).string(); }
   std::string runScript(const char* name) {
-    const qmtest::ScriptResult r = runFile(script(name));
+    const qmtest::ScriptResult r = runFile((qmtest::resourcesDir() / "scripts" / name).string());
     EXPECT_EQ(r.status, 0) << r.message;
     return r.output;
   }
@@ -50,47 +47,28 @@ protected:
   std::unique_ptr<Document> document;
 };
 
-TEST_F(ExampleScriptsTest, EachHasADescriptionAndEndsWithoutADocument) {
-  state->setOpenDocuments({});
-  for (const char* name : {"level_counts.lua", "unknown_words.lua", "cloze.lua"}) {
-    SCOPED_TRACE(name);
-    EXPECT_GT(std::string(ScriptDetails(script(name).c_str()).details()).size(), 40u);
-    EXPECT_NE(runScript(name).find("No document"), std::string::npos);
-  }
-}
-
-// Answers every chooser at once with one path.
-class PathChooser : public QelLua::FileChooser {
-public:
-  explicit PathChooser(std::string path) : path(std::move(path)) {}
-  void choose(Kind, Text const&, Answer answer) override { answer({Text(path.c_str())}); }
-  std::string path;
-};
-
-// With no document open, each script asks for a file and works on that one.
+// With no document open, each script asks for a file (answered at once) and works on that one.
 TEST_F(ExampleScriptsTest, ChosenFileWhenNoDocumentIsOpen) {
+  struct : QelLua::FileChooser {
+    std::string path;
+    void choose(Kind, Text const&, Answer answer) override { answer({Text(path.c_str())}); }
+  } chooser;
+  chooser.path = corpusPath;
   state->setOpenDocuments({});
-  PathChooser chooser(corpusPath);
-  const struct {
-    const char* name;
-    std::string expected;
-  } cases[] = {
-      {"level_counts.lua", "Words by level in " + corpusPath},
-      {"unknown_words.lua", " unknown words in " + corpusPath},
-      {"cloze.lua", "20. "},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (auto const& [name, expected] : {std::pair{"level_counts.lua", "Words by level in " + corpusPath},
+                                       {"unknown_words.lua", " unknown words in " + corpusPath},
+                                       {"cloze.lua", std::string("20. ")}}) {
+    SCOPED_TRACE(name);
     QelLua lua(*state);
     MemoryOutputStream out;
     lua.setOutputStream(out);
     lua.setFileChooser(&chooser);
-    ASSERT_EQ(lua.load(script(c.name).c_str()), 0);
+    ASSERT_EQ(lua.load((qmtest::resourcesDir() / "scripts" / name).c_str()), 0);
     lua.run(true); // choosers answer only scripts on a thread of their own
     while (!lua.waitUntilEnded(std::chrono::milliseconds(1)))
       MessageCenter::instance().processMessages();
     EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
-    EXPECT_NE(std::string(out.view()).find(c.expected), std::string::npos) << out.view();
+    EXPECT_NE(std::string(out.view()).find(expected), std::string::npos) << out.view();
   }
 }
 
@@ -125,31 +103,6 @@ TEST_F(ExampleScriptsTest, LevelCountsAddUp) {
     if (std::string(level) == "1") levelOneWords = n;
   }
   EXPECT_EQ(tables, 2);
-}
-
-// The most frequent unknown words, in descending frequency, none of them known.
-TEST_F(ExampleScriptsTest, UnknownWordsByFrequency) {
-  const std::vector<std::string> lines = linesOf(runScript("unknown_words.lua"));
-  ASSERT_GT(lines.size(), 200u);
-  const size_t unknown = wordsOfDocument(DocumentStatistics::UnknownWords);
-  EXPECT_EQ(lines[0],
-            std::to_string(unknown) + " unknown words in " + corpusPath + "; the 200 most frequent:");
-  EXPECT_EQ(unknown + 2, wordsOfDocument(DocumentStatistics::AllWords)); // the known 我 and 好 both occur
-  const std::regex row(R"(^ *(\d+)  ([^\t]+)\t(\d+)\tHSK ([-1-6])\t.*$)");
-  long last = -1, rows = 0;
-  for (std::string const& line : lines) {
-    std::smatch m;
-    if (!std::regex_match(line, m, row)) continue;
-    ++rows;
-    EXPECT_EQ(std::stol(m[1]), rows);
-    EXPECT_TRUE(m[2] != "我" && m[2] != "好") << line;
-    const long frequency = std::stol(m[3]);
-    if (last >= 0) {
-      EXPECT_LE(frequency, last) << line;
-    }
-    last = frequency;
-  }
-  EXPECT_EQ(rows, 200);
 }
 
 // Every gap has its answer, and every answer is a word of the level.

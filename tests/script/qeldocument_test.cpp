@@ -70,24 +70,14 @@ TEST_F(QelDocumentTest, ConstructorErrors) {
   std::filesystem::create_directory(files / "folder");
   const std::string missing = (files / "missing.txt").string();
   const std::string folder = (files / "folder").string();
-  const struct {
-    std::string call;
-    std::string message;
-  } cases[] = {
-      {"qel.Document(" + quoted(missing) + ")", "Document() - error opening file '" + missing + "'"},
-      {"qel.Document(" + quoted(folder) + ")", "Document() - error opening file '" + folder + "'"},
-      {"qel.Document(" + quoted(folder) + ", {process = false})",
-       "Document() - error opening file '" + folder + "'"},
-      {"getmetatable(qel.Document).__call({}, 'x')", "Document() - invalid metatable"},
-      {"qel.Document('x', {}, 3)", "Document() - invalid arguments"},
-      {"qel.Document(5)", "string expected, got number"},
-      {"qel.Document('x', 5)", "table expected, got number"},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.call);
-    const std::string message = failure(c.call);
-    EXPECT_NE(message.find(c.message), std::string::npos) << message;
-  }
+  expectErrors(
+      qmtest::SCRIPT_PRELUDE,
+      {
+          {"qel.Document(" + quoted(missing) + ")", "Document() - error opening file '" + missing + "'"},
+          {"qel.Document(" + quoted(folder) + ")", "Document() - error opening file '" + folder + "'"},
+          {"getmetatable(qel.Document).__call({}, 'x')", "Document() - invalid metatable"},
+          {"qel.Document(5)", "string expected, got number"},
+      });
 }
 
 // A run that could not read the whole file (here reported by hand after a good one) is an error for every

@@ -20,21 +20,12 @@ TEST_F(QelModuleTest, PrintAndWriteFormats) {
 }
 
 TEST_F(QelModuleTest, PrintErrors) {
-  const struct {
-    const char* source;
-    const char* message;
-  } cases[] = {
-      {"tostring = function() return {} end print(1)", "'tostring' must return a string to 'print'"},
-      {"local qel = require 'qel' tostring = function() return nil end qel.write(1)",
-       "'tostring' must return a string to 'print'"},
-      {"print(setmetatable({}, {__tostring = function() error('inside tostring') end}))", "inside tostring"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.source);
-    const auto r = run(c.source);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
-  }
+  expectErrors(
+      "", {
+              {"tostring = function() return {} end print(1)", "'tostring' must return a string to 'print'"},
+              {"print(setmetatable({}, {__tostring = function() error('inside tostring') end}))",
+               "inside tostring"},
+          });
 }
 
 TEST_F(QelModuleTest, ManyLinesReachTheStreamWhole) {

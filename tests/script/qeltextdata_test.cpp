@@ -20,9 +20,7 @@ TEST_F(QelTextDataTest, Sentences) {
       {"ASCII terminators and closers", "Hello there... (Yes!) \"Fine.\" Ok",
        "Hello there...|(Yes!)|\"Fine.\"|Ok"},
       {"a leading full stop stays at the start", "。我们来了。", "。我们来了。"},
-      {"only terminators", "。！？…", "。！？…"},
       {"white space only", " \t\r\n\xE3\x80\x80", ""},
-      {"empty", "", ""},
       {"CR alone ends a sentence", "第一\r第二", "第一|第二"},
       {"ellipsis then closing bracket", "等等……」后来", "等等……」|后来"},
   };
@@ -32,11 +30,6 @@ TEST_F(QelTextDataTest, Sentences) {
   }
 }
 
-TEST_F(QelTextDataTest, SentencesAreTexts) {
-  EXPECT_EQ(output(R"(for s in qel.Text("甲乙。丙。"):sentences() do write(#s:characterList(), ",") end)"),
-            "2,1,");
-}
-
 TEST_F(QelTextDataTest, Characters) {
   const struct {
     const char* name;
@@ -44,7 +37,6 @@ TEST_F(QelTextDataTest, Characters) {
     bool all;
     std::string characters;
   } cases[] = {
-      {"letters and an ideograph, no comma", "ab，中", false, "a|b|中"},
       {"with all the comma too", "ab，中", true, "a|b|，|中"},
       {"digits stay, spaces and punctuation go", "1 2.\xE3\x80\x80三", false, "1|2|三"},
       {"a malformed byte is skipped",
@@ -110,15 +102,10 @@ TEST_F(QelTextDataTest, ClozeTemplates) {
       {"number and word", R"(t:clozeText("我", "%n:%w"))", "1:我喜欢你，你喜欢2:我。"},
       {"percent signs", R"(t:clozeText("你", "%%%x%"))", "我喜欢%%x%，%%x%喜欢我。"},
       {"array of words", R"(t:clozeText({"我", 7, "喜欢"}, "_"))", "__你，你__。"},
-      {"empty array", R"(t:clozeText({}))", "我喜欢你，你喜欢我。"},
       {"empty word", R"(t:clozeText(""))", "我喜欢你，你喜欢我。"},
       {"associative words, a number as template", R"(t:clozeText({["你"] = 5, ["我"] = "<%w>"}))",
        "<我>喜欢5，5喜欢<我>。"},
-      {"associative value that is no string", R"(t:clozeText({["你"] = true}))",
-       "我喜欢[...]，[...]喜欢我。"},
       {"replacement table", R"(t:clozeText({"我", "你"}, {["我"] = "I"}))", "I喜欢[...]，[...]喜欢I。"},
-      {"punctuation can be replaced", R"(t:clozeText("，", " "))", "我喜欢你 你喜欢我。"},
-      {"no match", R"(t:clozeText("猫"))", "我喜欢你，你喜欢我。"},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
@@ -128,27 +115,13 @@ TEST_F(QelTextDataTest, ClozeTemplates) {
 }
 
 TEST_F(QelTextDataTest, ClozeArgumentErrors) {
-  const struct {
-    const char* call;
-    const char* message;
-  } cases[] = {
-      {"t:clozeText()", "incorrect number of parameters. Expecting clozeText( word ) or clozeText( word, "
-                        "replacement ) "},
-      {"t:clozeText('a', 'b', 'c')", "incorrect number of parameters"},
-      {"t:clozeText(5)", "word parameter must be either a string or an array of strings"},
-      {"t:clozeText({a = 'b'}, 'x')",
-       "you cannot specify a replacement parameter if the word parameter is an associative array"},
-      {"t:clozeText('a', 5)",
-       "replacement parameter must be either a string or an associate array of strings -> "
-       "replacement strings"},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.call);
-    const std::string message = failure(std::string("local t = qel.Text('a') ") + c.call);
-    EXPECT_NE(message.find(std::string("Text:clozeText( word [,replacement] ) - ") + c.message),
-              std::string::npos)
-        << message;
-  }
+  const std::string usage = "Text:clozeText( word [,replacement] ) - ";
+  expectErrors(
+      std::string(qmtest::SCRIPT_PRELUDE) + "local t = qel.Text('a') ",
+      {{"t:clozeText()", usage + "incorrect number of parameters. Expecting clozeText( word ) or "
+                                 "clozeText( word, replacement ) "},
+       {"t:clozeText({a = 'b'}, 'x')",
+        usage + "you cannot specify a replacement parameter if the word parameter is an associative array"}});
 }
 
 TEST_F(QelTextDataTest, ConcatAndTostring) {

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qmtest {
 
@@ -75,6 +77,16 @@ protected:
     return r;
   }
   ScriptResult run(std::string const& source) { return runFile(writeScript(source)); }
+  // Runs prefix + each source: each must end in a Lua error whose message holds the text given with it.
+  void expectErrors(std::string const& prefix,
+                    std::vector<std::pair<std::string, std::string>> const& cases) {
+    for (auto const& [source, message] : cases) {
+      SCOPED_TRACE(source);
+      const ScriptResult r = run(prefix + source);
+      EXPECT_EQ(r.status, 2) << r.output;
+      EXPECT_NE(r.message.find(message), std::string::npos) << r.message;
+    }
+  }
 
   TempDir resources;
   ScopedEnv resourcesEnv{"QUILLMERE_RESOURCES", copyOfResources(resources).string()};

@@ -60,7 +60,6 @@ TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
       {"中国人大", {{"中国", C, 2}, {"人", C, 1}, {"大", C, 1}}},
       {"123abc", {{"123", N, 3}, {"abc", A, 3}}},
       {"T恤衫", {{"T恤", A, 2}, {"衫", C, 1}}},
-      {"abcdefghijklmnopqrstuvwxyz", {{"abcdefghijklmnopqrstuvwxyz", A, 26}}}, // longer than any word
       {"，,—\xE3\x80\x80\x01\t",
        {{"，", CP, 1}, {",", AP, 1}, {"—", O, 1}, {"\xE3\x80\x80", W, 1}, {"\x01", O, 1}, {"\t", W, 1}}},
       {"\xFF\xFE\x80中", {{"\xFF\xFE\x80", I, 3}, {"中", C, 1}}},
@@ -75,11 +74,9 @@ TEST_F(ChineseTokenizerTest, GreedyLongestMatchWholeText) {
       // the last word of a text is emitted although a longer word starts with it
       {"中", {{"中", C, 1}}},
       {"中国人", {{"中国", C, 2}, {"人", C, 1}}},
-      {"人民", {{"人", C, 1}, {"民", C, 1}}},
       {"大学生活动中心", {{"大学生活动中心", C, 7}}},
       // a sequence cut by the end of the text is one invalid token, joined to invalid bytes before it
       {"大\xE4\xB8", {{"大", C, 1}, {"\xE4\xB8", I, 2}}},
-      {"\xFF\xE4\xB8", {{"\xFF\xE4\xB8", I, 3}}},
       // a lead near the end does not swallow the letter after it
       {"大\xE4\x61", {{"大", C, 1}, {"\xE4", I, 1}, {"a", A, 1}}},
       {"\xFF\xE4\x61", {{"\xFF\xE4", I, 2}, {"a", A, 1}}},
@@ -96,16 +93,10 @@ TEST_F(ChineseTokenizerTest, WindowStopsWhereMoreBytesAreNeeded) {
     std::string text;
     std::vector<Tok> expected;
   } cases[] = {
-      {"", {}},
-      {"中国人", {}}, // 中国人 is only a prefix at the range end: nothing, not even 中国
-      {"中国", {}},   // 中国 is a word but 中国人民 may follow
-      {"大中", {{"大", C, 1}}},
-      {"好\xE4\xB8", {{"好", C, 1}}},
+      {"中国", {}},       // 中国 is a word but 中国人民 may follow
       {"大\xE4\xB8", {}}, // 大 starts a longer word: the cut character decides
-      {"12", {}},         // the number may go on
       {"好。", {{"好", C, 1}, {"。", CP, 1}}},
       {"大学生活动中心", {{"大学生活动中心", C, 7}}}, // as long as the longest word: nothing can follow
-      {"abcdefghijklmnopqrstuvwxyz", {{"abcdefghijklmnopqrstuvwxyz", A, 26}}},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.text);

@@ -31,9 +31,7 @@ TEST(SegmentEngineTest, AttributesFollowTheWordPolicy) {
       {"punctuation", token("，", Token::ChinesePunctuation), true, true, 0x10000},
       {"known word", token("中国", Token::Chinese), true, false, style(4)},
       {"known and looked up", token("中国", Token::Chinese), true, true, style(8)},
-      {"looked up, not highlighted", token("中国", Token::Chinese), false, true, style(4)},
       {"unknown", token("人", Token::Chinese), true, true, style(7)},
-      {"known letters", token("abc", Token::Alpha), true, true, style(4)},
       {"a number is no word", token("12", Token::Number), true, true, 0x10100},
   };
   for (auto const& c : cases) {

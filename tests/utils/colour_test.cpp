@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 TEST(ColourTest, Parsing) {
@@ -34,28 +33,4 @@ TEST(ColourTest, Parsing) {
   }
   EXPECT_EQ(Colour(static_cast<const char*>(nullptr)), black);
   EXPECT_EQ(Colour(), black);
-}
-
-// Written, the text is cut to fit with its NUL; in full it reads back as the same colour.
-TEST(ColourTest, TextForm) {
-  const struct {
-    Colour colour;
-    size_t size;
-    const char* text;
-  } cases[] = {
-      {Colour(255, 0, 0), 16, "ff0000"},  {Colour(255, 0, 0, 0x80), 16, "ff000080"},
-      {Colour(255, 0, 0), 4, "ff0"},      {Colour(1, 2, 3, 0), 9, "01020300"},
-      {Colour(1, 2, 3, 0), 8, "0102030"}, {Colour(255, 0, 0), 1, ""},
-  };
-  for (const auto& c : cases) {
-    char out[16];
-    c.colour.asText(out, c.size);
-    EXPECT_STREQ(out, c.text);
-    EXPECT_TRUE(c.size < 16 || Colour(out) == c.colour) << c.text;
-  }
-  char untouched = 'X';
-  Colour(1, 2, 3).asText(&untouched, 0);
-  EXPECT_EQ(untouched, 'X');
-  Colour(1, 2, 3).asText(nullptr, 10);
-  EXPECT_NEAR(Colour(0, 255, 0, 0).brightness(), 0.587f, 1e-6f); // alpha plays no part
 }

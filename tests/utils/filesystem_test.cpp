@@ -1,6 +1,5 @@
 #include "utils/filedeleter.h"
 #include "utils/filesystem.h"
-#include "utils/link.h"
 
 #include "support/logcapture.h"
 #include "support/resourcelimits.h"
@@ -49,27 +48,6 @@ TEST(FileSystemTest, FolderKindsComeFromTheEnvironment) {
     EXPECT_EQ(FileSystem::path(c.type, "F", "logs\\x.log").view(), c.folder + "/F/logs/x.log");
   }
   EXPECT_FALSE(fs::exists(dir / "data")); // naming a folder creates nothing
-}
-
-TEST(FileSystemTest, DefaultsWithoutEnvironment) {
-  qmtest::TempDir dir;
-  qmtest::ScopedEnv home("HOME", dir.str());
-  qmtest::ScopedEnv data("XDG_DATA_HOME", "");
-  qmtest::ScopedEnv tmp("TMPDIR", "");
-  qmtest::ScopedEnv resources("QUILLMERE_RESOURCES", ""); // an uninstalled build finds its own copy
-  EXPECT_EQ(FileSystem::path(CommonDirectory::Resources).view(), qmtest::resourcesDir().string());
-  EXPECT_EQ(FileSystem::path(CommonDirectory::UserAppSupport).view(), dir.str() + "/.local/share");
-  EXPECT_EQ(FileSystem::path(CommonDirectory::Temp).view(), "/tmp");
-}
-
-TEST(FileSystemTest, UserRootUsesTheFolderName) {
-  qmtest::TempDir dir;
-  qmtest::ScopedEnv data("XDG_DATA_HOME", dir.str());
-  EXPECT_EQ(fileSystem().userPath("data/config").view(), dir.str() + "/OrvaneSoftware/data/config");
-  fileSystem().setFolderName("Other");
-  EXPECT_EQ(fileSystem().userPath().view(), dir.str() + "/Other");
-  fileSystem().setFolderName(nullptr);
-  EXPECT_EQ(fileSystem().folderName(), "OrvaneSoftware");
 }
 
 TEST(FileSystemTest, DeletePathRefusesAnythingOutsideItsBase) {
@@ -155,33 +133,4 @@ TEST(FileSystemTest, OutlivesTheExitOfTheProcess) {
         std::exit(2);
       },
       testing::ExitedWithCode(0), "");
-}
-
-TEST(FileSystemTest, TemporaryNames) {
-  qmtest::TempDir dir;
-  qmtest::ScopedEnv tmp("TMPDIR", dir.str());
-  const Text a = FileSystem::getTempFilename("zun"), b = FileSystem::getTempFilename("zun");
-  EXPECT_EQ(a.view().substr(0, dir.str().size() + 4), dir.str() + "/zun");
-  EXPECT_NE(a, b);
-  // Beside the target and hidden, so that the rename stays on one filesystem and walks skip it.
-  const Text s = FileSystem::siblingTempFilename("/x/y/config");
-  EXPECT_EQ(s.view().substr(0, 17), "/x/y/.config.tmp-");
-  EXPECT_TRUE(FileSystem::siblingTempFilename("/x/y/").empty());
-  EXPECT_EQ(FileSystem::stripPath("/a/b/c.txt"), "c.txt");
-}
-
-TEST(LinkTest, GoesToTheInstalledOpener) {
-  static std::string opened;
-  EXPECT_FALSE(Link::open("https://example.org/none")); // no opener yet: nothing happens
-  Link::setOpener([](const char* link) {
-    opened = link;
-    return link[8] == 'e'; // the handler's answer comes back
-  });
-  EXPECT_TRUE(Link::open("https://example.org/a"));
-  EXPECT_FALSE(Link::open(nullptr));
-  EXPECT_EQ(opened, "https://example.org/a");
-  EXPECT_FALSE(Link::open("https://other.org/"));
-  Link::setOpener(nullptr);
-  EXPECT_FALSE(Link::open("https://example.org/b"));
-  EXPECT_EQ(opened, "https://other.org/");
 }

@@ -16,43 +16,6 @@
 
 namespace fs = std::filesystem;
 
-TEST(FileWriterTest, UnlinkAfterOpenLeavesNoEntryButWrites) {
-  qmtest::TempDir dir;
-  const std::string path = dir.str() + "/log";
-  FileWriter writer(path.c_str(), FileWriter::UnlinkAfterOpen | FileWriter::ReadWrite);
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_EQ(writer.write("hello", 5), 5u);
-  EXPECT_EQ(writer.currentPosition(), 5u);
-  const int fd = writer.createReadHandle(nullptr, 0);
-  ASSERT_GE(fd, 0);
-  char buffer[8] = {0};
-  EXPECT_EQ(pread(fd, buffer, sizeof buffer, 0), 5);
-  EXPECT_STREQ(buffer, "hello");
-  close(fd);
-}
-
-TEST(FileWriterTest, OpenFlags) {
-  qmtest::TempDir dir;
-  const std::string path = dir.str() + "/f";
-  qmtest::writeFile(path, "old content");
-  EXPECT_THROW(FileWriter(path.c_str(), FileWriter::Exclusive), FileWriter::file_exists_error);
-  EXPECT_EQ(qmtest::readFile(path), "old content");
-  {
-    FileWriter append(path.c_str(), FileWriter::Append);
-    append << "+more";
-  }
-  EXPECT_EQ(qmtest::readFile(path), "old content+more");
-  {
-    FileWriter truncate(path.c_str(), 0);
-    truncate << "new";
-  }
-  EXPECT_EQ(qmtest::readFile(path), "new");
-  EXPECT_THROW(FileWriter((dir.str() + "/missing/f").c_str(), 0), FileWriter::open_error);
-  qmtest::writeFile(dir / "file", "x");
-  EXPECT_THROW(FileWriter((dir.str() + "/file/f").c_str(), 0), FileWriter::open_error);
-  EXPECT_THROW(FileWriter(nullptr, 0), FileWriter::open_error);
-}
-
 TEST(FileWriterTest, SecondWriterFailsAndLeavesTheFirstOnesData) {
   qmtest::TempDir dir;
   const std::string path = dir.str() + "/held";
@@ -80,22 +43,6 @@ TEST(FileWriterTest, WriteErrorsAreSticky) {
   EXPECT_FALSE(full.flush());
   EXPECT_FALSE(full.close());
   EXPECT_EQ(full.write("e", 1), 0u);
-}
-
-TEST(FileHandleTest, OpenErrorsAndSize) {
-  qmtest::TempDir dir;
-  {
-    qmtest::LogCapture log({"ERR"});
-    EXPECT_THROW(FileHandle((dir.str() + "/nothing").c_str()), FileHandle::open_error);
-    EXPECT_NE(log.all().find(dir.str() + "/nothing"), std::string::npos);
-  }
-  EXPECT_THROW(FileHandle(nullptr), FileHandle::open_error);
-  qmtest::writeFile(dir / "f", "12345");
-  FileHandle handle((dir.str() + "/f").c_str());
-  FileHandle copy(handle);
-  EXPECT_NE(copy.fd(), handle.fd());
-  EXPECT_EQ(copy.size(), 5u);
-  EXPECT_EQ(FileHandle(-1).size(), 0u);
 }
 
 TEST(FileTest, ReadLineInPieces) {

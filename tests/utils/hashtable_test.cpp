@@ -20,16 +20,6 @@ std::map<std::string, uint64_t> contents(Table const& t) {
 }
 } // namespace
 
-// FNV-1a, whole or extended a byte at a time (as the segmenter does) alike.
-TEST(HashTableTest, Fnv1a) {
-  EXPECT_EQ(fnv1a::hash(Span("")), 0x811C9DC5u);
-  EXPECT_EQ(fnv1a::hash(Span("foobar")), 0xBF9CF968u);
-  uint32_t h = fnv1a::OFFSET;
-  for (char c : std::string("\xE4\xB8\xAD\xE5\x9B\xBD"))
-    h = fnv1a::extend(h, static_cast<unsigned char>(c));
-  EXPECT_EQ(h, fnv1a::hash(Span("\xE4\xB8\xAD\xE5\x9B\xBD")));
-}
-
 // Random inserts, look-ups, removals and clears over few buckets and a small alphabet of CJK characters
 // (long chains, shared prefixes, repeats) agree with the standard library's map. With inline room, a short
 // key may come from a buffer the caller overwrites at once: the table keeps its own copy behind the node.

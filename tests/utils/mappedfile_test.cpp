@@ -21,13 +21,6 @@ TEST(MappedFileTest, MapsTheWholeFile) {
   EXPECT_THROW(FileWriter((dir.str() + "/f").c_str(), 0), FileWriter::open_error);
 }
 
-TEST(MappedFileTest, EmptyOrMissingFilesThrow) {
-  qmtest::TempDir dir;
-  qmtest::writeFile(dir / "empty", "");
-  EXPECT_THROW(CoreMappedFile((dir.str() + "/empty").c_str()), CoreMappedFile::mapping_error);
-  EXPECT_THROW(CoreMappedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
-}
-
 TEST(FileMappingTest, MapsPageAlignedRanges) {
   qmtest::TempDir dir;
   const size_t page = FileMapping::granularity();

@@ -91,25 +91,6 @@ TEST_F(MessageCenterTest, CallsQueuedDuringADrainWaitForTheNextAndWakeTheListene
   EXPECT_EQ(record.delivered.size(), 2u);
 }
 
-TEST_F(MessageCenterTest, ListenerIsWokenOncePerBatch) {
-  CountingListener listener;
-  Record record;
-  center.addMessage(new Message{&record, 0, 0}, &deliver);
-  center.setListener(&listener);
-  EXPECT_EQ(listener.wakes, 1) << "a listener set while calls wait is woken at once";
-  center.addMessage(new Message{&record, 0, 1}, &deliver);
-  EXPECT_EQ(listener.wakes, 1);
-  center.processMessages();
-  center.addMessage(new Message{&record, 0, 2}, &deliver);
-  EXPECT_EQ(listener.wakes, 2);
-  center.setListener(nullptr);
-  center.addMessage(new Message{&record, 0, 3}, &deliver);
-  EXPECT_EQ(listener.wakes, 2);
-  EXPECT_EQ(center.pendingMessages(), 2u);
-  center.processMessages();
-  EXPECT_EQ(record.delivered.size(), 4u);
-}
-
 TEST_F(MessageCenterTest, ThrowingCallIsLoggedAndTheRestRun) {
   qmtest::LogCapture log;
   Record record;

@@ -23,31 +23,6 @@ protected:
 };
 } // namespace
 
-TEST_F(NumberTest, EnglishByDefault) {
-  const struct {
-    Number number;
-    const char* text;
-  } cases[] = {
-      {Number(1234.5, 2), "1,234.50"},
-      {Number(1234567ul), "1,234,567"},
-      {Number(2.0, 0), "2."}, // the decimal separator always shown
-      {Number(1000), "1,000"},
-      {Number(-1234567), "-1,234,567"},
-      {Number(INT_MIN), "-2,147,483,648"},
-      {Number(18446744073709551615ul), "18,446,744,073,709,551,615"},
-      {Number(-0.004, 2), "-0.00"},
-      {Number(0.125, 1), "0.1"},
-      {Number(99.995, -3), "100."}, // negative decimals count as 0
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(str(c.number), c.text);
-  }
-  EXPECT_EQ(str(Number()), "");
-  EXPECT_EQ(str(Number(-std::numeric_limits<double>::infinity(), 2)), "-inf");
-  EXPECT_EQ(str(Number(std::numeric_limits<double>::quiet_NaN(), 2)), "nan");
-}
-
 TEST_F(NumberTest, FollowsTheInjectedLocale) {
   use(".", ",");
   EXPECT_EQ(str(Number(1234.5, 2)), "1.234,50");

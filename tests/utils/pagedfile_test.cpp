@@ -42,20 +42,6 @@ protected:
 
 } // namespace
 
-TEST_F(PagedFileTest, EndOfFile) {
-  open(100);
-  EXPECT_EQ(file->totalBytes(), 100u);
-  EXPECT_EQ(readAt(96, 10), content.substr(96));
-  char buffer[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(file->read(buffer, 100, 1), 0u);
-  EXPECT_EQ(buffer[0], 0);
-  buffer[0] = 'x';
-  EXPECT_EQ(file->read(buffer, 100, 0), 0u);
-  EXPECT_EQ(buffer[0], 'x');
-  EXPECT_EQ(file->read(buffer, 5000, 2), 0u);
-  EXPECT_THROW(PagedFile((dir.str() + "/missing").c_str()), FileHandle::open_error);
-}
-
 TEST_F(PagedFileTest, RandomReadsEqualTheFile) {
   open(200000);
   std::mt19937 random(7);

@@ -76,17 +76,6 @@ TEST(PropertyFileTest, Grammar) {
   }
 }
 
-TEST(PropertyFileTest, GroupsAndLookups) {
-  const std::string text = "top = 1\n[b]\nx = 1\n[a]\ny = 2\n[c]\n";
-  PropertyFile file(Utf8Range(text.data(), text.size()));
-  EXPECT_EQ(file.groups(), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(file.group(nullptr)->valueAsInt("top", 0), 1);
-  EXPECT_EQ(file.group("missing")->size(), 0u); // created on asking
-  EXPECT_EQ(file.groups().size(), 3u);
-  file.clear();
-  EXPECT_EQ(written(file), "");
-}
-
 // Values with line breaks and keys or names that cannot be read back must not add keys on the next read.
 TEST(PropertyFileTest, WritingNeverInjectsKeys) {
   qmtest::LogCapture log({"WARN"});
@@ -178,9 +167,6 @@ TEST(PropertyFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(entries(dir.path()), 3u);
 }
 
-// Written, read and written again, the text is the same; keys that begin with NUL are dropped on reading,
-// a value cut at a NUL or after 511 bytes loses the blank left at its end, and a group with nothing
-// writable is not written.
 TEST(PropertyFileTest, WrittenFormIsStable) {
   qmtest::LogCapture log({"WARN"});
   const std::string texts[] = {

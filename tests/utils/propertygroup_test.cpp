@@ -3,7 +3,6 @@
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "utils/text.h"
-#include "utils/textmap.h"
 
 #include <gtest/gtest.h>
 
@@ -50,28 +49,6 @@ TEST(PropertyGroupTest, TypedGetters) {
   EXPECT_EQ(g.valueAsFloat("big", 2.5f), 2.5f);
 }
 
-TEST(PropertyGroupTest, Setters) {
-  PropertyGroup g(nullptr);
-  const struct {
-    double value;
-    int digits;
-    const char* text;
-  } numbers[] = {
-      {2.0, -3, "2"}, {2.0, 2, "2.00"}, {0.125, -2, "0.12"}, {1234.5, 0, "1234"}, {-1.5, 1, "-1.5"}};
-  for (const auto& c : numbers) {
-    g.setValue("d", c.value, c.digits);
-    EXPECT_STREQ(g.valueAsString("d", nullptr), c.text);
-  }
-  g.setValue("u", 0x1FFFFFFFFul);
-  EXPECT_EQ(g.valueAsInt("u", 0), -1); // the low 32 bits, as a signed number
-  g.setValue("b", true);
-  EXPECT_STREQ(g.valueAsString("b", nullptr), "true");
-  g.setValue(nullptr, static_cast<const char*>(nullptr));
-  EXPECT_STREQ(g.valueAsString("", "absent"), "");
-  g.clear();
-  EXPECT_EQ(g.size(), 0u);
-}
-
 // Stored numbers must not follow the process locale (a German locale writes "2,5").
 TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   const qmtest::GermanLocale german;
@@ -82,7 +59,6 @@ TEST(PropertyGroupTest, NumbersUseTheCLocale) {
   EXPECT_EQ(g.valueAsDouble("d", 0.0), 2.5);
 }
 
-// Every value that would not read back as written is still written, and logged.
 TEST(PropertyGroupTest, ValuesThatWillNotReadBackAreLogged) {
   const struct {
     std::string value;
@@ -113,25 +89,4 @@ TEST(PropertyGroupTest, ValuesThatWillNotReadBackAreLogged) {
     EXPECT_EQ(back.valueAsString("k", "") == c.value, c.readsBack);
     EXPECT_EQ(log.all().find("will not read back") == std::string::npos, c.readsBack);
   }
-}
-
-TEST(PropertyGroupTest, ReadStopsAtAGroupHeader) {
-  const std::string text = "a = 1\n  b 2\n [next]\nc = 3\n";
-  PropertyGroup g(nullptr);
-  EXPECT_EQ(g.readFromUtf8Range(Utf8Range(text.data(), text.size())), text.find('['));
-  EXPECT_EQ(g.size(), 2u);
-  EXPECT_EQ(g.valueAsInt("b", 0), 2);
-  EXPECT_EQ(g.readFromUtf8Range(Utf8Range()), 0u);
-}
-
-// A name with no number yet is appended with a null text, and so found by a null name.
-TEST(TextMapTest, LooksUpBothWays) {
-  TextMap map;
-  map.get(1) = "light";
-  map.get(0) = "auto";
-  EXPECT_EQ(map.get("light", -1), 1);
-  EXPECT_EQ(map.get("none", -1), -1);
-  EXPECT_EQ(map.get(nullptr, -1), -1);
-  EXPECT_TRUE(map.get(9).empty());
-  EXPECT_EQ(map.get(nullptr, -1), 9);
 }

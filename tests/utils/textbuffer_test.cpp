@@ -118,22 +118,3 @@ TEST(TextBufferTest, Growable) {
   f.assign(f.buffer() + 190);
   EXPECT_EQ(f.view(), std::string(8, 'z'));
 }
-
-TEST(TextBufferTest, GrowableCopyAndMove) {
-  TextBuffer<0> a("hello");
-  TextBuffer<0> b(a);
-  EXPECT_NE(a.c_str(), b.c_str());
-  TextBuffer<0> c(std::move(a));
-  EXPECT_EQ(c.view(), "hello");
-  EXPECT_STREQ(a.c_str(), ""); // a moved-from buffer reads as ""
-  a.append("again");           // and can be used again
-  EXPECT_EQ(a.view(), "again");
-  b = b;
-  EXPECT_EQ(b.view(), "hello");
-  TextBuffer<0> d;
-  d = std::move(c);
-  TextBuffer<0> moved(std::move(d));
-  b = d; // copying a moved-from buffer gives the empty text
-  EXPECT_TRUE(b.empty());
-  EXPECT_EQ(moved.view(), "hello");
-}

@@ -15,33 +15,6 @@ struct Bytes {
 };
 } // namespace
 
-TEST(Utf8Test, SequenceLength) {
-  // Lengths of whole sequences, of sequences cut by a bad continuation byte, cut by the end (nominal), and
-  // of bytes that lead nothing.
-  const std::pair<std::string, size_t> cases[] = {
-      {"a", 1},
-      {"\xC3\xA9", 2},
-      {"\xE4\xB8\xAD", 3},
-      {"\xF0\xA0\x80\x80", 4},
-      {"\xE4\x41\x42", 1},
-      {"\xE4\xB8\x41", 2},
-      {"\xF0\xA0\x80\x41", 3},
-      {"\xE4", 3},
-      {"\xF0\xA0\x80", 4},
-      {"\x80xx", 1},
-      {"\xF8\x80\x80\x80", 1},
-      {"\xFF", 1},
-  };
-  for (const auto& [bytes, length] : cases) {
-    const Bytes b(bytes);
-    EXPECT_EQ(utf8::sequence_length(b.begin(), b.end()), length) << testing::PrintToString(bytes);
-  }
-  const Bytes cut("\xF0\xA0\x80");
-  EXPECT_EQ(utf8::step(cut.begin(), cut.end()), 3u); // step stops at the end
-  EXPECT_EQ(utf8::step(cut.begin() + 2, cut.end()), 1u);
-  EXPECT_EQ(utf8::sequence_length(cut.end(), cut.end()), 1u);
-}
-
 TEST(Utf8Test, DecodeNeverReadsPastTheEnd) {
   const struct {
     const char* name;

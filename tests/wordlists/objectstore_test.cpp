@@ -79,16 +79,6 @@ TEST(ObjectFileTokenizerTest, AtStartsARecordOnlyAtALineStartWithAWholeHeader) {
   }
 }
 
-TEST_F(ObjectStoreTest, MissingFileGivesAnEmptyStore) {
-  qmtest::LogCapture log;
-  ObjectStore store(lock, path().c_str());
-  EXPECT_NE(log.all().find("Unable to load object store '" + path() + "'"), std::string::npos);
-  EXPECT_EQ(store.size(), 0u);
-  EXPECT_EQ(store.mostRecent(), nullptr);
-  EXPECT_TRUE(store.revisionList(SHA1(), SHA1()).empty());
-  EXPECT_FALSE(store.modified());
-}
-
 TEST_F(ObjectStoreTest, ChainRoundTripsThroughTheFile) {
   ObjectStore store(lock, path().c_str());
   const SHA1 a = store.add(lock, SHA1(), SHA1::of(Span("1")), Span("+a\n"));

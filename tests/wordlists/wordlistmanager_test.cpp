@@ -41,18 +41,6 @@ protected:
 
 } // namespace
 
-TEST_F(WordListManagerTest, FreshFolderGetsTheKnownList) {
-  WordListManager manager(root().c_str());
-  EXPECT_STREQ(manager.currentList(), "known");
-  EXPECT_FALSE(manager.currentListReadOnly());
-  EXPECT_EQ(qmtest::readFile(folder("current")), "known\n");
-  const auto lists = manager.wordLists();
-  ASSERT_EQ(lists.size(), 1u);
-  EXPECT_STREQ(lists[0]->baseName(), "known");
-  EXPECT_STREQ(lists[0]->displayName(), "[Known]");
-  EXPECT_EQ(manager.current().totalWords(), 0u);
-}
-
 TEST_F(WordListManagerTest, CurrentNameThatNamesNoListFallsBackToKnown) {
   fs::create_directories(folder(""));
   for (const char* name : {"gone\n", "../../escape\n", "\n", "lists\r\n"}) {
@@ -270,24 +258,6 @@ TEST_F(WordListManagerTest, DamagedRecordLosesOnlyItsOwnDiff) {
   }
 }
 
-// A bulk add is saved: the save compares the words, not the change counts.
-TEST_F(WordListManagerTest, BulkAddIsSaved) {
-  {
-    WordListManager manager(root().c_str());
-    WordHash& words = manager.current();
-    for (const char* w : {"一", "二", "三"})
-      words.add(Span(w));
-    ASSERT_TRUE(manager.saveVersion());
-    WordHash bulk(8);
-    bulk.add(Span("甲"));
-    bulk.add(Span("乙"));
-    words.add(bulk);
-    EXPECT_TRUE(manager.saveVersion());
-  }
-  WordListManager manager(root().c_str());
-  EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
-}
-
 TEST_F(WordListManagerTest, ListFileIsNeverRewrittenFromDefaults) {
   fs::create_directories(folder("lists"));
   const std::string mineText = "    .version = 2\n    readOnly = true\n    displayName = Mine\n";
@@ -345,4 +315,21 @@ TEST_F(WordListManagerTest, OldKnownFileIsConverted) {
   EXPECT_FALSE(fs::exists(folder("known.txt")));
   EXPECT_TRUE(fs::exists(folder("known.txt.old")));
   EXPECT_EQ(store("known")->size(), 1u);
+}
+
+TEST_F(WordListManagerTest, BulkAddIsSaved) {
+  {
+    WordListManager manager(root().c_str());
+    WordHash& words = manager.current();
+    for (const char* w : {"一", "二", "三"})
+      words.add(Span(w));
+    ASSERT_TRUE(manager.saveVersion());
+    WordHash bulk(8);
+    bulk.add(Span("甲"));
+    bulk.add(Span("乙"));
+    words.add(bulk);
+    EXPECT_TRUE(manager.saveVersion());
+  }
+  WordListManager manager(root().c_str());
+  EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
 }

@@ -1,2 +1,0 @@
-local helper = require "quillmerehelper"
-print(helper.greeting())
