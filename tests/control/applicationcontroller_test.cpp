@@ -350,11 +350,7 @@ TEST_F(ApplicationControllerTest, ImportSkipsBlankLinesAndCountsWhatIsNew) {
 TEST_F(ApplicationControllerTest, TheColourSchemeFollowsTheDesktopOnlyInAuto) {
   start();
   ASSERT_EQ(window().currentColourScheme(gui.window), ColourScheme::Auto);
-  const auto lastColours = [&] {
-    for (auto it = gui.statistics.calls.rbegin(); it != gui.statistics.calls.rend(); ++it)
-      if (it->rfind("colours", 0) == 0) return *it;
-    return std::string();
-  };
+  const auto lastColours = [&] { return gui.statistics.calls.back(); };
   EXPECT_EQ(lastColours(), "colours 0 255");
   gui.window.dark = true;
   controller->systemColourSchemeChanged(ColourScheme::Dark);

@@ -71,7 +71,6 @@ protected:
       out.push_back(c.wordListName(dialog, i));
     return out;
   }
-  // Creates through the controller's new-list flow.
   // Creates through the controller's new-list flow; a list to copy is named by its row.
   void create(ManageWordListsController& c, std::function<void(NewWordListDialogData&)> fill,
               std::string const& copyOf = "") {

@@ -63,9 +63,6 @@ TEST_F(DefinitionWidgetTest, BlocksShowTheEntriesInTheirFonts) {
                                                      {"english:1. people"}}));
   popup.setWord(Span("猫"));
   EXPECT_EQ(shownLines(popup), (std::vector<Strings>{{"english:No definition."}}));
-  popup.setDictionary(nullptr);
-  popup.setWord(Span("中国"));
-  EXPECT_EQ(shownLines(popup), (std::vector<Strings>{{"english:No definition."}}));
 }
 
 TEST_F(DefinitionWidgetTest, ThePopupStaysOnTheScreenOfTheWord) {

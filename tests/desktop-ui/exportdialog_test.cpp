@@ -4,6 +4,7 @@
 #include "documents/documentprocessor.h"
 #include "documents/documentstatistics.h"
 #include "support/fakeexportdialogdelegate.h"
+#include "support/qtchild.h"
 #include "support/tempdir.h"
 #include "text/proficiencylevelhash.h"
 #include "text/segmentengine.h"
@@ -26,11 +27,7 @@
 
 namespace {
 
-template <class W> W* child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using qmtest::child;
 
 std::vector<std::string> rowsOf(QListWidget* table) {
   std::vector<std::string> out;

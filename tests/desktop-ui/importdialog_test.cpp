@@ -1,6 +1,7 @@
 // The import dialog, offscreen: the main thread's queue is drained by hand, as the pump would.
 #include "desktop-ui/importdialog.h"
 
+#include "support/qtchild.h"
 #include "support/recode.h"
 #include "support/tempdir.h"
 #include "utils/messagecenter.h"
@@ -23,11 +24,7 @@
 
 namespace {
 
-template <class W> W* child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using qmtest::child;
 
 void drainFor(int milliseconds) {
   for (int i = 0; i < milliseconds / 5; ++i) {

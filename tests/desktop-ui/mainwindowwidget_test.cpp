@@ -1,6 +1,6 @@
 // The main window over a recording delegate, offscreen: its menus' states and the check in every command,
 // the two submenus built as they open, drops, the open panel, the placement kept in the "position"
-// settings, closing, the load timer, titles and the desktop's appearance.
+// settings, closing, titles and the desktop's appearance.
 #include "desktop-ui/mainwindowwidget.h"
 
 #include "desktop-ui/darkmode.h"
@@ -38,7 +38,6 @@ namespace {
 using M = MainMenu;
 using Strings = std::vector<std::string>;
 using qmtest::spinFor;
-using qmtest::spinUntil;
 
 // Answers canCloseApplication as the controller does: a question that only Yes answers with consent.
 class AskingDelegate : public qmtest::FakeMainWindowDelegate {
@@ -356,23 +355,6 @@ TEST_F(MainWindowWidgetTest, ClosingAsksTheDelegateAndOnlyYesCloses) {
   window.onExit();
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(delegate.calls, (Strings{"onFileExit", "applicationWillClose"}));
-}
-
-TEST_F(MainWindowWidgetTest, TheLoadTimerTicksOnlyWithADelegate) {
-  auto ticks = [&] { return std::count(delegate.calls.begin(), delegate.calls.end(), "onLoadProgress"); };
-  window.startLoadTimer();
-  window.startLoadTimer(); // one timer, started again
-  ASSERT_TRUE(spinUntil([&] { return ticks() >= 3; }));
-  window.setDelegate(nullptr);
-  delegate.calls.clear();
-  spinFor(250);
-  EXPECT_EQ(ticks(), 0);
-  window.setDelegate(&delegate);
-  ASSERT_TRUE(spinUntil([&] { return ticks() >= 1; }));
-  window.stopLoadTimer();
-  delegate.calls.clear();
-  spinFor(250);
-  EXPECT_EQ(ticks(), 0);
 }
 
 TEST_F(MainWindowWidgetTest, TheTitleNamesTheCurrentDocument) {

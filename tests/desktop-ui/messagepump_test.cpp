@@ -1,8 +1,9 @@
 #include "desktop-ui/messagepump.h"
 
+#include "support/qtspin.h"
+
 #include <QCoreApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
 
@@ -24,21 +25,8 @@ void post(std::function<void()> fn) {
   });
 }
 
-// Runs the event loop until done() holds or ten seconds pass.
-bool spinUntil(std::function<bool()> const& done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < 10000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
-
-void spinFor(int milliseconds) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < milliseconds)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using qmtest::spinFor;
+using qmtest::spinUntil;
 
 bool onGuiThread() {
   return QThread::currentThread() == QCoreApplication::instance()->thread();

@@ -1,6 +1,6 @@
 // The run-script window: its states as a recording delegate drives them, then with the real controller and
 // script runner (run, poll, kill, run again, copy after a failure), and a script left waiting on a file
-// chooser when the window closes. QM_SCREENSHOT_DIR, when set, receives pictures of the window.
+// chooser when the window closes.
 #include "desktop-ui/runscriptdialogwidget.h"
 
 #include "control/runscriptdialogcontroller.h"
@@ -13,6 +13,7 @@
 #include "script/qelstate.h"
 #include "support/fakerunscriptdialog.h"
 #include "support/nodictionary.h"
+#include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "support/tempdir.h"
 #include "text/wordhash.h"
@@ -29,19 +30,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 
 namespace {
 
+using qmtest::child;
 using Kind = FilePanel::Kind;
 using qmtest::NoDictionary;
 using qmtest::spinFor;
 using qmtest::spinUntil;
-
-void screenshot(QWidget& w, const char* name) {
-  if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) w.grab().save(QString(dir) + "/" + name + ".png");
-}
 
 class RunScriptDialogWidgetTest : public testing::Test {
 protected:
@@ -66,11 +63,6 @@ protected:
   std::string script(const char* name, std::string const& source) {
     qmtest::writeFile(dir / name, source);
     return (dir / name).string();
-  }
-  template <typename T> static T* child(QWidget& w, const char* name) {
-    T* found = w.findChild<T*>(name);
-    EXPECT_TRUE(found) << name;
-    return found;
   }
   static QString text(QWidget& w, const char* label) { return child<QLabel>(w, label)->text(); }
   static void click(QWidget& w, const char* button) {
@@ -154,27 +146,23 @@ TEST_F(RunScriptDialogWidgetTest, RunsKillsAndCopiesWithTheRealRunner) {
   RunScriptDialogWidget w(*c);
   w.show();
   EXPECT_EQ(text(w, "scriptDetails"), "Prints a greeting.");
-  screenshot(w, "runscript-described");
 
   click(w, "runButton");
   ASSERT_TRUE(spinUntil([&] { return text(w, "scriptStatus") == "Finished"; }))
       << text(w, "scriptDetails").toStdString();
   EXPECT_EQ(std::string(Clipboard().text().view()), "hello\n") << "the box is ticked";
   EXPECT_EQ(child<ImageLabel>(w, "outputStatus")->text(), "Copied output to clipboard");
-  screenshot(w, "runscript-finished");
 
   auto* field = child<QComboBox>(w, "scriptField");
   field->setEditText(QString::fromStdString(loop));
   click(w, "runButton");
   ASSERT_TRUE(spinUntil([&] { return text(w, "scriptDetails").contains("Output Size: 8 bytes"); }));
-  screenshot(w, "runscript-running");
   click(w, "killButton");
   ASSERT_TRUE(spinUntil([&] { return text(w, "scriptStatus") == "Error running script"; }));
   EXPECT_TRUE(text(w, "scriptDetails").contains("Script Killed"));
   EXPECT_TRUE(child<QPushButton>(w, "runButton")->isEnabled());
   click(w, "clipboardButton");
   EXPECT_EQ(std::string(Clipboard().text().view()), "partial\n") << "a killed script's output can be copied";
-  screenshot(w, "runscript-killed");
 
   field->setEditText(QString::fromStdString(hello));
   click(w, "runButton");

@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -28,16 +27,6 @@
 namespace {
 
 using Calls = std::vector<std::string>;
-
-// Records the region of every paint the widget gets.
-class PaintSpy : public QObject {
-public:
-  std::vector<QRegion> regions;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(event)->region());
-    return false;
-  }
-};
 
 class TextViewWidgetTest : public ::testing::Test {
 protected:
@@ -149,37 +138,6 @@ TEST_F(TextViewWidgetTest, PixelsShowEachWordsBackground) {
     for (int y = top0; y < top0 + int(layout().line(0).height); ++y)
       red = red || image.pixelColor(x, y).name() == QColor(0xee, 0, 0).name();
   EXPECT_TRUE(red);
-}
-
-TEST_F(TextViewWidgetTest, AMouseMoveRepaintsOnlyTheLinesWhoseHoverChanged) {
-  open(qmtest::WordFixture::TEXT);
-  const auto lineRect = [&](size_t i) {
-    Line const& line = layout().line(i);
-    return QRectF(0, layout().topMargin() + line.y, widget.viewWidth(), line.height).toAlignedRect();
-  };
-  PaintSpy spy;
-  widget.installEventFilter(&spy);
-  const struct {
-    const char* name;
-    QPoint point;
-    QRegion repainted;
-  } moves[] = {
-      {"onto 中国, line 0", at(0, 0) + QPoint(5, 5), lineRect(0)},
-      {"onto 中国, line 1", at(1, 3) + QPoint(5, 5), QRegion(lineRect(0)) + lineRect(1)},
-      {"within the same word", at(1, 3) + QPoint(9, 8), QRegion()},
-      {"onto 。, no word", at(1, 5) + QPoint(3, 5), lineRect(1)},
-  };
-  for (auto const& m : moves) {
-    SCOPED_TRACE(m.name);
-    spy.regions.clear();
-    send(QEvent::MouseMove, m.point);
-    QApplication::processEvents();
-    QRegion painted;
-    for (QRegion const& r : spy.regions)
-      painted += r;
-    EXPECT_EQ(painted, m.repainted);
-  }
-  widget.removeEventFilter(&spy);
 }
 
 TEST_F(TextViewWidgetTest, APartialRepaintFillsEachLineToTheScroller) {

@@ -1,8 +1,9 @@
 // The welcome window of a first run, offscreen: Import runs the import dialog (answered here) and hands its
 // words on; a cancelled import leaves the welcome open; Close or the window's close button ends it and
-// brings the main window to the front. QM_SCREENSHOT_DIR, when set, receives a picture of it.
+// brings the main window to the front.
 #include "desktop-ui/welcomedialog.h"
 
+#include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "utils/messagecenter.h"
 
@@ -13,16 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-template <class W> W* child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using qmtest::child;
 
 // Chooses the HSK words up to level 1 and presses Import once they are read.
 int importLevelOne(QDialog& dialog) {
@@ -57,8 +53,6 @@ TEST(WelcomeDialogTest, ImportHandsTheWordsOnAndEndingBringsTheMainWindowBack) {
                      +[](WelcomeDialog& w) { w.close(); }}) {
     welcome.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&welcome));
-    if (const char* dir = std::getenv("QM_SCREENSHOT_DIR"))
-      welcome.grab().save(QString(dir) + "/welcome.png");
     imported.clear();
     accept = false;
     child<QPushButton>(welcome, "importButton")->click(); // cancelled

@@ -4,6 +4,7 @@
 #include "desktop-ui/managewordlistsdialog.h"
 #include "desktop-ui/newwordlistdialog.h"
 #include "support/fakeapplicationdelegate.h"
+#include "support/qtchild.h"
 #include "support/tempdir.h"
 #include "views/managewordlistsdelegate.h"
 #include "wordlists/wordlistmanager.h"
@@ -26,11 +27,7 @@
 
 namespace {
 
-template <class W> W* child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using qmtest::child;
 
 // What a user does with a pop-up: choose an entry.
 void choose(QComboBox* combo, int entry) {

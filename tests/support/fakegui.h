@@ -4,15 +4,21 @@
 // test's functions (none set: the dialog is cancelled).
 #pragma once
 
-#include "support/fakedefinitionview.h"
-#include "support/fakefinddialog.h"
 #include "support/fakemainwindow.h"
-#include "support/fakesplashscreen.h"
-#include "support/fakestatisticsview.h"
 #include "support/faketextview.h"
 #include "support/fakewordlistview.h"
+#include "utils/span.h"
+#include "views/definitionconfig.h"
+#include "views/definitionview.h"
+#include "views/finddialog.h"
+#include "views/finddialogdelegate.h"
 #include "views/gui.h"
+#include "views/splashscreen.h"
+#include "views/splashscreendelegate.h"
+#include "views/statisticsmodel.h"
+#include "views/statisticsview.h"
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +27,83 @@
 class ExportAdapter;
 
 namespace qmtest {
+
+// A definition popup that keeps what it is given and records the words it shows ("show 中国 10,20").
+class FakeDefinitionView : public DefinitionView {
+public:
+  Dictionary const* given = nullptr;
+  DefinitionConfig config;
+  int configs = 0; // how often a configuration was given
+  std::string word;
+  std::vector<std::string> shown;
+
+  Dictionary const* dictionary() const override { return given; }
+  void setConfig(DefinitionConfig const& c) override {
+    config = c;
+    ++configs;
+  }
+  void setDictionary(Dictionary const* d) override { given = d; }
+  void setWord(Span const& w) override { word = std::string(w.view()); }
+  void show(double x, double y) override {
+    char point[64];
+    std::snprintf(point, sizeof point, " %g,%g", x, y);
+    shown.push_back("show " + word + point);
+  }
+};
+
+// A find bar for controller tests: it keeps its text and the delegate it was shown with, and finds by asking
+// that delegate as Return in the real bar does.
+class FakeFindDialog : public FindDialog {
+public:
+  FindDialogDelegate* delegate = nullptr;
+  std::string text;
+
+  void show(FindDialogDelegate* d) override { delegate = d; }
+  void setSearchText(const char* t) override { text = t ? t : ""; }
+  // Return in the field.
+  void find() {
+    if (delegate) delegate->find(*this, Span(text));
+  }
+  std::vector<std::string> history() {
+    std::vector<const char*> terms;
+    if (delegate) delegate->getSearchHistory(*this, terms);
+    return {terms.begin(), terms.end()};
+  }
+};
+
+// A splash screen that records its delegate and whether it is shown; close() tells the delegate as the real
+// one does when its delay ends.
+class FakeSplashScreen : public SplashScreen {
+public:
+  SplashScreenDelegate* delegate = nullptr;
+  int displayed = 0;
+
+  void setDelegate(SplashScreenDelegate* d) override { delegate = d; }
+  void display() override { ++displayed; }
+  void close() override {
+    if (delegate) delegate->splashScreenClosed(*this);
+  }
+};
+
+// A statistics pane that keeps the model it is given and a selection, and records the colours it is given
+// ("colours 7 9"), for the application controller's tests.
+class FakeStatisticsView : public StatisticsView {
+public:
+  StatisticsModel* model = nullptr;
+  std::vector<PropertyIndex> selection;
+  bool focus = false;
+  std::vector<std::string> calls;
+
+  void setModel(StatisticsModel* m) override { model = m; }
+  void reloadData() override {}
+  bool hasFocus() const override { return focus; }
+  bool canCopy() const override { return focus && !selection.empty(); }
+  void selectAll() override {}
+  std::vector<PropertyIndex> selectedItems() const override { return selection; }
+  void setColours(Colour foreground, Colour background) override {
+    calls.push_back("colours " + std::to_string(foreground.r) + " " + std::to_string(background.r));
+  }
+};
 
 class FakeGUI : public GUI {
 public:

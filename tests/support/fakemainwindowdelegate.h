@@ -13,6 +13,12 @@
 
 namespace qmtest {
 
+// A command without arguments, recorded by its name.
+#define QM_RECORDED(name, ...)                                                                               \
+  void name(MainWindow& w) __VA_ARGS__ override {                                                            \
+    record(w, #name);                                                                                        \
+  }
+
 class FakeMainWindowDelegate : public MainWindowDelegate {
 public:
   FakeMainWindowDelegate();
@@ -36,46 +42,60 @@ public:
   // Null: a manager of the user's folder, made on first use.
   WordListManager* lists = nullptr;
 
-  void onActivate(MainWindow& w) override;
-  void applicationWillClose(MainWindow& w) override;
+  QM_RECORDED(onActivate)
+  QM_RECORDED(applicationWillClose)
+  QM_RECORDED(onFileOpenRecentClearList)
+  QM_RECORDED(onFileImport)
+  QM_RECORDED(onFileExportToFile)
+  QM_RECORDED(onFileExportToClipboard)
+  QM_RECORDED(onFileExportToEmail)
+  QM_RECORDED(onFileExit)
+  QM_RECORDED(onHelpHelp)
+  QM_RECORDED(onHelpSendFeedback)
+  QM_RECORDED(onHelpAbout)
+  QM_RECORDED(onFormatFont)
+  QM_RECORDED(onIncreaseFont)
+  QM_RECORDED(onResetFont)
+  QM_RECORDED(onDecreaseFont)
+  QM_RECORDED(onToggleHighlightLookedUpWords)
+  QM_RECORDED(onColourSchemeToggled)
+  QM_RECORDED(onToolsRunScript)
+  QM_RECORDED(onSelectAll, const)
+  QM_RECORDED(onFind)
+  QM_RECORDED(onFindNext)
+  QM_RECORDED(onCenterSelectionInView)
+  QM_RECORDED(onToggleFullScreen)
+  QM_RECORDED(onNextTab)
+  QM_RECORDED(onPrevTab)
+  QM_RECORDED(onWordListManage)
+  QM_RECORDED(onLoadProgress)
   void onOpenFiles(MainWindow& w, std::vector<std::string> const& paths) override;
-  void onFileOpenRecent(MainWindow& w, unsigned long index) override;
-  void onFileOpenRecentClearList(MainWindow& w) override;
-  void onFileClose(MainWindow& w, Document* d) override;
-  void onFileImport(MainWindow& w) override;
-  void onFileExportToFile(MainWindow& w) override;
-  void onFileExportToClipboard(MainWindow& w) override;
-  void onFileExportToEmail(MainWindow& w) override;
-  void onFileExit(MainWindow& w) override;
-  void onHelpHelp(MainWindow& w) override;
-  void onHelpSendFeedback(MainWindow& w) override;
-  void onHelpAbout(MainWindow& w) override;
-  void onFormatFont(MainWindow& w) override;
-  void onIncreaseFont(MainWindow& w) override;
-  void onResetFont(MainWindow& w) override;
-  void onDecreaseFont(MainWindow& w) override;
-  void onToggleHighlightLookedUpWords(MainWindow& w) override;
-  void onColourSchemeToggled(MainWindow& w) override;
-  void onColourSchemeChanged(MainWindow& w, ColourScheme::Mode mode) override;
-  void onToolsRunScript(MainWindow& w) override;
-  void onSelectAll(MainWindow& w) const override;
-  void onCopy(MainWindow& w, bool append) override;
-  void onFind(MainWindow& w) override;
-  void onFindNext(MainWindow& w) override;
+  void onFileOpenRecent(MainWindow& w, unsigned long index) override {
+    record(w, "onFileOpenRecent " + std::to_string(index));
+  }
+  void onFileClose(MainWindow& w, Document* d) override { record(w, "onFileClose " + pointer(d)); }
+  void onColourSchemeChanged(MainWindow& w, ColourScheme::Mode mode) override {
+    record(w, "onColourSchemeChanged " + std::to_string(int(mode)));
+  }
+  void onCopy(MainWindow& w, bool append) override { record(w, append ? "onCopy append" : "onCopy replace"); }
+  void onPaste(MainWindow& w, bool append) override {
+    record(w, append ? "onPaste append" : "onPaste replace");
+  }
+  void onScrollLine(MainWindow& w, int lines) override { record(w, "onScrollLine " + std::to_string(lines)); }
+  void onScrollPage(MainWindow& w, int pages) override { record(w, "onScrollPage " + std::to_string(pages)); }
+  void onScrollTo(MainWindow& w, unsigned long offset) override {
+    record(w, "onScrollTo " + std::to_string(offset));
+  }
+  void onWordListChange(MainWindow& w, const char* baseName) override {
+    record(w, std::string("onWordListChange ") + (baseName ? baseName : "(null)"));
+  }
+  void setCurrentDocument(MainWindow& w, Document* d) override {
+    record(w, "setCurrentDocument " + pointer(d));
+  }
+
   bool hasSelection(MainWindow&) const override { return selection; }
-  void onCenterSelectionInView(MainWindow& w) override;
-  void onToggleFullScreen(MainWindow& w) override;
-  void onNextTab(MainWindow& w) override;
-  void onPrevTab(MainWindow& w) override;
   unsigned long totalOpenDocuments(MainWindow&) const override { return openDocuments; }
-  void onPaste(MainWindow& w, bool append) override;
-  void onScrollLine(MainWindow& w, int lines) override;
-  void onScrollPage(MainWindow& w, int pages) override;
-  void onScrollTo(MainWindow& w, unsigned long offset) override;
-  void onWordListManage(MainWindow& w) override;
-  void onWordListChange(MainWindow& w, const char* baseName) override;
   WordListManager& wordListManager(MainWindow&) const override;
-  void onLoadProgress(MainWindow& w) override;
   RecentFiles const& recentFiles(MainWindow&) const override { return recent; }
   bool isCurrentDocumentReady(MainWindow&) const override { return documentReady; }
   Document* currentDocument(MainWindow&) const override { return document; }
@@ -84,12 +104,17 @@ public:
   bool canFindNext(MainWindow&) const override { return findNext; }
   bool canPaste(MainWindow&) const override { return pastable; }
   ColourScheme::Mode currentColourScheme(MainWindow&) const override { return colourScheme; }
-  void setCurrentDocument(MainWindow& w, Document* d) override;
   bool highlightLookedUpWords(MainWindow&) const override { return highlightLookedUp; }
 
 private:
-  void record(MainWindow& w, std::string call) const;
+  void record(MainWindow& w, std::string call) const {
+    window = &w;
+    calls.push_back(std::move(call));
+  }
+  static std::string pointer(const void* p);
   mutable std::unique_ptr<WordListManager> m_ownLists;
 };
+
+#undef QM_RECORDED
 
 } // namespace qmtest

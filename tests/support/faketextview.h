@@ -1,13 +1,10 @@
-// A recording TextView for controller tests: a size set by the test, the fixed-advance line breaker, screen
-// points offset by SCREEN_X, SCREEN_Y, and a log of what the controller asked ("showPopupMenu 9 30,5",
-// "setFocus", "setFont Noto 20"). The scroller's place and range are kept as the controller last set them.
+// A TextView for controller tests: a size set by the test, the fixed-advance line breaker, screen points
+// offset by SCREEN_X, SCREEN_Y, the last popup menu's state, the redraws counted, and the scroller's place
+// and range as the controller last set them.
 #pragma once
 
 #include "support/fakelinebreaker.h"
 #include "views/textview.h"
-
-#include <string>
-#include <vector>
 
 namespace qmtest {
 
@@ -16,7 +13,6 @@ public:
   static constexpr double SCREEN_X = 1000;
   static constexpr double SCREEN_Y = 2000;
 
-  std::vector<std::string> calls;
   TextViewDelegate* delegate = nullptr;
   FakeLineBreaker breaker;
   double width = 0;
@@ -34,7 +30,7 @@ public:
 
   void setDelegate(TextViewDelegate* d) override { delegate = d; }
   LineBreaker& lineBreaker() override { return breaker; }
-  void showPopupMenu(int state, double x, double y) override;
+  void showPopupMenu(int state, double, double) override { menuState = state; }
   int dragScrollAmount() const override { return dragScroll; }
   double viewWidth() const override { return width; }
   double viewHeight() const override { return height; }
@@ -49,7 +45,7 @@ public:
     return scrollPosition = position;
   }
   void redraw() override { ++redraws; }
-  void setFocus() override { calls.push_back("setFocus"); }
+  void setFocus() override {}
   void setFont(FontDescription const& font) override;
   double fontSize() const override { return points; }
   // The steps and the chooser's font change points as the real view does, within the reading-font range.

@@ -25,15 +25,10 @@ WordFixture::WordFixture() : master(12, nullptr, true), engine(SegmentEngine::Ch
 
 std::unique_ptr<DocumentStatistics> WordFixture::statistics(std::string const& text) {
   auto statistics = std::make_unique<DocumentStatistics>(levels, engine);
-  process(*statistics, text);
-  return statistics;
-}
-
-void WordFixture::process(DocumentStatistics& statistics, std::string const& text) {
   const auto path = dir / ("text" + std::to_string(m_files++) + ".txt");
   writeFile(path, text);
-  DocumentProcessor processor(path.c_str(), master, statistics);
-  processor.beginProcessing(false);
+  DocumentProcessor(path.c_str(), master, *statistics).beginProcessing(false);
+  return statistics;
 }
 
 } // namespace qmtest

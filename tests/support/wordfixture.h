@@ -22,8 +22,6 @@ public:
 
   // Statistics of text, processed before they are returned.
   std::unique_ptr<DocumentStatistics> statistics(std::string const& text = TEXT);
-  // One more run over text (on this thread).
-  void process(DocumentStatistics& statistics, std::string const& text);
 
   TempDir dir;
   WordHash master;
