@@ -153,8 +153,7 @@ long tempFileOwner(std::string_view name) {
   return pid > 0 ? pid : -1;
 }
 
-// Deletes an old-form temporary file that no writer holds and that has not changed for a while. The lock
-// is held over the deletion, so no writer can take the file up in between.
+// Deletes an old-form temporary file that no writer holds and that has not changed for a while.
 bool removeIfAbandoned(fs::path const& path) {
   std::error_code ec;
   const auto changed = fs::last_write_time(path, ec);

@@ -1,7 +1,6 @@
 #include "views/colourscheme.h"
 
 #include "utils/atomicfilesaver.h"
-#include "utils/exception.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/propertyfile.h"
