@@ -16,8 +16,8 @@ class OutputStream;
 
 class AtomicFileSaver {
 public:
-  // prefix is kept for callers that name their files; the temporary name is always
-  // ".<target name>.tmp-<id>" in the target's folder.
+  // prefix is kept for callers that name their files; the temporary file is always
+  // FileSystem::siblingTempFilename(target), in the target's folder.
   AtomicFileSaver(const char* prefix, const char* target);
   AtomicFileSaver(AtomicFileSaver const&) = delete;
   AtomicFileSaver& operator=(AtomicFileSaver const&) = delete;

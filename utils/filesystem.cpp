@@ -3,12 +3,16 @@
 #include "utils/filesystem.h"
 
 #include "utils/log.h"
+#include "utils/system.h"
 #include "utils/uuid.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -114,6 +118,53 @@ bool isStrictlyInside(fs::path const& outer, fs::path const& inner) {
   return false;
 }
 
+// Temporary names: ".<target name>.tmp-<process id>-<RANDOM_DIGITS hex digits>", and before the process id
+// was in them ".<target name>.tmp-<UUID>". The target's name and the hex digits keep the longest name within
+// the 255 bytes a file name may have, as the old form did.
+constexpr std::string_view TEMP_MARK = ".tmp-";
+constexpr size_t RANDOM_DIGITS = 24;
+// An old-form file changes while its save writes and is renamed a moment after; one that stayed as it is for
+// this long, with no writer holding it, belongs to no running save.
+constexpr auto ABANDONED_AFTER = std::chrono::hours(1);
+
+bool allOf(std::string_view s, const char* set) {
+  return !s.empty() && s.find_first_not_of(set) == std::string_view::npos;
+}
+
+bool isUuid(std::string_view s) {
+  if (s.size() != 36) return false;
+  for (size_t i = 0; i < s.size(); ++i)
+    if ((i == 8 || i == 13 || i == 18 || i == 23) ? s[i] != '-' : !std::isxdigit((unsigned char)s[i]))
+      return false;
+  return true;
+}
+
+// The process id in a temporary name; 0 for the old form without one, -1 for any other name.
+long tempFileOwner(std::string_view name) {
+  const size_t mark = name.rfind(TEMP_MARK);
+  if (name.empty() || name[0] != '.' || mark == std::string_view::npos || mark < 2) return -1;
+  const std::string_view id = name.substr(mark + TEMP_MARK.size());
+  if (isUuid(id)) return 0;
+  const size_t dash = id.find('-');
+  if (dash == std::string_view::npos || dash > 10 || id.size() - dash - 1 != RANDOM_DIGITS ||
+      !allOf(id.substr(0, dash), "0123456789") || !allOf(id.substr(dash + 1), "0123456789ABCDEFabcdef"))
+    return -1;
+  const long pid = std::stol(std::string(id.substr(0, dash)));
+  return pid > 0 ? pid : -1;
+}
+
+// Deletes an old-form temporary file that no writer holds and that has not changed for a while.
+bool removeIfAbandoned(fs::path const& path) {
+  std::error_code ec;
+  const auto changed = fs::last_write_time(path, ec);
+  if (ec || fs::file_time_type::clock::now() - changed < ABANDONED_AFTER) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0;
+  ::close(fd);
+  return removed;
+}
+
 } // namespace
 
 struct FileSystem::Impl {
@@ -182,9 +233,30 @@ Text FileSystem::siblingTempFilename(const char* target) {
   if (!target) return Text();
   const fs::path t(target);
   if (!t.has_filename()) return Text();
-  const fs::path temp =
-      t.parent_path() / ("." + t.filename().string() + ".tmp-" + std::string(Uuid::createAsString().c_str()));
+  const Text uuid = Uuid::createAsString();
+  std::string random;
+  for (char c : uuid.view())
+    if (c != '-' && random.size() < RANDOM_DIGITS) random += c;
+  const fs::path temp = t.parent_path() / ("." + t.filename().string() + std::string(TEMP_MARK) +
+                                           std::to_string(System::processID()) + "-" + random);
   return Text(temp.c_str());
+}
+
+size_t FileSystem::removeLeftoverTempFiles(const char* folder) {
+  if (!folder) return 0;
+  size_t removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& path = it->path();
+    const long owner = tempFileOwner(path.filename().string());
+    std::error_code typeError;
+    if (owner < 0 || it->symlink_status(typeError).type() != fs::file_type::regular) continue;
+    if (owner == 0
+            ? removeIfAbandoned(path)
+            : owner != System::processID() && !System::processRunning(owner) && ::unlink(path.c_str()) == 0)
+      ++removed;
+  }
+  return removed;
 }
 
 bool FileSystem::privateFileExists(const char* path) const {

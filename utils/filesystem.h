@@ -39,9 +39,15 @@ public:
   static Text stripPath(const char* path);
   // The temporary folder, "/", the prefix and a new random id, as one component.
   static Text getTempFilename(const char* prefix);
-  // A hidden, unused-looking name beside target (".name.tmp-<id>"), so that it lives on the target's
-  // filesystem and folder walks skip it. Empty when target has no file name.
+  // A hidden, unused-looking name beside target (".name.tmp-<process id>-<24 random hex digits>"), so that
+  // it lives on the target's filesystem, folder walks skip it, and a later run can tell whether the process
+  // that saves through it still runs. Empty when target has no file name.
   static Text siblingTempFilename(const char* target);
+  // Deletes the temporary files that saves killed half-way left in folder (not in its sub-folders): those
+  // named by siblingTempFilename for a process that no longer runs, and those of the older form
+  // ".name.tmp-<UUID>" that no writer holds and that have not changed for an hour. A running save's file,
+  // of this process or another, is never touched. Returns how many went.
+  static size_t removeLeftoverTempFiles(const char* folder);
   // Forces a written file's data to storage; false when it cannot be opened or synced.
   static bool syncFile(const char* path);
 

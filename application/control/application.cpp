@@ -48,6 +48,16 @@ const char* programName() {
   return *name ? name : "Quillmere";
 }
 
+// A save killed half-way leaves its hidden temporary file in the folder it saved into: these are the
+// folders of the program's saves.
+void removeLeftoverTempFiles() {
+  size_t removed = 0;
+  for (const char* folder :
+       {"data", "data/script-config", "colour-schemes", "wordlists", "wordlists/lists", "wordlists/cache"})
+    removed += FileSystem::removeLeftoverTempFiles(FileSystem::instance().userPath(folder).c_str());
+  if (removed) Log::print("LOG", "Removed %zu temporary files of interrupted saves\n", removed);
+}
+
 // Logs the failure and names it in a box; the program then ends.
 void failed(zun::exception const& e, const char* problem) {
   ZUN_LOG_CAUGHT("ERR", "Start-up failed: ", e);
@@ -83,6 +93,7 @@ bool Application::init(const char* programInfoFile) {
     loadProgramInfo(programInfoFile);
     FileSystem::instance().setFolderName(ProgramInfo::instance().folderName());
     FileConverter::sweepStale();
+    removeLeftoverTempFiles();
     gui.splashScreen().setDelegate(this);
     gui.splashScreen().display();
     auto made = std::make_unique<Impl>(gui);

@@ -24,8 +24,9 @@ public:
   Application& operator=(Application const&) = delete;
 
   // Starts the program: programInfoFile (relative to the resources, then the base folder) verified against
-  // the key built into the program, the splash shown, the controller and its settings, the dictionary and the
-  // word lists, then the version check. False when start-up failed: the problem is logged under "ERR" and
+  // the key built into the program, the converted copies and the temporary files of saves that ended runs
+  // left in the user's folder removed, the splash shown, the controller and its settings, the dictionary and
+  // the word lists, then the version check. False when start-up failed: the problem is logged under "ERR" and
   // named in an Ok box, nothing of the user's has been written, and the shell should end (still calling
   // shutdown()). A second call does nothing and answers as the first did.
   bool init(const char* programInfoFile = PROGRAM_INFO);

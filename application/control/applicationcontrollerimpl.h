@@ -13,6 +13,7 @@
 #include "text/wordhash.h"
 #include "utils/log.h"
 #include "utils/propertyfile.h"
+#include "utils/saveguard.h"
 #include "views/appearanceconfig.h"
 #include "views/applicationdelegate.h"
 #include "views/clipboardpaster.h"
@@ -89,7 +90,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
   void loadConfig();
   void saveConfig();
   void loadColourScheme();
-  void saveColourScheme();
+  bool saveColourScheme();
   void upgradeToUseColourSchemes();
   void loadOnlineSearchOptions();
   void saveOnlineSearchOptions();
@@ -268,8 +269,8 @@ struct ApplicationController::Impl : ApplicationDelegate,
 
   // Not in the original table: what start-up reached, so that destruction saves only what was loaded.
   bool initialised = false;
-  bool userConfigUnreadable = false;    // the user's "data/config" exists but could not be read
-  bool searchHistoryUnreadable = false; // likewise "data/search-history.txt"
+  // The user's files that a save writes back: one that could not be read at start-up is kept as it is.
+  SaveGuard configFile, colourSchemeFile, searchHistoryFile;
   // The document the views show (null: none), and the open documents' tabs.
   Document* shown = nullptr;
   std::map<Document const*, std::unique_ptr<TabItem>> tabs;

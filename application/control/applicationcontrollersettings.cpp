@@ -8,9 +8,9 @@
 #include "utils/filesystem.h"
 #include "utils/outputstream.h"
 #include "utils/propertygroup.h"
+#include "utils/saveguard.h"
 #include "views/styleid.h"
 
-#include <filesystem>
 #include <thread>
 
 namespace {
@@ -24,32 +24,18 @@ Text userPath(const char* name) {
   return FileSystem::instance().userPath(name);
 }
 
-bool isEmptyFile(const char* path) {
-  std::error_code error;
-  return std::filesystem::file_size(path, error) == 0 && !error;
-}
-
 } // namespace
 
 void ApplicationController::Impl::loadConfig() {
   config.clear();
-  userConfigUnreadable = false;
   const Text user = userPath(CONFIG);
+  // The shipped copies first, then the user's, which alone is written back.
   FileFinder finder;
   finder.add(CommonDirectory::Resources);
   finder.add(CommonDirectory::Base);
-  finder.add(CommonDirectory::UserAppSupport, FileSystem::instance().folderName().c_str());
-  for (const char* path = finder.find(CONFIG); path; path = finder.next()) {
-    const bool isUsers = user == path;
-    try {
-      config.readFromFile(path);
-    } catch (zun::exception const& e) {
-      if (isEmptyFile(path)) continue;
-      Log::print("WARN", "Error reading settings '%s'\n", path);
-      ZUN_LOG_CAUGHT("WARN", "\t", e);
-      userConfigUnreadable = userConfigUnreadable || isUsers;
-    }
-  }
+  for (const char* path = finder.find(CONFIG); path; path = finder.next())
+    if (user != path) SaveGuard::read(path, "the settings", [&] { config.readFromFile(path); });
+  configFile.load(user.c_str(), "the settings", [&] { config.readFromFile(user.c_str()); });
   scriptSettings.load(SCRIPT_CONFIG);
   *config.group("export-dialog") >> exportSettings;
   *config.group("general") >> general;
@@ -60,10 +46,7 @@ void ApplicationController::Impl::loadConfig() {
 
 void ApplicationController::Impl::saveConfig() {
   scriptSettings.save(SCRIPT_CONFIG);
-  if (userConfigUnreadable) {
-    Log::print("WARN", "Settings not saved: the user's '%s' could not be read at start-up\n", CONFIG);
-    return;
-  }
+  if (!configFile.maySave()) return;
   config.group(nullptr)->setValue(".version", 2);
   *config.group("general") << general;
   *config.group("position") << position;
@@ -73,13 +56,18 @@ void ApplicationController::Impl::saveConfig() {
   config.writeToFile(userPath(CONFIG).c_str());
 }
 
+// The file is read before an upgrade of older settings writes it, so that the upgrade never writes over a
+// file that could not be read.
 void ApplicationController::Impl::loadColourScheme() {
+  const Text path = userPath(COLOUR_SCHEME);
+  if (colourSchemeFile.load(path.c_str(), "the colour scheme", [&] { colourScheme.load(path.c_str()); }) !=
+      SaveGuard::Read)
+    colourScheme = ColourScheme();
   if (appearance.needsColourSchemeUpdate()) upgradeToUseColourSchemes();
-  colourScheme.load(userPath(COLOUR_SCHEME).c_str());
 }
 
-void ApplicationController::Impl::saveColourScheme() {
-  colourScheme.saveToFile(userPath(COLOUR_SCHEME).c_str());
+bool ApplicationController::Impl::saveColourScheme() {
+  return colourSchemeFile.maySave() && colourScheme.saveToFile(userPath(COLOUR_SCHEME).c_str());
 }
 
 // The colours of settings from before colour schemes move from the "appearance" group to the colour file; the
@@ -92,7 +80,7 @@ void ApplicationController::Impl::upgradeToUseColourSchemes() {
   colourScheme.setColours(mode, colours);
   appearance.colourSchemeMode = mode;
   // The old keys go only once the colours are safe in their new file.
-  if (!colourScheme.saveToFile(userPath(COLOUR_SCHEME).c_str())) return;
+  if (!saveColourScheme()) return;
   group.clear();
   group << appearance;
 }
@@ -106,24 +94,14 @@ void ApplicationController::Impl::saveOnlineSearchOptions() {
 }
 
 void ApplicationController::Impl::loadSearchHistory() {
-  searchHistoryUnreadable = false;
   const Text path = userPath(SEARCH_HISTORY);
-  if (!FileSystem::instance().privateFileExists(path.c_str())) return;
-  try {
-    searchHistory.loadFromFile(path.c_str());
-  } catch (zun::exception const& e) {
-    Log::print("WARN", "Error reading the search history '%s'\n", path.c_str());
-    ZUN_LOG_CAUGHT("WARN", "\t", e);
-    searchHistoryUnreadable = true;
-  }
+  searchHistoryFile.load(path.c_str(), "the search history",
+                         [&] { searchHistory.loadFromFile(path.c_str()); });
 }
 
 void ApplicationController::Impl::saveSearchHistory() {
   const Text path = userPath(SEARCH_HISTORY);
-  if (searchHistoryUnreadable) {
-    Log::print("WARN", "Search history not saved: '%s' could not be read at start-up\n", path.c_str());
-    return;
-  }
+  if (!searchHistoryFile.maySave()) return;
   FileSystem::instance().privateEnsurePath(path.c_str());
   if (!AtomicFileSaver::save(path.c_str(), [&](OutputStream& out) { searchHistory.saveToOutputStream(out); }))
     Log::print("ERR", "Error saving search history to file '%s'\n", path.c_str());

@@ -12,6 +12,7 @@
 #include "utils/exception.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
+#include "utils/saveguard.h"
 
 #include <algorithm>
 #include <map>
@@ -32,6 +33,7 @@ struct DocumentManager::Impl : FileConverter::Listener {
   std::vector<std::unique_ptr<Document>> documents; // in opening order
   Document* current = nullptr;
   RecentFiles recent;
+  SaveGuard recentFile; // "data/recent": unreadable at load, it is not saved over
   std::map<Document*, FileConverter::Info*> pending; // jobs under way; each owned by its worker
   std::unique_ptr<EncodingDetector> detector;        // read on first use: it loads a character list
 };
@@ -257,18 +259,13 @@ void DocumentManager::clearRecentFiles() {
 
 void DocumentManager::loadRecentFiles() {
   const Text path = recentPath();
-  if (!FileSystem::instance().privateFileExists(path.c_str())) { // the first start: nothing to read or log
+  if (impl->recentFile.load(path.c_str(), "the recent files",
+                            [&] { impl->recent.loadFromFile(path.c_str()); }) != SaveGuard::Read)
     impl->recent.clear();
-    return;
-  }
-  try {
-    impl->recent.loadFromFile(path.c_str());
-  } catch (zun::exception const&) {
-    impl->recent.clear(); // a missing or unreadable list is an empty one
-  }
 }
 
 bool DocumentManager::saveRecentFiles() const {
+  if (!impl->recentFile.maySave()) return false;
   const Text target = recentPath();
   FileSystem::instance().privateEnsurePath(target.c_str());
   return AtomicFileSaver::save(target.c_str(),

@@ -81,10 +81,12 @@ public:
   RecentFiles const& recentFiles() const;
   void addRecentFile(const char* path, uint64_t position);
   void clearRecentFiles();
-  // "data/recent" in the user folder; any error leaves the list empty.
+  // "data/recent" in the user folder; any error leaves the list empty (a file that exists but cannot be read
+  // is logged under "WARN").
   void loadRecentFiles();
   // Saves "data/recent" through a temporary file; on failure logs under "ERR", keeps the old file and
-  // returns false.
+  // returns false. A file that could not be read at the last load is kept as it is (false, logged under
+  // "WARN"): it may hold more than this run knows.
   bool saveRecentFiles() const;
 
 private:

@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -83,10 +82,6 @@ FileConverter::Status discard(FileConverter::Info& info, FileConverter::Status s
   if (!info.converted.empty()) ::unlink(info.converted.c_str());
   info.converted.clear();
   return status;
-}
-
-bool processRunning(long pid) {
-  return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
 }
 
 FileConverter::Status convert(FileConverter::Info& info) {
@@ -193,7 +188,7 @@ void FileConverter::sweepStale() {
     if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
       continue;
     const long pid = std::stol(name);
-    if (pid != System::processID() && !processRunning(pid))
+    if (pid != System::processID() && !System::processRunning(pid))
       FileSystem::instance().privateDeleteFile(it->path().c_str());
   }
 }

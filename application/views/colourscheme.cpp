@@ -1,7 +1,6 @@
 #include "views/colourscheme.h"
 
 #include "utils/atomicfilesaver.h"
-#include "utils/exception.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/propertyfile.h"
@@ -92,14 +91,8 @@ void ColourScheme::setColours(Mode mode, Colours const& colours) {
 }
 
 void ColourScheme::load(const char* path) {
-  PropertyFile file;
-  try {
-    file.readFromFile(path);
-  } catch (zun::exception const&) {
-    *this = ColourScheme(); // a missing file is the first run's normal case: nothing to report
-    return;
-  }
-  read(file, *this);
+  *this = ColourScheme();
+  read(PropertyFile(path), *this);
 }
 
 void ColourScheme::parse(Utf8Range const& text) {

@@ -37,7 +37,8 @@ public:
   Colours const& colours(Mode mode) const;
   void setColours(Mode mode, Colours const& colours);
 
-  // Reads the file; a missing, empty or unreadable one gives the built-in colours. Never throws.
+  // Reads the file over the built-in colours. A file that cannot be read (also a missing or an empty one)
+  // throws the file layer's error and leaves the built-in colours.
   void load(const char* path);
   // Reads the file's text; versions before 3 get the hover.unknown foreground of the unknown one.
   void parse(Utf8Range const& text);

@@ -1,34 +1,23 @@
-// A copy that exists but cannot be read (another program holds it, or it is no file) is told apart from an
-// empty one, which the property-file reader also refuses: an empty copy is simply no options.
+// Every copy is read through SaveGuard, so that an empty copy is simply no options and one that exists but
+// cannot be read (another program holds it, or it is no file) is logged; the user's copy is then not saved
+// over.
 #include "views/onlinesearchoptions.h"
 
 #include "utils/atomicfilesaver.h"
-#include "utils/exception.h"
 #include "utils/filefinder.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/propertyfile.h"
+#include "utils/saveguard.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
-enum class ReadResult { Read, Empty, Unreadable };
+const char* const WHAT = "the online search options";
 
-ReadResult readOptions(const char* path, std::vector<OnlineSearchOption>& options) {
-  PropertyFile file;
-  try {
-    file.readFromFile(path);
-  } catch (zun::exception const& e) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 && !ec)
-      return ReadResult::Empty;
-    ZUN_LOG_CAUGHT("WARN", "Error reading online search options: ", e);
-    return ReadResult::Unreadable;
-  }
-  file >> options;
-  return ReadResult::Read;
+std::function<void()> reader(const char* path, std::vector<OnlineSearchOption>& options) {
+  return [path, &options] { PropertyFile(path) >> options; };
 }
 
 void addShippedFolders(FileFinder& finder) {
@@ -40,7 +29,7 @@ void addShippedFolders(FileFinder& finder) {
 
 struct OnlineSearchOptions::Impl {
   std::vector<OnlineSearchOption> options; // in menu order
-  bool userCopyUnreadable = false;         // at the last load: saving would lose its options
+  SaveGuard userCopy;                      // unreadable at the last load: saving would lose its options
 };
 
 OnlineSearchOptions::OnlineSearchOptions() : impl(std::make_unique<Impl>()) {}
@@ -52,14 +41,12 @@ std::vector<OnlineSearchOption> const& OnlineSearchOptions::options() const {
 
 void OnlineSearchOptions::load() {
   impl->options.clear();
-  impl->userCopyUnreadable = false;
   const Text userCopy = FileSystem::instance().userPath(FILE_NAME);
   FileFinder finder;
   addShippedFolders(finder);
-  finder.add(FileSystem::instance().userPath().c_str(), nullptr);
   for (const char* path = finder.find(FILE_NAME); path; path = finder.next())
-    if (readOptions(path, impl->options) == ReadResult::Unreadable && userCopy == path)
-      impl->userCopyUnreadable = true;
+    if (userCopy != path) SaveGuard::read(path, WHAT, reader(path, impl->options));
+  impl->userCopy.load(userCopy.c_str(), WHAT, reader(userCopy.c_str(), impl->options));
 }
 
 bool OnlineSearchOptions::save() const {
@@ -68,8 +55,9 @@ bool OnlineSearchOptions::save() const {
   FileFinder finder;
   addShippedFolders(finder);
   const char* shippedCopy = finder.find(FILE_NAME);
-  const bool refused = impl->userCopyUnreadable ||
-                       (shippedCopy && readOptions(shippedCopy, shipped) == ReadResult::Unreadable);
+  const bool refused = !impl->userCopy.maySave() ||
+                       (shippedCopy && SaveGuard::read(shippedCopy, WHAT, reader(shippedCopy, shipped)) ==
+                                           SaveGuard::Unreadable);
   bool saved = false;
   if (!refused) {
     std::vector<OnlineSearchOption> own;

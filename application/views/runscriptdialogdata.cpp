@@ -4,10 +4,8 @@
 
 #include "utils/atomicfilesaver.h"
 #include "utils/directorywalker.h"
-#include "utils/exception.h"
 #include "utils/filefinder.h"
 #include "utils/filesystem.h"
-#include "utils/log.h"
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"
 
@@ -56,44 +54,31 @@ void addExampleScripts(RecentFiles& recent) {
 } // namespace
 
 void RunScriptDialogData::load(const char* folder) {
-  FileSystem const& fileSystem = FileSystem::instance();
-  const Text dir = fileSystem.userPath(folder);
-  bool recentRead = false;
-  if (fileSystem.privateIsDirectory(dir.c_str())) {
-    const std::string recentPath = inFolder(dir, RECENT_FILE);
-    if (fileSystem.privateFileExists(recentPath.c_str())) {
-      try {
-        recentScripts.loadFromFile(recentPath.c_str());
-        recentRead = true;
-      } catch (zun::exception const& e) {
-        ZUN_LOG_CAUGHT("WARN", "Error reading recent scripts: ", e);
-      }
-    }
-    const std::string configPath = inFolder(dir, CONFIG_FILE);
-    if (fileSystem.privateFileExists(configPath.c_str())) {
-      try {
-        PropertyFile config(configPath.c_str());
-        saveToClipboard = config.group(GROUP)->valueAsBool(KEY, true);
-      } catch (zun::exception const& e) {
-        ZUN_LOG_CAUGHT("WARN", "Error reading script settings: ", e);
-      }
-    }
-  }
-  if (!recentRead) {
+  const Text dir = FileSystem::instance().userPath(folder);
+  const std::string recentPath = inFolder(dir, RECENT_FILE), configPath = inFolder(dir, CONFIG_FILE);
+  if (m_recentFile.load(recentPath.c_str(), "the recent scripts",
+                        [&] { recentScripts.loadFromFile(recentPath.c_str()); }) != SaveGuard::Read) {
     recentScripts.clear();
     addExampleScripts(recentScripts);
   }
+  m_configFile.load(configPath.c_str(), "the script settings", [&] {
+    saveToClipboard = PropertyFile(configPath.c_str()).group(GROUP)->valueAsBool(KEY, true);
+  });
 }
 
 bool RunScriptDialogData::save(const char* folder) const {
   FileSystem const& fileSystem = FileSystem::instance();
   const Text dir = fileSystem.userPath(folder);
   fileSystem.privateEnsurePath(inFolder(dir, "").c_str());
-  PropertyFile config;
-  config.group(GROUP)->setValue(KEY, saveToClipboard);
-  const bool configSaved = config.writeToFile(inFolder(dir, CONFIG_FILE).c_str());
+  bool configSaved = false, recentSaved = false;
+  if (m_configFile.maySave()) {
+    PropertyFile config;
+    config.group(GROUP)->setValue(KEY, saveToClipboard);
+    configSaved = config.writeToFile(inFolder(dir, CONFIG_FILE).c_str());
+  }
   const std::string recentPath = inFolder(dir, RECENT_FILE);
-  const bool recentSaved = AtomicFileSaver::save(
-      recentPath.c_str(), [this](OutputStream& out) { recentScripts.saveToOutputStream(out); });
+  if (m_recentFile.maySave())
+    recentSaved = AtomicFileSaver::save(recentPath.c_str(),
+                                        [this](OutputStream& out) { recentScripts.saveToOutputStream(out); });
   return configSaved && recentSaved;
 }

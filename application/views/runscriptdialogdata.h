@@ -4,17 +4,23 @@
 #pragma once
 
 #include "documents/recentfiles.h"
+#include "utils/saveguard.h"
 
 class RunScriptDialogData {
 public:
   // folder is relative to the user's folder. Without the folder, or without a readable "recent-scripts.txt",
   // the recent scripts are the example scripts of the resources' (then the base folder's) "scripts" folder
-  // and its sub-folders, in name order, at most ten. Read errors are logged and leave the defaults.
+  // and its sub-folders, in name order, at most ten. Read errors are logged under "WARN" and leave the
+  // defaults.
   void load(const char* folder);
   // Creates the folder when missing; "config" and "recent-scripts.txt" are each replaced in one step, so a
-  // failed save (logged under "ERR") leaves the old file whole. False when either save failed.
+  // failed save (logged under "ERR") leaves the old file whole. A file that exists but could not be read at
+  // the last load is not saved over (logged under "WARN"). False when either file was not saved.
   bool save(const char* folder) const;
 
   RecentFiles recentScripts; // most recent first
   bool saveToClipboard = true;
+
+private:
+  SaveGuard m_recentFile, m_configFile;
 };

@@ -21,8 +21,8 @@ namespace {
 
 const char* const KNOWN = "known";
 const char* const KNOWN_DISPLAY = "[Known]";
-// Room for a number and for the hidden temporary name beside a list file (".name.tmp-" and a UUID) within
-// the 255 bytes a file name may have.
+// Room for a number and for the hidden temporary name beside a list file (FileSystem::siblingTempFilename
+// adds at most 41 bytes) within the 255 bytes a file name may have.
 constexpr size_t MAX_DERIVED_BASE = 200;
 constexpr size_t MAX_BASE = 213;
 

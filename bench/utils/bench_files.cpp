@@ -1,15 +1,19 @@
 // Paged and mapped reading of the shipped data and corpus: how fast a document is paged through the
-// two-page window, forwards in the text view's small steps and at random.
+// two-page window, forwards in the text view's small steps and at random; settings files parsed and saved,
+// and the start-up sweep of the saves' leftover temporary files.
+#include "utils/filesystem.h"
 #include "utils/mappedfile.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/pagedfile.h"
 #include "utils/propertyfile.h"
 #include "utils/propertygroup.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -94,5 +98,25 @@ static void BM_PropertyFileSave(benchmark::State& state) {
   rmdir(folder);
 }
 BENCHMARK(BM_PropertyFileSave)->Unit(benchmark::kMicrosecond);
+
+// The start-up sweep of one folder of the program's saves, in its usual state: nothing to remove among
+// state.range(0) files, one in ten a running save's temporary file.
+static void BM_RemoveLeftoverTempFiles(benchmark::State& state) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/qmbench-XXXXXX";
+  if (!mkdtemp(folder.data())) return;
+  std::vector<std::string> files;
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    const std::string name = folder + "/list" + std::to_string(i);
+    files.push_back(i % 10 ? name : FileSystem::siblingTempFilename(name.c_str()).c_str());
+    close(open(files.back().c_str(), O_CREAT | O_WRONLY, 0644));
+  }
+  for (auto _ : state)
+    benchmark::DoNotOptimize(FileSystem::removeLeftoverTempFiles(folder.c_str()));
+  for (std::string const& file : files)
+    unlink(file.c_str());
+  rmdir(folder.c_str());
+}
+BENCHMARK(BM_RemoveLeftoverTempFiles)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

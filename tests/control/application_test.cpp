@@ -67,14 +67,26 @@ TEST_F(ApplicationTest, StartsOnlyOnVerifiedProgramInformation) {
   }
   EXPECT_EQ(snapshot(home / "data-home"), before);
 
-  // Converted copies: one left by a run that crashed (no process has that id), one of a copy still running.
+  // Converted copies and temporary files of saves: those left by a run that crashed (no process has that
+  // id) go from every folder that saves write into; those of a copy still running stay, and so does a
+  // look-alike where the program saves nothing.
   const std::string crashed = write(user("converted/999999999/copy.txt"), "x");
   const std::string running = write(user("converted/1/copy.txt"), "x");
+  const std::string hex(24, 'A');
+  std::vector<std::string> crashedSaves;
+  for (const char* folder :
+       {"data", "data/script-config", "colour-schemes", "wordlists", "wordlists/lists", "wordlists/cache"})
+    crashedSaves.push_back(write(user(folder) / (".x.tmp-999999999-" + hex), "x"));
+  const std::string runningSave = write(user("data/.config.tmp-1-" + hex), "x");
+  const std::string elsewhere = write(user(".x.tmp-999999999-" + hex), "x");
   {
     Application application(gui);
     ASSERT_TRUE(application.init());
     EXPECT_FALSE(fs::exists(crashed));
     EXPECT_TRUE(fs::exists(running));
+    for (std::string const& save : crashedSaves)
+      EXPECT_FALSE(fs::exists(save)) << save;
+    EXPECT_TRUE(fs::exists(runningSave) && fs::exists(elsewhere));
     EXPECT_EQ(gui.splash.displayed, 1);
     EXPECT_EQ(gui.splash.delegate, &application);
     EXPECT_TRUE(gui.window.calls.empty()) << "the window waits for the splash";

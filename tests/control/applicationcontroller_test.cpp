@@ -6,6 +6,7 @@
 
 #include "dictionary/cedictionary.h"
 #include "documents/document.h"
+#include "documents/recentfiles.h"
 #include "export/exportfield.h"
 #include "programinfo/programinfo.h"
 #include "support/controllerfixture.h"
@@ -14,6 +15,7 @@
 #include "text/wordstatistics.h"
 #include "utils/filesystem.h"
 #include "utils/messagecenter.h"
+#include "utils/platform/posix/filewriter.h"
 #include "utils/platform/posix/namedfilelock.h"
 #include "views/applicationdelegate.h"
 #include "views/clipboard.h"
@@ -33,6 +35,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +129,49 @@ TEST_F(ApplicationControllerTest, AFailedStartLeavesTheUsersFilesAsTheyWere) {
   stop();
   EXPECT_EQ(snapshot(user()), before);
   EXPECT_TRUE(contains(log.all(), "no settings are saved")) << log.all();
+}
+
+// A file of the reader's that exists but cannot be read at start-up (another copy of the program is writing
+// it, so the shared lock fails at once) is byte for byte as it was after the run, which used the defaults;
+// unsaved, it would hold this run's defaults, or its one document in place of ten.
+TEST_F(ApplicationControllerTest, AFileUnreadableAtStartUpIsKeptAsItWas) {
+  std::string tenRecent;
+  for (int i = 0; i < 10; ++i)
+    tenRecent += write(docs / ("r" + std::to_string(i) + ".txt"), "中文") + "\t2\n";
+  const struct {
+    const char* file;
+    std::string content;
+    std::function<bool()> usedDefaults; // null: not visible from outside
+  } cases[] = {
+      {"colour-schemes/default.colours", "[light]\nnormal.foreground = 123456\n",
+       [&] { return gui.statistics.calls.back() == "colours 0 255"; }},
+      {"data/recent", tenRecent, [&] { return window().recentFiles(gui.window).totalFiles() == 0; }},
+      {"data/config", "[appearance]\ncolourScheme.mode = 1\n",
+       [&] { return window().currentColourScheme(gui.window) == ColourScheme::Auto; }},
+      {"data/search-history.txt", "中国\n", nullptr},
+      {"data/online-search", "[Mine]\nlink = https://example.org/%s\n", nullptr},
+      {"data/script-config/recent-scripts.txt", tenRecent, nullptr},
+      {"data/script-config/config", "[Dialog]\nsaveToClipboard = false\n", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    fs::remove_all(user());
+    write(user(c.file), c.content);
+    {
+      FileWriter writer(user(c.file).c_str(), FileWriter::Append);
+      start();
+    }
+    if (c.usedDefaults) {
+      EXPECT_TRUE(c.usedDefaults());
+    }
+    open("new.txt", "中文");
+    stop();
+    EXPECT_EQ(qmtest::readFile(user(c.file)), c.content);
+    const std::string warnings = log.all(), path = "'" + user(c.file).string() + "'";
+    EXPECT_TRUE(contains(warnings, path + "\n") &&
+                contains(warnings, path + " could not be read at start-up"))
+        << warnings;
+  }
 }
 
 TEST_F(ApplicationControllerTest, EachSaveStepStandsAloneAndTheWordListsGoFirst) {

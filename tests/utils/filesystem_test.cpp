@@ -1,6 +1,9 @@
+#include "utils/atomicfilesaver.h"
 #include "utils/filedeleter.h"
 #include "utils/filesystem.h"
+#include "utils/platform/posix/filewriter.h"
 
+#include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/resourcelimits.h"
 #include "support/tempdir.h"
@@ -8,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -117,6 +123,63 @@ TEST(FileSystemTest, CopyMoveReplaceAndDelete) {
   EXPECT_FALSE(fs::exists(dir / "x"));
   EXPECT_FALSE(fileSystem().privateDeleteFile((dir / "x").c_str()));
   EXPECT_FALSE(fileSystem().privateDeleteFile(nullptr));
+}
+
+// Only the temporary files of saves that can no longer finish go: the current form when its process has
+// ended, the older form without a process id when no writer holds it and it has not changed for an hour;
+// nothing else, and nothing in sub-folders. A save that another process has under way keeps its file and
+// completes.
+TEST(FileSystemTest, LeftoverTempFilesOfEndedSavesAreRemoved) {
+  qmtest::TempDir dir;
+  qmtest::writeFile(dir / "config", "old");
+  const pid_t killed = fork(); // a save that ends half-way
+  if (killed == 0) {
+    AtomicFileSaver::save((dir / "config").c_str(), [](OutputStream& out) {
+      out << "half";
+      _exit(0);
+    });
+    _exit(1);
+  }
+  waitpid(killed, nullptr, 0);
+  std::string gone; // its temporary file
+  for (auto const& entry : fs::directory_iterator(dir.path()))
+    if (entry.path().filename() != "config") gone = entry.path().filename().string();
+  ASSERT_FALSE(gone.empty());
+  const std::string hex(24, 'a'), uuid = "0F1E2D3C-4B5A-4697-8877-665544332211";
+  const struct {
+    std::string name;
+    bool stale; // unchanged for two hours
+    bool kept;
+  } cases[] = {
+      {gone, false, false},
+      {".recent.tmp-" + uuid, true, false},
+      {".config.tmp-" + std::to_string(getpid()) + "-" + hex, true, true}, // this process may be saving
+      {".current.tmp-" + uuid, false, true},
+      {".held.tmp-" + uuid, true, true}, // a writer holds it
+      {gone.substr(1), true, true},
+      {gone + "a", true, true},
+      {"sub/" + gone, true, true},
+  };
+  for (const auto& c : cases) {
+    fs::create_directories((dir / c.name).parent_path());
+    qmtest::writeFile(dir / c.name, "x");
+    if (c.stale) fs::last_write_time(dir / c.name, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  qmtest::Child saver([&](qmtest::Child& self) {
+    const FileWriter holder((dir / (".held.tmp-" + uuid)).c_str(), FileWriter::Append);
+    const bool saved = AtomicFileSaver::save((dir / "config").c_str(), [&](OutputStream& out) {
+      out << "new";
+      self.signalAndWait();
+    });
+    return saved ? 0 : 1;
+  });
+  ASSERT_TRUE(saver.waitForChild());
+  EXPECT_EQ(FileSystem::removeLeftoverTempFiles(dir.str().c_str()), 2u);
+  for (const auto& c : cases)
+    EXPECT_EQ(fs::exists(dir / c.name), c.kept) << c.name;
+  saver.resume();
+  EXPECT_EQ(saver.wait(), 0);
+  EXPECT_EQ(qmtest::readFile(dir / "config"), "new");
 }
 
 // Detached workers may use the file system while the process exits, so it is never destroyed: an exit

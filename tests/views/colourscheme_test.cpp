@@ -88,15 +88,15 @@ TEST(ColourSchemeTest, VersionTwoMigration) {
             ColourScheme::builtIn(ColourScheme::Light).background(StyleId::Selection));
 }
 
-// Missing and empty files give the built-in colours; a save cut short (the disk fills up) leaves the old
-// file whole and no temporary file behind.
+// Missing and empty files throw and leave the built-in colours; a save cut short (the disk fills up) leaves
+// the old file whole and no temporary file behind.
 TEST(ColourSchemeTest, LoadAndSaveFiles) {
   qmtest::TempDir dir;
   const std::string path = (dir / "colour-schemes" / "default.colours").string();
   ColourScheme scheme = parsed("[dark]\n  normal.background = 000000\n");
   for (const char* missing : {"", "/nonexistent/default.colours"}) {
     ColourScheme loaded = scheme;
-    loaded.load(missing);
+    EXPECT_ANY_THROW(loaded.load(missing));
     EXPECT_EQ(loaded, ColourScheme()) << missing;
   }
   ASSERT_TRUE(scheme.saveToFile(path.c_str())); // makes the folder
@@ -111,6 +111,6 @@ TEST(ColourSchemeTest, LoadAndSaveFiles) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "colour-schemes"), {}), 1)
       << "the temporary file was left behind";
   qmtest::writeFile(path, "");
-  loaded.load(path.c_str());
+  EXPECT_ANY_THROW(loaded.load(path.c_str()));
   EXPECT_EQ(loaded, ColourScheme());
 }

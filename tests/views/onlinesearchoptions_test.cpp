@@ -1,7 +1,6 @@
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/filesystem.h"
-#include "utils/platform/posix/filewriter.h"
 #include "views/onlinesearchoptions.h"
 
 #include <gtest/gtest.h>
@@ -85,21 +84,6 @@ TEST_F(OnlineSearchOptionsTest, ABadShippedCopyKeepsTheUsersOptions) {
       EXPECT_EQ(qmtest::readFile(user), USERS);
     }
   }
-}
-
-TEST_F(OnlineSearchOptionsTest, AnUnreadableUserCopyIsNotOverwritten) {
-  put(shipped, SHIPPED);
-  put(user, USERS);
-  qmtest::LogCapture log;
-  OnlineSearchOptions options;
-  {
-    // Another copy of the program is writing the file: the shared lock fails at once.
-    FileWriter writer(user.c_str(), FileWriter::Append);
-    options.load();
-  }
-  EXPECT_EQ(names(options), (std::vector<std::string>{"Dict", "Wiki"}));
-  EXPECT_FALSE(options.save());
-  EXPECT_EQ(qmtest::readFile(user), USERS);
 }
 
 TEST_F(OnlineSearchOptionsTest, AFailedSaveIsReported) {
