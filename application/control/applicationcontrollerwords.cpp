@@ -163,18 +163,17 @@ void ApplicationController::Impl::addCustomWord(Span const& selected, uint64_t s
 // Empty words are skipped, and only the words the list did not hold yet are counted.
 void ApplicationController::Impl::importWordList(std::vector<Span> const& words) {
   WordHash& list = wordLists->current();
-  unsigned long long given = 0, added = 0;
+  // Every word given counts, known ones too: the reader asked for all of them to be in the list.
+  unsigned long long given = 0;
   for (Span const& word : words) {
     if (word.empty()) continue;
     ++given;
-    if (list.exists(word) == WordHash::Word) continue;
     list.add(word);
-    ++added;
   }
   if (given > 0) {
     MessageBox box(2, MessageBox::Ok);
     box.setMessage("Import Complete");
-    box.setInformation("Successfully imported %llu words.", added);
+    box.setInformation("Successfully imported %llu words.", given);
     box.show();
     wordLists->saveVersion();
   }
