@@ -251,6 +251,27 @@ TEST_F(ApplicationControllerTest, OpeningFilesReportsFailuresByName) {
   EXPECT_TRUE(controller->openFile(b.c_str()));
 }
 
+// A document still being converted is not in the text view: switching away from it and quitting keep the
+// position it was opened at.
+TEST_F(ApplicationControllerTest, ADocumentStillConvertingKeepsItsPosition) {
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string(40, 'a'))
+    utf16 += {c, '\0'};
+  const std::string converting = write(docs / "utf16.txt", utf16);
+  write(user("data/recent"), converting + "\t12\n");
+  start();
+  // Nothing drains the main thread's queue, so the conversion's result waits there.
+  window().onOpenFiles(gui.window, {converting});
+  Document* document = window().currentDocument(gui.window);
+  ASSERT_TRUE(document && document->isConverting());
+  window().onOpenFiles(gui.window, {write(docs / "other.txt", "中国")});
+  EXPECT_EQ(document->state().position, 12u);
+  window().setCurrentDocument(gui.window, document);
+  controller.reset();
+  const std::string recent = qmtest::readFile(user("data/recent"));
+  EXPECT_TRUE(contains(recent, converting + "\t12\n")) << recent;
+}
+
 TEST_F(ApplicationControllerTest, CopyFromThePanesAndPasteAsADocument) {
   start();
   open("text.txt", "中国，人民\n我们的中国。\n");
