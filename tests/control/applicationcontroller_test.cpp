@@ -402,7 +402,18 @@ TEST_F(ApplicationControllerTest, WindowCommandsReachTheirDialogsAndSettings) {
   w.onToggleFullScreen(gui.window);
   w.onFileExit(gui.window);
   EXPECT_EQ(gui.calls, (Strings{"runScript", "feedback https://quillmere.invalid/feedback", "manage"}));
-  EXPECT_EQ(links(), Strings{"https://quillmere.invalid/help"});
+  const std::string help =
+      (fs::path(FileSystem::path(CommonDirectory::Resources).c_str()) / "data/help.html").string();
+  EXPECT_EQ(links(), Strings{"file://" + help}) << "the shipped help";
+  // Nothing takes the help, or it is missing: the reader learns where it is, or what is missing.
+  linksAccepted() = false;
+  w.onHelpHelp(gui.window);
+  {
+    const qmtest::ScopedEnv elsewhere("QUILLMERE_RESOURCES", home.str());
+    w.onHelpHelp(gui.window);
+  }
+  EXPECT_EQ(takeBoxes(), (Strings{"Unable to open help|No program could open the help file:\n\n" + help,
+                                  "Unable to open help|The help file 'data/help.html' is missing."}));
   EXPECT_EQ(gui.window.calls, (Strings{"setFullScreen 1", "onExit"}));
   EXPECT_FALSE(w.highlightLookedUpWords(gui.window));
   w.applicationWillClose(gui.window);
