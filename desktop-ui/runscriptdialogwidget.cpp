@@ -143,8 +143,7 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   impl->kill->hide();
   resize(640, 320);
 
-  RunScriptDialogData const& data = delegate.data();
-  impl->saveToClipboard->setChecked(data.saveToClipboard);
+  impl->saveToClipboard->setChecked(delegate.data().saveToClipboard);
   auto* completer = new QCompleter(impl->script->model(), impl->script);
   completer->setCompletionMode(QCompleter::InlineCompletion);
   completer->setCaseSensitivity(Qt::CaseSensitive);

@@ -31,7 +31,6 @@ namespace {
 
 using qmtest::child;
 using qmtest::HttpServer;
-using qmtest::spinFor;
 using qmtest::spinUntil;
 
 HttpServer::Response route(HttpServer::Request const& request) {
