@@ -1,7 +1,8 @@
 // Help > Send Feedback: the reader types a name, an e-mail address and a message, chooses whether to attach
 // the log, and sends it. The send runs in the background (FeedbackSender) while the window shows "Sending";
 // on success the window closes and a "Thanks!" notice follows, on failure the window stays with the error and
-// every control usable again. Closing the window during a send gives the send up: nothing is shown later.
+// every control usable again. Closing the window during a send leaves the message to go on its own: its
+// outcome is logged, and nothing is shown later.
 // GUI thread only.
 #pragma once
 

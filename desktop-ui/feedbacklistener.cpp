@@ -36,7 +36,7 @@ void FeedbackListener::post(bool sent, const char* error) {
   MessageCenter::instance().addMessage(delivery.get(), [](void* data) {
     const std::unique_ptr<Delivery> d(static_cast<Delivery*>(data));
     Mailbox& box = *d->mailbox;
-    if (!box.receiver) return;
+    if (!box.receiver) return FeedbackSender::logUnshown(d->sent, d->error.c_str());
     slotGuard("Error showing the feedback result: ",
               [&] { box.outcome(d->sent, QString::fromUtf8(d->error.data(), qsizetype(d->error.size()))); });
   });

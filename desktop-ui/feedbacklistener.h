@@ -1,5 +1,6 @@
 // The feedback window's listener: the sender calls it on its worker thread, and it only queues the outcome
-// for the GUI thread (MessageCenter), where it reaches the window if the window still exists.
+// for the GUI thread (MessageCenter), where it reaches the window if the window still exists, and is logged
+// otherwise.
 #pragma once
 
 #include "control/feedbacksender.h"

@@ -54,6 +54,18 @@ struct RunScriptDialogWidget::Impl {
   template <typename F> void call(F&& f) {
     if (delegate) slotGuard("Error in the run-script window: ", f);
   }
+  // The list, and so its completion, follows the recent scripts, which a run changes; the text being edited
+  // stays.
+  void showRecentScripts() {
+    if (!delegate) return;
+    RecentFiles const& recent = delegate->data().recentScripts;
+    const QSignalBlocker blocker(script);
+    const QString text = script->currentText();
+    script->clear();
+    for (size_t i = 0; i < recent.totalFiles(); ++i)
+      script->addItem(QString::fromUtf8(recent[i]));
+    script->setEditText(text);
+  }
 
   RunScriptDialogDelegate* delegate; // null once the window has finished
   QComboBox* script = nullptr;
@@ -131,19 +143,16 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   impl->kill->hide();
   resize(640, 320);
 
-  RunScriptDialogData const& data = delegate.data();
-  impl->saveToClipboard->setChecked(data.saveToClipboard);
-  QStringList recent;
-  for (size_t i = 0; i < data.recentScripts.totalFiles(); ++i)
-    recent << QString::fromUtf8(data.recentScripts[i]);
+  impl->saveToClipboard->setChecked(delegate.data().saveToClipboard);
+  auto* completer = new QCompleter(impl->script->model(), impl->script);
+  completer->setCompletionMode(QCompleter::InlineCompletion);
+  completer->setCaseSensitivity(Qt::CaseSensitive);
+  impl->script->setCompleter(completer);
+  impl->showRecentScripts();
+  const QString first = impl->script->count() ? impl->script->itemText(0) : QString();
   {
     const QSignalBlocker blocker(impl->script);
-    impl->script->addItems(recent);
-    auto* completer = new QCompleter(recent, impl->script);
-    completer->setCompletionMode(QCompleter::InlineCompletion);
-    completer->setCaseSensitivity(Qt::CaseSensitive);
-    impl->script->setCompleter(completer);
-    impl->script->setEditText(recent.isEmpty() ? QString() : recent.front());
+    impl->script->setEditText(first);
   }
   ScriptFileChooser::instance().setWindow(this);
 
@@ -164,7 +173,10 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
   });
   connect(impl->run, &QPushButton::clicked, this, [this] {
     const QByteArray path = impl->script->currentText().toUtf8();
-    impl->call([&] { impl->delegate->runScript(*this, path.constData()); });
+    impl->call([&] {
+      impl->delegate->runScript(*this, path.constData());
+      impl->showRecentScripts();
+    });
   });
   connect(impl->kill, &QPushButton::clicked, this,
           [this] { impl->call([&] { impl->delegate->killScript(*this); }); });
@@ -188,7 +200,7 @@ RunScriptDialogWidget::RunScriptDialogWidget(RunScriptDialogDelegate& delegate, 
     if (ScriptFileChooser::instance().window() == this) ScriptFileChooser::instance().setWindow(nullptr);
   });
 
-  if (!recent.isEmpty()) changed(recent.front());
+  if (!first.isEmpty()) changed(first);
 }
 
 RunScriptDialogWidget::~RunScriptDialogWidget() = default;

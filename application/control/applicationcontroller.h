@@ -56,7 +56,7 @@ public:
   bool openFile(const char* path);
   // The desktop's appearance changed; in Auto mode the colours follow it.
   void systemColourSchemeChanged(ColourScheme::Mode mode);
-  // Adds the non-empty words to the current list and stores the change; says how many were new.
+  // Adds the non-empty words to the current list and stores the change; says how many were given.
   void importWordList(std::vector<Span> const& words);
 
   void markWordAsKnown(Span const& word);

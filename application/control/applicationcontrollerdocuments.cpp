@@ -164,7 +164,12 @@ void ApplicationController::Impl::onPasteComplete(ClipboardPaster::Status status
   });
 }
 
+// Only a document the text view shows has its place there; one still being converted keeps the state it had.
 void ApplicationController::Impl::currentDocumentState(DocumentState& state) const {
+  if (Document* current = documents.currentDocument(); current && current != shown) {
+    state = current->state();
+    return;
+  }
   textView.selection(state);
 }
 

@@ -197,16 +197,21 @@ void ApplicationController::Impl::exportToClipboard(ExportDialogData const& data
   if (exportToOutputStream(out, data, "the clipboard")) Clipboard().setText(Span(out.data(), out.size()));
 }
 
-// A link with the export as its body; one too long for a mailto link carries only the subject, and the export
-// goes to the clipboard instead.
+// The desktop cannot say whether it has a mail program, so the reader is asked every time. A link with the
+// export as its body; one too long for a mailto link carries only the subject, and the export goes to the
+// clipboard instead.
 void ApplicationController::Impl::exportToEmail(ExportDialogData const& data) {
+  MessageBox question(2, MessageBox::Question);
+  question.setMessage("No default e-mail application!");
+  question.setInformation(
+      "Unable to find a default e-mail application.\n\nWould you like to continue anyway?");
+  if (question.show() != MessageBox::Yes) return;
   MemoryOutputStream out;
   if (!exportToOutputStream(out, data, "an e-mail")) return;
   const CurlPP::Curl curl;
   const Text body = curl.escape(Span(out.data(), out.size()));
   const Text subject = curl.escape(Span(EMAIL_SUBJECT));
   std::string link = "mailto:?to=&body=" + std::string(body.view()) + "&subject=" + subject.c_str();
-  bool copied = false;
   if (link.size() > MAX_MAILTO_LINK || (body.empty() && out.size() > 0)) {
     MessageBox box(2, MessageBox::Ok);
     box.setMessage("Email too large.");
@@ -214,14 +219,7 @@ void ApplicationController::Impl::exportToEmail(ExportDialogData const& data) {
         "Email too large for mailto: link.\n\nThe contents have been copied to the clipboard.\n");
     box.show();
     Clipboard().setText(Span(out.data(), out.size()));
-    copied = true;
     link = std::string("mailto:?to=&subject=") + subject.c_str();
   }
-  if (ProgramLink::open(link.c_str())) return;
-  if (!copied) Clipboard().setText(Span(out.data(), out.size()));
-  MessageBox box(2, MessageBox::Ok);
-  box.setMessage("No default e-mail application!");
-  box.setInformation("Unable to find a default e-mail application.\n\nThe contents have been copied to the "
-                     "clipboard.\n");
-  box.show();
+  if (!ProgramLink::open(link.c_str())) Log::print("WARN", "No program took the e-mail link\n");
 }

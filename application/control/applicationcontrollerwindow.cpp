@@ -16,8 +16,6 @@
 #include "views/textview.h"
 #include "views/wordlistview.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr uint64_t FIND_FIELD_BYTES = 1023;
@@ -52,17 +50,24 @@ void ApplicationController::Impl::onFileExit(MainWindow& window) {
   guarded("Quitting", [&] { window.onExit(); });
 }
 
+// The help is a page of the resources for the desktop's browser. A reader whose desktop cannot open it is
+// told where it is, to open it by hand.
 void ApplicationController::Impl::onHelpHelp(MainWindow&) {
   guarded("Opening the help", [&] {
     const char* help = ProgramInfo::instance().helpFile();
-    if (std::strncmp(help, "https://", 8) == 0 || std::strncmp(help, "http://", 7) == 0) {
-      ProgramLink::open(help);
-      return;
-    }
     FileFinder finder;
     finder.add(CommonDirectory::Resources);
     finder.add(CommonDirectory::Base);
-    if (const char* path = finder.find(help)) ProgramLink::openFile(path);
+    const char* path = finder.find(help);
+    if (path && ProgramLink::openFile(path)) return;
+    Log::print("WARN", "Unable to open the help file '%s'\n", path ? path : help);
+    MessageBox box(2, MessageBox::Ok);
+    box.setMessage("Unable to open help");
+    if (path)
+      box.setInformation("No program could open the help file:\n\n%s", path);
+    else
+      box.setInformation("The help file '%s' is missing.", help);
+    box.show();
   });
 }
 

@@ -160,21 +160,20 @@ void ApplicationController::Impl::addCustomWord(Span const& selected, uint64_t s
   if (!added) showOk("Error adding word", "Error adding '%s' to custom word file.", text.c_str());
 }
 
-// Empty words are skipped, and only the words the list did not hold yet are counted.
+// Empty words are skipped; every other word given counts, known ones too: the reader asked for all of them to
+// be in the list.
 void ApplicationController::Impl::importWordList(std::vector<Span> const& words) {
   WordHash& list = wordLists->current();
-  unsigned long long given = 0, added = 0;
+  unsigned long long given = 0;
   for (Span const& word : words) {
     if (word.empty()) continue;
     ++given;
-    if (list.exists(word) == WordHash::Word) continue;
     list.add(word);
-    ++added;
   }
   if (given > 0) {
     MessageBox box(2, MessageBox::Ok);
     box.setMessage("Import Complete");
-    box.setInformation("Successfully imported %llu words.", added);
+    box.setInformation("Successfully imported %llu words.", given);
     box.show();
     wordLists->saveVersion();
   }

@@ -1,6 +1,6 @@
 // Giving up and reporting meet under the worker's mutex: either the outcome was reported before the sender
-// let go, or it is never reported. The thread holds its own reference to the worker, so nothing it touches is
-// freed under it.
+// let go, or it is only logged. The thread holds its own reference to the worker, so nothing it touches is
+// freed under it; the listener, which belongs to the window, is touched only while the sender holds on.
 #include "control/feedbacksender.h"
 
 #include "control/httptransfer.h"
@@ -25,10 +25,6 @@ struct FeedbackSender::Worker {
   void run();
   void post(Text& error);
   bool addLog(CurlPP::Form& form) const;
-  bool isCancelled() {
-    std::lock_guard lock(mutex);
-    return cancelled;
-  }
 
   Listener& listener;
   FeedbackData data;
@@ -67,6 +63,8 @@ void FeedbackSender::Worker::run() {
       listener.onSuccess();
     else
       listener.onError(error.c_str());
+  } else {
+    logUnshown(error.empty(), error.c_str());
   }
   complete = true;
 }
@@ -77,7 +75,7 @@ void FeedbackSender::Worker::post(Text& error) {
   CurlPP::Form form;
   const bool built = form.addField("name", data.name) && form.addField("email", data.email) && addLog(form) &&
                      form.addField("info", info) && form.addField("message", data.message);
-  HttpTransfer transfer(address.c_str(), [this] { return isCancelled(); });
+  HttpTransfer transfer(address.c_str(), {}); // a closed window does not stop the message
   if (!built || !form.attachTo(transfer.easy())) {
     error = HttpTransfer::describe(CURLE_OUT_OF_MEMORY);
     return;
@@ -121,6 +119,13 @@ Text FeedbackSender::infoText() {
   text.format("OS: %s\nProgram: %s\nVersion: %s - %s", SystemInformation::getOSVersionString().c_str(),
               program.displayName(), program.displayVersion(), SystemInformation::bitness());
   return Text(text.span());
+}
+
+void FeedbackSender::logUnshown(bool sent, const char* error) {
+  if (sent)
+    Log::print("LOG", "Feedback sent after its window was closed\n");
+  else
+    Log::print("WARN", "Feedback not sent after its window was closed: %s\n", error ? error : "");
 }
 
 void FeedbackSender::Impl::giveUp() {

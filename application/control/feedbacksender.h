@@ -5,7 +5,8 @@
 // "message".
 //
 // The worker is shared by its thread and the sender: a sender that goes (its window closed) gives the worker
-// up, and the thread, which ends its transfer promptly, frees it; the listener is not called after that.
+// up, but the message is still sent: the thread carries the transfer to its end, logs the outcome in place of
+// telling the listener, and frees the worker. Only libcurl's shutdown cuts a transfer short.
 #pragma once
 
 #include "control/feedbackdata.h"
@@ -29,17 +30,20 @@ public:
 
   // address: where the form is posted (the program's feedback link).
   explicit FeedbackSender(const char* address);
-  // Gives up a send under way: its listener is not called any more, from the moment this returns.
+  // Gives up a send under way: it goes on, but its listener is not called any more from the moment this
+  // returns; its outcome is logged.
   ~FeedbackSender();
   FeedbackSender(FeedbackSender const&) = delete;
   FeedbackSender& operator=(FeedbackSender const&) = delete;
 
-  // Sends data; a send still under way is given up first. Threaded, returns at once; otherwise returns after
-  // the listener was called. The listener must outlive the send or this sender.
+  // Sends data; a send still under way is given up first (it goes on, as above). Threaded, returns at once;
+  // otherwise returns after the listener was called. The listener must outlive the send or this sender.
   void send(Listener& listener, FeedbackData&& data, bool threaded);
 
   // "OS: <system>\nProgram: <name>\nVersion: <version> - <bitness>".
   static Text infoText();
+  // Logs the outcome of a send whose window has gone, the only trace it leaves.
+  static void logUnshown(bool sent, const char* error);
 
 private:
   struct Worker;

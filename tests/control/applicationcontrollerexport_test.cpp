@@ -111,30 +111,44 @@ TEST_F(ApplicationControllerExportTest, AFileExportNeverHarmsWhatWasThere) {
   EXPECT_EQ(window().totalOpenDocuments(gui.window), 2u);
 }
 
-TEST_F(ApplicationControllerExportTest, EmailLinksCarryTheTextOrFallBackToTheClipboard) {
+// The reader is asked first, every time; No ends the command. A link that no program takes is not told.
+TEST_F(ApplicationControllerExportTest, EmailLinksAskFirstAndCarryTheTextOrFallBackToTheClipboard) {
+  const std::string question = "No default e-mail application!|Unable to find a default e-mail application."
+                               "\n\nWould you like to continue anyway?";
+  const std::string tooLarge = "Email too large.|Email too large for mailto: link.\n\nThe contents have been "
+                               "copied to the clipboard.\n";
   const std::string subject = "&subject=Quillmere%20-%20Wordlist%20Export";
-  run(ExportDestination::Email, words);
-  EXPECT_EQ(
-      links(),
-      Strings{"mailto:?to=&body=%E4%B8%AD%E5%9B%BD%093%0D%0A%E4%BA%BA%E6%B0%91%092%0D%0A%E6%88%91%E4%BB%AC"
-              "%091%0D%0A" +
-              subject});
-  EXPECT_TRUE(takeBoxes().empty());
-
-  ExportDialogData document;
+  const std::string shortLink = "mailto:?to=&body=%E4%B8%AD%E5%9B%BD%093%0D%0A%E4%BA%BA%E6%B0%91%092%0D%0A%"
+                                "E6%88%91%E4%BB%AC%091%0D%0A" +
+                                subject;
+  const std::string subjectOnly = "mailto:?to=" + subject;
+  ExportDialogData document; // too long for a link
   document.exportType = ExportDialogData::Document;
   document.preWord = Text("<word>");
-  links().clear();
-  run(ExportDestination::Email, document);
-  EXPECT_EQ(links(), Strings{"mailto:?to=" + subject});
-  ASSERT_EQ(takeBoxes().size(), 1u); // too large for a link: copied instead
-  const std::string text(Clipboard().text().view());
-  EXPECT_EQ(text.substr(0, 12), "<word>中国") << "no terminating NUL either";
-  EXPECT_EQ(text.find('\0'), std::string::npos);
-
-  linksAccepted() = false;
-  Clipboard().setText(Span(""));
-  run(ExportDestination::Email, words);
-  ASSERT_EQ(takeBoxes().size(), 1u); // no e-mail program: copied instead
-  EXPECT_EQ(std::string(Clipboard().text().view()), "中国\t3\r\n人民\t2\r\n我们\t1\r\n");
+  const struct {
+    const char* name;
+    int answer;
+    bool accepted;
+    ExportDialogData const& data;
+    Strings boxes, links;
+    std::string clipboard; // how it starts; empty: nothing was copied
+  } cases[] = {
+      {"short", MessageBox::Yes, true, words, {question}, {shortLink}, ""},
+      {"declined", MessageBox::No, true, words, {question}, {}, ""},
+      {"too long", MessageBox::Yes, true, document, {question, tooLarge}, {subjectOnly}, "<word>中国"},
+      {"no mail program", MessageBox::Yes, false, words, {question}, {shortLink}, ""},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clipboard().setText(Span(""));
+    links().clear();
+    linksAccepted() = c.accepted;
+    answers = {c.answer};
+    run(ExportDestination::Email, c.data);
+    EXPECT_EQ(takeBoxes(), c.boxes);
+    EXPECT_EQ(links(), c.links);
+    const std::string text(Clipboard().text().view());
+    EXPECT_EQ(c.clipboard.empty() ? text : text.substr(0, c.clipboard.size()), c.clipboard);
+    EXPECT_EQ(text.find('\0'), std::string::npos) << "no terminating NUL";
+  }
 }

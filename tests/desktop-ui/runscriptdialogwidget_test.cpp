@@ -21,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -157,6 +158,10 @@ TEST_F(RunScriptDialogWidgetTest, RunsKillsAndCopiesWithTheRealRunner) {
   field->setEditText(QString::fromStdString(loop));
   click(w, "runButton");
   ASSERT_TRUE(spinUntil([&] { return text(w, "scriptDetails").contains("Output Size: 8 bytes"); }));
+  EXPECT_EQ(field->itemText(0).toStdString(), loop) << "a script run joins the list at once";
+  EXPECT_EQ(field->currentText().toStdString(), loop);
+  field->completer()->setCompletionPrefix(QString::fromStdString((dir / "lo").string()));
+  EXPECT_EQ(field->completer()->currentCompletion().toStdString(), loop);
   click(w, "killButton");
   ASSERT_TRUE(spinUntil([&] { return text(w, "scriptStatus") == "Error running script"; }));
   EXPECT_TRUE(text(w, "scriptDetails").contains("Script Killed"));
