@@ -83,8 +83,8 @@ QAction* MainMenuBar::Impl::add(QMenu* menu, M::Action action, QString const& ti
   QAction* a = menu->addAction(title);
   a->setShortcut(key);
   a->setData(int(action));
-  QObject::connect(a, &QAction::triggered, &context, [this, action] {
-    const bool checkable = actions[action]->isCheckable();
+  QObject::connect(a, &QAction::triggered, &context, [this, a, action] {
+    const bool checkable = a->isCheckable();
     run(action, 0, nullptr);
     if (checkable) showTick(action); // Qt flipped the tick; the command may have done otherwise
   });

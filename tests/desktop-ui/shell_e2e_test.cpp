@@ -261,9 +261,9 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            QTreeView& statistics = *r->gui().statisticsWidget().tree();
            EXPECT_EQ(qmtest::cutCells(statistics), std::vector<std::string>{});
            // The columns past the panes' edges, the last rows and the file's figures, then back.
+           QAbstractScrollArea* const panes[] = {&table, &statistics};
            const auto scroll = [&](bool toEnd) {
-             for (QAbstractScrollArea* pane :
-                  std::initializer_list<QAbstractScrollArea*>{&table, &statistics})
+             for (QAbstractScrollArea* pane : panes)
                for (QScrollBar* bar : {pane->horizontalScrollBar(), pane->verticalScrollBar()})
                  bar->setValue(toEnd ? bar->maximum() : 0);
            };

@@ -1,8 +1,8 @@
 // Whether item views show their texts whole, for tests of column widths. A cell is cut when its delegate
 // paints it otherwise in its own width than with room to spare (left of its last pixel column, where a
-// delegate may draw a rule); a header title when it is wider than the
-// room the header's painting leaves it (the style's label rectangle less its margins, and the sort arrow's
-// mark where the style puts the arrow beside the title).
+// delegate may draw a rule); a header title when it is wider than the room the header's painting leaves it
+// (the style's label rectangle less its margins, and the sort arrow's mark where the style puts the arrow
+// beside the title).
 #pragma once
 
 #include <QAbstractItemView>
@@ -45,10 +45,11 @@ inline std::vector<std::string> cutCells(QAbstractItemView& view, QModelIndex co
   for (int row = from; row < std::min(to, model.rowCount(parent)); ++row) {
     for (int column = 0; column < model.columnCount(parent); ++column) {
       const QModelIndex index = model.index(row, column, parent);
-      const int width = view.visualRect(index).width(), room = width + 1000;
-      const QRect inside(0, 0, width - 1, view.visualRect(index).height());
-      if (width > 1 && paintedCell(view, index, width, room).copy(inside) !=
-                           paintedCell(view, index, room, room).copy(inside))
+      const QRect cell = view.visualRect(index);
+      const int room = cell.width() + 1000;
+      const QRect inside(0, 0, cell.width() - 1, cell.height());
+      if (cell.width() > 1 && paintedCell(view, index, cell.width(), room).copy(inside) !=
+                                  paintedCell(view, index, room, room).copy(inside))
         cut.push_back(index.data().toString().toStdString());
     }
     const QModelIndex first = model.index(row, 0, parent);
