@@ -16,6 +16,14 @@
 
 using M = MainMenu;
 
+namespace {
+// The desktop's own full-screen key; a session without a desktop environment defines none.
+QKeySequence fullScreenKey() {
+  const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::FullScreen);
+  return keys.isEmpty() ? QKeySequence(Qt::Key_F11) : keys.first();
+}
+} // namespace
+
 struct MainMenuBar::Impl {
   Impl(MainWindow& c, std::function<bool()> d, Run r)
       : core(c), documentActions(std::move(d)), run(std::move(r)) {}
@@ -23,6 +31,7 @@ struct MainMenuBar::Impl {
   QMenu* watch(QMenu* menu);
   QAction* add(QMenu* menu, M::Action action, QString const& title, QKeySequence const& key = {});
   void showState(QMenu* menu);
+  void showTick(M::Action action);
   void enableAll(QMenu* menu);
   void buildRecent();
   void buildWordLists();
@@ -50,6 +59,10 @@ QAction* MainMenuBar::action(MainMenu::Action action) const {
   return action >= 0 && action < M::ACTION_COUNT ? impl->actions[action] : nullptr;
 }
 
+void MainMenuBar::showTick(MainMenu::Action action) {
+  if (action >= 0 && action < M::ACTION_COUNT) impl->showTick(action);
+}
+
 QMenu* MainMenuBar::recentMenu() const {
   return impl->recent;
 }
@@ -70,7 +83,11 @@ QAction* MainMenuBar::Impl::add(QMenu* menu, M::Action action, QString const& ti
   QAction* a = menu->addAction(title);
   a->setShortcut(key);
   a->setData(int(action));
-  QObject::connect(a, &QAction::triggered, &context, [this, action] { run(action, 0, nullptr); });
+  QObject::connect(a, &QAction::triggered, &context, [this, a, action] {
+    const bool checkable = a->isCheckable();
+    run(action, 0, nullptr);
+    if (checkable) showTick(action); // Qt flipped the tick; the command may have done otherwise
+  });
   actions[action] = a;
   return a;
 }
@@ -86,6 +103,11 @@ void MainMenuBar::Impl::showState(QMenu* menu) {
     a->setEnabled(state.enabled);
     if (a->isCheckable()) a->setChecked(state.ticked);
   }
+}
+
+void MainMenuBar::Impl::showTick(M::Action action) {
+  QAction* a = actions[action];
+  if (a && a->isCheckable()) a->setChecked(M::state(action, core, documentActions()).ticked);
 }
 
 void MainMenuBar::Impl::enableAll(QMenu* menu) {
@@ -162,7 +184,7 @@ void MainMenuBar::Impl::build(QMenuBar* bar) {
   add(view, M::ToggleColourScheme, QMenu::tr("&Toggle Colour Scheme"));
   add(view, M::HighlightLookedUpWords, QMenu::tr("&Highlight Looked-up Words"))->setCheckable(true);
   view->addSeparator();
-  add(view, M::FullScreen, QMenu::tr("F&ull Screen"), QKeySequence::FullScreen);
+  add(view, M::FullScreen, QMenu::tr("F&ull Screen"), fullScreenKey())->setCheckable(true);
   view->addSeparator();
   add(view, M::NextTab, QMenu::tr("&Next Tab"), QKeySequence::NextChild);
   add(view, M::PreviousTab, QMenu::tr("&Previous Tab"), QKeySequence::PreviousChild);

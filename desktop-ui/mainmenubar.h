@@ -1,7 +1,8 @@
 // The main window's menu bar: File, Edit, View, Word Lists, Tools and Help, one QAction per MainMenu
 // command. A menu about to open shows each command's state (MainMenu::state); once it closes every command
 // is enabled again, so that a shortcut always reaches the window, which checks the state itself (a shortcut
-// never opens the menu). The Open Recent and word-list submenus are rebuilt each time they open.
+// never opens the menu). The Open Recent and word-list submenus are rebuilt each time they open. Full Screen
+// has the desktop's key, F11 where the desktop gives none.
 #pragma once
 
 #include "views/mainmenu.h"
@@ -28,6 +29,8 @@ public:
 
   // Null for OpenRecent, ClearRecent and ChangeWordList, whose items come and go.
   QAction* action(MainMenu::Action action) const;
+  // Ticks a checkable item as MainMenu::state gives it now, menu open or not (the window left full screen).
+  void showTick(MainMenu::Action action);
   QMenu* recentMenu() const;
   QMenu* wordListMenu() const;
 

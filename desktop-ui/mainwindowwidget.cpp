@@ -249,6 +249,13 @@ void MainWindowWidget::closeEvent(QCloseEvent* event) {
   event->setAccepted(close);
 }
 
+// Also when the window manager leaves or enters full screen, the menu shows the window's state.
+void MainWindowWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && impl->menus)
+    slotGuard("Error showing the window's state: ", [this] { impl->menus->showTick(MainMenu::FullScreen); });
+  QMainWindow::changeEvent(event);
+}
+
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
   if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
     slotGuard("Error following the desktop's appearance: ", [this] {

@@ -4,6 +4,7 @@
 #include "desktop-ui/slotguard.h"
 #include "views/statisticsmodel.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -28,24 +29,39 @@ public:
       : QStyledItemDelegate(parent), m_items(items) {}
 
   void paint(QPainter* painter, QStyleOptionViewItem const& option, QModelIndex const& index) const override {
-    QStyleOptionViewItem shifted(option);
-    const std::optional<PropertyIndex> row = m_items.propertyIndex(index);
-    const bool title = !row || row->isGroupHeader();
-    const double indent = StatisticsViewFactory::leftIndent(title, title ? -1 : int64_t(row->group),
-                                                            title ? -1 : row->index, index.column());
-    shifted.rect.adjust(int(indent), 0, 0, 0);
-    if (row && row->isGroupHeader()) shifted.font.setBold(true);
+    int indent = 0;
+    QStyleOptionViewItem shifted = prepared(option, index, indent);
+    shifted.rect.adjust(indent, 0, 0, 0);
     QStyledItemDelegate::paint(painter, shifted, index);
-    if (!m_items.isPlaceholder() && index.column() == 0 && !title) {
+    const std::optional<PropertyIndex> row = m_items.propertyIndex(index);
+    if (!m_items.isPlaceholder() && index.column() == 0 && row && !row->isGroupHeader()) {
       painter->setPen(option.palette.color(QPalette::Mid));
       painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
     }
   }
+  // As wide as the text drawn, its indent included, so that a column fitted to it cuts nothing.
   QSize sizeHint(QStyleOptionViewItem const& option, QModelIndex const& index) const override {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), ROW_HEIGHT};
+    int indent = 0;
+    const QStyleOptionViewItem shifted = prepared(option, index, indent);
+    return {QStyledItemDelegate::sizeHint(shifted, index).width() + indent, ROW_HEIGHT};
   }
 
 private:
+  // The cell's option with a group's title in bold, and the indent of its text.
+  QStyleOptionViewItem prepared(QStyleOptionViewItem const& option, QModelIndex const& index,
+                                int& indent) const {
+    QStyleOptionViewItem shifted(option);
+    const std::optional<PropertyIndex> row = m_items.propertyIndex(index);
+    const bool title = !row || row->isGroupHeader();
+    indent = int(StatisticsViewFactory::leftIndent(title, title ? -1 : int64_t(row->group),
+                                                   title ? -1 : row->index, index.column()));
+    if (row && row->isGroupHeader()) {
+      shifted.font.setBold(true);
+      shifted.fontMetrics = QFontMetrics(shifted.font);
+    }
+    return shifted;
+  }
+
   PropertyItemModel& m_items;
 };
 
@@ -59,7 +75,9 @@ StatisticsWidget::StatisticsWidget(QWidget* parent)
   m_tree->setModel(m_items);
   m_tree->setItemDelegate(new StatisticsItemDelegate(*m_items, m_tree)); // a view does not own its delegate
   m_tree->setHeaderHidden(true);
-  m_tree->header()->setSectionResizeMode(QHeaderView::Stretch);
+  m_tree->header()->setStretchLastSection(false); // fitColumns widens the value column to the pane
+  m_tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  m_tree->viewport()->installEventFilter(this);
   m_tree->setUniformRowHeights(true);
   m_tree->setAlternatingRowColors(true);
   m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -93,6 +111,22 @@ void StatisticsWidget::present(bool reset) {
     m_items->refresh();
   if (m_items->isPlaceholder()) m_tree->setFirstColumnSpanned(0, QModelIndex(), false);
   expandGroups();
+  fitColumns();
+}
+
+// Each column as wide as its widest text, the value column also filling the pane: nothing is cut, and what
+// the pane cannot show is reached by scrolling.
+void StatisticsWidget::fitColumns() {
+  QAbstractItemView const& view = *m_tree; // where the widest text is asked for in public
+  const int name = view.sizeHintForColumn(0);
+  m_tree->setColumnWidth(0, name);
+  m_tree->setColumnWidth(1, std::max(view.sizeHintForColumn(1), m_tree->viewport()->width() - name));
+}
+
+bool StatisticsWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_tree->viewport() && event->type() == QEvent::Resize)
+    slotGuard("Error fitting the statistics: ", [this] { fitColumns(); });
+  return QWidget::eventFilter(watched, event);
 }
 
 void StatisticsWidget::expandGroups() {
@@ -108,6 +142,7 @@ void StatisticsWidget::groupToggled(QModelIndex const& index, bool expanded) {
     const std::optional<PropertyIndex> row = m_items->propertyIndex(index);
     if (m_items->rowCount() != int(std::size(m_expandGroup)) || !row || !row->isGroupHeader()) return;
     if (row->group < std::size(m_expandGroup)) m_expandGroup[row->group] = expanded;
+    fitColumns(); // to the rows now shown
   });
 }
 

@@ -29,8 +29,12 @@ public:
   PropertyItemModel* items() const { return m_items; }
   QSize sizeHint() const override { return {350, 310}; }
 
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
   void present(bool reset);
+  void fitColumns();
   void expandGroups();
   void groupToggled(QModelIndex const& index, bool expanded);
 

@@ -4,12 +4,24 @@
 #include "views/tabheader.h"
 #include "views/tabitem.h"
 
+#include <QEvent>
+
 #include <algorithm>
 #include <cmath>
 
-TabHeaderWidget::TabHeaderWidget(TabHeader& header, QWidget* parent) : QWidget(parent), m_header(header) {
-  m_colours.active = QColor::fromRgbF(1, 1, 1, 0.5f);
-  m_colours.highlighted = QColor::fromRgbF(1, 1, 1, 0.3f);
+namespace {
+// Tints of the desktop's selection colour, so that on a light and a dark desktop alike the current tab
+// stands out and its title, in the window's text colour, stays readable on it.
+TabWidget::Colours paletteColours(QPalette const& palette) {
+  QColor active = palette.color(QPalette::Highlight), highlighted = active;
+  active.setAlphaF(0.3f);
+  highlighted.setAlphaF(0.12f);
+  return {active, QColor(), highlighted};
+}
+} // namespace
+
+TabHeaderWidget::TabHeaderWidget(TabHeader& header, QWidget* parent)
+    : QWidget(parent), m_header(header), m_colours(paletteColours(palette())) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   m_tabs.reserve(10);
   m_header.setView(this);
@@ -21,9 +33,19 @@ TabHeaderWidget::~TabHeaderWidget() {
 }
 
 void TabHeaderWidget::setColours(TabWidget::Colours const& colours) {
+  m_ownColours = true;
+  showColours(colours);
+}
+
+void TabHeaderWidget::showColours(TabWidget::Colours const& colours) {
   m_colours = colours;
   for (TabWidget* tab : m_tabs)
     tab->setColours(colours);
+}
+
+void TabHeaderWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange && !m_ownColours) showColours(paletteColours(palette()));
+  QWidget::changeEvent(event);
 }
 
 void TabHeaderWidget::reloadData() {

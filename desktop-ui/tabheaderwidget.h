@@ -15,10 +15,12 @@ class TabHeader;
 class TabHeaderWidget : public QWidget, public TabHeaderView {
 public:
   // Shows header, which must outlive the strip (or be detached from it); the strip of open documents'
-  // colours: white fills at half and a third opacity for the active and hovered tab.
+  // colours: the active and the hovered tab tinted with the palette's selection colour, following the
+  // palette as it changes.
   explicit TabHeaderWidget(TabHeader& header, QWidget* parent = nullptr);
   ~TabHeaderWidget() override;
 
+  // Colours of the owner's own, kept whatever the palette does.
   void setColours(TabWidget::Colours const& colours);
 
   void reloadData() override;
@@ -33,14 +35,17 @@ public:
 
 protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
 private:
+  void showColours(TabWidget::Colours const& colours);
   void layoutTabs();
   TabWidget* tabAt(int index);
   int indexOf(QObject* tab) const;
 
   TabHeader& m_header;
   TabWidget::Colours m_colours;
+  bool m_ownColours = false;      // set by the owner: not taken from the palette
   std::vector<TabWidget*> m_tabs; // children; the first m_visible are shown, the rest wait for reuse
   int m_visible = 0;
 };

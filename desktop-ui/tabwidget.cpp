@@ -52,6 +52,9 @@ void TabWidget::paintEvent(QPaintEvent*) {
                        : m_highlighted ? m_colours.highlighted
                                        : m_colours.inactive;
   if (fill.isValid()) painter.fillRect(QRect(0, 0, width() - 1, height()), fill);
+  // The current tab's mark along its foot, in the desktop's selection colour: plain on any fill.
+  if (m_active)
+    painter.fillRect(QRect(0, height() - MARK, width() - 1, MARK), palette().color(QPalette::Highlight));
   // The separator at the right edge, a vertical gradient between two greys.
   QLinearGradient gradient(0, 1, 0, height() - 1);
   gradient.setColorAt(0, QColor::fromRgbF(0.3f, 0.3f, 0.3f));

@@ -1,5 +1,6 @@
 // One tab of a TabHeaderWidget: its title, centred and cut with an ellipsis, a close button when the strip
-// has them, and a fill for the active tab and for the tab under the mouse. The strip owns and reuses it.
+// has them, a fill for the active tab and for the tab under the mouse, and a mark in the palette's
+// selection colour along the active tab's foot. The strip owns and reuses it.
 #pragma once
 
 #include <QColor>
@@ -12,6 +13,7 @@ class TabWidget : public QWidget {
 
 public:
   static constexpr int MARGIN = 10;
+  static constexpr int MARK = 3; // the height of the active tab's mark
 
   // The fills; an invalid colour draws none.
   struct Colours {

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -64,8 +65,6 @@ void WordListWidget::buildTable() {
   header->setSectionsClickable(true);
   header->setSortIndicatorShown(false); // no order chosen yet
   header->setStretchLastSection(true);
-  for (int c = 0; c < WordListColumns::COUNT; ++c)
-    m_table->setColumnWidth(c, WordListColumns::column(c).width);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { headerClicked(column); });
   connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { m_selectedValid = false; });
@@ -78,7 +77,28 @@ void WordListWidget::buildTable() {
       menu->exec(m_table->viewport()->mapToGlobal(at));
     });
   });
-  setChineseFontSize(0);
+  setChineseFontSize(0); // and the columns' widths
+}
+
+// Each column at least its own width, and as wide as its title beside a sort arrow and as the widest text
+// its cells show in practice: nothing is cut, and the columns the pane cannot show are reached by scrolling.
+void WordListWidget::fitColumns(QFont const& wordFont) {
+  QHeaderView* header = m_table->horizontalHeader();
+  const bool arrow = header->isSortIndicatorShown();
+  header->setSortIndicatorShown(true); // room for the arrow from the start: a first click moves no column
+  for (int c = 0; c < WordListColumns::COUNT; ++c) {
+    WordListColumns::Column const& column = WordListColumns::column(c);
+    QStyleOptionViewItem cell;
+    cell.initFrom(m_table);
+    cell.font = c == 1 ? wordFont : m_table->font();
+    cell.fontMetrics = QFontMetrics(cell.font);
+    cell.text = QString::fromUtf8(column.widest);
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    const int text = m_table->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, m_table).width();
+    const int grid = m_table->showGrid() ? 1 : 0;
+    m_table->setColumnWidth(c, std::max({column.width, header->sectionSizeHint(c), text + grid}));
+  }
+  header->setSortIndicatorShown(arrow);
 }
 
 void WordListWidget::headerClicked(int column) {
@@ -171,6 +191,7 @@ void WordListWidget::setChineseFontSize(double points) {
   m_model->setWordFont(points > 0 ? std::optional<QFont>(font) : std::nullopt);
   const int probe = std::max(QFontMetrics(font).height(), QFontMetrics(m_table->font()).height());
   m_table->verticalHeader()->setDefaultSectionSize(probe + 2 * CELL_PADDING + 1);
+  fitColumns(font);
 }
 
 void WordListWidget::refresh() {

@@ -52,6 +52,7 @@ protected:
 
 private:
   void buildTable();
+  void fitColumns(QFont const& wordFont);
   void headerClicked(int column);
   std::vector<long> const& selectedRows() const;
 

@@ -221,7 +221,9 @@ Layout::Hit Layout::hitTest(double x, double y) const {
   const size_t i = d.lineAtY(y - (d.top - d.pixelOffset));
   if (i >= d.lines.size()) return hit;
   Line const& line = d.lines[i];
-  const auto [first, last] = line.tokenAtPosition(x - d.left);
+  // Left of the line's first glyph (the margin) no glyph lies at or left of the point: it hits no token.
+  const bool onGlyph = x - d.left >= line.positionOfIndex(0);
+  const auto [first, last] = onGlyph ? line.tokenAtPosition(x - d.left) : std::pair<uint64_t, uint64_t>{};
   hit = d.hitOf(i, first < last ? first : line.end());
   hit.x = x - d.left;
   return hit;

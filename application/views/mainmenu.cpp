@@ -33,6 +33,8 @@ bool ticked(MainMenu::Action action, MainWindowDelegate const& delegate, MainWin
     return delegate.currentColourScheme(window) == ColourScheme::Auto;
   case MainMenu::HighlightLookedUpWords:
     return delegate.highlightLookedUpWords(window);
+  case MainMenu::FullScreen:
+    return window.isFullScreen();
   default:
     return false;
   }

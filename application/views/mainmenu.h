@@ -62,7 +62,7 @@ public:
   MainMenu() = delete;
 
   // Asks window's delegate; everything is enabled and nothing ticked while it has none. documentActions is
-  // the window's gate of the document commands.
+  // the window's gate of the document commands. Full Screen is ticked while the window is in full screen.
   static State state(Action action, MainWindow& window, bool documentActions);
   // Sends action's command to window's delegate when there is one and state() enables it; true when sent.
   // index is the recent file of OpenRecent; baseName the list of ChangeWordList. Open is never sent here:

@@ -11,7 +11,8 @@ public:
   struct Column {
     const char* identifier;
     const char* title;
-    int width; // points
+    int width;          // points: the least the column is given
+    const char* widest; // UTF-8: the widest text its cells show in practice (a four-character word)
     Direction firstDirection;
     WordStatisticsSort::Type ascending;
     WordStatisticsSort::Type descending;

@@ -189,6 +189,23 @@ TEST_F(MainWindowWidgetTest, MenusShowEachStateAndEveryCommandChecksItAgain) {
   EXPECT_EQ(delegate.calls, Strings{});
 }
 
+TEST_F(MainWindowWidgetTest, FullScreenHasAKeyAndItsTickFollowsTheWindow) {
+  QAction* item = window.menus().action(M::FullScreen);
+  ASSERT_TRUE(item->isCheckable());
+  const QList<QKeySequence> desktop = QKeySequence::keyBindings(QKeySequence::FullScreen);
+  EXPECT_EQ(item->shortcut(), desktop.isEmpty() ? QKeySequence(Qt::Key_F11) : desktop.first());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keySequence(&window, item->shortcut());
+  EXPECT_EQ(delegate.calls, Strings{"onToggleFullScreen"});
+  EXPECT_FALSE(item->isChecked()); // the command left the window as it was
+
+  window.setFullScreen(true); // the controller's doing: ticked without the menu opening
+  EXPECT_TRUE(item->isChecked());
+  window.setWindowState(window.windowState() & ~Qt::WindowFullScreen); // the window manager's
+  EXPECT_FALSE(item->isChecked());
+}
+
 TEST_F(MainWindowWidgetTest, WordListAndRecentSubmenusAreBuiltAsTheyOpen) {
   qmtest::TempDir root;
   WordListManager lists(root.str().c_str());

@@ -12,7 +12,9 @@
 #include "desktop-ui/statisticswidget.h"
 #include "desktop-ui/textviewwidget.h"
 #include "desktop-ui/welcomedialog.h"
+#include "desktop-ui/wordlistwidget.h"
 #include "support/qtspin.h"
+#include "support/shownwhole.h"
 #include "support/tempdir.h"
 #include "support/testenvironment.h"
 #include "views/colourscheme.h"
@@ -31,6 +33,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -239,6 +242,36 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
                   !QApplication::activeModalWidget();
          },
          [] { QCursor::setPos(0, 0); }}, // no word under the pointer
+        // The panes at the window's first size: no title, name or figure cut, a four-character word whole.
+        {"the panes filled", [r] { return r->gui().wordListWidget().table()->model()->rowCount() > 0; },
+         [r] {
+           QTableView& table = *r->gui().wordListWidget().table();
+           QAbstractItemModel const& rows = *table.model();
+           int four = 0; // the first four-character word (column 8, its length)
+           while (four < rows.rowCount() && rows.index(four, 8).data().toString() != "4")
+             ++four;
+           ASSERT_LT(four, rows.rowCount());
+           table.scrollTo(rows.index(four, 1), QAbstractItemView::PositionAtCenter);
+           qmtest::spinFor(300);
+           r->screenshot("2-panes");
+           EXPECT_EQ(qmtest::cutTitles(*table.horizontalHeader()), std::vector<std::string>{});
+           EXPECT_EQ(qmtest::cutCells(table, {}, std::max(four - 5, 0), four + 5),
+                     std::vector<std::string>{});
+           EXPECT_EQ(qmtest::cutCells(table, {}, rows.rowCount() - 5), std::vector<std::string>{});
+           QTreeView& statistics = *r->gui().statisticsWidget().tree();
+           EXPECT_EQ(qmtest::cutCells(statistics), std::vector<std::string>{});
+           // The columns past the panes' edges, the last rows and the file's figures, then back.
+           QAbstractScrollArea* const panes[] = {&table, &statistics};
+           const auto scroll = [&](bool toEnd) {
+             for (QAbstractScrollArea* pane : panes)
+               for (QScrollBar* bar : {pane->horizontalScrollBar(), pane->verticalScrollBar()})
+                 bar->setValue(toEnd ? bar->maximum() : 0);
+           };
+           scroll(true);
+           qmtest::spinFor(300);
+           r->screenshot("2-panes-scrolled");
+           scroll(false);
+         }},
         {"the page shown", [] { return true; },
          [&, r] {
            qmtest::spinFor(300);

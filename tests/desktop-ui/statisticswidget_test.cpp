@@ -1,12 +1,14 @@
 #include "desktop-ui/statisticswidget.h"
 
 #include "desktop-ui/propertyitemmodel.h"
+#include "support/shownwhole.h"
 #include "support/wordfixture.h"
 #include "utils/number.h"
 #include "views/statisticsmodel.h"
 #include "wordlists/wordlistmanager.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -109,4 +111,18 @@ TEST_F(StatisticsWidgetTest, ShowsTheFiguresOfTheCurrentList) {
   widget.reloadData();
   EXPECT_EQ(shown(0, 1, 1), "2");
   EXPECT_EQ(shown(0, 2, 1), "33.33%");
+}
+
+// In the pane's first width every name and figure shows whole (the SHA-1 scrolled into view); a wide pane is
+// filled by the figures.
+TEST_F(StatisticsWidgetTest, NamesAndFiguresShowWhole) {
+  model.setStatistics(statistics.get(), &lists);
+  widget.setModel(&model);
+  widget.resize(340, 310);
+  widget.show();
+  EXPECT_EQ(qmtest::cutCells(*widget.tree()), std::vector<std::string>{});
+  EXPECT_GT(widget.tree()->horizontalScrollBar()->maximum(), 0);
+  widget.resize(1200, 310);
+  EXPECT_EQ(widget.tree()->columnWidth(0) + widget.tree()->columnWidth(1),
+            widget.tree()->viewport()->width());
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,18 @@ struct Owner : TabHeaderDelegate {
     calls.push_back("close " + std::string(item.title.view()));
   }
 };
+
+// WCAG's contrast ratio of two colours, 1 (the same) to 21 (black on white).
+double contrast(QColor const& a, QColor const& b) {
+  const auto luminance = [](QColor const& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 class TabHeaderWidgetTest : public ::testing::Test {
 protected:
@@ -110,4 +124,27 @@ TEST_F(TabHeaderWidgetTest, ClicksReachTheOwnerWhoSelects) {
   EXPECT_EQ(lefts(), (std::vector<int>{0, 100, 200, 300}));
   clickAt(20);
   EXPECT_EQ(owner.calls.back(), "changed Document 1");
+}
+
+// The current document's tab must stand out at a glance on a light and on a dark desktop, its title
+// readable on it.
+TEST_F(TabHeaderWidgetTest, TheCurrentTabStandsOutOnLightAndDarkDesktops) {
+  addAll();
+  strip.resize(400, 24); // five tabs of 80
+  strip.show();
+  header.select(&items[1]);
+  const QPalette light = strip.palette();
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::WindowText, Qt::white);
+  dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+  for (auto const& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+    SCOPED_TRACE(name);
+    strip.setPalette(palette); // as the desktop's palette reaches it while the program runs
+    const QImage shot = strip.grab().toImage();
+    const QColor current = shot.pixelColor(80 + 3, 3), other = shot.pixelColor(3, 3); // beside the titles
+    EXPECT_GE(contrast(current, other), 1.3)
+        << current.name().toStdString() << " against " << other.name().toStdString();
+    EXPECT_GE(contrast(current, palette.color(QPalette::WindowText)), 4.5) << current.name().toStdString();
+  }
 }

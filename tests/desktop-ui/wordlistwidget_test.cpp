@@ -5,7 +5,10 @@
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
 #include "support/fakeapplicationdelegate.h"
+#include "support/shownwhole.h"
 #include "support/wordfixture.h"
+#include "views/appearanceconfig.h"
+#include "views/wordlistcolumns.h"
 #include "views/wordlistviewcontroller.h"
 #include "wordlists/wordlistmanager.h"
 
@@ -137,6 +140,29 @@ TEST_F(WordListWidgetTest, MenuAndDoubleClicksActOnTheClickedRowOrTheSelection) 
   QTest::mouseDClick(widget.table()->viewport(), Qt::LeftButton, {}, rowCentre(3));
   EXPECT_EQ(application.calls, (Words{"markAsKnown abc", "copyToClipboard 中国,人民 replace",
                                       "toggleKnown 我们", "findWord 的"}));
+}
+
+// In the pane's first width and the word list's first font size every title (beside its sort arrow too),
+// figure and four-character word shows whole; the columns the pane cannot show are reached by scrolling.
+TEST_F(WordListWidgetTest, TitlesFiguresAndFourCharacterWordsShowWhole) {
+  fixture.master.add(Span("中国人民"));
+  auto four = fixture.statistics(qmtest::WordFixture::TEXT + "人民\n");
+  controller.setDocumentStatistics(four.get());
+  statistics = std::move(four); // outlives the rows shown
+  controller.setFontSize(AppearanceConfig{}.wordListFontSize);
+  clickTab(0);
+  widget.resize(340, 400);
+  ASSERT_EQ(words().front(), "中国人民");
+  QTableView& table = *widget.table();
+  EXPECT_EQ(qmtest::cutCells(table), Words{});
+  for (int column = 0; column < WordListColumns::COUNT; ++column) {
+    SCOPED_TRACE(column);
+    EXPECT_GE(table.columnWidth(column), WordListColumns::column(column).width);
+    table.scrollTo(table.model()->index(0, column));
+    EXPECT_TRUE(table.viewport()->rect().contains(table.visualRect(table.model()->index(0, column))));
+    clickHeader(column);
+    EXPECT_EQ(qmtest::cutTitles(*table.horizontalHeader()), Words{});
+  }
 }
 
 TEST_F(WordListWidgetTest, FontSizes) {

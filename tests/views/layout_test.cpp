@@ -157,6 +157,7 @@ TEST_F(LayoutTest, HitTestsAndOffsets) {
       {25 + 105, 12, 1, 0, 0, ""},       // beyond the wrap width: no token
       {25 + 1, 21, 2, 17, 26, "中国人"}, {25 + 1, 45, 4, 0, 0, ""}, // below the last line
       {25 + 1, -1, 4, 0, 0, ""},                                    // above the first
+      {25 - 1, 1, 0, 0, 0, ""},          {0, 21, 2, 0, 0, ""}, // the left margin: no glyph there, so no word
   };
   for (auto const& h : hits) {
     SCOPED_TRACE(h.word + " at " + std::to_string(h.x) + "," + std::to_string(h.y));
@@ -186,7 +187,7 @@ TEST_F(LayoutTest, HitTestsAndOffsets) {
       {false, 25 + 16, 5, 1},   {true, 25 + 500, 5, 10}, // beyond the wrap width: the line's end
       {true, 25 + 16, -30, 0},                           // above the text: the first line at x = 0
       {true, 0, 99, 33},                                 // below the last line: its end
-      {false, 25 + 11, 21, 20},
+      {false, 25 + 11, 21, 20}, {false, 5, 12, 10},      // the margin: its line's first character
   };
   for (auto const& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));

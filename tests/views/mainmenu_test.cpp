@@ -137,12 +137,13 @@ TEST(MainMenuTest, TicksFollowTheDelegateAndNothingIsSentWithoutOne) {
   for (auto mode : {ColourScheme::Light, ColourScheme::Dark, ColourScheme::Auto}) {
     delegate.colourScheme = mode;
     delegate.highlightLookedUp = mode == ColourScheme::Dark;
+    window.fullScreen = mode == ColourScheme::Light; // Full Screen shows the window's own state
+    EXPECT_EQ(M::state(M::FullScreen, window, false).ticked, mode == ColourScheme::Light);
     EXPECT_EQ(M::state(M::ColourSchemeLight, window, false).ticked, mode == ColourScheme::Light);
     EXPECT_EQ(M::state(M::ColourSchemeDark, window, false).ticked, mode == ColourScheme::Dark);
     EXPECT_EQ(M::state(M::ColourSchemeAuto, window, false).ticked, mode == ColourScheme::Auto);
     EXPECT_EQ(M::state(M::HighlightLookedUpWords, window, false).ticked, mode == ColourScheme::Dark);
   }
-  EXPECT_FALSE(M::state(M::FullScreen, window, true).ticked);
 }
 
 TEST(MainMenuTest, WordListItemsForOneAndElevenLists) {
