@@ -81,8 +81,12 @@ Logger::~Logger() {
   ThreadedLogger::instance().shutdown();
 }
 
-Text Logger::logFilePath(const char* programInfoName) {
-  Text folderName("OrvaneSoftware"), shortName("zun");
+namespace {
+
+// The folder and short names the program-information file gives, or the defaults.
+void readNames(const char* programInfoName, Text& folderName, Text& shortName) {
+  folderName = Text("OrvaneSoftware");
+  shortName = Text("zun");
   FileFinder finder;
   finder.add(CommonDirectory::Resources);
   finder.add(CommonDirectory::Base);
@@ -96,9 +100,22 @@ Text Logger::logFilePath(const char* programInfoName) {
       // An unreadable file gives the default names.
     }
   }
+}
+
+} // namespace
+
+Text Logger::logFilePath(const char* programInfoName) {
+  Text folderName, shortName;
+  readNames(programInfoName, folderName, shortName);
   TextBuffer<1024> name;
   name.format("logs/%s-%d.log", shortName.c_str(), System::processID());
   return FileSystem::path(CommonDirectory::UserAppSupport, folderName.c_str(), name.c_str());
+}
+
+Text Logger::userFolder(const char* programInfoName) {
+  Text folderName, shortName;
+  readNames(programInfoName, folderName, shortName);
+  return FileSystem::path(CommonDirectory::UserAppSupport, folderName.c_str());
 }
 
 OwnedBuffer Logger::fullLog() {
