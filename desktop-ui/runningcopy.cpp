@@ -110,19 +110,24 @@ std::string channelName(std::string const& userFolder) {
 
 enum class HandOver { Unreachable, Taken, Refused };
 
-// Sends the messages to the running copy, each on its own connection, and waits for its answers.
-HandOver handOver(std::string const& socketPath, std::vector<std::string> const& messages) {
-  for (size_t i = 0; i < messages.size(); ++i) {
+// Sends the messages to the running copy, each on its own connection, and waits for its answers; the ones
+// taken leave messages. A copy that closes without answering is on its way out (its socket's queue is
+// dropped): Unreachable, as when nobody listens.
+HandOver handOver(std::string const& socketPath, std::vector<std::string>& messages) {
+  for (; !messages.empty(); messages.erase(messages.begin())) {
+    std::string const& message = messages.front();
     QLocalSocket socket;
     socket.connectToServer(QFile::decodeName(socketPath.c_str()));
-    if (!socket.waitForConnected(1000)) return i == 0 ? HandOver::Unreachable : HandOver::Refused;
-    socket.write(messages[i].data(), qint64(messages[i].size()));
+    if (!socket.waitForConnected(1000)) return HandOver::Unreachable;
+    socket.write(message.data(), qint64(message.size()));
     const auto deadline = Clock::now() + std::chrono::milliseconds(REPLY_WAIT_MS);
     while (socket.bytesAvailable() < 1 && Clock::now() < deadline &&
            socket.state() == QLocalSocket::ConnectedState)
       socket.waitForReadyRead(100);
     char reply = 0;
-    if (!socket.getChar(&reply) || reply != 'y') return HandOver::Refused;
+    if (!socket.getChar(&reply))
+      return socket.state() == QLocalSocket::ConnectedState ? HandOver::Refused : HandOver::Unreachable;
+    if (reply != 'y') return HandOver::Refused;
   }
   return HandOver::Taken;
 }
@@ -148,7 +153,8 @@ struct RunningCopy::Impl {
 RunningCopy::RunningCopy(std::string const& userFolder)
     : RunningCopy(channelFolder(userFolder), channelName(userFolder)) {}
 
-RunningCopy::RunningCopy(std::string folder, std::string const& name) : impl(std::make_unique<Impl>(*this)) {
+RunningCopy::RunningCopy(std::string const& folder, std::string const& name)
+    : impl(std::make_unique<Impl>(*this)) {
   const std::string socketPath = folder + "/" + name;
   // Qt binds in a temporary folder beside the socket ("qt_temp-XXXXXX/s") and renames it into place.
   const size_t longest = std::max(socketPath.size(), folder.size() + 17);
@@ -172,7 +178,7 @@ RunningCopy::~RunningCopy() {
 
 RunningCopy::Claim RunningCopy::claim(std::vector<std::string> const& files, std::chrono::milliseconds wait) {
   if (impl->socketPath.empty()) return Claim::First;
-  const std::vector<std::string> messages = messagesFor(files);
+  std::vector<std::string> messages = messagesFor(files);
   const auto deadline = Clock::now() + wait;
   for (;;) {
     try {

@@ -36,7 +36,7 @@ public:
   // copies on another user folder, as tests run them, never meet).
   explicit RunningCopy(std::string const& userFolder);
   // The channel in folder (made private when missing) under name.
-  RunningCopy(std::string folder, std::string const& name);
+  RunningCopy(std::string const& folder, std::string const& name);
   // Stops listening, then releases the lock.
   ~RunningCopy() override;
   RunningCopy(RunningCopy const&) = delete;
