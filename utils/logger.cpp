@@ -28,6 +28,25 @@ const char* component(const char* value, const char* def) {
   return value;
 }
 
+// The folder and short names the program-information file gives, or the defaults.
+void readNames(const char* programInfoName, Text& folderName, Text& shortName) {
+  folderName = Text("OrvaneSoftware");
+  shortName = Text("zun");
+  FileFinder finder;
+  finder.add(CommonDirectory::Resources);
+  finder.add(CommonDirectory::Base);
+  if (const char* found = programInfoName ? finder.find(programInfoName) : nullptr) {
+    try {
+      PropertyFile info(found);
+      PropertyGroup* group = info.group(nullptr);
+      folderName = component(group->valueAsString("folderName", nullptr), "OrvaneSoftware");
+      shortName = component(group->valueAsString("shortName", nullptr), "zun");
+    } catch (zun::exception const&) {
+      // An unreadable file gives the default names.
+    }
+  }
+}
+
 void openLogFile(const char* programInfoName) {
   try {
     const Text path = Logger::logFilePath(programInfoName);
@@ -80,29 +99,6 @@ Logger::~Logger() {
   Log::shutdown();
   ThreadedLogger::instance().shutdown();
 }
-
-namespace {
-
-// The folder and short names the program-information file gives, or the defaults.
-void readNames(const char* programInfoName, Text& folderName, Text& shortName) {
-  folderName = Text("OrvaneSoftware");
-  shortName = Text("zun");
-  FileFinder finder;
-  finder.add(CommonDirectory::Resources);
-  finder.add(CommonDirectory::Base);
-  if (const char* found = programInfoName ? finder.find(programInfoName) : nullptr) {
-    try {
-      PropertyFile info(found);
-      PropertyGroup* group = info.group(nullptr);
-      folderName = component(group->valueAsString("folderName", nullptr), "OrvaneSoftware");
-      shortName = component(group->valueAsString("shortName", nullptr), "zun");
-    } catch (zun::exception const&) {
-      // An unreadable file gives the default names.
-    }
-  }
-}
-
-} // namespace
 
 Text Logger::logFilePath(const char* programInfoName) {
   Text folderName, shortName;
