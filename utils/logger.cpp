@@ -28,6 +28,25 @@ const char* component(const char* value, const char* def) {
   return value;
 }
 
+// The folder and short names the program-information file gives, or the defaults.
+void readNames(const char* programInfoName, Text& folderName, Text& shortName) {
+  folderName = Text("OrvaneSoftware");
+  shortName = Text("zun");
+  FileFinder finder;
+  finder.add(CommonDirectory::Resources);
+  finder.add(CommonDirectory::Base);
+  if (const char* found = programInfoName ? finder.find(programInfoName) : nullptr) {
+    try {
+      PropertyFile info(found);
+      PropertyGroup* group = info.group(nullptr);
+      folderName = component(group->valueAsString("folderName", nullptr), "OrvaneSoftware");
+      shortName = component(group->valueAsString("shortName", nullptr), "zun");
+    } catch (zun::exception const&) {
+      // An unreadable file gives the default names.
+    }
+  }
+}
+
 void openLogFile(const char* programInfoName) {
   try {
     const Text path = Logger::logFilePath(programInfoName);
@@ -82,23 +101,17 @@ Logger::~Logger() {
 }
 
 Text Logger::logFilePath(const char* programInfoName) {
-  Text folderName("OrvaneSoftware"), shortName("zun");
-  FileFinder finder;
-  finder.add(CommonDirectory::Resources);
-  finder.add(CommonDirectory::Base);
-  if (const char* found = programInfoName ? finder.find(programInfoName) : nullptr) {
-    try {
-      PropertyFile info(found);
-      PropertyGroup* group = info.group(nullptr);
-      folderName = component(group->valueAsString("folderName", nullptr), "OrvaneSoftware");
-      shortName = component(group->valueAsString("shortName", nullptr), "zun");
-    } catch (zun::exception const&) {
-      // An unreadable file gives the default names.
-    }
-  }
+  Text folderName, shortName;
+  readNames(programInfoName, folderName, shortName);
   TextBuffer<1024> name;
   name.format("logs/%s-%d.log", shortName.c_str(), System::processID());
   return FileSystem::path(CommonDirectory::UserAppSupport, folderName.c_str(), name.c_str());
+}
+
+Text Logger::userFolder(const char* programInfoName) {
+  Text folderName, shortName;
+  readNames(programInfoName, folderName, shortName);
+  return FileSystem::path(CommonDirectory::UserAppSupport, folderName.c_str());
 }
 
 OwnedBuffer Logger::fullLog() {

@@ -29,6 +29,8 @@ public:
   // ".log". A missing file or name, or one that is not a single plain name component, gives the defaults
   // "OrvaneSoftware" and "zun".
   static Text logFilePath(const char* programInfoName);
+  // The user folder that "folderName" names (the same default), before the file is verified.
+  static Text userFolder(const char* programInfoName);
 
   // The whole log so far, read back from the open file (the only way to read it).
   static OwnedBuffer fullLog();

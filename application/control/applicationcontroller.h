@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ApplicationDelegate;
@@ -54,6 +55,9 @@ public:
 
   // Opens path as the current document; false (logged, no box) when it cannot be opened.
   bool openFile(const char* path);
+  // Names the files that could not be opened in the "Error opening file" box (the first five, then how many
+  // more); nothing for none.
+  static void reportUnopened(std::vector<std::string> const& paths);
   // The desktop's appearance changed; in Auto mode the colours follow it.
   void systemColourSchemeChanged(ColourScheme::Mode mode);
   // Adds the non-empty words to the current list and stores the change; says how many were given.

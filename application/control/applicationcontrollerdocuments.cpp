@@ -60,20 +60,26 @@ Document* ApplicationController::Impl::openDocument(const char* path, bool tempo
 
 void ApplicationController::Impl::openFiles(std::vector<std::string> const& paths) {
   Document* last = nullptr;
-  size_t failed = 0;
-  TextBuffer<4096> report;
+  std::vector<std::string> failed;
   for (std::string const& path : paths) {
     try {
       last = documents.openDocument(path.c_str(), segmentEngine, false);
     } catch (zun::exception const& e) {
       Log::print("ERR", "%s: Unable to open file: %s\n", e.name, path.c_str());
-      if (++failed <= REPORTED_FAILURES)
-        report.appendFormat("\t%s\n", FileSystem::stripPath(path.c_str()).c_str());
+      failed.push_back(path);
     }
   }
   if (last) documents.setCurrentDocument(last);
-  if (failed == 0) return;
-  if (failed > REPORTED_FAILURES) report.appendFormat("\t<%zu more...>", failed - REPORTED_FAILURES);
+  reportUnopened(failed);
+}
+
+void ApplicationController::reportUnopened(std::vector<std::string> const& paths) {
+  if (paths.empty()) return;
+  TextBuffer<4096> report;
+  for (size_t i = 0; i < paths.size() && i < REPORTED_FAILURES; ++i)
+    report.appendFormat("\t%s\n", FileSystem::stripPath(paths[i].c_str()).c_str());
+  if (paths.size() > REPORTED_FAILURES)
+    report.appendFormat("\t<%zu more...>", paths.size() - REPORTED_FAILURES);
   MessageBox box(2, MessageBox::Ok);
   box.setMessage("Error opening file");
   box.setInformation("%s:\n\n%s", "The following files could not be opened", report.c_str());

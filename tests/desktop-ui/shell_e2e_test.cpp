@@ -1,8 +1,9 @@
 // The whole program on a real display (run it under xvfb-run; without a display it is skipped), driven as a
 // reader would: started with a GB18030 news text on its command line, the welcome closed, the document read
 // and shown, a word marked known by a double click, a word searched with the find bar, the word list exported
-// to a file, the program quit. Screenshots of each stage go to $QM_SCREENSHOT_DIR (else the build's
-// "screenshots" folder) and are checked for the word colours where the words are.
+// to a file, a second start of the program handing this one another file, the program quit. Screenshots of
+// each stage go to $QM_SCREENSHOT_DIR (else the build's "screenshots" folder) and are checked for the word
+// colours where the words are.
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/exportdialog.h"
 #include "desktop-ui/finddialogwidget.h"
@@ -10,6 +11,7 @@
 #include "desktop-ui/mainwindowwidget.h"
 #include "desktop-ui/shell.h"
 #include "desktop-ui/statisticswidget.h"
+#include "desktop-ui/tabheaderwidget.h"
 #include "desktop-ui/textviewwidget.h"
 #include "desktop-ui/welcomedialog.h"
 #include "desktop-ui/wordlistwidget.h"
@@ -41,11 +43,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -202,6 +210,15 @@ private:
   Clock::time_point stepStarted;
 };
 
+// The program started once more with file, as a file manager starts it; its process id (0 when it could not
+// start).
+pid_t startAgain(std::string file) {
+  std::string program = QM_PROGRAM;
+  std::vector<char*> argv{program.data(), file.data(), nullptr};
+  pid_t pid = 0;
+  return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+}
+
 // Runs what opens a modal loop after the step, so that the steps go on inside that loop.
 void later(QObject* context, std::function<void()> act) {
   QTimer::singleShot(0, context, std::move(act));
@@ -222,6 +239,10 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
   std::vector<char*> argv{program.data(), corpus.data(), nullptr};
   int argc = 2;
 
+  const std::string otherFile = (qmtest::sharedDataDir() / "corpus/cityu_test.utf8").string();
+  pid_t second = 0;
+  int secondStatus = -1;
+  std::optional<Clock::time_point> secondStarted, secondEnded;
   QString knownBefore, knownAfter;
   Reader::Word first;
   bool scrolled = false;
@@ -331,6 +352,25 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            r->screenshot("6-export");
            later(dialog, [dialog] { dialog->findChild<QPushButton*>("exportButton")->click(); });
          }},
+        // The second start: while the program runs, a file manager starts it again with another file. The
+        // second process hands the file over and ends at once; the file opens as a tab of this window.
+        {"the second start", [&] { return fs::exists(exportFile) && !QApplication::activeModalWidget(); },
+         [&] {
+           second = startAgain(otherFile);
+           secondStarted = Clock::now();
+         }},
+        {"the second start's file",
+         [&, r] {
+           if (second > 0 && !secondEnded && waitpid(second, &secondStatus, WNOHANG) == second)
+             secondEnded = Clock::now();
+           return secondEnded && r->window().windowTitle() == "cityu_test.utf8" &&
+                  r->window().tabStrip()->visibleTabs() == 2;
+         },
+         [r] {
+           qmtest::spinFor(300);
+           r->screenshot("7-second-start");
+         }},
+        // (end of the second start)
         {"the word list exported",
          [&, r] { return fs::exists(exportFile) && !QApplication::activeModalWidget(); },
          // Without a window manager nothing gives the window back its focus after the dialogs, so the
@@ -339,12 +379,19 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
     };
   });
 
+  if (second > 0 && !secondEnded) { // a second copy that did not end must not outlive the test
+    kill(second, SIGKILL);
+    waitpid(second, nullptr, 0);
+  }
   ASSERT_TRUE(reader);
   EXPECT_EQ(reader->failedStep, "");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(knownBefore, "0");
   EXPECT_NE(knownAfter, knownBefore);
   EXPECT_TRUE(scrolled);
+  ASSERT_TRUE(secondStarted && secondEnded) << "the second start";
+  EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);
+  EXPECT_LT(*secondEnded - *secondStarted, std::chrono::seconds(2));
   EXPECT_EQ(reader->boxes, std::vector<std::string>{"Open file?|Would you like to open the exported file?"});
   const std::string exported = qmtest::readFile(exportFile);
   // The unknown words, most frequent first, a line each: the word marked known is not among them.

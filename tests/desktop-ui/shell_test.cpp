@@ -1,10 +1,13 @@
 // The program's shell: start-up as the program runs it, in a child process (the probe, answering its boxes
-// Ok): with good program information the window shows and only then opens the file of the command line;
-// every failure ends with an "ERR" line, a box naming the problem and a non-zero status, and leaves the
-// user's files as they were. In this process: shutdown while the version server stalls ends within libcurl's
-// bound, and the colours follow the desktop turning dark.
+// Ok): with good program information the command line's files open while the splash shows and the window
+// shows with them; every failure ends with an "ERR" line, a box naming the problem and a non-zero status,
+// and leaves the user's files as they were. SIGTERM, SIGINT and SIGHUP end it with the reader's marks saved.
+// One copy runs per user folder: later starts hand it their files, and its socket takes nothing else. In
+// this process: shutdown while the version server stalls ends within libcurl's bound, and the colours follow
+// the desktop turning dark.
 #include "curlpp/curlpp.h"
 #include "desktop-ui/desktopgui.h"
+#include "desktop-ui/runningcopy.h"
 #include "desktop-ui/shell.h"
 #include "desktop-ui/statisticswidget.h"
 #include "programinfosigner.h"
@@ -12,12 +15,15 @@
 #include "support/logcapture.h"
 #include "support/qtspin.h"
 #include "support/tempdir.h"
+#include "text/wordhash.h"
 #include "utils/filesystem.h"
 #include "utils/platform/posix/namedfilelock.h"
 #include "views/messagebox.h"
+#include "wordlists/wordlistmanager.h"
 #include "wordlists/wordliststate.h"
 
 #include <QApplication>
+#include <QLocalSocket>
 #include <QPalette>
 #include <QTreeView>
 
@@ -26,13 +32,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <poll.h>
 #include <spawn.h>
-#include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -44,59 +51,92 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-struct ProbeRun {
-  int status = -1; // the exit status; -1 when killed or not run
-  Strings lines;
-};
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
-// Runs the probe with args and QUILLMERE_RESOURCES=resources, its standard output read line by line; a
-// probe still running after a minute is killed.
-ProbeRun runProbe(Strings const& args, fs::path const& resources) {
-  Strings env{"QUILLMERE_RESOURCES=" + resources.string()};
-  for (char** e = environ; *e; ++e)
-    if (std::string(*e).rfind("QUILLMERE_RESOURCES=", 0) != 0) env.emplace_back(*e);
-  Strings argv{QM_SHELL_PROBE};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> cargv, cenv;
-  for (auto& a : argv)
-    cargv.push_back(a.data());
-  for (auto& e : env)
-    cenv.push_back(e.data());
-  cargv.push_back(nullptr);
-  cenv.push_back(nullptr);
-
-  int out[2];
-  if (pipe(out) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, QM_SHELL_PROBE, &actions, nullptr, cargv.data(), cenv.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  ProbeRun run;
-  std::string text;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  for (char buffer[4096]; spawned == 0;) {
-    pollfd p{out[0], POLLIN, 0};
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      break;
-    }
-    if (poll(&p, 1, 100) <= 0) continue;
-    const ssize_t n = read(out[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    text.append(buffer, size_t(n));
+// The probe in a child process with args, QUILLMERE_RESOURCES=resources and QM_PROBE=mode, its standard
+// output read line by line as it comes; killed when still running at the end.
+class Probe {
+public:
+  explicit Probe(Strings const& args, fs::path const& resources = qmtest::resourcesDir(),
+                 std::string const& mode = "") {
+    Strings env{"QUILLMERE_RESOURCES=" + resources.string(), "QM_PROBE=" + mode};
+    for (char** e = environ; *e; ++e)
+      if (std::string(*e).rfind("QUILLMERE_RESOURCES=", 0) != 0 && std::string(*e).rfind("QM_PROBE=", 0) != 0)
+        env.emplace_back(*e);
+    Strings argv{QM_SHELL_PROBE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv, cenv;
+    for (auto& a : argv)
+      cargv.push_back(a.data());
+    for (auto& e : env)
+      cenv.push_back(e.data());
+    cargv.push_back(nullptr);
+    cenv.push_back(nullptr);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    if (posix_spawn(&pid, QM_SHELL_PROBE, &actions, nullptr, cargv.data(), cenv.data()) != 0) pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    out = pipeEnds[0];
   }
-  close(out[0]);
-  int status = 0;
-  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);)
-    run.lines.push_back(line);
-  return run;
-}
+  ~Probe() { finish(0ms); }
+
+  // The index of the first line that starts with prefix, reading on until one does, the output ends or
+  // within passes (-1 then).
+  long waitFor(std::string const& prefix, std::chrono::milliseconds within = 1min) {
+    const auto deadline = Clock::now() + within;
+    for (;;) {
+      for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind(prefix, 0) == 0) return long(i);
+      if (!readSome(deadline)) return -1;
+    }
+  }
+  // Reads to the end, killing the probe when within passes; its exit status, -1 when killed.
+  int finish(std::chrono::milliseconds within = 1min) {
+    const auto deadline = Clock::now() + within;
+    while (readSome(deadline)) {
+    }
+    if (pid > 0) {
+      if (Clock::now() >= deadline) kill(pid, SIGKILL);
+      int wstatus = 0;
+      if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) status = WEXITSTATUS(wstatus);
+      pid = 0;
+    }
+    if (out >= 0) close(out);
+    out = -1;
+    return status;
+  }
+  void signal(int number) const { kill(pid, number); }
+
+  Strings lines;
+
+private:
+  // False at the end of the output or at the deadline.
+  bool readSome(Clock::time_point deadline) {
+    while (out >= 0 && Clock::now() < deadline) {
+      pollfd p{out, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(out, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      partial.append(buffer, size_t(n));
+      for (size_t end; (end = partial.find('\n')) != std::string::npos; partial.erase(0, end + 1))
+        lines.push_back(partial.substr(0, end));
+      return true;
+    }
+    return false;
+  }
+
+  pid_t pid = 0;
+  int out = -1;
+  std::string partial;
+  int status = -1;
+};
 
 // Every regular file below folder with its content.
 std::map<std::string, std::string> snapshot(fs::path const& folder) {
@@ -139,7 +179,7 @@ fs::path userFolder() {
 
 } // namespace
 
-TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFileOnceTheWindowShows) {
+TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFilesDuringTheSplash) {
   qmtest::TempDir temp;
   fs::create_directories(userFolder() / "wordlists");
   put(userFolder() / "data/config", "[general]\nshowWelcome = false\n");
@@ -179,17 +219,20 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
     std::unique_ptr<NamedFileLock> held;
     if (c.holdList) held = WordListState::lock(Text((userFolder() / "wordlists/").c_str()), "known");
     const auto before = snapshot(userFolder());
-    const ProbeRun run = runProbe({document.string()}, c.resources);
+    Probe run({document.string(), (temp / "none.txt").string()}, c.resources);
+    const int status = run.finish();
     if (c.box.empty()) {
-      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(status, 0);
       const long shown = lineOf(run.lines, "shown");
       ASSERT_GE(shown, 0);
-      EXPECT_EQ(run.lines[size_t(shown)], "shown ") << "no document before the window shows";
-      EXPECT_GT(lineOf(run.lines, "opened 中国.txt"), shown);
-      EXPECT_EQ(lineOf(run.lines, "box"), -1);
+      EXPECT_EQ(run.lines[size_t(shown)], "shown 中国.txt")
+          << "opened (and processing) while the splash shows";
+      EXPECT_GT(lineOf(run.lines, "box Error opening file|The following files could not be opened:"), shown)
+          << "the file that failed named once the window shows";
+      EXPECT_EQ(lineOf(run.lines, "box Quillmere"), -1);
       continue;
     }
-    EXPECT_NE(run.status, 0);
+    EXPECT_NE(status, 0);
     EXPECT_EQ(lineOf(run.lines, "shown"), -1);
     const long box = lineOf(run.lines, "box Quillmere|" + c.box + "  This program will now exit.");
     EXPECT_GE(box, 0);
@@ -198,6 +241,107 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
     EXPECT_LT(logged, box);
     EXPECT_EQ(snapshot(userFolder()), before) << "no user file touched";
   }
+}
+
+TEST(ShellTest, SignalsEndTheProgramAsQuitDoesWithTheReadersMarksSaved) {
+  qmtest::TempDir temp;
+  put(userFolder() / "data/config", "[general]\nshowWelcome = false\n");
+  const fs::path document = temp / "中国.txt";
+  qmtest::writeFile(document, "中国人民很好。\n");
+  for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(number));
+    fs::remove_all(userFolder() / "wordlists");
+    Probe probe({document.string()}, qmtest::resourcesDir(), "mark");
+    ASSERT_GE(probe.waitFor("marked 1"), 0);
+    probe.signal(number);
+    EXPECT_EQ(probe.finish(), 0);
+    EXPECT_GE(lineOf(probe.lines, "log Ending on signal"), 0);
+    const WordListManager lists(nullptr);
+    EXPECT_EQ(lists.current().totalWords(), 1u) << "the mark saved";
+  }
+}
+
+TEST(ShellTest, OneCopyRunsAndLaterStartsHandItTheirFiles) {
+  qmtest::TempDir temp;
+  put(userFolder() / "data/config", "[general]\nshowWelcome = false\n");
+  const std::string a = (temp / "甲.txt").string(), b = (temp / "乙.txt").string();
+  qmtest::writeFile(a, "中国人民很好。\n");
+  qmtest::writeFile(b, "学生学习。\n");
+
+  // Started at the same moment: one runs and opens both files, the other hands its file over and ends.
+  Probe first({a}, qmtest::resourcesDir(), "stay");
+  Probe second({b}, qmtest::resourcesDir(), "stay");
+  const bool firstRuns = first.waitFor("shown") >= 0;
+  Probe& running = firstRuns ? first : second;
+  Probe& handing = firstRuns ? second : first;
+  EXPECT_EQ(handing.finish(), 0);
+  EXPECT_EQ(lineOf(handing.lines, "shown"), -1);
+  EXPECT_GE(running.waitFor(firstRuns ? "shown 甲.txt" : "shown 乙.txt"), 0);
+  EXPECT_GE(running.waitFor(firstRuns ? "opened 乙.txt" : "opened 甲.txt"), 0) << "the handed file";
+
+  // A crash leaves the socket and the lock file behind; the next start runs and listens again.
+  running.signal(SIGKILL);
+  running.finish();
+  Probe after({a}, qmtest::resourcesDir(), "stay");
+  ASSERT_GE(after.waitFor("shown 甲.txt"), 0);
+  Probe raising({}); // without files a start only raises the running window
+  EXPECT_EQ(raising.finish(2s), 0);
+  EXPECT_EQ(lineOf(raising.lines, "shown"), -1);
+  Probe later({b});
+  EXPECT_EQ(later.finish(2s), 0);
+  EXPECT_GE(after.waitFor("opened 乙.txt"), 0);
+}
+
+TEST(ShellTest, TheRunningCopysSocketIsPrivateAndTakesOnlyListsOfAbsolutePaths) {
+  qmtest::TempDir temp;
+  const fs::path folder = temp / "channel";
+  RunningCopy copy(folder.string(), "copy");
+  ASSERT_EQ(copy.claim({}), RunningCopy::Claim::First);
+  struct Listener : RunningCopy::Listener {
+    void filesHanded(Strings const& paths) override { handed.push_back(paths); }
+    std::vector<Strings> handed;
+  } listener;
+  copy.setListener(&listener);
+
+  const std::string header = RunningCopy::message({}).substr(0, 8);
+  const struct {
+    const char* name;
+    std::string message;
+    Strings paths; // empty: refused
+    bool taken;
+  } cases[] = {
+      {"two paths", RunningCopy::message({"/a b.txt", "/甲.txt"}), {"/a b.txt", "/甲.txt"}, true},
+      {"none: the window raised", RunningCopy::message({}), {}, true},
+      {"another command", "QMQUIT1\n" + RunningCopy::message({}).substr(8), {}, false},
+      {"a relative path", RunningCopy::message({"a.txt"}), {}, false},
+      {"a path not ended", header + std::string("\0\0\0\2/a", 6), {}, false},
+      {"longer than allowed", header + std::string("\0\x10\0\1", 4), {}, false},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    listener.handed.clear();
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(copy.socketPath()));
+    socket.write(c.message.data(), qint64(c.message.size()));
+    ASSERT_TRUE(qmtest::spinUntil([&] { return socket.bytesAvailable() > 0; }));
+    EXPECT_EQ(socket.read(1), c.taken ? "y" : "n");
+    EXPECT_TRUE(qmtest::spinUntil([&] { return socket.state() == QLocalSocket::UnconnectedState; }));
+    qmtest::spinFor(20);
+    EXPECT_EQ(listener.handed, c.taken ? std::vector<Strings>{c.paths} : std::vector<Strings>{});
+  }
+
+  // Private: the folder and the socket are the user's alone.
+  for (const fs::path& path : {folder, fs::path(copy.socketPath())}) {
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u) << path;
+  }
+  // A folder that others may enter carries no channel: the program runs on its own.
+  fs::create_directories(temp / "open");
+  fs::permissions(temp / "open", fs::perms::owner_all | fs::perms::others_exec);
+  RunningCopy open((temp / "open").string(), "copy");
+  EXPECT_EQ(open.claim({"/a"}), RunningCopy::Claim::First);
+  EXPECT_EQ(open.socketPath(), "");
 }
 
 namespace {

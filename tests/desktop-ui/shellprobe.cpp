@@ -1,18 +1,29 @@
 // The program as its main runs it, for the shell's tests in a child process. It answers every box Ok, as a
 // reader would, and writes one line per event on standard output: "log TEXT" for each log entry,
 // "box MESSAGE|INFORMATION", "shown TITLE" when the main window first shows (TITLE: the window's title at
-// that moment), and "opened TITLE" once a document has become the window's title, after which it closes the
-// window as a reader would. Its exit status is the program's.
+// that moment), and "opened TITLE" each time a document becomes the window's title. Then, by QM_PROBE:
+// unset, it closes the window as a reader would after the first; "stay" leaves it open (the test ends the
+// program); "mark" also moves the caret onto a word and marks it with "t" and writes "marked N", N the words
+// of the current list. Its exit status is the program's.
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/mainwindowwidget.h"
 #include "desktop-ui/shell.h"
+#include "desktop-ui/textviewwidget.h"
+#include "text/wordhash.h"
 #include "utils/log.h"
+#include "views/layout.h"
+#include "views/mainwindowdelegate.h"
 #include "views/messagebox.h"
+#include "views/textviewdelegate.h"
+#include "wordlists/wordlistmanager.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -45,7 +56,10 @@ public:
 
 class Watcher : public QObject {
 public:
-  explicit Watcher(MainWindowWidget& window) : QObject(&window), window(window) {
+  explicit Watcher(Shell& shell)
+      : QObject(&shell.gui().window()), shell(shell), window(shell.gui().window()) {
+    const char* m = std::getenv("QM_PROBE");
+    mode = m ? m : "";
     window.installEventFilter(this);
     connect(&poll, &QTimer::timeout, this, [this] { check(); });
     poll.start(20);
@@ -62,15 +76,33 @@ protected:
 
 private:
   void check() {
-    if (!shown || window.windowTitle().isEmpty()) return;
-    poll.stop();
-    say("opened", window.windowTitle().toStdString());
-    window.close();
+    if (!shown) return;
+    if (const QString title = window.windowTitle(); !title.isEmpty() && title != last) {
+      last = title;
+      say("opened", title.toStdString());
+      if (mode.empty()) {
+        poll.stop();
+        window.close();
+      }
+    }
+    TextViewWidget& text = shell.gui().textViewWidget();
+    if (mode == "mark" && !marked && text.delegate() && text.delegate()->layout().lineCount() > 0) {
+      marked = true;
+      QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier); // the caret onto a word
+      QApplication::sendEvent(&text, &right);
+      QKeyEvent t(QEvent::KeyPress, Qt::Key_T, Qt::NoModifier, QStringLiteral("t"));
+      QApplication::sendEvent(&text, &t);
+      say("marked", std::to_string(window.delegate()->wordListManager(window).current().totalWords()));
+    }
   }
 
+  Shell& shell;
   MainWindowWidget& window;
+  std::string mode;
   QTimer poll;
+  QString last;
   bool shown = false;
+  bool marked = false;
 };
 
 } // namespace
@@ -81,6 +113,6 @@ int main(int argc, char** argv) {
     programLog = Log::logFn();
     Log::setLogFn(&tee);
     MessageBox::setPresenter(&answerer);
-    new Watcher(shell.gui().window());
+    new Watcher(shell);
   });
 }
