@@ -7,6 +7,7 @@
 #include "documents/documentprocessor.h"
 
 #include "text/chinesetokenizer.h"
+#include "text/oldwordlistmanager.h"
 #include "text/wordhash.h"
 #include "utils/exception.h"
 #include "utils/log.h"
@@ -71,7 +72,10 @@ size_t DocumentProcessor::Impl::readWindow(char* buffer, uint64_t offset, size_t
 }
 
 void DocumentProcessor::Impl::run(uint64_t& lines, bool& atLineStart, OpenSSL::SHA1::Stream& digest) {
-  const size_t overlap = std::max<size_t>(10 * master.longestWord(), 10);
+  const size_t overlap = [this] {
+    OldWordListManager::ReadLock reading;
+    return std::max<size_t>(10 * master.longestWord(), 10);
+  }();
   std::unique_ptr<char[]> buffer(new char[step + overlap]);
   const uint64_t size = file.size();
   uint64_t consumed = 0;
@@ -82,17 +86,21 @@ void DocumentProcessor::Impl::run(uint64_t& lines, bool& atLineStart, OpenSSL::S
     const bool last = consumed + want >= size || got < want;
     const uint64_t stepEnd = last ? consumed + got : consumed + step;
     const uint64_t windowStart = consumed;
-    ChineseTokenizer tokenizer(Utf8Range(buffer.get(), got), master, last);
-    while (consumed < stepEnd && tokenizer.hasTokens()) {
-      const Token token = tokenizer.nextToken();
-      if (token.type == Token::EndOfText || !token.text) continue;
-      if (atLineStart) {
-        ++lines;
-        atLineStart = false;
+    {
+      // A window at a time, so that adding a custom word waits for one window at most.
+      OldWordListManager::ReadLock reading;
+      ChineseTokenizer tokenizer(Utf8Range(buffer.get(), got), master, last);
+      while (consumed < stepEnd && tokenizer.hasTokens()) {
+        const Token token = tokenizer.nextToken();
+        if (token.type == Token::EndOfText || !token.text) continue;
+        if (atLineStart) {
+          ++lines;
+          atLineStart = false;
+        }
+        listener.processToken(token, consumed);
+        consumed += token.bytes;
+        if (token.text[0] == '\n') atLineStart = true;
       }
-      listener.processToken(token, consumed);
-      consumed += token.bytes;
-      if (token.text[0] == '\n') atLineStart = true;
     }
     // Tokens tile the text: their bytes are the window's bytes up to consumed, digested in one piece.
     digest.write(buffer.get(), size_t(consumed - windowStart));

@@ -141,10 +141,10 @@ int clozeText(lua_State* L) {
   KillCheck killCheck(L);
   guarded(L, [&] {
     out.reserve(request.fallback.size() * 60 + text.length);
-    ChineseTokenizer tokenizer(Utf8Range(text.data, text.length), masterWords(), true);
+    ChineseTokenizer tokenizer = masterTokenizer(text);
     long long number = 0;
-    for (Token token = tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
-         token = tokenizer.nextToken()) {
+    for (Token token = nextMasterToken(tokenizer); token.type != Token::EndOfText && token.text;
+         token = nextMasterToken(tokenizer)) {
       const Span word = token.span();
       killCheck();
       if (!request.words.count(word.view())) {

@@ -4,11 +4,11 @@
 // The value is a full userdata holding its own copy of the bytes, so the collector knows what it costs.
 #pragma once
 
+#include "text/chinesetokenizer.h"
 #include "utils/span.h"
 
 #include <cstddef>
 
-class ChineseTokenizer;
 class WordHash;
 struct lua_State;
 
@@ -22,6 +22,10 @@ void pushText(lua_State* L, const char* bytes, size_t length);
 Span checkText(lua_State* L, int index);
 // The master word list that scripts segment against (loaded on first use).
 WordHash const& masterWords();
+// A tokenizer over the master list to the end of text, and its next token, each read under the list's read
+// lock: the main thread may add a custom word in between, and script code may run between tokens.
+ChineseTokenizer masterTokenizer(Span text);
+Token nextMasterToken(ChineseTokenizer& tokenizer);
 // The length of word cut to at most 255 bytes at a character boundary: words that key a table are cut so.
 size_t tableKeyLength(Span word);
 // "None", "Invalid", ... "Other" by token type number; "None" for any other number.
