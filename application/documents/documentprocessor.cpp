@@ -17,8 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
-#include <sched.h>
 #include <unistd.h>
 
 struct DocumentProcessor::Impl {
@@ -43,6 +43,7 @@ struct DocumentProcessor::Impl {
   }
 
   mutable std::mutex mutex;
+  std::condition_variable runEnded; // finished set: a cancel waits for it
   uint64_t maxLine = 0;
   uint64_t bytesProcessed = 0;
   bool finished = true;
@@ -142,7 +143,9 @@ void DocumentProcessor::Impl::operator()() {
   } catch (...) {
     Log::print("ERR", "Unhandled exception in DocumentProcessor::Impl, %s(%d)\n", __FILE__, __LINE__);
   }
-  set(finished, true);
+  std::lock_guard lock(mutex);
+  finished = true;
+  runEnded.notify_all(); // under the mutex: a cancel that wakes may destroy the processor at once
 }
 
 void DocumentProcessor::Impl::finish(std::chrono::steady_clock::time_point start,
@@ -189,6 +192,7 @@ void DocumentProcessor::beginProcessing(bool threaded) {
     std::lock_guard lock(impl->mutex);
     impl->finished = true;
     impl->started = false;
+    impl->runEnded.notify_all();
   }
 }
 
@@ -200,9 +204,11 @@ void DocumentProcessor::cancelProcessing() {
     impl->started = false;
   }
   if (!wasStarted) return;
-  // An inline run on another thread has no thread to join: wait for its flag.
-  while (!impl->get(impl->finished))
-    sched_yield();
+  {
+    // An inline run on another thread has no thread to join: wait for its flag.
+    std::unique_lock lock(impl->mutex);
+    impl->runEnded.wait(lock, [this] { return impl->finished; });
+  }
   impl->thread.join();
 }
 
