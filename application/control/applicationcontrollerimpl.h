@@ -266,7 +266,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
   uint32_t pasteCounter = 1;
   bool pasteInProgress = false;
 
-  // Not in the original table: what start-up reached, so that destruction saves only what was loaded.
+  // What start-up reached, so that destruction saves only what was loaded.
   bool initialised = false;
   bool userConfigUnreadable = false;    // the user's "data/config" exists but could not be read
   bool searchHistoryUnreadable = false; // likewise "data/search-history.txt"

@@ -11,6 +11,7 @@
 #include "programinfo/programinfo.h"
 #include "support/controllerfixture.h"
 #include "support/resourcelimits.h"
+#include "support/waituntil.h"
 #include "text/wordhash.h"
 #include "text/wordstatistics.h"
 #include "utils/filesystem.h"
@@ -332,8 +333,10 @@ TEST_F(ApplicationControllerTest, ImportSkipsBlankLinesAndCountsWhatIsNew) {
     } listener;
     ImportAdapter adapter(listener);
     adapter.loadFromFile(file.c_str());
-    while (!adapter.complete())
+    EXPECT_TRUE(qmtest::waitUntil([&] {
       drain();
+      return adapter.complete();
+    }));
     Strings words;
     for (Span const& w : adapter.words())
       words.emplace_back(w.view());

@@ -46,14 +46,16 @@ qel.write(lines, found > 0 and "found" or "none", #d:allStatistics() > 5000 and 
   std::mt19937 random(7);
   std::vector<char> buffer(TextDocument::PIECE);
   unsigned long pages = 0;
-  while (lua.running() || pages < 100) {
-    const unsigned long offset = random() % view.totalBytes();
-    const unsigned long start = view.startOfLine(offset);
-    view.copyToBuffer(start, buffer.data(),
-                      std::min<unsigned long>(buffer.size(), view.nextLine(start) - start));
-    document.statisticsForWord(Span("中国"));
-    ++pages;
-  }
+  EXPECT_TRUE(qmtest::waitUntil(
+      [&] {
+        const unsigned long offset = random() % view.totalBytes();
+        const unsigned long start = view.startOfLine(offset);
+        view.copyToBuffer(start, buffer.data(),
+                          std::min<unsigned long>(buffer.size(), view.nextLine(start) - start));
+        document.statisticsForWord(Span("中国"));
+        return ++pages >= 100 && !lua.running();
+      },
+      std::chrono::minutes(1), std::chrono::microseconds(0)));
   ASSERT_TRUE(lua.waitUntilEnded(std::chrono::seconds(60)));
   EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
   EXPECT_EQ(std::string(out.view()), "5835\tfound\twords");
