@@ -71,7 +71,7 @@ TEST_F(ExampleScriptsTest, ChosenFileWhenNoDocumentIsOpen) {
           MessageCenter::instance().processMessages();
           return lua.waitUntilEnded(std::chrono::milliseconds(1));
         },
-        std::chrono::minutes(2)));
+        std::chrono::minutes(1)));
     EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
     EXPECT_NE(std::string(out.view()).find(expected), std::string::npos) << out.view();
   }

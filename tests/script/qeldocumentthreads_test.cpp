@@ -184,7 +184,7 @@ write(n > 0 and "found" or "none"))";
         }
         return !scripts[0]->running() && !scripts[1]->running();
       },
-      std::chrono::minutes(2)));
+      std::chrono::minutes(1)));
   EXPECT_GT(added, 1u);
   for (size_t i = 0; i < scripts.size(); ++i)
     EXPECT_EQ(scripts[i]->result(), 0) << scripts[i]->errorMessage();
