@@ -8,6 +8,7 @@
 #include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "utils/messagecenter.h"
 #include "views/messagebox.h"
 
@@ -21,9 +22,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -107,14 +106,16 @@ TEST_F(FeedbackDialogTest, ClosingDuringASendShowsNothingLater) {
     dialog->show();
     send(*dialog, "Are you there?");
     // No events run meanwhile, so an answer stays queued.
-    for (int i = 0; i < 1000 && server.requests().size() == before; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (std::string(target) == "/feedback")
-      for (int i = 0; i < 1000 && !MessageCenter::instance().pendingMessages(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(qmtest::waitUntil([&] { return server.requests().size() > before; })) << "no send began";
+    if (std::string(target) == "/feedback") {
+      ASSERT_TRUE(qmtest::waitUntil([] { return MessageCenter::instance().pendingMessages() > 0; }))
+          << "the answer never came";
+    }
     dialog->reject();
     dialog.reset();
-    spinUntil([] { return CurlPP::liveHandles() == 0 && !MessageCenter::instance().pendingMessages(); });
+    EXPECT_TRUE(spinUntil([] {
+      return CurlPP::liveHandles() == 0 && !MessageCenter::instance().pendingMessages();
+    })) << "the send did not end";
     spinFor(100);
   }
   EXPECT_TRUE(shown.empty());

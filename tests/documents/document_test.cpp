@@ -12,7 +12,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
