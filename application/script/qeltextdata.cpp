@@ -99,13 +99,16 @@ int wordList(lua_State* L) {
   const Span text = checkText(L, 1);
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
   WordHash& hash = qelLua::pushNewWordList(L, text.length / 4);
-  qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
     ChineseTokenizer tokenizer = qelLua::masterTokenizer(text);
-    for (Token token = qelLua::nextMasterToken(tokenizer); token.type != Token::EndOfText && token.text;
-         token = qelLua::nextMasterToken(tokenizer)) {
-      killCheck();
-      if (engine.isWord(int(token.type))) hash.add(token.span());
+    for (bool more = true; more;) {
+      qelLua::checkKill(L); // stopping may run script code: never under the lock
+      OldWordListManager::ReadLock reading;
+      for (unsigned n = 0; n < qelLua::MASTER_STRETCH; ++n) {
+        const Token token = tokenizer.nextToken();
+        if (!(more = token.type != Token::EndOfText && token.text)) break;
+        if (engine.isWord(int(token.type))) hash.add(token.span());
+      }
     }
     return 0;
   });
