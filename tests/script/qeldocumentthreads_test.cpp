@@ -2,11 +2,11 @@
 // document while the main thread pages through it for its view (the script reads through a reader of its
 // own), a script waiting for processing is killed, and custom words are added while scripts segment.
 #include "documentscripts.h"
-#include "support/waituntil.h"
 
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
 #include "documents/textdocument.h"
+#include "support/waituntil.h"
 #include "text/oldwordlistmanager.h"
 #include "text/wordhash.h"
 #include "utils/utf8.h"
