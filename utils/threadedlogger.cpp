@@ -15,7 +15,6 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,7 +37,9 @@ struct ThreadedLogger::Impl {
   Entry entries[BUFFERS];
   std::deque<int> freeQueue;    // indices of buffers a caller may take
   std::deque<int> pendingQueue; // indices waiting for the writer, oldest first
-  Mutex freeMutex, pendingMutex;
+  std::mutex freeMutex;
+  std::condition_variable bufferFreed; // a buffer came back, or the writer stopped
+  Mutex pendingMutex;
   std::mutex eventMutex; // the wake-up event: the writer sleeps until signalled
   std::condition_variable event;
   bool signalled = false;
@@ -54,19 +55,13 @@ struct ThreadedLogger::Impl {
 };
 
 int ThreadedLogger::Impl::takeBuffer() {
-  for (;;) {
-    {
-      std::lock_guard lock(freeMutex);
-      if (!freeQueue.empty()) {
-        const int index = freeQueue.front();
-        freeQueue.pop_front();
-        return index;
-      }
-    }
-    // Every buffer waits for the writer: let it run, unless there is no writer to wait for.
-    if (state.load() != State::Running) return -1;
-    sched_yield();
-  }
+  std::unique_lock lock(freeMutex);
+  // Every buffer may wait for the writer: wait for one, unless there is no writer to wait for.
+  bufferFreed.wait(lock, [this] { return !freeQueue.empty() || state.load() != State::Running; });
+  if (freeQueue.empty()) return -1;
+  const int index = freeQueue.front();
+  freeQueue.pop_front();
+  return index;
 }
 
 void ThreadedLogger::Impl::writeEntry(Entry& entry) {
@@ -87,6 +82,7 @@ void ThreadedLogger::Impl::drain() {
     writeEntry(entries[index]);
     std::lock_guard lock(freeMutex);
     freeQueue.push_back(index);
+    bufferFreed.notify_one();
   }
 }
 
@@ -209,6 +205,11 @@ void ThreadedLogger::shutdown() {
   std::lock_guard guard(impl->shutdownMutex);
   const State before = impl->state.exchange(State::Stopped);
   if (before == State::Stopped) return;
+  {
+    // A caller waiting for a buffer sees the stop under this mutex, so it cannot miss the wake-up.
+    std::lock_guard lock(impl->freeMutex);
+    impl->bufferFreed.notify_all();
+  }
   if (before == State::Running) {
     {
       std::lock_guard lock(impl->eventMutex);

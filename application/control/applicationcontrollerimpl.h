@@ -267,7 +267,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
   uint32_t pasteCounter = 1;
   bool pasteInProgress = false;
 
-  // Not in the original table: what start-up reached, so that destruction saves only what was loaded.
+  // What start-up reached, so that destruction saves only what was loaded.
   bool initialised = false;
   // The user's files that a save writes back: one that could not be read at start-up is kept as it is.
   SaveGuard configFile, colourSchemeFile, searchHistoryFile;

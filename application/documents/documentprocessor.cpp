@@ -7,6 +7,7 @@
 #include "documents/documentprocessor.h"
 
 #include "text/chinesetokenizer.h"
+#include "text/oldwordlistmanager.h"
 #include "text/wordhash.h"
 #include "utils/exception.h"
 #include "utils/log.h"
@@ -16,8 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
-#include <sched.h>
 #include <unistd.h>
 
 struct DocumentProcessor::Impl {
@@ -42,6 +43,7 @@ struct DocumentProcessor::Impl {
   }
 
   mutable std::mutex mutex;
+  std::condition_variable runEnded; // finished set: a cancel waits for it
   uint64_t maxLine = 0;
   uint64_t bytesProcessed = 0;
   bool finished = true;
@@ -71,7 +73,10 @@ size_t DocumentProcessor::Impl::readWindow(char* buffer, uint64_t offset, size_t
 }
 
 void DocumentProcessor::Impl::run(uint64_t& lines, bool& atLineStart, OpenSSL::SHA1::Stream& digest) {
-  const size_t overlap = std::max<size_t>(10 * master.longestWord(), 10);
+  const size_t overlap = [this] {
+    OldWordListManager::ReadLock reading;
+    return std::max<size_t>(10 * master.longestWord(), 10);
+  }();
   std::unique_ptr<char[]> buffer(new char[step + overlap]);
   const uint64_t size = file.size();
   uint64_t consumed = 0;
@@ -82,17 +87,21 @@ void DocumentProcessor::Impl::run(uint64_t& lines, bool& atLineStart, OpenSSL::S
     const bool last = consumed + want >= size || got < want;
     const uint64_t stepEnd = last ? consumed + got : consumed + step;
     const uint64_t windowStart = consumed;
-    ChineseTokenizer tokenizer(Utf8Range(buffer.get(), got), master, last);
-    while (consumed < stepEnd && tokenizer.hasTokens()) {
-      const Token token = tokenizer.nextToken();
-      if (token.type == Token::EndOfText || !token.text) continue;
-      if (atLineStart) {
-        ++lines;
-        atLineStart = false;
+    {
+      // A window at a time, so that adding a custom word waits for one window at most.
+      OldWordListManager::ReadLock reading;
+      ChineseTokenizer tokenizer(Utf8Range(buffer.get(), got), master, last);
+      while (consumed < stepEnd && tokenizer.hasTokens()) {
+        const Token token = tokenizer.nextToken();
+        if (token.type == Token::EndOfText || !token.text) continue;
+        if (atLineStart) {
+          ++lines;
+          atLineStart = false;
+        }
+        listener.processToken(token, consumed);
+        consumed += token.bytes;
+        if (token.text[0] == '\n') atLineStart = true;
       }
-      listener.processToken(token, consumed);
-      consumed += token.bytes;
-      if (token.text[0] == '\n') atLineStart = true;
     }
     // Tokens tile the text: their bytes are the window's bytes up to consumed, digested in one piece.
     digest.write(buffer.get(), size_t(consumed - windowStart));
@@ -134,7 +143,9 @@ void DocumentProcessor::Impl::operator()() {
   } catch (...) {
     Log::print("ERR", "Unhandled exception in DocumentProcessor::Impl, %s(%d)\n", __FILE__, __LINE__);
   }
-  set(finished, true);
+  std::lock_guard lock(mutex);
+  finished = true;
+  runEnded.notify_all(); // under the mutex: a cancel that wakes may destroy the processor at once
 }
 
 void DocumentProcessor::Impl::finish(std::chrono::steady_clock::time_point start,
@@ -181,6 +192,7 @@ void DocumentProcessor::beginProcessing(bool threaded) {
     std::lock_guard lock(impl->mutex);
     impl->finished = true;
     impl->started = false;
+    impl->runEnded.notify_all();
   }
 }
 
@@ -192,9 +204,11 @@ void DocumentProcessor::cancelProcessing() {
     impl->started = false;
   }
   if (!wasStarted) return;
-  // An inline run on another thread has no thread to join: wait for its flag.
-  while (!impl->get(impl->finished))
-    sched_yield();
+  {
+    // An inline run on another thread has no thread to join: wait for its flag.
+    std::unique_lock lock(impl->mutex);
+    impl->runEnded.wait(lock, [this] { return impl->finished; });
+  }
   impl->thread.join();
 }
 

@@ -20,8 +20,10 @@ public:
   static constexpr size_t DEFAULT_STEP = 65536;
 
   // Opens the file (shared lock, no waiting); FileHandle::open_error propagates. master (the word list to
-  // segment against) and listener must outlive the processor. step: the bytes each window advances by
-  // (0 for the default).
+  // segment against) and listener must outlive the processor; master is read a window at a time under the
+  // master list's read lock, so it may be the master list while a custom word is added, and the listener
+  // must not wait for anything in processToken. step: the bytes each window advances by (0 for the
+  // default).
   DocumentProcessor(const char* path, WordHash const& master, DocumentProcessorListener& listener,
                     size_t step = 0);
   // Cancels a run and waits for its thread.

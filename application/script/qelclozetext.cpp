@@ -7,6 +7,7 @@
 #include "script/qeltextdata.h"
 #include "script/qelthreaddata.h"
 #include "text/chinesetokenizer.h"
+#include "text/oldwordlistmanager.h"
 
 #include <lua.hpp>
 
@@ -138,21 +139,29 @@ int clozeText(lua_State* L) {
   }
   const int top = lua_gettop(L);
   std::string out;
-  KillCheck killCheck(L);
   guarded(L, [&] {
     out.reserve(request.fallback.size() * 60 + text.length);
-    ChineseTokenizer tokenizer(Utf8Range(text.data, text.length), masterWords(), true);
+    ChineseTokenizer tokenizer = masterTokenizer(text);
     long long number = 0;
-    for (Token token = tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
-         token = tokenizer.nextToken()) {
-      const Span word = token.span();
-      killCheck();
-      if (!request.words.count(word.view())) {
-        out.append(word.data, word.length);
-        continue;
+    for (bool more = true; more;) {
+      checkKill(L); // stopping and the templates may run script code: never under the lock
+      Span chosen;
+      {
+        OldWordListManager::ReadLock reading; // the tokens up to the next chosen word
+        for (unsigned n = 0; n < MASTER_STRETCH; ++n) {
+          const Token token = tokenizer.nextToken();
+          if (!(more = token.type != Token::EndOfText && token.text)) break;
+          if (request.words.count(token.span().view())) {
+            chosen = token.span();
+            break;
+          }
+          out.append(token.text, size_t(token.bytes));
+        }
       }
-      expand(out, templateFor(L, request, word), word, ++number);
-      lua_settop(L, top);
+      if (chosen.data) {
+        expand(out, templateFor(L, request, chosen), chosen, ++number);
+        lua_settop(L, top);
+      }
     }
     return 0;
   });

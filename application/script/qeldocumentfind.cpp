@@ -16,6 +16,7 @@
 #include "script/qelthreaddata.h"
 #include "script/qelwordlist.h"
 #include "text/chinesetokenizer.h"
+#include "text/oldwordlistmanager.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
 
@@ -37,7 +38,7 @@ enum class Query { string, array, wordList };
 
 struct Finder {
   Finder(const char* path, SegmentEngine const& engine)
-      : lines(path), tokenizer(Utf8Range(), qelLua::masterWords(), true), engine(engine) {}
+      : lines(path), tokenizer(qelLua::masterTokenizer(Span())), engine(engine) {}
 
   qelLua::DocumentLines lines;
   ChineseTokenizer tokenizer;
@@ -62,6 +63,7 @@ int collect(lua_State* L) {
 
 // The first word of sentence that the query holds.
 bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
+  OldWordListManager::ReadLock reading; // no script code runs here: one lock for the sentence
   f.tokenizer.reset(Utf8Range(sentence.data, sentence.length));
   for (Token token = f.tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
        token = f.tokenizer.nextToken()) {

@@ -67,7 +67,7 @@ int nextWord(lua_State* L) {
   qelLua::KillCheck killCheck(L); // a long text of spaces and punctuation holds no word
   for (;;) {
     killCheck();
-    const Token token = guarded(L, [&] { return it->tokenizer->nextToken(); });
+    const Token token = guarded(L, [&] { return qelLua::nextMasterToken(*it->tokenizer); });
     if (token.type == Token::EndOfText || !token.text) return 0;
     if (!it->all && !it->engine->isWord(int(token.type))) continue;
     lua_pushlstring(L, token.text, size_t(token.bytes));
@@ -81,7 +81,7 @@ int words(lua_State* L) {
   const Span text = checkText(L, 1);
   const bool all = lua_toboolean(L, 2);
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
-  WordHash const* master = guarded(L, [] { return &qelLua::masterWords(); });
+  guarded(L, [] { return &qelLua::masterWords(); }); // loaded before the iterator is made
   auto* it = static_cast<WordIterator*>(lua_newuserdata(L, sizeof(WordIterator)));
   *it = WordIterator{nullptr, &engine, all};
   if (luaL_newmetatable(L, WORD_ITERATOR)) {
@@ -89,8 +89,7 @@ int words(lua_State* L) {
     lua_setfield(L, -2, "__gc");
   }
   lua_setmetatable(L, -2);
-  it->tokenizer =
-      guarded(L, [&] { return new ChineseTokenizer(Utf8Range(text.data, text.length), *master, true); });
+  it->tokenizer = guarded(L, [&] { return new ChineseTokenizer(qelLua::masterTokenizer(text)); });
   lua_pushvalue(L, 1); // the text outlives the tokenizer reading it
   lua_pushcclosure(L, nextWord, 2);
   return 1;
@@ -100,13 +99,16 @@ int wordList(lua_State* L) {
   const Span text = checkText(L, 1);
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
   WordHash& hash = qelLua::pushNewWordList(L, text.length / 4);
-  qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
-    ChineseTokenizer tokenizer(Utf8Range(text.data, text.length), qelLua::masterWords(), true);
-    for (Token token = tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
-         token = tokenizer.nextToken()) {
-      killCheck();
-      if (engine.isWord(int(token.type))) hash.add(token.span());
+    ChineseTokenizer tokenizer = qelLua::masterTokenizer(text);
+    for (bool more = true; more;) {
+      qelLua::checkKill(L); // stopping may run script code: never under the lock
+      OldWordListManager::ReadLock reading;
+      for (unsigned n = 0; n < qelLua::MASTER_STRETCH; ++n) {
+        const Token token = tokenizer.nextToken();
+        if (!(more = token.type != Token::EndOfText && token.text)) break;
+        if (engine.isWord(int(token.type))) hash.add(token.span());
+      }
     }
     return 0;
   });
@@ -238,6 +240,17 @@ Span checkText(lua_State* L, int index) {
 
 WordHash const& masterWords() {
   return OldWordListManager::instance().privateMasterList();
+}
+
+ChineseTokenizer masterTokenizer(Span text) {
+  WordHash const& master = masterWords();
+  OldWordListManager::ReadLock reading;
+  return ChineseTokenizer(Utf8Range(text.data, text.length), master, true);
+}
+
+Token nextMasterToken(ChineseTokenizer& tokenizer) {
+  OldWordListManager::ReadLock reading;
+  return tokenizer.nextToken();
 }
 
 size_t tableKeyLength(Span word) {

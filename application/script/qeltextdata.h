@@ -4,11 +4,11 @@
 // The value is a full userdata holding its own copy of the bytes, so the collector knows what it costs.
 #pragma once
 
+#include "text/chinesetokenizer.h"
 #include "utils/span.h"
 
 #include <cstddef>
 
-class ChineseTokenizer;
 class WordHash;
 struct lua_State;
 
@@ -22,6 +22,14 @@ void pushText(lua_State* L, const char* bytes, size_t length);
 Span checkText(lua_State* L, int index);
 // The master word list that scripts segment against (loaded on first use).
 WordHash const& masterWords();
+// A tokenizer over the master list to the end of text, made under the list's read lock, and its next token
+// read under it: the main thread may add a custom word in between, and script code (a finalizer, a kill)
+// may run between tokens. A loop that runs no script code reads a stretch of tokens under one
+// OldWordListManager::ReadLock instead, and checks for kill between stretches.
+ChineseTokenizer masterTokenizer(Span text);
+Token nextMasterToken(ChineseTokenizer& tokenizer);
+// The tokens such a stretch reads at most, so that adding a word waits for no longer than that.
+constexpr unsigned MASTER_STRETCH = 4096;
 // The length of word cut to at most 255 bytes at a character boundary: words that key a table are cut so.
 size_t tableKeyLength(Span word);
 // "None", "Invalid", ... "Other" by token type number; "None" for any other number.

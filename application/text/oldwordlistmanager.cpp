@@ -8,6 +8,7 @@
 #include "utils/platform/posix/filewriter.h"
 #include "utils/textbuffer.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +26,23 @@ const LevelFile TOCFL_FILES[] = {{1, "wordlists/tocfl-1.txt"},
                                  {4, "wordlists/tocfl-3.txt"},
                                  {8, "wordlists/tocfl-4.txt"},
                                  {16, "wordlists/tocfl-5.txt"}};
+
+// Writer-preferring: while an addition waits, no new reader starts, so readers that follow each other
+// closely cannot keep the main thread waiting. Never destroyed: detached workers may read at exit.
+pthread_rwlock_t& masterLock() {
+  static pthread_rwlock_t* lock = [] {
+    pthread_rwlockattr_t attributes;
+    pthread_rwlockattr_init(&attributes);
+    pthread_rwlockattr_setkind_np(&attributes, PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
+    auto* l = new pthread_rwlock_t;
+    pthread_rwlock_init(l, &attributes);
+    pthread_rwlockattr_destroy(&attributes);
+    return l;
+  }();
+  return *lock;
+}
+// A second read lock on a thread that holds one would wait behind a waiting addition for ever.
+thread_local unsigned readDepth = 0;
 
 // Shipped data: the resources first, then the base folder.
 const char* findShipped(FileFinder& finder, const char* name) {
@@ -102,6 +120,18 @@ bool OldWordListManager::privateAddCustomWord(Span const& word) {
     ZUN_LOG_CAUGHT("WARN", "Unable to add a custom word:\n", e);
     return false;
   }
+  struct WriteLock {
+    WriteLock() { pthread_rwlock_wrlock(&masterLock()); }
+    ~WriteLock() { pthread_rwlock_unlock(&masterLock()); }
+  } alone;
   impl->master.add(word);
   return true;
+}
+
+OldWordListManager::ReadLock::ReadLock() {
+  if (readDepth++ == 0) pthread_rwlock_rdlock(&masterLock());
+}
+
+OldWordListManager::ReadLock::~ReadLock() {
+  if (--readDepth == 0) pthread_rwlock_unlock(&masterLock());
 }

@@ -26,8 +26,10 @@ struct SegmentEngine::Impl {
 SegmentEngine::SegmentEngine(Type type)
     : SegmentEngine(type, OldWordListManager::instance().privateMasterList()) {}
 
-SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary)
-    : impl(std::make_unique<Impl>(type, dictionary)) {}
+SegmentEngine::SegmentEngine(Type type, WordHash const& dictionary) {
+  OldWordListManager::ReadLock reading; // the tokenizer reads the list's bounds; scripts build engines too
+  impl = std::make_unique<Impl>(type, dictionary);
+}
 
 SegmentEngine::~SegmentEngine() = default;
 

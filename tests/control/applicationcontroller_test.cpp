@@ -6,11 +6,13 @@
 
 #include "dictionary/cedictionary.h"
 #include "documents/document.h"
+#include "documents/documentprocessor.h"
 #include "documents/recentfiles.h"
 #include "export/exportfield.h"
 #include "programinfo/programinfo.h"
 #include "support/controllerfixture.h"
 #include "support/resourcelimits.h"
+#include "support/waituntil.h"
 #include "text/wordhash.h"
 #include "text/wordstatistics.h"
 #include "utils/filesystem.h"
@@ -399,8 +401,10 @@ TEST_F(ApplicationControllerTest, ImportSkipsBlankLinesAndCountsEveryWordGiven) 
     } listener;
     ImportAdapter adapter(listener);
     adapter.loadFromFile(file.c_str());
-    while (!adapter.complete())
+    EXPECT_TRUE(qmtest::waitUntil([&] {
       drain();
+      return adapter.complete();
+    }));
     Strings words;
     for (Span const& w : adapter.words())
       words.emplace_back(w.view());
@@ -504,6 +508,28 @@ TEST_F(ApplicationControllerTest, CustomWordsAreCheckedSavedAndSegmentEveryDocum
   EXPECT_TRUE(contains(qmtest::readFile(user("data/words.u8")), twenty + "\n"));
   waitProcessed(other);
   EXPECT_NE(other->statisticsForWord(Span(twenty)), nullptr) << "every open document is segmented again";
+}
+
+// A word added while a long document is being processed: the controller waits for the run to stop, and the
+// document is processed again with the word, each occurrence counted once.
+TEST_F(ApplicationControllerTest, ACustomWordAddedDuringProcessingReprocessesTheDocument) {
+  start();
+  const std::string word = "丂丄丅";
+  std::string text;
+  for (int line = 0; line < 200000; ++line)
+    text += "前" + word + "后，这是一行字。\n";
+  window().onOpenFiles(gui.window, {write(docs / "long.txt", text)});
+  Document* processing = window().currentDocument(gui.window);
+  open("word.txt", word);
+  window().onSelectAll(gui.window);
+  ASSERT_FALSE(processing->processor()->finished()) << "the word must come while the document is processed";
+  controller->applicationDelegate().addCustomWordFromSelection();
+  EXPECT_EQ(takeBoxes(), Strings{});
+  waitProcessed(processing);
+  WordStatistics const* added = processing->statisticsForWord(Span(word));
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->frequency, 200000u);
+  EXPECT_EQ(processing->processor()->bytesProcessed(), text.size());
 }
 
 TEST_F(ApplicationControllerTest, FindShowsQueuedResultsInTheTextView) {

@@ -9,6 +9,7 @@
 #include "support/qtchild.h"
 #include "support/qtspin.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "utils/messagecenter.h"
 #include "views/messagebox.h"
 
@@ -23,9 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -114,9 +113,10 @@ TEST_F(FeedbackDialogTest, ClosingDuringASendShowsNothingLaterAndLogsTheOutcome)
     dialog->show();
     send(*dialog, "Are you there?");
     // No events run meanwhile, so an answer stays queued.
-    if (std::string(target) == "/feedback")
-      for (int i = 0; i < 1000 && !MessageCenter::instance().pendingMessages(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (std::string(target) == "/feedback") {
+      ASSERT_TRUE(qmtest::waitUntil([] { return MessageCenter::instance().pendingMessages() > 0; }))
+          << "the answer never came";
+    }
     dialog->reject();
     dialog.reset();
     EXPECT_TRUE(spinUntil([&] { return sent() == logged + 1 && CurlPP::liveHandles() == 0; })) << log.all();

@@ -5,6 +5,7 @@
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
 #include "support/fakeapplicationdelegate.h"
+#include "support/qtspin.h"
 #include "support/shownwhole.h"
 #include "support/wordfixture.h"
 #include "views/appearanceconfig.h"
@@ -195,11 +196,13 @@ TEST_F(WordListWidgetTest, RowsStaySafeWhileADocumentIsReprocessedAndAfterItGoes
     document->processor()->cancelProcessing();
     document->processor()->beginProcessing(true);
     controller.setDocumentStatistics(document.get());
-    while (!document->processor()->finished()) {
-      widget.table()->scrollToBottom();
-      widget.grab();
-      QApplication::processEvents();
-    }
+    ASSERT_TRUE(qmtest::spinUntil(
+        [&] {
+          widget.table()->scrollToBottom();
+          widget.grab();
+          return document->processor()->finished();
+        },
+        60000));
     controller.setDocumentStatistics(document.get()); // the load timer saw the run end
     widget.table()->scrollToTop();
     widget.grab();

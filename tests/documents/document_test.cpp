@@ -3,6 +3,7 @@
 #include "documents/documentprocessor.h"
 #include "documents/textdocument.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "text/proficiencylevelhash.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
@@ -11,7 +12,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -25,8 +25,7 @@ protected:
     return std::make_unique<Document>(path.c_str(), Text(path.filename().c_str()), master, levels, engine);
   }
   static void waitFor(Document& d) {
-    while (!d.processor()->finished())
-      std::this_thread::yield();
+    EXPECT_TRUE(qmtest::waitUntil([&] { return d.processor()->finished(); }));
   }
   qmtest::TempDir dir;
   WordHash master{10, nullptr, true};
@@ -53,18 +52,22 @@ TEST_F(DocumentTest, ReadersDuringRuns) {
   for (int run = 0; run < 4; ++run) {
     SCOPED_TRACE(run);
     doc->processor()->beginProcessing(true);
-    while (!doc->processor()->finished()) {
-      DocumentInfo const& info = doc->info(known);
-      EXPECT_TRUE(info.totalWords == 0 || info.totalWords == 120000) << info.totalWords;
-      doc->wordStatisticsList(list, WordStatisticsSort::FrequencyDescending);
-      double sum = 0;
-      for (auto* r : list)
-        sum += r->percentageFrequency;
-      EXPECT_TRUE(list.empty() || std::abs(sum - 100) < 1e-6) << sum;
-      if (const WordStatistics* r = doc->statisticsForWord(Span("word"))) {
-        EXPECT_EQ(r->frequency, 8572u);
-      }
-    }
+    const bool finished = qmtest::waitUntil(
+        [&] {
+          DocumentInfo const& info = doc->info(known);
+          EXPECT_TRUE(info.totalWords == 0 || info.totalWords == 120000) << info.totalWords;
+          doc->wordStatisticsList(list, WordStatisticsSort::FrequencyDescending);
+          double sum = 0;
+          for (auto* r : list)
+            sum += r->percentageFrequency;
+          EXPECT_TRUE(list.empty() || std::abs(sum - 100) < 1e-6) << sum;
+          if (const WordStatistics* r = doc->statisticsForWord(Span("word"))) {
+            EXPECT_EQ(r->frequency, 8572u);
+          }
+          return doc->processor()->finished();
+        },
+        std::chrono::minutes(1), std::chrono::microseconds(0));
+    ASSERT_TRUE(finished);
     EXPECT_EQ(doc->info(known).knownWords, 8572u);
     doc->processor()->cancelProcessing();
   }

@@ -3,6 +3,7 @@
 #include "support/logcapture.h"
 #include "support/resourcelimits.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "text/chinesetokenizer.h"
 #include "text/wordhash.h"
 #include "utils/platform/posix/filehandle.h"
@@ -185,8 +186,7 @@ TEST_F(DocumentProcessorTest, WorkerThatCannotStart) {
   processor.cancelProcessing();
   EXPECT_EQ(recorder.finishes, 0);
   processor.beginProcessing(true);
-  while (!processor.finished())
-    std::this_thread::yield();
+  ASSERT_TRUE(qmtest::waitUntil([&] { return processor.finished(); }));
   EXPECT_EQ(recorder.maxLine, 2u);
 }
 
@@ -207,8 +207,7 @@ TEST_F(DocumentProcessorTest, CancelRestartDestroyThreaded) {
     EXPECT_LE(finishedBeforeRestart, 1);
     processor.beginProcessing(true);
     if (round >= 3) continue; // destroyed while running
-    while (!processor.finished())
-      std::this_thread::yield();
+    ASSERT_TRUE(qmtest::waitUntil([&] { return processor.finished(); }));
     EXPECT_EQ(r.finishes, finishedBeforeRestart + 1);
     EXPECT_EQ(r.bytes, text.size());
     EXPECT_EQ(r.begins, 2);

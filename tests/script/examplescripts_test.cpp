@@ -4,6 +4,7 @@
 
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
+#include "support/waituntil.h"
 #include "text/oldwordlistmanager.h"
 #include "text/wordhash.h"
 #include "utils/messagecenter.h"
@@ -65,8 +66,12 @@ TEST_F(ExampleScriptsTest, ChosenFileWhenNoDocumentIsOpen) {
     lua.setFileChooser(&chooser);
     ASSERT_EQ(lua.load((qmtest::resourcesDir() / "scripts" / name).c_str()), 0);
     lua.run(true); // choosers answer only scripts on a thread of their own
-    while (!lua.waitUntilEnded(std::chrono::milliseconds(1)))
-      MessageCenter::instance().processMessages();
+    ASSERT_TRUE(qmtest::waitUntil(
+        [&] {
+          MessageCenter::instance().processMessages();
+          return lua.waitUntilEnded(std::chrono::milliseconds(1));
+        },
+        std::chrono::minutes(1)));
     EXPECT_EQ(lua.result(), 0) << lua.errorMessage();
     EXPECT_NE(std::string(out.view()).find(expected), std::string::npos) << out.view();
   }

@@ -1,6 +1,7 @@
 #include "script/qelfilerequest.h"
 
 #include "scriptrun.h"
+#include "support/waituntil.h"
 #include "utils/messagecenter.h"
 
 #include <gtest/gtest.h>
@@ -44,8 +45,10 @@ protected:
     r.status = lua.load(writeScript(source).c_str());
     if (r.status != 0) return r;
     lua.run(true);
-    while (!lua.waitUntilEnded(1ms))
+    EXPECT_TRUE(qmtest::waitUntil([&] {
       MessageCenter::instance().processMessages();
+      return lua.waitUntilEnded(1ms);
+    }));
     r.status = lua.result();
     r.message = lua.errorMessage();
     r.output = std::string(out.view());
@@ -139,8 +142,10 @@ TEST_F(QelFileRequestTest, KillWakesAScriptWaitingForAChooser) {
                            .c_str()),
               0);
     lua.run(true);
-    while (!chooser.held)
+    ASSERT_TRUE(qmtest::waitUntil([&] {
       MessageCenter::instance().processMessages();
+      return bool(chooser.held);
+    }));
     lua.kill();
     ASSERT_TRUE(lua.waitUntilEnded(20s));
     EXPECT_EQ(lua.result(), 2);
@@ -156,8 +161,7 @@ TEST_F(QelFileRequestTest, RequestQueuedForAGoneRunnerShowsNothing) {
     lua.setFileChooser(&chooser);
     ASSERT_EQ(lua.load(writeScript("local qel = require 'qel' qel.askUserForFileToSave()").c_str()), 0);
     lua.run(true);
-    while (MessageCenter::instance().pendingMessages() == 0)
-      std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(qmtest::waitUntil([] { return MessageCenter::instance().pendingMessages() > 0; }));
     lua.kill();
     ASSERT_TRUE(lua.waitUntilEnded(20s));
     lua.setFileChooser(nullptr);

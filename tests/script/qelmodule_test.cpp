@@ -2,6 +2,7 @@
 
 #include "script/luastate.h"
 #include "scriptrun.h"
+#include "support/waituntil.h"
 
 #include <gtest/gtest.h>
 
@@ -60,9 +61,7 @@ TEST_F(QelModuleTest, OutputSizeGrowsWhileTheScriptRuns) {
   lua.setOutputStream(counting);
   ASSERT_EQ(lua.load(writeScript("while true do print('line') end").c_str()), 0);
   lua.run(true);
-  size_t seen = 0;
-  while (seen < 100000)
-    seen = counting.total();
+  EXPECT_TRUE(qmtest::waitUntil([&] { return counting.total() >= 100000; }));
   lua.kill();
   ASSERT_TRUE(lua.waitUntilEnded(std::chrono::seconds(20)));
   EXPECT_STREQ(lua.errorMessage(), "Script Killed");

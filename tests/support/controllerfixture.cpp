@@ -1,6 +1,7 @@
 #include "support/controllerfixture.h"
 
 #include "support/shippedprograminfo.h"
+#include "support/waituntil.h"
 
 #include "documents/document.h"
 #include "documents/documentprocessor.h"
@@ -11,7 +12,6 @@
 #include "views/mainwindowdelegate.h"
 
 #include <chrono>
-#include <thread>
 
 namespace qmtest {
 
@@ -80,23 +80,27 @@ Document* ControllerFixture::open(std::string const& name, std::string const& co
 }
 
 void ControllerFixture::waitProcessed(Document* document) {
-  for (int i = 0; document && i < 1000; ++i) {
-    drain();
-    if (!document->isConverting() && document->processor()->finished()) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (document) {
+    EXPECT_TRUE(waitUntil(
+        [&] {
+          drain();
+          return !document->isConverting() && document->processor()->finished();
+        },
+        std::chrono::minutes(1)))
+        << "the document's processing did not end";
   }
   drain();
 }
 
 void ControllerFixture::drain() {
-  for (int quiet = 0; quiet < 3;) {
-    if (MessageCenter::instance().processMessages() == 0) {
-      ++quiet;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    } else {
-      quiet = 0;
-    }
-  }
+  int quiet = 0;
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        quiet = MessageCenter::instance().processMessages() ? 0 : quiet + 1;
+        return quiet == 3;
+      },
+      std::chrono::minutes(1), std::chrono::milliseconds(2)))
+      << "the main thread's queue never went quiet";
 }
 
 std::map<std::string, std::string> ControllerFixture::snapshot(std::filesystem::path const& folder) {

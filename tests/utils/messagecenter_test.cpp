@@ -1,6 +1,7 @@
 #include "utils/messagecenter.h"
 
 #include "support/logcapture.h"
+#include "support/waituntil.h"
 
 #include <gtest/gtest.h>
 
@@ -58,10 +59,12 @@ TEST_F(MessageCenterTest, CallsFromSeveralThreadsArriveInFifoOrder) {
       for (int i = 0; i < perSender; ++i)
         center.addMessage(new Message{&record, s, i}, &deliver);
     });
-  while (record.delivered.size() < size_t(senders * perSender)) {
-    center.processMessages();
-    std::this_thread::yield();
-  }
+  EXPECT_TRUE(qmtest::waitUntil(
+      [&] {
+        center.processMessages();
+        return record.delivered.size() >= size_t(senders * perSender);
+      },
+      std::chrono::minutes(1), std::chrono::microseconds(0)));
   for (auto& t : threads)
     t.join();
   EXPECT_EQ(center.processMessages(), 0u);

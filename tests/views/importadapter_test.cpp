@@ -2,6 +2,7 @@
 
 #include "support/recode.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "utils/messagecenter.h"
 
 #include <gtest/gtest.h>
@@ -183,8 +184,10 @@ TEST_F(ImportAdapterTest, ANewChoiceCancelsThePendingConversion) {
   const size_t lines = writeBigFile();
   adapter.loadFromFile((dir / "big.txt").c_str());
   adapter.loadFromFile((dir / "big.txt").c_str());
-  while (!adapter.complete())
+  ASSERT_TRUE(qmtest::waitUntil([&] {
     MessageCenter::instance().processMessages();
+    return adapter.complete();
+  }));
   EXPECT_EQ(adapter.totalWords(), lines);
 }
 

@@ -1,4 +1,5 @@
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 #include "wordlists/wordlistimporter.h"
 
 #include <gtest/gtest.h>
@@ -131,8 +132,7 @@ TEST(WordListImporterTest, LargeFileStoppedMidway) {
     WordListImporter importer(counter);
     for (int round = 0; round < 3; ++round) {
       importer.import(path.c_str(), true);
-      while (importer.words().size() < 1000)
-        std::this_thread::yield();
+      ASSERT_TRUE(qmtest::waitUntil([&] { return importer.words().size() >= 1000; }));
       EXPECT_LT(importer.percentComplete(), 100.0f);
       if (round == 0) importer.reset();
     }
