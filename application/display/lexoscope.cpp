@@ -17,6 +17,14 @@ using Ranges = std::vector<std::pair<size_t, size_t>>; // byte ranges of matches
 uint64_t withStyle(uint64_t attribute, uint64_t style) {
   return (attribute & 0xFFFFFFFFu) | (style << 32);
 }
+
+// Whether bytes[0, n) are whole three-byte sequences only: each is one character of one UTF-16 unit.
+bool threeByteCharacters(const char* bytes, size_t n) {
+  if (n == 0 || n % 3 != 0) return false;
+  for (const auto* b = reinterpret_cast<const unsigned char*>(bytes); n > 0; b += 3, n -= 3)
+    if ((b[0] & 0xF0) != 0xE0 || (b[1] & 0xC0) != 0x80 || (b[2] & 0xC0) != 0x80) return false;
+  return true;
+}
 } // namespace
 
 struct Lexoscope::Impl {
@@ -125,7 +133,16 @@ size_t Lexoscope::words(const char* bytes, size_t length, size_t from, bool endO
       return size_t(p - bytes);
     const Token token = d.tokenizer.nextToken();
     if (token.type == uint32_t(d.engine.endToken()) || !token.text) break;
-    style(token.text + token.bytes, d.engine.getAttribute(token, known), false);
+    const uint64_t attribute = d.engine.getAttribute(token, known);
+    if (token.text == p && threeByteCharacters(p, token.bytes)) {
+      // The common Chinese word: one position a character, or three in bytes, without decoding each.
+      const size_t count = d.mode == Utf16 ? token.bytes / 3 : token.bytes;
+      words.push_back(attribute);
+      words.insert(words.end(), count - 1, attribute & ~TOKEN_START);
+      p += token.bytes;
+      continue;
+    }
+    style(token.text + token.bytes, attribute, false);
   }
   style(end, PLAIN, true); // what the tokenizer left for a later window
   return length;
