@@ -17,6 +17,9 @@ public:
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout->setTextOption(option);
+    // Without it endLayout drops the shaped glyphs, and every glyph run, caret x and hit test of a line
+    // shapes its text again.
+    layout->setCacheEnabled(true);
     layout->beginLayout();
   }
   ~ChunkTypesetter() override { layout->endLayout(); }

@@ -1,6 +1,7 @@
 // The text view's line breaker on QTextLayout: one layout per chunk of a paragraph, broken at word
-// boundaries or, where a line has none, anywhere. The lines it makes keep their chunk's layout alive, so the
-// view can draw a line's glyph runs (QtLineBreaker::lineOf) for as long as the page holds it. Colours are
+// boundaries or, where a line has none, anywhere. The lines it makes keep their chunk's layout alive, with
+// its shaped glyphs, so the view can draw a line's glyph runs (QtLineBreaker::lineOf) for as long as the
+// page holds it. Colours are
 // not formats of the layout: they are taken at paint time (formats change shaping and so the breaks).
 // GUI thread only.
 #pragma once

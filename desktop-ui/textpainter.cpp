@@ -1,8 +1,6 @@
-// A glyph belongs to the unit whose caret position is the last at or left of the glyph's origin. Qt 6.4 glyph
-// runs carry no string indexes, and one glyph may stand for several units ("——" shapes as one): taking the
-// glyph's x keeps it with its first unit only, so it is drawn once, in that unit's colour.
 #include "desktop-ui/textpainter.h"
 
+#include "desktop-ui/lineglyphs.h"
 #include "desktop-ui/qtlinebreaker.h"
 #include "views/highlighter.h"
 #include "views/layout.h"
@@ -12,7 +10,6 @@
 
 #include <QGlyphRun>
 #include <QPainter>
-#include <QRawFont>
 
 #include <algorithm>
 #include <cstring>
@@ -21,19 +18,6 @@
 
 namespace {
 
-// One font's glyphs of a line, positions from the line's top-left corner.
-struct FontRun {
-  QRawFont font;
-  std::vector<quint32> glyphs;
-  std::vector<QPointF> positions;
-  std::vector<uint32_t> units; // the line-relative unit of each glyph
-};
-
-struct LineGlyphs {
-  std::vector<double> unitX; // the caret x before each unit of the line, and after its last
-  std::vector<FontRun> runs;
-};
-
 // A line as last scheduled for drawing.
 struct Scheduled {
   std::shared_ptr<LineBreaker::TypesetLine> info; // held, so its address names no other line meanwhile
@@ -41,34 +25,6 @@ struct Scheduled {
   double height = 0;
   uint64_t signature = 0;
 };
-
-LineGlyphs glyphsOf(Line const& line, QtLineBreaker::PlatformLine const& platform) {
-  LineGlyphs out;
-  QTextLine const& qline = platform.line();
-  const double x0 = qline.x();
-  out.unitX.reserve(line.length + 1);
-  for (uint64_t i = line.start; i <= line.end(); ++i)
-    out.unitX.push_back(qline.cursorToX(int(i - line.chunkStart)) - x0);
-  const QPointF origin(x0, qline.y());
-  for (QGlyphRun const& run : qline.glyphRuns()) {
-    FontRun font;
-    font.font = run.rawFont();
-    const QList<quint32> indexes = run.glyphIndexes();
-    const QList<QPointF> positions = run.positions();
-    font.glyphs.assign(indexes.begin(), indexes.end());
-    font.positions.reserve(size_t(positions.size()));
-    font.units.reserve(size_t(positions.size()));
-    for (QPointF const& p : positions) {
-      const QPointF at = p - origin;
-      font.positions.push_back(at);
-      // Caret positions may differ from glyph origins by rounding.
-      const auto after = std::upper_bound(out.unitX.begin(), out.unitX.end() - 1, at.x() + 0.01);
-      font.units.push_back(uint32_t(std::max<ptrdiff_t>(after - out.unitX.begin() - 1, 0)));
-    }
-    out.runs.push_back(std::move(font));
-  }
-  return out;
-}
 
 QColor colourOf(double const rgba[4]) {
   return QColor::fromRgbF(float(rgba[0]), float(rgba[1]), float(rgba[2]), float(rgba[3]));
@@ -98,7 +54,7 @@ struct TextPainter::Impl {
     auto const* platform = QtLineBreaker::lineOf(line);
     if (!platform) return nullptr;
     auto found = glyphs.find(line.info.get());
-    if (found == glyphs.end()) found = glyphs.emplace(line.info.get(), glyphsOf(line, *platform)).first;
+    if (found == glyphs.end()) found = glyphs.emplace(line.info.get(), LineGlyphs::of(line, *platform)).first;
     return &found->second;
   }
   void stylesOf(Line const& line, Highlighter const& highlighter) {
@@ -190,7 +146,7 @@ void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF c
   // shared above and below), as the backgrounds are.
   const double spacing = line.info->ascent() + line.info->descent() + line.info->leading();
   const QPointF origin(at.x(), at.y() + std::max(line.height - spacing, 0.0) / 2);
-  for (FontRun const& run : g->runs) {
+  for (LineGlyphs::FontRun const& run : g->runs) {
     for (int id = 0; id < StyleId::COUNT; ++id) {
       runGlyphs[id].clear();
       runPositions[id].clear();

@@ -1,7 +1,9 @@
 // The window of the current document that the text view lays out: up to 64 KB of text from a line start,
 // its characters numbered as the view counts them (UTF-8 bytes or UTF-16 units), each position's document
 // byte offset, where each line starts, and one display attribute per position from the Lexoscope. Requests
-// within the window reuse it; scrolling back rebuilds it with 32 KB of earlier text. Main thread only.
+// within the window reuse it; scrolling back rebuilds it with 32 KB of earlier text. A rebuild that overlaps
+// the old window reads, numbers and segments only the text the old window did not hold, with the same
+// result as a rebuild from nothing. Main thread only.
 #pragma once
 
 #include "display/lexoscope.h"

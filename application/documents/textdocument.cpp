@@ -197,11 +197,15 @@ unsigned long TextDocument::copyToBuffer(unsigned long offset, char* buffer, uns
   if (!buffer || !n) return 0;
   const unsigned long got = impl->read(buffer, offset, n);
   if (got < n || offset + got >= totalBytes()) return got;
+  return wholeBytes(buffer, got);
+}
+
+unsigned long TextDocument::wholeBytes(const char* buffer, unsigned long count) {
   // Look back over at most three continuation bytes for the lead of the last sequence.
-  unsigned long i = got;
-  while (i > 0 && got - i < 3 && (static_cast<unsigned char>(buffer[i - 1]) & 0xC0) == 0x80)
+  unsigned long i = count;
+  while (i > 0 && count - i < 3 && (static_cast<unsigned char>(buffer[i - 1]) & 0xC0) == 0x80)
     --i;
-  if (i == 0) return got;
+  if (i == 0) return count;
   const unsigned long length = leadLength(static_cast<unsigned char>(buffer[i - 1]));
-  return length > 1 && i - 1 + length > got ? i - 1 : got;
+  return length > 1 && i - 1 + length > count ? i - 1 : count;
 }

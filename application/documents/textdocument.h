@@ -46,6 +46,9 @@ public:
   // dropped, unless the read reached the end of the file. Other bytes are never dropped, so invalid text
   // still reads to its end.
   unsigned long copyToBuffer(unsigned long offset, char* buffer, unsigned long n) const;
+  // How many of count bytes read short of the end of the file copyToBuffer keeps: it looks at the last four
+  // at most.
+  static unsigned long wholeBytes(const char* buffer, unsigned long count);
 
 private:
   struct Impl;

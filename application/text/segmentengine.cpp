@@ -78,3 +78,14 @@ uint64_t SegmentEngine::getAttribute(Token const& token, WordHash const& knownWo
       token.type == Token::Chinese || token.type == Token::Alpha || token.type == Token::Number;
   return (style << 32) + (lettered ? 0x100 : 0) + 0x10000;
 }
+
+uint64_t SegmentEngine::attributeStamp(WordHash const& knownWords) const {
+  const WordHash& dictionary = impl->tokenizer.dictionary();
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (uint64_t v : {uint64_t(reinterpret_cast<uintptr_t>(&knownWords)), knownWords.changeCount(),
+                     uint64_t(reinterpret_cast<uintptr_t>(impl->lookedUp)), impl->lookedUp->changeCount(),
+                     uint64_t(reinterpret_cast<uintptr_t>(&dictionary)), dictionary.changeCount(),
+                     uint64_t(impl->type), uint64_t(impl->highlightLookedUp)})
+    h = (h ^ v) * 0x100000001b3ull;
+  return h;
+}

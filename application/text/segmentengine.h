@@ -39,6 +39,9 @@ public:
   // (style << 32) + 0x100 for Chinese, letter and digit tokens + 0x10000. The style is 0 for a token that is
   // not a word, 8 for a looked-up word (when highlighted), 4 for a known word and 7 for an unknown one.
   uint64_t getAttribute(Token const& token, WordHash const& knownWords) const;
+  // Changes whenever getAttribute may answer differently for the tokens of a text against knownWords, or
+  // the text may split into other tokens: another set or a change to one, another word policy.
+  uint64_t attributeStamp(WordHash const& knownWords) const;
 
 private:
   struct Impl;

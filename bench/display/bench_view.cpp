@@ -64,6 +64,37 @@ void BM_DisplayMapRestyle64K(benchmark::State& state) {
 }
 BENCHMARK(BM_DisplayMapRestyle64K)->Unit(benchmark::kMillisecond);
 
+// What a page step does when it leaves the window: the window moves on past 32 KB (range 0) or back
+// before its start (range 1), keeping the overlap and reading, numbering and segmenting the rest. Bytes:
+// the window's, as for a rebuild.
+void BM_DisplayMapMove(benchmark::State& state) {
+  WordListManager lists((scratch() / "lists").c_str());
+  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
+  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
+  TextDocument document(qmbench::repeatedCorpus(size_t(8) << 20).c_str());
+  DocumentMap map;
+  map.setLexoscope(&lexoscope);
+  const bool back = state.range(0) == 1;
+  const uint64_t size = document.totalBytes(), step = 33000;
+  uint64_t at = back ? size - 1 : 0;
+  map.startOfLineAtOffset(document, at);
+  for (auto _ : state) {
+    // At either end the walk starts again with a whole window, untimed.
+    if (back ? at < 2 * step : at + 2 * step > size) {
+      state.PauseTiming();
+      at = back ? size - 1 : 0;
+      map.reset();
+      map.startOfLineAtOffset(document, at);
+      state.ResumeTiming();
+    }
+    at = back ? at - step : at + step;
+    benchmark::DoNotOptimize(map.startOfLineAtOffset(document, at).attributes);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * 65536);
+  state.SetLabel(back ? "backwards" : "forwards");
+}
+BENCHMARK(BM_DisplayMapMove)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // 50 MB of real text with the only match of the terms at its very end.
 std::string const& largeDocument() {
   static const std::string path = [] {

@@ -1,6 +1,8 @@
 #include "desktop-ui/textviewwidget.h"
 
+#include "desktop-ui/lineglyphs.h"
 #include "desktop-ui/menubuilder.h"
+#include "desktop-ui/qtlinebreaker.h"
 #include "documents/documentstate.h"
 #include "documents/textdocument.h"
 #include "support/fakeapplicationdelegate.h"
@@ -16,15 +18,40 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Real text of every kind of line: the corpus's CR LF paragraphs with "——" (one glyph for two characters)
+// and Latin, traditional text, Latin that wraps at spaces, characters beyond U+FFFF, and lines of
+// characters whose carets only cursorToX knows (a tab, a combining mark, an emoji, right-to-left text).
+std::string mixedText() {
+  std::string text =
+      "天下——無雙，English words wrap here at a space, and more words that fill the line "
+      "until it breaks there.   Then 中文 again——and again————.\n"
+      "\xF0\xA0\x80\x80\xF0\xA0\x80\x81 beyond U+FFFF \xF0\xA0\x80\x82。\n"
+      "a tab\there, e\xCC\x81 combining, an emoji \xF0\x9F\x98\x80, \xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA "
+      "right to left.\n";
+  for (const char* corpus : {"pku_test.utf8", "cityu_test.utf8"}) {
+    std::istringstream lines(qmtest::readFile(qmtest::sharedDataDir() / "corpus" / corpus));
+    int taken = 0;
+    for (std::string line; taken < 25 && std::getline(lines, line);)
+      if (line.find("——") != std::string::npos ||
+          line.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos) {
+        text += line + "\n";
+        ++taken;
+      }
+  }
+  return text;
+}
 
 using Calls = std::vector<std::string>;
 
@@ -138,6 +165,46 @@ TEST_F(TextViewWidgetTest, PixelsShowEachWordsBackground) {
     for (int y = top0; y < top0 + int(layout().line(0).height); ++y)
       red = red || image.pixelColor(x, y).name() == QColor(0xee, 0, 0).name();
   EXPECT_TRUE(red);
+}
+
+// Page by page through real text: every line's caret x's are cursorToX's, and the page drawn in one
+// colour is what QTextLine::draw makes of the same lines: each glyph once ("——" too), in its place.
+TEST_F(TextViewWidgetTest, PagesPaintAsQTextLayoutDrawsThem) {
+  ColourScheme::Colours plain = ColourScheme::builtIn(ColourScheme::Light);
+  for (int id = 0; id < StyleId::COUNT; ++id) {
+    plain.foreground(id) = Colour(0, 0, 0);
+    plain.background(id) = Colour(255, 255, 255);
+  }
+  controller.setColourScheme(plain);
+  widget.resize(1000, 800);
+  open(mixedText());
+  size_t pages = 0, lines = 0;
+  for (uint64_t last = UINT64_MAX; position() != last; controller.scrollPages(1), ++pages) {
+    last = position();
+    QApplication::processEvents();
+    const QImage shown = widget.grab().toImage();
+    QImage reference(shown.size(), shown.format());
+    reference.fill(Qt::white);
+    QPainter painter(&reference);
+    painter.setPen(Qt::black);
+    for (size_t i = 0; i < layout().lineCount(); ++i, ++lines) {
+      Line const& line = layout().line(i);
+      QTextLine const& qline = QtLineBreaker::lineOf(line)->line();
+      std::vector<double> carets;
+      for (uint64_t u = line.start; u <= line.end(); ++u)
+        carets.push_back(qline.cursorToX(int(u - line.chunkStart)) - qline.x());
+      ASSERT_EQ(LineGlyphs::of(line, *QtLineBreaker::lineOf(line)).unitX, carets)
+          << "page " << pages << " line " << i;
+      const double spacing = qline.ascent() + qline.descent() + qline.leading();
+      qline.draw(&painter, QPointF(layout().leftMargin() - qline.x(),
+                                   layout().topMargin() + line.y + (line.height - spacing) / 2 - qline.y()));
+    }
+    painter.end();
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < int(widget.viewWidth()); ++x)
+        ASSERT_EQ(shown.pixel(x, y), reference.pixel(x, y)) << "page " << pages << " at " << x << ", " << y;
+  }
+  EXPECT_GT(lines, 150u);
 }
 
 TEST_F(TextViewWidgetTest, APartialRepaintFillsEachLineToTheScroller) {

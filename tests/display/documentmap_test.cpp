@@ -19,6 +19,37 @@ namespace {
 
 using Positions = std::vector<uint64_t>;
 
+// A window as a full rebuild at start makes it, numbered and styled here from the reader and the lexoscope
+// (plain without one): per position its byte offset (and one past the end), its UTF-16 unit, its
+// attribute, and where each line starts.
+struct Numbered {
+  Positions offsets, attributes, lines{0};
+  std::vector<uint16_t> units;
+};
+Numbered fullWindow(std::string const& bytes, uint64_t start, bool endOfText, Lexoscope::Mode mode,
+                    Lexoscope const* lexoscope) {
+  Numbered w;
+  const char* end = bytes.data() + bytes.size();
+  for (const char* p = bytes.data(); p < end;) {
+    size_t n = 0;
+    const uint32_t c = Lexoscope::character(p, end, n);
+    for (size_t k = 0; k < Lexoscope::positions(mode, c, n); ++k) {
+      w.offsets.push_back(start + uint64_t(p - bytes.data()) + (mode == Lexoscope::Utf8 ? k : 0));
+      w.units.push_back(c < 0x10000 ? uint16_t(c)
+                                    : uint16_t(k ? 0xDC00 + (c & 0x3FF) : 0xD800 + ((c - 0x10000) >> 10)));
+    }
+    p += n;
+    if (c == '\n') w.lines.push_back(w.offsets.size());
+  }
+  w.offsets.push_back(start + bytes.size());
+  if (bytes.empty() || bytes.back() != '\n') w.lines.push_back(w.offsets.size() - 1);
+  if (lexoscope)
+    lexoscope->analyse(bytes.data(), bytes.size(), start, endOfText, w.attributes);
+  else
+    Lexoscope::plainWords(bytes.data(), bytes.size(), 0, mode, w.attributes);
+  return w;
+}
+
 class DocumentMapTest : public testing::Test {
 protected:
   DocumentMapTest() {
@@ -120,15 +151,9 @@ TEST_F(DocumentMapTest, WindowsAgreeWithTheWholeText) {
     SCOPED_TRACE(mode);
     Lexoscope lexoscope(lists, engine, mode);
     lexoscope.setSearchTerm(Span("中*人"));
-    std::vector<uint64_t> whole;
-    lexoscope.analyse(text.data(), text.size(), 0, true, whole);
-    Positions at; // the byte offset of each position of the whole text
-    for (size_t p = 0, n = 0; p < text.size(); p += n) {
-      const uint32_t c = Lexoscope::character(text.data() + p, text.data() + text.size(), n);
-      for (size_t k = 0; k < Lexoscope::positions(mode, c, n); ++k)
-        at.push_back(mode == Lexoscope::Utf8 ? p + k : p);
-    }
-    ASSERT_EQ(whole.size(), at.size());
+    const Numbered all = fullWindow(text, 0, true, mode, &lexoscope);
+    const Positions& at = all.offsets; // the byte offset of each position of the whole text
+    const Positions& whole = all.attributes;
     DocumentMap map;
     map.setLexoscope(&lexoscope);
     size_t earlierText = 0; // windows that hold text before the requested line
@@ -156,6 +181,91 @@ TEST_F(DocumentMapTest, WindowsAgreeWithTheWholeText) {
     map.reanalyse(); // the same window styled again
     EXPECT_EQ(map.changeCount() * 1000 + lexoscope.changeCount(), windows * 1000 + stylings + 1);
   }
+}
+
+// A window built from the one before (only the text that one did not hold read, numbered and segmented)
+// equals a full rebuild at its start: on real texts (lines with CR LF, "——" and Latin; traditional text;
+// one line cut by the reader; text with broken and four-byte sequences) paged down and up, strided and
+// jumped through, in both modes and without a lexoscope, with a find term and with the known and looked-up
+// words changing between steps (no reanalyse).
+TEST_F(DocumentMapTest, ReusedWindowsEqualFullRebuilds) {
+  static const WordHash words(20, (qmtest::resourcesDir() / "data" / "words.u8").c_str(), true);
+  SegmentEngine real(SegmentEngine::ChineseAndAlpha, words);
+  real.setLookedUpWords(&lookedUp);
+  const std::string pku = qmtest::readFile(qmtest::sharedDataDir() / "corpus" / "pku_test.utf8");
+  const std::string cityu = qmtest::readFile(qmtest::sharedDataDir() / "corpus" / "cityu_test.utf8");
+  std::string oneLine, broken;
+  for (char c : pku.substr(0, 200000))
+    if (c != '\r' && c != '\n') oneLine += c;
+  const std::string odd[] = {"\xFF", "\xE4\xB8", "\xF0\x9F\x98\x80", "a b", "\n"};
+  for (size_t i = 0; i < 200000; ++i) {
+    if (i % 997 == 0 && (static_cast<unsigned char>(pku[i]) & 0xC0) != 0x80) broken += odd[i / 997 % 5];
+    broken += pku[i];
+  }
+  const struct {
+    const char* name;
+    std::string text;
+  } texts[] = {{"pku", pku.substr(0, 300000)},
+               {"cityu", cityu.substr(0, 300000)},
+               {"one line", oneLine},
+               {"broken", broken}};
+  const auto pattern = [](int kind, uint64_t size) {
+    Positions at;
+    std::mt19937 random(7);
+    for (uint64_t o = 0, i = 0; o < size && i < (kind == 2 ? 40 : 200); ++i) {
+      at.push_back(kind == 1 ? size - 1 - o : kind == 2 ? random() % size : o);
+      o += kind == 3 ? 37000 : 1500;
+    }
+    if (kind == 3) at.insert(at.end(), at.rbegin(), at.rend()); // strides there and back
+    return at;
+  };
+  const char* patterns[] = {"page down", "page up", "jumps", "strides"};
+  const char* list[] = {"中国", "发展", "人民", "经济", "我们", "問題", "世界", "工作"};
+  for (auto const& t : texts)
+    for (int kind = 0; kind < 4; ++kind)
+      for (int variant = 0; variant < 3; ++variant) {
+        const Lexoscope::Mode mode = variant == 1 ? Lexoscope::Utf8 : Lexoscope::Utf16;
+        SCOPED_TRACE(std::string(t.name) + ", " + patterns[kind] + ", mode " + std::to_string(mode) +
+                     (variant == 2 ? ", plain" : ""));
+        TextDocument& doc = open(t.text);
+        Lexoscope lexoscope(lists, real, mode);
+        lexoscope.setSearchTerm(Span("中*国"));
+        DocumentMap map;
+        if (variant < 2)
+          map.setLexoscope(&lexoscope);
+        else
+          map.setMode(mode);
+        uint64_t windows = map.changeCount(), step = 0;
+        for (uint64_t offset : pattern(kind, t.text.size())) {
+          if (++step % 7 == 0) { // the lists change; nothing restyles the window
+            lists.current().add(Span(list[step / 7 % 8]));
+            lookedUp.add(Span(list[step / 7 % 5 + 3]));
+            lexoscope.setCurrentMatch(offset);
+          }
+          const auto info = map.startOfLineAtOffset(doc, offset);
+          if (map.changeCount() == windows) continue;
+          windows = map.changeCount();
+          SCOPED_TRACE(offset);
+          const uint64_t start = info.offsets[-int64_t(info.firstIndex)];
+          std::string bytes(65536, 0);
+          bytes.resize(doc.copyToBuffer(start, bytes.data(), bytes.size()));
+          const Numbered full = fullWindow(bytes, start, start + bytes.size() >= t.text.size(), mode,
+                                           variant < 2 ? &lexoscope : nullptr);
+          const uint64_t positions = info.lines[info.lineCount - 1];
+          ASSERT_EQ(positions + 1, full.offsets.size());
+          const auto window = [&](uint64_t const* p, uint64_t n) {
+            return Positions(p - info.firstIndex, p - info.firstIndex + n);
+          };
+          ASSERT_EQ(window(info.offsets, positions + 1), full.offsets);
+          ASSERT_EQ(window(info.attributes, positions), full.attributes);
+          ASSERT_EQ(Positions(info.lines, info.lines + info.lineCount),
+                    Positions(full.lines.end() - info.lineCount, full.lines.end()));
+          if (mode == Lexoscope::Utf16) {
+            const auto* units = static_cast<const uint16_t*>(info.text) - info.firstIndex;
+            ASSERT_EQ(std::vector<uint16_t>(units, units + positions), full.units);
+          }
+        }
+      }
 }
 
 // Without a find term: per position, the attribute of its token. With one, the highlighter marks what the
