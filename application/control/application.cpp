@@ -25,6 +25,9 @@
 #include "views/messagebox.h"
 #include "views/splashscreen.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 struct StartUp {
@@ -46,6 +49,17 @@ void loadProgramInfo(const char* name) {
 const char* programName() {
   const char* name = ProgramInfo::instance().displayName();
   return *name ? name : "Quillmere";
+}
+
+// A script that would not stop may still use what the controller owns (the dictionary, the documents, the
+// segmentation) and the program's shared services, so none of it may be freed: the user's state is saved,
+// then the process ends at once.
+[[noreturn]] void endWhileAScriptRuns(ApplicationController* controller) {
+  Log::print("WARN",
+             "A script is still running as the program ends: the program saves and exits without it\n");
+  if (controller) controller->save();
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 // Logs the failure and names it in a box; the program then ends.
@@ -72,7 +86,7 @@ Application::Application(GUI& gui) : gui(gui) {}
 Application::~Application() {
   gui.splashScreen().setDelegate(nullptr);
   if (impl) impl->versionChecker.reset();
-  ScriptReaper::instance().finish();
+  if (!ScriptReaper::instance().finish()) endWhileAScriptRuns(impl ? &impl->controller : nullptr);
   impl.reset();
 }
 

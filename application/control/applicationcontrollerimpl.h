@@ -268,6 +268,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
 
   // Not in the original table: what start-up reached, so that destruction saves only what was loaded.
   bool initialised = false;
+  bool saved = false;                   // saveAll ran: it runs once
   bool userConfigUnreadable = false;    // the user's "data/config" exists but could not be read
   bool searchHistoryUnreadable = false; // likewise "data/search-history.txt"
   // The document the views show (null: none), and the open documents' tabs.

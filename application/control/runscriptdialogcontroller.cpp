@@ -129,8 +129,7 @@ void RunScriptDialogController::runScript(RunScriptDialog& dialog, const char* p
   impl->outputSize = 0;
 
   ScriptReaper::Run run;
-  run.state = impl->makeState();
-  run.lua = std::make_unique<QelLua>(*run.state);
+  run.lua = std::make_unique<QelLua>(impl->makeState());
   run.output = std::make_unique<CountingOutputStream>();
   run.lua->setFileChooser(dialog.fileChooser());
   impl->copyWhenDone = dialog.saveOutputToClipboard();

@@ -110,6 +110,7 @@ int wordList(lua_State* L) {
     }
     return 0;
   });
+  qelLua::chargeWordList(L, -1);
   return 1;
 }
 
@@ -188,6 +189,7 @@ int characterList(lua_State* L) {
     }
     return 0;
   });
+  qelLua::chargeWordList(L, -1);
   return 1;
 }
 
