@@ -200,9 +200,10 @@ int output(lua_State* L) {
     lua_pushvalue(L, lua_upvalueindex(2));
     lua_pushvalue(L, 1);
     lua_pushliteral(L, "w");
-    lua_call(L, 2, 2);
-    if (lua_isnil(L, -2)) return luaL_error(L, "cannot open file '%s' (%s)", path, lua_tostring(L, -1));
-    lua_pop(L, 1);
+    lua_call(L, 2, 3);
+    if (lua_isnil(L, -3))
+      return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(int(lua_tointeger(L, -1))));
+    lua_pop(L, 2);
     lua_replace(L, 1);
   }
   lua_settop(L, 1);

@@ -24,10 +24,7 @@ QelState& qelState(lua_State* L) {
 }
 
 void chargeMemory(lua_State* L, uint64_t bytes) {
-  if (!LuaState::charge(L, bytes)) {
-    lua_gc(L, LUA_GCCOLLECT, 0); // lists that are garbage still hold their charges
-    if (!LuaState::charge(L, bytes)) luaL_error(L, "not enough memory");
-  }
+  if (!LuaState::charge(L, bytes)) luaL_error(L, "not enough memory");
   // The collector paces itself by what Lua allocates: told of these bytes, it runs as if Lua had.
   if (bytes >= 1024) lua_gc(L, LUA_GCSTEP, int(std::min<uint64_t>(bytes / 1024, 1 << 30)));
 }

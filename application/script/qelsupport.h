@@ -19,9 +19,9 @@ const char* toText(lua_State* L, int index, size_t& length);
 // The program data registered as "qel.qelState"; a Lua error when there is none.
 QelState& qelState(lua_State* L);
 
-// Charges bytes held by a new host object of the script to its memory bound (LuaState::charge), collecting
-// garbage once when they do not fit, and to the collector's pace, as if Lua had allocated them. Raises
-// "not enough memory" when they still do not fit. May run finalizers of the script's.
+// Charges bytes held by a new host object of the script to its memory bound (LuaState::charge) and to the
+// collector's pace, as if Lua had allocated them; raises "not enough memory" when they do not fit. May run
+// finalizers of the script's.
 void chargeMemory(lua_State* L, uint64_t bytes);
 
 // Hides the metatable at index from scripts: getmetatable gives a table of its entries without __gc (also
