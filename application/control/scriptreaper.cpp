@@ -54,9 +54,7 @@ void ScriptReaper::setListener(Listener* listener) {
 
 bool ScriptReaper::finish() {
   const auto deadline = std::chrono::steady_clock::now() + QelLua::DESTROY_WAIT;
-  for (Run& run : impl->runs)
-    run.lua->kill();
-  for (Run& run : impl->runs) {
+  for (Run& run : impl->runs) { // each was killed when it was adopted
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     run.lua->waitUntilEnded(std::max(left, std::chrono::milliseconds(0)));

@@ -47,8 +47,8 @@ public:
   size_t pending() const;
   // Not owned; null removes it.
   void setListener(Listener* listener);
-  // At the program's end: kills every run and waits for the scripts to end, at most QelLua::DESTROY_WAIT in
-  // all. Frees the runs whose scripts ended and keeps the others for good. True when no script runs any more.
+  // At the program's end: waits for the killed scripts to end, at most QelLua::DESTROY_WAIT in all. Frees
+  // the runs whose scripts ended and keeps the others for good. True when no script runs any more.
   bool finish();
 
 private:

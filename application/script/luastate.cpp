@@ -83,10 +83,6 @@ void LuaState::setMemoryLimit(size_t limit) {
   impl->budget.limit = limit;
 }
 
-size_t LuaState::memoryUsed() const {
-  return impl->budget.used;
-}
-
 bool LuaState::charge(lua_State* L, size_t bytes) {
   Budget* budget = budgetOf(L);
   if (!budget) return true;

@@ -27,8 +27,6 @@ public:
   lua_State* state() const;
   // Only while no script runs in the state; a bound below what the state holds refuses every growth.
   void setMemoryLimit(size_t limit);
-  // Bytes held: the state's allocations and the host charges.
-  size_t memoryUsed() const;
 
   // Charges bytes held by a host object of L's script (any thread of a LuaState's state); false, with
   // nothing charged, when the bound would be passed. The script's thread only.

@@ -181,16 +181,17 @@ bool refusedOnProc(lua_State* L, int index, const char* path) {
   return true;
 }
 
-// Upvalue 1: the library's io.open.
+// Upvalue 1: the library's io.open. The arguments stay on the stack, so that path and mode do too.
 int open(lua_State* L) {
   const char* path = luaL_checkstring(L, 1);
   const char* mode = luaL_optstring(L, 2, "r");
   lua_settop(L, 2);
   lua_pushvalue(L, lua_upvalueindex(1));
-  lua_insert(L, 1);
+  lua_pushvalue(L, 1);
+  lua_pushvalue(L, 2);
   lua_call(L, 2, LUA_MULTRET);
-  if (writes(mode) && refusedOnProc(L, 1, path)) return 3;
-  return lua_gettop(L);
+  if (writes(mode) && refusedOnProc(L, 3, path)) return 3;
+  return lua_gettop(L) - 2;
 }
 
 // Upvalue 1: the library's io.output; upvalue 2: open above. A name is opened as a file to write first.

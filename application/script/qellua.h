@@ -54,9 +54,9 @@ public:
   int load(const char* path);
   // print and write go to out (the runner's null stream until set); out must outlive the run.
   void setOutputStream(OutputStream& out);
-  // The most bytes the script may hold: its Lua state and the word lists it makes. A script that needs more
-  // ends with "not enough memory", and nothing else is affected. Takes effect at once when no script runs,
-  // else for the next load. The default is a quarter of the machine's memory.
+  // The most bytes the script may hold: its Lua state and the word lists and documents it makes. A script
+  // that needs more ends with "not enough memory", and nothing else is affected. Takes effect at once when
+  // no script runs, else for the next load. The default is a quarter of the machine's memory.
   void setMemoryLimit(size_t bytes);
   static size_t defaultMemoryLimit();
   // Where file choosers go; null (the default) makes every chooser answer as cancelled. Main thread only.

@@ -24,9 +24,10 @@ QelState& qelState(lua_State* L) {
 }
 
 void chargeMemory(lua_State* L, uint64_t bytes) {
-  if (!LuaState::charge(L, bytes)) luaL_error(L, "not enough memory");
-  // The collector paces itself by what Lua allocates: told of these bytes, it runs as if Lua had.
+  // The collector paces itself by what Lua allocates: told of these bytes, it runs as if Lua had. First,
+  // since a finalizer that fails raises its error here, and then nothing is charged.
   if (bytes >= 1024) lua_gc(L, LUA_GCSTEP, int(std::min<uint64_t>(bytes / 1024, 1 << 30)));
+  if (!LuaState::charge(L, bytes)) luaL_error(L, "not enough memory");
 }
 
 void protectMetatable(lua_State* L, int index) {

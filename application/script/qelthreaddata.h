@@ -65,13 +65,15 @@ class KillCheck {
 public:
   explicit KillCheck(lua_State* L, unsigned every = 256) : L(L), every(every) {}
   void operator()() {
-    if (count++ % every == 0) checkKill(L);
+    if (--left != 0) return;
+    left = every;
+    checkKill(L);
   }
 
 private:
   lua_State* L;
   unsigned every;
-  unsigned count = 0;
+  unsigned left = 1; // calls until the next check
 };
 
 // Makes a system call that blocks the script's thread of a killed run return (with EINTR), so that the

@@ -87,17 +87,17 @@ WordHash& ensureSet(lua_State* L, List& list) {
   return *list.hash;
 }
 
-// Every whole word of from into into (or out of it), checking for a kill as it goes: a loop of unions of
-// large lists would otherwise outlast a kill by minutes, the kill hook counting each union as one
-// instruction.
+// Every whole word of from into into (or out of it), as WordHash's own add and remove do but checking for a
+// kill as they go: a loop of unions of large lists would otherwise outlast a kill by minutes, the kill hook
+// counting each union as one instruction.
 void addWords(lua_State* L, WordHash& into, WordHash const& from) {
   if (&into == &from) return;
   qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
-    for (WordHash::Iterator at = from.begin(); !at.atEnd(); at = from.next(at)) {
+    from.table().forEachNode([&](WordHash::Table::Node const& n) {
       killCheck();
-      if (at.exists() == WordHash::Word) into.add(at.key());
-    }
+      if (WordHash::entryType(n.value) == WordHash::Word) into.add(n.key);
+    });
     return 0;
   });
 }
@@ -105,10 +105,11 @@ void addWords(lua_State* L, WordHash& into, WordHash const& from) {
 void removeWords(lua_State* L, WordHash& from, WordHash const& words) {
   qelLua::KillCheck killCheck(L);
   guarded(L, [&] {
-    if (&from == &words) return from.remove(words), 0; // the chains would change while they are walked
-    for (WordHash::Iterator at = words.begin(); !at.atEnd(); at = words.next(at)) {
+    // Collected first, as WordHash::remove does: the chains of from would change while walked when it is
+    // words, and removing apart from the walk is faster.
+    for (Span const& word : words.words()) {
       killCheck();
-      if (at.exists() == WordHash::Word) from.remove(at.key());
+      from.remove(word);
     }
     return 0;
   });
@@ -117,8 +118,9 @@ void removeWords(lua_State* L, WordHash& from, WordHash const& words) {
 // Moves the words of an owned list to a set sized for words; both sets are charged while both exist.
 void rebuild(lua_State* L, List& list, uint64_t words) {
   const unsigned bits = bitsFor(words);
-  PendingCharge larger{L, setBytes(bits, words)};
-  qelLua::chargeMemory(L, larger.bytes);
+  const uint64_t bytes = setBytes(bits, words);
+  qelLua::chargeMemory(L, bytes);
+  PendingCharge larger{L, bytes};
   std::unique_ptr<WordHash> set(guarded(L, [&] { return new WordHash(bits); }));
   addWords(L, *set, *list.hash);
   delete list.hash;
@@ -260,7 +262,12 @@ int addWord(lua_State* L) {
   size_t length = 0;
   const char* word = toText(L, 2, length);
   if (!word) return luaL_error(L, "WordList:addWord() - cannot convert parameter to string");
-  grow(L, list, 1, [&] { guarded(L, [&] { return list.hash->add(Span(word, length)), 0; }); });
+  grow(L, list, 1, [&] {
+    guarded(L, [&] {
+      list.hash->add(Span(word, length));
+      return 0;
+    });
+  });
   return 0;
 }
 
