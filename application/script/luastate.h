@@ -28,8 +28,8 @@ public:
   // Only while no script runs in the state; a bound below what the state holds refuses every growth.
   void setMemoryLimit(size_t limit);
 
-  // Charges bytes held by a host object of L's script (any thread of a LuaState's state); false, with
-  // nothing charged, when the bound would be passed. The script's thread only.
+  // Charges bytes held by a host object of L's script (L: the state of a LuaState or a coroutine of it), on
+  // the thread that runs the state; false, with nothing charged, when the bound would be passed.
   static bool charge(lua_State* L, size_t bytes);
   // Gives back bytes that charge() took.
   static void release(lua_State* L, size_t bytes);

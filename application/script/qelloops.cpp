@@ -27,7 +27,8 @@ void copyElement(lua_State* L, int source, lua_Integer from, int target, lua_Int
   lua_seti(L, target, to);
 }
 
-// Upvalue 1: the library's string.rep, which is left whatever it builds: its length is bounded by memory.
+// Upvalue 1: the library's string.rep, left whatever has a length, which memory bounds: only empty pieces
+// repeat without end.
 int rep(lua_State* L) {
   size_t length = 0, separator = 0;
   luaL_checklstring(L, 1, &length);
