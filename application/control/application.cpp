@@ -25,6 +25,9 @@
 #include "views/messagebox.h"
 #include "views/splashscreen.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 struct StartUp {
@@ -58,6 +61,17 @@ void removeLeftoverTempFiles() {
   if (removed) Log::print("LOG", "Removed %zu temporary files of interrupted saves\n", removed);
 }
 
+// A script that would not stop may still use what the controller owns (the dictionary, the documents, the
+// segmentation) and the program's shared services, so none of it may be freed: the user's state is saved,
+// then the process ends at once.
+[[noreturn]] void endWhileAScriptRuns(ApplicationController* controller) {
+  Log::print("WARN",
+             "A script is still running as the program ends: the program saves and exits without it\n");
+  if (controller) controller->save();
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
 // Logs the failure and names it in a box; the program then ends.
 void failed(zun::exception const& e, const char* problem) {
   ZUN_LOG_CAUGHT("ERR", "Start-up failed: ", e);
@@ -82,7 +96,7 @@ Application::Application(GUI& gui) : gui(gui) {}
 Application::~Application() {
   gui.splashScreen().setDelegate(nullptr);
   if (impl) impl->versionChecker.reset();
-  ScriptReaper::instance().finish();
+  if (!ScriptReaper::instance().finish()) endWhileAScriptRuns(impl ? &impl->controller : nullptr);
   impl.reset();
 }
 

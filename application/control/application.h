@@ -18,7 +18,9 @@ public:
 
   // gui must outlive the application.
   explicit Application(GUI& gui);
-  // Cancels the version check and waits for it, then destroys the controller, which saves the user's state.
+  // Cancels the version check and waits for it, stops the scripts still running, then destroys the
+  // controller, which saves the user's state. A script that does not stop within QelLua::DESTROY_WAIT may
+  // still use the controller's data: the user's state is then saved and the process ends here, status 0.
   ~Application() override;
   Application(Application const&) = delete;
   Application& operator=(Application const&) = delete;

@@ -151,6 +151,9 @@ void ApplicationController::checkInitialRun() {
 void ApplicationController::applicationWillTerminate() {
   impl->guarded("Terminating", [&] { impl->applicationWillTerminate(); });
 }
+void ApplicationController::save() {
+  impl->guarded("Saving the user's state", [&] { impl->saveAll(); });
+}
 bool ApplicationController::openFile(const char* path) {
   return impl->openFile(path);
 }

@@ -52,6 +52,9 @@ public:
   void checkInitialRun();
   // Stores the window's full-screen state and cancels all document processing.
   void applicationWillTerminate();
+  // Saves the user's state now, as destruction does, for an end that cannot wait for destruction; the
+  // destructor then saves nothing more.
+  void save();
 
   // Opens path as the current document; false (logged, no box) when it cannot be opened.
   bool openFile(const char* path);

@@ -271,6 +271,7 @@ struct ApplicationController::Impl : ApplicationDelegate,
   bool initialised = false;
   // The user's files that a save writes back: one that could not be read at start-up is kept as it is.
   SaveGuard configFile, colourSchemeFile, searchHistoryFile;
+  bool saved = false; // saveAll ran: it runs once
   // The document the views show (null: none), and the open documents' tabs.
   Document* shown = nullptr;
   std::map<Document const*, std::unique_ptr<TabItem>> tabs;

@@ -136,6 +136,8 @@ bool ApplicationController::Impl::saveWordLists() {
 // Each file on its own, so that one that fails does not keep the others from being written; the word lists
 // first, since their changes are the reader's work.
 void ApplicationController::Impl::saveAll() {
+  if (saved) return;
+  saved = true;
   if (!initialised) {
     Log::print("LOG", "Start-up did not finish: no settings are saved\n");
     documents.setDelegate(nullptr);

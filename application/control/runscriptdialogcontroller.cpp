@@ -1,5 +1,6 @@
-// Each run has its own state, runner, counting stream and output writer (a ScriptReaper::Run), so a run that
-// is stopped but slow to end can be handed over whole while the next one starts. The output file is closed as
+// Each run has its own runner (which shares the run's program data with the script's thread), counting
+// stream and output writer (a ScriptReaper::Run), so a run that is stopped but slow to end can be handed over
+// whole while the next one starts. The output file is closed as
 // soon as a run ends, whatever its outcome, so that partial output can be copied and saved.
 #include "control/runscriptdialogcontroller.h"
 
@@ -129,8 +130,7 @@ void RunScriptDialogController::runScript(RunScriptDialog& dialog, const char* p
   impl->outputSize = 0;
 
   ScriptReaper::Run run;
-  run.state = impl->makeState();
-  run.lua = std::make_unique<QelLua>(*run.state);
+  run.lua = std::make_unique<QelLua>(impl->makeState());
   run.output = std::make_unique<CountingOutputStream>();
   run.lua->setFileChooser(dialog.fileChooser());
   impl->copyWhenDone = dialog.saveOutputToClipboard();

@@ -1,11 +1,11 @@
 #include "control/scriptreaper.h"
 
 #include "script/qellua.h"
-#include "script/qelstate.h"
 #include "utils/countingoutputstream.h"
 #include "utils/platform/posix/filewriter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 ScriptReaper::Run::Run() = default;
@@ -20,13 +20,11 @@ struct ScriptReaper::Impl {
 
 ScriptReaper::ScriptReaper() : impl(std::make_unique<Impl>()) {}
 
-ScriptReaper::~ScriptReaper() {
-  finish();
-}
+ScriptReaper::~ScriptReaper() = default;
 
 ScriptReaper& ScriptReaper::instance() {
-  static ScriptReaper reaper;
-  return reaper;
+  static ScriptReaper* reaper = new ScriptReaper;
+  return *reaper;
 }
 
 void ScriptReaper::adopt(Run run) {
@@ -54,6 +52,12 @@ void ScriptReaper::setListener(Listener* listener) {
   impl->listener = listener;
 }
 
-void ScriptReaper::finish() {
-  impl->runs.clear();
+bool ScriptReaper::finish() {
+  const auto deadline = std::chrono::steady_clock::now() + QelLua::DESTROY_WAIT;
+  for (Run& run : impl->runs) { // each was killed when it was adopted
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    run.lua->waitUntilEnded(std::max(left, std::chrono::milliseconds(0)));
+  }
+  return poll() == 0;
 }

@@ -1,6 +1,9 @@
 // Frees script runs that were asked to stop but have not ended yet, so that the main thread never waits for
-// a script: a run is handed over whole (its runner, the state it reads and the output it writes), and a
-// timer of the desktop polls until the script has ended. Main thread only.
+// a script: a run is handed over whole (its runner, which shares the program data the script reads, and the
+// output it writes), and a timer of the desktop polls until the script has ended. Main thread only.
+//
+// The reaper is never destroyed: a run whose script never ends is never freed, since its thread may still
+// use it while the process ends.
 #pragma once
 
 #include <cstddef>
@@ -10,21 +13,16 @@ class CountingOutputStream;
 class FileWriter;
 class QelLua;
 
-namespace qelLua {
-class QelState;
-}
-
 class ScriptReaper {
 public:
   // Everything one run uses. Members are destroyed bottom up: the runner first, then the stream (flushing
-  // into the writer), the writer, and last the state the script read.
+  // into the writer) and the writer.
   struct Run {
     Run();
     Run(Run&&) noexcept;
     Run& operator=(Run&&) noexcept;
     ~Run();
 
-    std::shared_ptr<qelLua::QelState> state;
     std::unique_ptr<FileWriter> writer;
     std::unique_ptr<CountingOutputStream> output;
     std::unique_ptr<QelLua> lua;
@@ -49,8 +47,9 @@ public:
   size_t pending() const;
   // Not owned; null removes it.
   void setListener(Listener* listener);
-  // At the program's end: frees every run, killed; each runner bounds its own wait.
-  void finish();
+  // At the program's end: waits for the killed scripts to end, at most QelLua::DESTROY_WAIT in all. Frees
+  // the runs whose scripts ended and keeps the others for good. True when no script runs any more.
+  bool finish();
 
 private:
   ScriptReaper();

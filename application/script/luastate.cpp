@@ -1,8 +1,49 @@
+// The bound lives in the allocator's record, which Lua hands back through lua_getallocf, so host code that
+// only has the lua_State can charge it. A state is used by one thread at a time (its script's, or its owner's
+// before and after a run), so the count needs no lock.
 #include "script/luastate.h"
 
 #include <lua.hpp>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
+
+struct Budget {
+  size_t used = 0;
+  size_t limit = 0; // 0: none
+};
+
+bool fits(Budget const& budget, size_t more) {
+  return budget.limit == 0 || (budget.used <= budget.limit && more <= budget.limit - budget.used);
+}
+
+// Lua's allocator contract: ptr null means osize is a type code, not a size; shrinking never fails.
+void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
+  auto& budget = *static_cast<Budget*>(ud);
+  const size_t old = ptr ? osize : 0;
+  if (nsize == 0) {
+    std::free(ptr);
+    budget.used -= old;
+    return nullptr;
+  }
+  if (nsize > old && !fits(budget, nsize - old)) return nullptr;
+  void* block = std::realloc(ptr, nsize);
+  if (block) budget.used = budget.used - old + nsize;
+  return block;
+}
+
+Budget* budgetOf(lua_State* L) {
+  void* ud = nullptr;
+  return lua_getallocf(L, &ud) == allocate ? static_cast<Budget*>(ud) : nullptr;
+}
+
+// As luaL_newstate's: says why before Lua aborts. Every use of a state is protected, so it means a fault.
+int panic(lua_State* L) {
+  std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", lua_tostring(L, -1));
+  return 0;
+}
 
 int openLibraries(lua_State* L) {
   luaL_openlibs(L);
@@ -12,12 +53,15 @@ int openLibraries(lua_State* L) {
 } // namespace
 
 struct LuaState::Impl {
+  Budget budget; // outlives the state, whose last frees it counts
   lua_State* L = nullptr;
 };
 
-LuaState::LuaState() : impl(std::make_unique<Impl>()) {
-  impl->L = luaL_newstate();
+LuaState::LuaState(size_t limit) : impl(std::make_unique<Impl>()) {
+  impl->budget.limit = limit;
+  impl->L = lua_newstate(allocate, &impl->budget);
   if (!impl->L) ZUN_THROW(LuaState::no_memory);
+  lua_atpanic(impl->L, panic);
   // Opened under a protected call: out of memory there would otherwise end the process through the
   // panic function.
   lua_pushcfunction(impl->L, openLibraries);
@@ -33,4 +77,20 @@ LuaState::~LuaState() {
 
 lua_State* LuaState::state() const {
   return impl->L;
+}
+
+void LuaState::setMemoryLimit(size_t limit) {
+  impl->budget.limit = limit;
+}
+
+bool LuaState::charge(lua_State* L, size_t bytes) {
+  Budget* budget = budgetOf(L);
+  if (!budget) return true;
+  if (!fits(*budget, bytes)) return false;
+  budget->used += bytes;
+  return true;
+}
+
+void LuaState::release(lua_State* L, size_t bytes) {
+  if (Budget* budget = budgetOf(L)) budget->used -= bytes;
 }

@@ -6,6 +6,7 @@
 
 #include "documents/documentprocessor.h"
 #include "encoding/encodingdetector.h"
+#include "script/luastate.h"
 #include "script/qeldocumentfind.h"
 #include "script/qeldocumentlines.h"
 #include "script/qeldocumentstatistics.h"
@@ -20,6 +21,7 @@
 
 #include <chrono>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -34,7 +36,16 @@ const char* const LINES = "qel.DocumentLines";
 struct DocumentRef {
   Document* document;
   bool owned;
+  uint64_t charged; // bytes charged to the script's memory for its own document
 };
+
+// What a script's own open document holds, roughly: its statistics' tables (about a mebibyte however short
+// the text) and what grows with its text. Charged so that documents made in a loop are collected in time,
+// and count towards the script's bound.
+uint64_t documentBytes(const char* path) {
+  struct stat st;
+  return (uint64_t(1) << 20) + (::stat(path, &st) == 0 ? uint64_t(st.st_size) / 4 : 0);
+}
 
 template <typename T> int destroy(lua_State* L) {
   auto** object = static_cast<T**>(lua_touserdata(L, 1));
@@ -102,6 +113,9 @@ int construct(lua_State* L) {
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
   qelLua::pushDocument(L, nullptr, true); // collected empty when the document cannot be made
   auto* ref = static_cast<DocumentRef*>(lua_touserdata(L, -1));
+  const uint64_t bytes = documentBytes(path);
+  qelLua::chargeMemory(L, bytes);
+  ref->charged = bytes;
   bool opened = false;
   try {
     auto document = std::make_unique<qelLua::ScriptDocument>(path, encodings, engine);
@@ -121,6 +135,8 @@ int collect(lua_State* L) {
   auto* ref = static_cast<DocumentRef*>(luaL_checkudata(L, 1, METATABLE));
   if (ref->owned) delete ref->document;
   ref->document = nullptr;
+  LuaState::release(L, ref->charged);
+  ref->charged = 0;
   return 0;
 }
 
@@ -263,7 +279,7 @@ int openDocuments(lua_State* L) {
 
 void pushDocument(lua_State* L, Document* document, bool owned) {
   auto* ref = static_cast<DocumentRef*>(lua_newuserdata(L, sizeof(DocumentRef)));
-  *ref = DocumentRef{document, owned};
+  *ref = DocumentRef{document, owned, 0};
   pushMetatable(L);
   lua_setmetatable(L, -2);
 }

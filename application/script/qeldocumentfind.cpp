@@ -31,7 +31,6 @@ namespace {
 using qelLua::guarded;
 
 const char* const FINDER = "qel.ProcessorData";
-constexpr unsigned KILL_CHECK_LINES = 256; // a search that finds nothing runs in C: let kill reach it
 
 enum class Results { wordSentenceLine, wordLine, wordSentence };
 enum class Query { string, array, wordList };
@@ -51,7 +50,6 @@ struct Finder {
   Query query = Query::string;
   std::string word;                      // a string query
   std::unordered_set<std::string> words; // an array query's strings
-  unsigned linesRead = 0;
 };
 
 int collect(lua_State* L) {
@@ -62,11 +60,12 @@ int collect(lua_State* L) {
 }
 
 // The first word of sentence that the query holds.
-bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
+bool match(lua_State* L, Finder& f, WordHash const* list, Span sentence, Span& found) {
   OldWordListManager::ReadLock reading; // no script code runs here: one lock for the sentence
   f.tokenizer.reset(Utf8Range(sentence.data, sentence.length));
   for (Token token = f.tokenizer.nextToken(); token.type != Token::EndOfText && token.text;
        token = f.tokenizer.nextToken()) {
+    qelLua::checkKill(L); // a search that finds nothing runs in C, through lines of any length
     if (!f.engine.isWord(int(token.type))) continue;
     const Span word = token.span();
     bool hit = false;
@@ -85,7 +84,7 @@ bool match(Finder& f, WordHash const* list, Span sentence, Span& found) {
 bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& sentence) {
   while (!f.done) {
     if (!f.haveLine) {
-      if (++f.linesRead % KILL_CHECK_LINES == 0) qelLua::checkKill(L);
+      qelLua::checkKill(L);
       if (!f.lines.next() || f.lines.lineStart() > f.lastStart) {
         f.done = true;
         break;
@@ -97,7 +96,7 @@ bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& se
       f.haveLine = false;
       continue;
     }
-    if (match(f, list, sentence, word)) return true;
+    if (match(L, f, list, sentence, word)) return true;
   }
   return false;
 }
@@ -143,6 +142,7 @@ void readQuery(lua_State* L, Finder& f, Document& document) {
   case LUA_TTABLE:
     f.query = Query::array;
     for (lua_Integer i = 1; lua_rawgeti(L, 2, i) != LUA_TNIL; ++i) {
+      qelLua::checkKill(L);
       if (lua_type(L, -1) == LUA_TSTRING) {
         size_t length = 0;
         const char* text = lua_tolstring(L, -1, &length);

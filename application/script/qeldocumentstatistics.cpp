@@ -109,7 +109,10 @@ void pushRecord(lua_State* L, WordStatistics const& r, bool withWord) {
   lua_setfield(L, -2, "tocflLevel");
 }
 
+// Both read every word of the document before the first check in their loops: a loop of them is stopped
+// at the next one.
 int statistics(lua_State* L, Filter filter, const char* method) {
+  qelLua::checkKill(L);
   Document& document = qelLua::checkDocument(L, 1);
   qelLua::checkProcessed(L, document, method);
   const Options o = readOptions(L, filter);
@@ -119,7 +122,7 @@ int statistics(lua_State* L, Filter filter, const char* method) {
     return 0;
   });
   const int count = int(std::min<size_t>(records.size(), MAX_COUNT));
-  qelLua::KillCheck killCheck(L, 1024);
+  qelLua::KillCheck killCheck(L);
   if (!o.keyByWord) {
     lua_createtable(L, count, 0);
     for (int i = 0; i < count; ++i) {
@@ -147,6 +150,7 @@ int statistics(lua_State* L, Filter filter, const char* method) {
 }
 
 int words(lua_State* L, Filter filter, const char* method) {
+  qelLua::checkKill(L);
   Document& document = qelLua::checkDocument(L, 1);
   qelLua::checkProcessed(L, document, method);
   WordHash const* list = nullptr;

@@ -21,6 +21,38 @@ int refuseExit(lua_State* L) {
   return luaL_error(L, "os.exit() is not available to scripts; return from the script to end it");
 }
 
+// Native code: a C library that a script loads (package.loadlib, or require along package.cpath) brings back
+// what the runner took away (a fresh debug library, os.exit) or crashes the program. Lua modules, lfs and
+// qel stay.
+void noNativeCode(lua_State* L) {
+  lua_getglobal(L, "package");
+  lua_pushnil(L);
+  lua_setfield(L, -2, "loadlib");
+  lua_getfield(L, -1, "searchers");
+  for (lua_Integer n = luaL_len(L, -1); n > 2; --n) { // 3 and 4: the searchers of C libraries
+    lua_pushnil(L);
+    lua_rawseti(L, -2, n);
+  }
+  lua_pop(L, 2);
+}
+
+// The locale is the whole program's, and its saved files need "C" numbers: a script may ask what it is, but
+// not change it. A change is answered with nil, Lua's answer for a locale it cannot set, unless it asks for
+// the locale already set. Upvalue 1: the library's os.setlocale.
+int setlocale(lua_State* L) {
+  static const char* const categories[] = {"all", "collate", "ctype", "monetary", "numeric", "time", nullptr};
+  const char* wanted = luaL_optstring(L, 1, nullptr);
+  luaL_checkoption(L, 2, "all", categories);
+  lua_settop(L, 2);
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_pushnil(L);
+  lua_pushvalue(L, 2);
+  lua_call(L, 2, 1);
+  if (wanted && (lua_type(L, -1) != LUA_TSTRING || std::strcmp(wanted, lua_tostring(L, -1)) != 0))
+    lua_pushnil(L);
+  return 1;
+}
+
 // Loading: text only, since a binary chunk can crash the virtual machine. ---------------------------------
 
 // Calls the library's loader (upvalue 1) with the mode argument at modeArg stripped of 'b'.
@@ -229,7 +261,11 @@ void guardEnvironment(lua_State* L) {
   lua_getglobal(L, "os");
   lua_pushcfunction(L, refuseExit);
   lua_setfield(L, -2, "exit");
+  lua_getfield(L, -1, "setlocale");
+  lua_pushcclosure(L, setlocale, 1);
+  lua_setfield(L, -2, "setlocale");
   lua_pop(L, 1);
+  noNativeCode(L);
   loadTextOnly(L);
   lua_pushcfunction(L, xpcall);
   lua_setglobal(L, "xpcall");

@@ -1,8 +1,9 @@
 // What the runner changes in a script's standard environment so that no script can crash the host or escape
 // kill, while the libraries keep their documented behaviour: the debug library is gone (also from
-// package.loaded), chunks load as text only, a message handler of xpcall and a table's __gc finalizer return
-// at once once the run is killed and otherwise run where the kill hook reaches them, the metatables of
-// finalized types are hidden, and os.exit raises an error instead of ending the program.
+// package.loaded), no C library can be loaded, chunks load as text only, a message handler of xpcall and a
+// table's __gc finalizer return at once once the run is killed and otherwise run where the kill hook reaches
+// them, the metatables of finalized types are hidden, os.exit raises an error instead of ending the program,
+// and os.setlocale cannot change the program's locale.
 #pragma once
 
 struct lua_State;

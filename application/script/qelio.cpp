@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -155,6 +157,75 @@ int popen(lua_State* L) {
   return 1;
 }
 
+// Files that a script opens for writing: none on /proc, where the program's own memory is a file
+// (/proc/self/mem) that a write changes, code included. Checked on the open file, which no path can dodge.
+
+constexpr long PROC_FILESYSTEM = 0x9fa0;
+
+bool writes(const char* mode) {
+  return std::strpbrk(mode, "wa+") != nullptr;
+}
+
+// The file at index, if it is one on /proc, is closed and the open answered as refused; false otherwise.
+bool refusedOnProc(lua_State* L, int index, const char* path) {
+  auto* stream = static_cast<luaL_Stream*>(luaL_testudata(L, index, LUA_FILEHANDLE));
+  struct statfs filesystem {};
+  if (!stream || !stream->f || fstatfs(fileno(stream->f), &filesystem) != 0 ||
+      filesystem.f_type != PROC_FILESYSTEM)
+    return false;
+  lua_getfield(L, index, "close");
+  lua_pushvalue(L, index);
+  lua_call(L, 1, 0);
+  errno = EACCES;
+  luaL_fileresult(L, 0, path);
+  return true;
+}
+
+// Upvalue 1: the library's io.open. The arguments stay on the stack, so that path and mode do too.
+int open(lua_State* L) {
+  const char* path = luaL_checkstring(L, 1);
+  const char* mode = luaL_optstring(L, 2, "r");
+  lua_settop(L, 2);
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_pushvalue(L, 1);
+  lua_pushvalue(L, 2);
+  lua_call(L, 2, LUA_MULTRET);
+  if (writes(mode) && refusedOnProc(L, 3, path)) return 3;
+  return lua_gettop(L) - 2;
+}
+
+// Upvalue 1: the library's io.output; upvalue 2: open above. A name is opened as a file to write first.
+int output(lua_State* L) {
+  if (lua_type(L, 1) == LUA_TSTRING || lua_type(L, 1) == LUA_TNUMBER) {
+    const char* path = lua_tostring(L, 1);
+    lua_pushvalue(L, lua_upvalueindex(2));
+    lua_pushvalue(L, 1);
+    lua_pushliteral(L, "w");
+    lua_call(L, 2, 3);
+    if (lua_isnil(L, -3))
+      return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(int(lua_tointeger(L, -1))));
+    lua_pop(L, 2);
+    lua_replace(L, 1);
+  }
+  lua_settop(L, 1);
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, 1);
+  return 1;
+}
+
+// Replaces io.open and io.output in the table at index.
+void openNothingOnProc(lua_State* L, int index) {
+  index = lua_absindex(L, index);
+  lua_getfield(L, index, "open");
+  lua_pushcclosure(L, open, 1);
+  lua_getfield(L, index, "output");
+  lua_pushvalue(L, -2);
+  lua_pushcclosure(L, output, 2);
+  lua_setfield(L, index, "output");
+  lua_setfield(L, index, "open");
+}
+
 } // namespace
 
 namespace qelLua {
@@ -166,6 +237,7 @@ void openStoppableIo(lua_State* L) {
   lua_getglobal(L, "io");
   lua_pushcfunction(L, popen);
   lua_setfield(L, -2, "popen");
+  openNothingOnProc(L, -1);
   checkEveryFunction(L, -1);
   luaL_getmetatable(L, LUA_FILEHANDLE);
   checkEveryFunction(L, -1);

@@ -8,6 +8,7 @@
 #include "script/qelfilerequest.h"
 #include "script/qelguards.h"
 #include "script/qelio.h"
+#include "script/qelloops.h"
 #include "script/qelmodule.h"
 #include "script/qelpatterns.h"
 #include "script/qelstate.h"
@@ -23,7 +24,9 @@ extern "C" {
 #include <lfs.h>
 }
 
+#include <csignal>
 #include <new>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +48,31 @@ public:
 private:
   std::mutex mutex;
   OutputStream* target = nullptr;
+};
+
+// A write to a pipe whose reader has gone (a child of io.popen that ended) raises SIGPIPE, which would end
+// the program: while the script runs, its thread holds that signal back, so such a write fails with EPIPE.
+class PipeSignalHeld {
+public:
+  PipeSignalHeld() {
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &before);
+  }
+  ~PipeSignalHeld() {
+    if (sigismember(&before, SIGPIPE)) return;
+    const timespec now{};
+    while (sigtimedwait(&pipe, nullptr, &now) == SIGPIPE) {
+      // the signals held back are dropped, not delivered once the thread takes them again
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  }
+  PipeSignalHeld(PipeSignalHeld const&) = delete;
+  PipeSignalHeld& operator=(PipeSignalHeld const&) = delete;
+
+private:
+  sigset_t pipe;
+  sigset_t before;
 };
 
 // Scripts may require the modules shipped in the resources' lua folder.
@@ -71,42 +99,43 @@ int setUpEnvironment(lua_State* L) {
   appendPackagePath(L);
   qelLua::openStoppableIo(L);
   qelLua::openStoppablePatterns(L);
+  qelLua::openStoppableLoops(L);
   qelLua::guardEnvironment(L);
   lua_settop(L, 0);
   lua_sethook(L, qelLua::killHook, LUA_MASKCOUNT, KILL_CHECK_INSTRUCTIONS);
   return 0;
 }
 
+// Under a protected call, with the error object as its argument: its text through tostring, or nothing
+// when it is neither a string nor a number and has no __tostring.
 int errorObjectText(lua_State* L) {
+  if (lua_type(L, 1) != LUA_TNUMBER && luaL_getmetafield(L, 1, "__tostring") == LUA_TNIL) return 0;
   luaL_tolstring(L, 1, nullptr);
   return 1;
 }
 
-// The text of the error object on top of the stack, which stays there.
+// The text of the error object on top of the stack, which stays there. Anything that allocates runs
+// protected: a script may have ended at its memory bound, holding all it may.
 Text describeError(lua_State* L, int status) {
   if (status != LUA_OK && status != LUA_YIELD && status < LUA_ERRRUN)
     return Text("The script host failed with an unexpected error");
-  if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER) return Text(lua_tostring(L, -1));
+  if (lua_type(L, -1) == LUA_TSTRING) return Text(lua_tostring(L, -1));
   TextBuffer<128> text;
-  if (luaL_getmetafield(L, -1, "__tostring") != LUA_TNIL) {
-    lua_pop(L, 1);
-    lua_pushcfunction(L, errorObjectText);
-    lua_pushvalue(L, -2);
-    if (lua_pcall(L, 1, 1, 0) == LUA_OK && lua_type(L, -1) == LUA_TSTRING) {
-      Text described(lua_tostring(L, -1));
-      lua_pop(L, 1);
-      return described;
-    }
-    lua_pop(L, 1);
-  }
   text.format("(error object is a %s value)", luaL_typename(L, -1));
-  return Text(text.span());
+  if (!lua_checkstack(L, 2)) return Text(text.span());
+  lua_pushcfunction(L, errorObjectText);
+  lua_pushvalue(L, -2);
+  Text described(text.span());
+  if (lua_pcall(L, 1, 1, 0) == LUA_OK && lua_type(L, -1) == LUA_TSTRING)
+    described = Text(lua_tostring(L, -1));
+  lua_pop(L, 1);
+  return described;
 }
 
 } // namespace
 
 struct QelLua::Impl {
-  explicit Impl(qelLua::QelState& state);
+  explicit Impl(std::shared_ptr<qelLua::QelState> state);
   // Makes a fresh Lua state with its environment; false when the environment could not be set up.
   bool makeState();
   static void threadEntry(void* owner);
@@ -114,25 +143,27 @@ struct QelLua::Impl {
   void end(int status, Text text);
   void fail(int status, Text message);
 
-  qelLua::QelState* qelState;    // program data the script may read; outlives the runner
-  qelLua::ThreadData thread;     // the run-state record, whose address the registry holds
-  ScriptOutput output;           // print's sink, whose address the registry holds
-  std::unique_ptr<LuaState> lua; // the script's own state; closed by the run
-  Text message;                  // the error of the last load or run, under thread.mutex
-  bool ready = false;            // the environment was set up
-  int loadStatus = LUA_ERRFILE;  // run() needs a loaded chunk on the stack
-  Thread worker;                 // joinable: joined before the next run and by the destructor
+  std::shared_ptr<qelLua::QelState> qelState; // program data the script may read
+  size_t memoryLimit = defaultMemoryLimit();  // of each Lua state made
+  qelLua::ThreadData thread;                  // the run-state record, whose address the registry holds
+  ScriptOutput output;                        // print's sink, whose address the registry holds
+  std::unique_ptr<LuaState> lua;              // the script's own state; closed by the run
+  Text message;                               // the error of the last load or run, under thread.mutex
+  bool ready = false;                         // the environment was set up
+  int loadStatus = LUA_ERRFILE;               // run() needs a loaded chunk on the stack
+  Thread worker;                              // joinable: joined before the next run and by the destructor
 };
 
-QelLua::Impl::Impl(qelLua::QelState& state) : qelState(&state) {
+QelLua::Impl::Impl(std::shared_ptr<qelLua::QelState> state) : qelState(std::move(state)) {
   ready = makeState();
 }
 
 bool QelLua::Impl::makeState() {
-  lua = std::make_unique<LuaState>();
+  lua = std::make_unique<LuaState>(memoryLimit);
   lua_State* L = lua->state();
+  qelLua::attachThreadData(L, &thread);
   lua_pushcfunction(L, setUpEnvironment);
-  lua_pushlightuserdata(L, qelState);
+  lua_pushlightuserdata(L, qelState.get());
   lua_pushlightuserdata(L, &thread);
   lua_pushlightuserdata(L, static_cast<OutputStream*>(&output));
   const int status = lua_pcall(L, 3, 0, 0);
@@ -155,6 +186,7 @@ void QelLua::Impl::threadEntry(void* owner) {
 }
 
 void QelLua::Impl::threadMain() {
+  const PipeSignalHeld pipeSignal;
   lua_State* L = lua->state();
   const int status = lua_pcallk(L, 0, LUA_MULTRET, 0, 0, nullptr);
   bool killed = false;
@@ -195,7 +227,10 @@ void QelLua::Impl::fail(int status, Text text) {
   thread.ended.notify_all();
 }
 
-QelLua::QelLua(qelLua::QelState& state) : impl(std::make_shared<Impl>(state)) {}
+QelLua::QelLua(std::shared_ptr<qelLua::QelState> state) : impl(std::make_shared<Impl>(std::move(state))) {}
+
+QelLua::QelLua(qelLua::QelState& state)
+    : QelLua(std::shared_ptr<qelLua::QelState>(std::shared_ptr<void>(), &state)) {}
 
 QelLua::~QelLua() {
   kill();
@@ -237,6 +272,18 @@ int QelLua::load(const char* path) {
 
 void QelLua::setOutputStream(OutputStream& out) {
   impl->output.setTarget(&out);
+}
+
+void QelLua::setMemoryLimit(size_t bytes) {
+  impl->memoryLimit = bytes;
+  if (impl->lua && !running()) impl->lua->setMemoryLimit(bytes);
+}
+
+size_t QelLua::defaultMemoryLimit() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 0;
+  return size_t(pages) / 4 * size_t(pageSize);
 }
 
 void QelLua::setFileChooser(FileChooser* chooser) {

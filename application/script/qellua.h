@@ -6,6 +6,7 @@
 #include "utils/text.h"
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,15 +32,18 @@ public:
     virtual void choose(Kind kind, Text const& title, Answer answer) = 0;
   };
 
-  // state must outlive the runner. Throws LuaState::no_memory when no Lua state can be made; when the
-  // environment cannot be set up, load() fails with status 4.
+  // The script's thread shares the state, so it stays as long as a script let go still runs. Throws
+  // LuaState::no_memory when no Lua state can be made; when the environment cannot be set up, load() fails
+  // with status 4.
+  explicit QelLua(std::shared_ptr<qelLua::QelState> state);
+  // The same over a state that must outlive the script's thread (and so the runner).
   explicit QelLua(qelLua::QelState& state);
   // How long the destructor waits for a killed script to end.
   static constexpr std::chrono::milliseconds DESTROY_WAIT{2000};
 
   // Kills a script that still runs and waits for it to end, at most DESTROY_WAIT. A script that has not ended
-  // by then (stuck in a call that no kill reaches) is let go with a WARN line: its thread and Lua state end
-  // on their own or with the process, and its output no longer reaches the stream given.
+  // by then (stuck in a call that no kill reaches) is let go with a WARN line: its thread, Lua state and
+  // program data end on their own or with the process, and its output no longer reaches the stream given.
   ~QelLua();
   QelLua(QelLua const&) = delete;
   QelLua& operator=(QelLua const&) = delete;
@@ -50,6 +54,11 @@ public:
   int load(const char* path);
   // print and write go to out (the runner's null stream until set); out must outlive the run.
   void setOutputStream(OutputStream& out);
+  // The most bytes the script may hold: its Lua state and the word lists and documents it makes. A script
+  // that needs more ends with "not enough memory", and nothing else is affected. Takes effect at once when
+  // no script runs, else for the next load. The default is a quarter of the machine's memory.
+  void setMemoryLimit(size_t bytes);
+  static size_t defaultMemoryLimit();
   // Where file choosers go; null (the default) makes every chooser answer as cancelled. Main thread only.
   void setFileChooser(FileChooser* chooser);
   // Runs the loaded script: threaded returns at once with running() already true; inline returns when the

@@ -1,5 +1,8 @@
 #include "script/qelsupport.h"
 
+#include "script/luastate.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace qelLua {
@@ -18,6 +21,13 @@ QelState& qelState(lua_State* L) {
   lua_pop(L, 1);
   if (!state) luaL_error(L, "qel: the program's data is not available");
   return *state;
+}
+
+void chargeMemory(lua_State* L, uint64_t bytes) {
+  // The collector paces itself by what Lua allocates: told of these bytes, it runs as if Lua had. First,
+  // since a finalizer that fails raises its error here, and then nothing is charged.
+  if (bytes >= 1024) lua_gc(L, LUA_GCSTEP, int(std::min<uint64_t>(bytes / 1024, 1 << 30)));
+  if (!LuaState::charge(L, bytes)) luaL_error(L, "not enough memory");
 }
 
 void protectMetatable(lua_State* L, int index) {

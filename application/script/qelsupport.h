@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 namespace qelLua {
@@ -17,6 +18,11 @@ class QelState;
 const char* toText(lua_State* L, int index, size_t& length);
 // The program data registered as "qel.qelState"; a Lua error when there is none.
 QelState& qelState(lua_State* L);
+
+// Charges bytes held by a new host object of the script to its memory bound (LuaState::charge) and to the
+// collector's pace, as if Lua had allocated them; raises "not enough memory" when they do not fit, and then
+// nothing is charged. May run finalizers of the script's.
+void chargeMemory(lua_State* L, uint64_t bytes);
 
 // Hides the metatable at index from scripts: getmetatable gives a table of its entries without __gc (also
 // its __index when that was the metatable itself), so no script can call a finalizer on a live object or

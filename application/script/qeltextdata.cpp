@@ -112,6 +112,7 @@ int wordList(lua_State* L) {
     }
     return 0;
   });
+  qelLua::chargeWordList(L, -1);
   return 1;
 }
 
@@ -190,6 +191,7 @@ int characterList(lua_State* L) {
     }
     return 0;
   });
+  qelLua::chargeWordList(L, -1);
   return 1;
 }
 

@@ -33,24 +33,16 @@ void installInterruptHandler() {
 
 namespace qelLua {
 
+void attachThreadData(lua_State* L, ThreadData* thread) {
+  *static_cast<ThreadData**>(lua_getextraspace(L)) = thread;
+}
+
 ThreadData& threadData(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* data = static_cast<ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  return *data;
+  return **static_cast<ThreadData**>(lua_getextraspace(L));
 }
 
 void killHook(lua_State* L, lua_Debug*) {
   if (killRequested(L)) raiseKilled(L);
-}
-
-bool killRequested(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, "qel.ThreadData");
-  auto* thread = static_cast<ThreadData*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
-  if (!thread) return false;
-  std::lock_guard lock(thread->mutex);
-  return thread->kill;
 }
 
 void raiseKilled(lua_State* L) {
@@ -60,10 +52,6 @@ void raiseKilled(lua_State* L) {
   lua_pushstring(L, KILLED);
   lua_error(L);
   __builtin_unreachable();
-}
-
-void checkKill(lua_State* L) {
-  if (killRequested(L)) raiseKilled(L);
 }
 
 void interruptScript(ThreadData& thread) {

@@ -1,20 +1,20 @@
 // The run-state record of one script run, shared by the runner (owner's thread), the script's thread and
-// the qel functions; the Lua registry holds its address under "qel.ThreadData". Also the ways a kill reaches
-// a script: the hook between Lua instructions, checks in long loops of C, and a signal that makes a system
-// call blocking the script's thread return early.
+// the qel functions; the Lua registry holds its address under "qel.ThreadData", and so does the extra space
+// of every Lua thread of the state, so that a kill check costs a load rather than a look-up. Also the ways a
+// kill reaches a script: the hook between Lua instructions, checks in long loops of C, and a signal that
+// makes a system call blocking the script's thread return early.
 #pragma once
 
 #include "script/qellua.h"
 
+#include <lua.hpp>
 #include <pthread.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-
-struct lua_State;
-struct lua_Debug;
 
 namespace qelLua {
 
@@ -27,9 +27,9 @@ struct ChooserSlot {
 };
 
 struct ThreadData {
-  std::mutex mutex; // guards every field below
+  std::mutex mutex; // guards every field below; kill is also read without it, by the checks
   std::condition_variable ended;
-  bool kill = false;
+  std::atomic<bool> kill = false;
   bool running = false;
   int result = 0;
   bool threaded = false; // a chooser asked for by a script run inline on the main thread would wait forever
@@ -40,30 +40,40 @@ struct ThreadData {
   std::chrono::steady_clock::time_point interrupted; // when the script's thread was last interrupted
 };
 
+// Makes thread the record of the new state L, before any coroutine of it exists (each copies it).
+void attachThreadData(lua_State* L, ThreadData* thread);
 // The record of the state L runs in.
 ThreadData& threadData(lua_State* L);
 
 // The count hook every state starts with; once killed it raises "Script Killed" at every new line.
 void killHook(lua_State* L, lua_Debug* ar);
-// Whether the run of L has been asked to stop.
-bool killRequested(lua_State* L);
+// Whether the run of L has been asked to stop; a load of one flag, cheap enough for every item of a loop.
+inline bool killRequested(lua_State* L) {
+  ThreadData* thread = *static_cast<ThreadData**>(lua_getextraspace(L));
+  return thread && thread->kill.load(std::memory_order_relaxed);
+}
 // Raises "Script Killed", and makes every following line of the same coroutine raise it again.
 [[noreturn]] void raiseKilled(lua_State* L);
 // Raises "Script Killed" when the run has been asked to stop.
-void checkKill(lua_State* L);
+inline void checkKill(lua_State* L) {
+  if (killRequested(L)) raiseKilled(L);
+}
 
-// For long loops in C: every `every` calls, raises "Script Killed" when the run has been asked to stop.
+// For long loops in C: at the first call, and then every `every` calls, raises "Script Killed" when the run
+// has been asked to stop. Checking at the first call bounds a loop of many short calls too.
 class KillCheck {
 public:
-  explicit KillCheck(lua_State* L, unsigned every = 4096) : L(L), every(every) {}
+  explicit KillCheck(lua_State* L, unsigned every = 256) : L(L), every(every) {}
   void operator()() {
-    if (++count % every == 0) checkKill(L);
+    if (--left != 0) return;
+    left = every;
+    checkKill(L);
   }
 
 private:
   lua_State* L;
   unsigned every;
-  unsigned count = 0;
+  unsigned left = 1; // calls until the next check
 };
 
 // Makes a system call that blocks the script's thread of a killed run return (with EINTR), so that the

@@ -4,10 +4,16 @@
 // one that crossed the interpreter would come back without a message.
 #include "script/qelwordlist.h"
 
+#include "script/luastate.h"
 #include "script/qellevels.h"
 #include "script/qelstate.h"
 #include "script/qelsupport.h"
+#include "script/qelthreaddata.h"
 #include "text/wordhash.h"
+#include "text/wordhashtokenizer.h"
+#include "text/wordlistfile.h"
+#include "utils/log.h"
+#include "utils/textbuffer.h"
 
 #include <algorithm>
 #include <bit>
@@ -31,6 +37,7 @@ struct List {
   bool collected;      // finalized: a finalizer of the script's may still hand the value back to it
   unsigned bits;       // of an owned set; 0 for one the list does not own
   uint64_t generation; // raised each time the set is rebuilt, so that iterators over the old one stop
+  uint64_t charged;    // bytes charged to the script's memory for an owned set, given back when collected
 };
 
 unsigned bitsFor(uint64_t words) {
@@ -38,11 +45,19 @@ unsigned bitsFor(uint64_t words) {
   return std::clamp(bits, MIN_BITS, MAX_BITS);
 }
 
-// Tells the collector what a new set costs, so that it runs as if the set had been allocated by Lua.
-void chargeCollector(lua_State* L, unsigned bits, uint64_t words) {
-  const uint64_t bytes = (uint64_t(8) << bits) + words * BYTES_PER_WORD;
-  lua_gc(L, LUA_GCSTEP, int(std::min<uint64_t>(bytes / 1024, 1 << 30)));
+uint64_t setBytes(unsigned bits, uint64_t words) {
+  return (uint64_t(8) << bits) + words * BYTES_PER_WORD;
 }
+
+// A charge given back when it goes out of scope, unless kept: a set that a kill or an error abandons half
+// made does not keep its bytes charged.
+struct PendingCharge {
+  lua_State* L;
+  uint64_t bytes;
+  ~PendingCharge() {
+    if (bytes) LuaState::release(L, bytes);
+  }
+};
 
 // The list at index; a Lua error when it is no list or has been collected.
 List& checkList(lua_State* L, int index) {
@@ -51,33 +66,93 @@ List& checkList(lua_State* L, int index) {
   return list;
 }
 
+// Makes sure an owned list is charged for holding words words in its set.
+void reserve(lua_State* L, List& list, uint64_t words) {
+  const uint64_t bytes = setBytes(list.bits, words);
+  if (!list.owned || bytes <= list.charged) return;
+  const uint64_t more = bytes - list.charged;
+  qelLua::chargeMemory(L, more);
+  list.charged += more; // not "= bytes": a finalizer run by the charge may have charged this list too
+}
+
 // Gives a list without a set an empty one of its own.
 WordHash& ensureSet(lua_State* L, List& list) {
   if (!list.hash) {
-    list.hash = guarded(L, [] { return new WordHash(MIN_BITS); });
     list.owned = true;
     list.bits = MIN_BITS;
+    reserve(L, list, 0);
+    list.hash = guarded(L, [] { return new WordHash(MIN_BITS); });
     ++list.generation;
   }
   return *list.hash;
 }
 
-// Makes room for extra more words in an owned list by moving its words to a larger set.
+// Every whole word of from into into (or out of it), as WordHash's own add and remove do but checking for a
+// kill as they go: a loop of unions of large lists would otherwise outlast a kill by minutes, the kill hook
+// counting each union as one instruction.
+void addWords(lua_State* L, WordHash& into, WordHash const& from) {
+  if (&into == &from) return;
+  qelLua::KillCheck killCheck(L);
+  guarded(L, [&] {
+    from.table().forEachNode([&](WordHash::Table::Node const& n) {
+      killCheck();
+      if (WordHash::entryType(n.value) == WordHash::Word) into.add(n.key);
+    });
+    return 0;
+  });
+}
+
+void removeWords(lua_State* L, WordHash& from, WordHash const& words) {
+  qelLua::KillCheck killCheck(L);
+  guarded(L, [&] {
+    // Collected first, as WordHash::remove does: the chains of from would change while walked when it is
+    // words, and removing apart from the walk is faster.
+    for (Span const& word : words.words()) {
+      killCheck();
+      from.remove(word);
+    }
+    return 0;
+  });
+}
+
+// Moves the words of an owned list to a set sized for words; both sets are charged while both exist.
+void rebuild(lua_State* L, List& list, uint64_t words) {
+  const unsigned bits = bitsFor(words);
+  const uint64_t bytes = setBytes(bits, words);
+  qelLua::chargeMemory(L, bytes);
+  PendingCharge larger{L, bytes};
+  std::unique_ptr<WordHash> set(guarded(L, [&] { return new WordHash(bits); }));
+  addWords(L, *set, *list.hash);
+  delete list.hash;
+  list.hash = set.release();
+  list.bits = bits;
+  ++list.generation;
+  LuaState::release(L, list.charged);
+  list.charged = larger.bytes;
+  larger.bytes = 0;
+}
+
+// Makes room for extra more words in an owned list, moving its words to a larger set when it would hold
+// more than two words per bucket, and charges it for them.
 void makeRoom(lua_State* L, List& list, uint64_t extra) {
   if (!list.owned || !list.hash) return;
   const uint64_t words = list.hash->totalWords() + extra;
-  if (words <= (uint64_t(2) << list.bits) || list.bits >= MAX_BITS) return;
-  const unsigned bits = bitsFor(words);
-  guarded(L, [&] {
-    auto larger = std::make_unique<WordHash>(bits);
-    larger->add(*list.hash);
-    delete list.hash;
-    list.hash = larger.release();
-    list.bits = bits;
-    ++list.generation;
-    return 0;
-  });
-  chargeCollector(L, bits, words);
+  if (words > (uint64_t(2) << list.bits) && list.bits < MAX_BITS) rebuild(L, list, words);
+  reserve(L, list, words);
+}
+
+// Runs change, which adds about extra words to list: an owned list is made room for first and charged for
+// what it holds after; a list over the reader's words (the script's copy) is charged for what it grew by,
+// for the rest of the run.
+template <typename Change> void grow(lua_State* L, List& list, uint64_t extra, Change&& change) {
+  ensureSet(L, list);
+  makeRoom(L, list, extra);
+  const uint64_t before = list.hash->totalWords();
+  change();
+  if (list.owned)
+    makeRoom(L, list, 0);
+  else if (list.hash->totalWords() > before)
+    qelLua::chargeMemory(L, (list.hash->totalWords() - before) * BYTES_PER_WORD);
 }
 
 // 0 for a missing file or a folder, else its size plus one (so that an empty file is told from none).
@@ -87,15 +162,34 @@ uint64_t fileSizePlusOne(const char* path) {
   return uint64_t(st.st_size) + 1;
 }
 
+// The words of a word-list file, as WordHash::addFromFile reads them but checking for a kill; false, logged
+// under "WARN", when the file cannot be read.
+bool readWords(lua_State* L, WordHash& hash, const char* path) {
+  try {
+    const WordListFile file(path);
+    WordHashTokenizer tokenizer(file.range());
+    qelLua::KillCheck killCheck(L);
+    while (tokenizer.hasTokens()) {
+      killCheck();
+      hash.add(tokenizer.nextToken().span());
+    }
+    return true;
+  } catch (zun::exception const& e) {
+    TextBuffer<1024> prefix;
+    prefix.format("Unable to add words from file '%s':\n", path);
+    ZUN_LOG_CAUGHT("WARN", prefix.c_str(), e);
+    return false;
+  }
+}
+
 // Adds the words of a word-list file; false when it cannot be read. An empty file holds no words.
 bool addFile(lua_State* L, List& list, const char* path) {
   const uint64_t sizePlusOne = fileSizePlusOne(path);
   if (sizePlusOne == 0) return false;
   if (sizePlusOne == 1) return true;
-  ensureSet(L, list);
-  makeRoom(L, list, sizePlusOne / 7); // a line is about two characters and a line end
-  const bool added = guarded(L, [&] { return list.hash->addFromFile(path); });
-  makeRoom(L, list, 0);
+  bool added = false;
+  // a line is about two characters and a line end
+  grow(L, list, sizePlusOne / 7, [&] { added = guarded(L, [&] { return readWords(L, *list.hash, path); }); });
   return added;
 }
 
@@ -105,11 +199,8 @@ int add(lua_State* L) {
   List& b = checkList(L, 2);
   if (!a.hash || !b.hash) return luaL_error(L, "WordList::__add() - word hash not initialised");
   WordHash& sum = qelLua::pushNewWordList(L, a.hash->totalWords() + b.hash->totalWords());
-  guarded(L, [&] {
-    sum.copy(*a.hash);
-    sum.add(*b.hash);
-    return 0;
-  });
+  addWords(L, sum, *a.hash);
+  addWords(L, sum, *b.hash);
   return 1;
 }
 
@@ -119,11 +210,8 @@ int sub(lua_State* L) {
   List& b = checkList(L, 2);
   if (!a.hash || !b.hash) return luaL_error(L, "WordList:__sub() - word hash not initialised");
   WordHash& difference = qelLua::pushNewWordList(L, a.hash->totalWords());
-  guarded(L, [&] {
-    difference.copy(*a.hash);
-    difference.remove(*b.hash);
-    return 0;
-  });
+  addWords(L, difference, *a.hash);
+  removeWords(L, difference, *b.hash);
   return 1;
 }
 
@@ -131,6 +219,8 @@ int gc(lua_State* L) {
   auto& list = *static_cast<List*>(luaL_checkudata(L, 1, METATABLE));
   if (list.collected) return 0;
   if (list.owned) delete list.hash;
+  LuaState::release(L, list.charged);
+  list.charged = 0;
   list.hash = nullptr;
   list.collected = true;
   return 0;
@@ -149,11 +239,8 @@ int addFromWordList(lua_State* L) {
   // a list passed as a temporary.
   lua_settop(L, 2);
   if (&list != &other && other.hash && list.hash != other.hash) {
-    ensureSet(L, list);
-    makeRoom(L, list, other.hash->totalWords());
-    guarded(L, [&] {
-      if (other.hash) list.hash->add(*other.hash);
-      return 0;
+    grow(L, list, other.hash->totalWords(), [&] {
+      if (other.hash) addWords(L, *list.hash, *other.hash);
     });
   }
   lua_settop(L, 1);
@@ -175,11 +262,11 @@ int addWord(lua_State* L) {
   size_t length = 0;
   const char* word = toText(L, 2, length);
   if (!word) return luaL_error(L, "WordList:addWord() - cannot convert parameter to string");
-  ensureSet(L, list);
-  makeRoom(L, list, 1);
-  guarded(L, [&] {
-    list.hash->add(Span(word, length));
-    return 0;
+  grow(L, list, 1, [&] {
+    guarded(L, [&] {
+      list.hash->add(Span(word, length));
+      return 0;
+    });
   });
   return 0;
 }
@@ -243,7 +330,7 @@ const luaL_Reg methods[] = {
 
 List& pushList(lua_State* L) {
   auto* list = static_cast<List*>(lua_newuserdata(L, sizeof(List)));
-  *list = List{nullptr, false, false, 0, 0};
+  *list = List{nullptr, false, false, 0, 0, 0};
   qelLua::newMetatable(L, METATABLE, methods);
   lua_setmetatable(L, -2);
   return *list;
@@ -260,11 +347,8 @@ int levelList(lua_State* L, qelLua::LevelType type, const char* name, lua_Intege
   for (lua_Integer n = lower; n <= upper; ++n)
     words += levels.level(type, unsigned(n)).totalWords();
   WordHash& hash = qelLua::pushNewWordList(L, words);
-  guarded(L, [&] {
-    for (lua_Integer n = lower; n <= upper; ++n)
-      hash.add(levels.level(type, unsigned(n)));
-    return 0;
-  });
+  for (lua_Integer n = lower; n <= upper; ++n)
+    addWords(L, hash, levels.level(type, unsigned(n)));
   return 1;
 }
 
@@ -279,12 +363,16 @@ void pushWordList(lua_State* L, WordHash& hash) {
 
 WordHash& pushNewWordList(lua_State* L, uint64_t expectedWords) {
   List& list = pushList(L);
-  const unsigned bits = bitsFor(expectedWords);
-  list.hash = guarded(L, [&] { return new WordHash(bits); });
   list.owned = true;
-  list.bits = bits;
-  chargeCollector(L, bits, expectedWords);
+  list.bits = bitsFor(expectedWords);
+  reserve(L, list, expectedWords);
+  list.hash = guarded(L, [&] { return new WordHash(list.bits); });
   return *list.hash;
+}
+
+void chargeWordList(lua_State* L, int index) {
+  List& list = checkList(L, index);
+  if (list.hash) reserve(L, list, list.hash->totalWords());
 }
 
 WordHash& checkWordList(lua_State* L, int index) {

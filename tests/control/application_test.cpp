@@ -1,17 +1,25 @@
 // Start-up and shutdown of the whole core over a FakeGUI: the program information verified against the key
-// built into the program, failures that end in order without touching the user's files, and a word list held
-// by another running copy.
+// built into the program, failures that end in order without touching the user's files, a word list held
+// by another running copy, and the end while a script will not stop.
 #include "control/application.h"
 
+#include "control/scriptreaper.h"
+#include "script/qellua.h"
+#include "script/qelstate.h"
+#include "support/blockingdictionary.h"
 #include "support/controllerfixture.h"
+#include "text/wordhash.h"
 #include "utils/filesystem.h"
 #include "utils/platform/posix/namedfilelock.h"
 #include "views/mainwindowdelegate.h"
+#include "views/wordlistdelegate.h"
+#include "wordlists/wordlistmanager.h"
 #include "wordlists/wordliststate.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -130,4 +138,38 @@ TEST_F(ApplicationTest, WaitsForAWordListAnotherCopyHoldsAndEndsInOrderWhenItSta
             Strings{"Quillmere|The word lists are in use by another running copy of the program.  This "
                     "program will now exit."});
   EXPECT_EQ(snapshot(user()), before);
+}
+
+// A script blocked where no kill reaches it (a look-up that does not return) as the program ends: the marks
+// are saved and the process ends with status 0, before anything the script's thread may still use is freed.
+TEST_F(ApplicationTest, QuittingWhileAScriptWillNotStopSavesAndEndsWell) {
+  write(user("data/config"), "[general]\nshowWelcome = false\n");
+  const std::string script =
+      write(docs / "blocked.lua", "local qel = require 'qel'\n"
+                                  "qel.dictionary():definitions('我')\n"
+                                  "while true do qel.knownWords():contains('我') end\n");
+  EXPECT_EXIT(
+      {
+        const qmtest::BlockingDictionary blocking;
+        {
+          Application application(gui);
+          if (!application.init()) std::_Exit(2);
+          gui.splash.close();
+          open("a.txt", "中国中国\n");
+          gui.wordList.delegate->rowAction(gui.wordList, 0, true); // 中国 known
+          ScriptReaper::Run run;
+          run.lua = std::make_unique<QelLua>(std::make_shared<qelLua::QelState>(blocking, WordHash(10)));
+          if (run.lua->load(script.c_str()) != 0) std::_Exit(3);
+          run.lua->run(true);
+          blocking.waitUntilEntered();
+          ScriptReaper::instance().adopt(std::move(run));
+          application.applicationWillTerminate();
+          application.shutdown();
+        }
+        blocking.release(); // as the program went on to its end, the script would run on
+        std::exit(4);
+      },
+      testing::ExitedWithCode(0), "");
+  WordListManager lists(nullptr);
+  EXPECT_EQ(lists.current().exists(Span("中国")), WordHash::Word);
 }

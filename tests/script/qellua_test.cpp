@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace std::chrono_literals;
 using qmtest::scriptFixture;
 
@@ -85,12 +87,26 @@ TEST_F(QelLuaTest, KillStopsEndlessLoopsEvenInsidePcall) {
   }
 }
 
+// The script's thread shares the program data: once the runner is gone, nothing holds the data but its
+// owner (the script has ended), and no more output comes.
 TEST_F(QelLuaTest, DestroyingARunningRunnerStopsItsScript) {
-  auto lua = std::make_unique<QelLua>(*state);
-  ASSERT_EQ(lua->load(scriptFixture("endless.lua").c_str()), 0);
+  auto data = std::make_shared<qelLua::QelState>(*dictionary, currentWords);
+  CountingOutputStream out;
+  auto lua = std::make_unique<QelLua>(data);
+  lua->setOutputStream(out);
+  ASSERT_EQ(lua->load(writeScript("while true do require('qel').write('x') end").c_str()), 0);
   lua->run(true);
-  lua.reset(); // must return, not hang or free the state under the script
-  SUCCEED();
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (out.total() == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
+  ASSERT_GT(out.total(), 0u);
+  const auto start = std::chrono::steady_clock::now();
+  lua.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, QelLua::DESTROY_WAIT) << "waited out, not stopped";
+  EXPECT_EQ(data.use_count(), 1) << "the script's thread still holds the program data";
+  const size_t written = out.total();
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(out.total(), written);
 }
 
 TEST_F(QelLuaTest, RunnerCanLoadAndRunAgainAfterAThreadedRun) {

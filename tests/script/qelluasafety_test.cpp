@@ -1,6 +1,7 @@
-// Hostile scripts (also under AddressSanitizer and ThreadSanitizer): none crashes the host, each that
-// used to escape kill ends as killed within a second of it, a runner whose script ignores the kill is
-// destroyed within its bound, and the stoppable pattern functions answer as the library's.
+// Hostile scripts (also under AddressSanitizer and ThreadSanitizer): none crashes or ends the host, each that
+// used to escape kill ends as killed within a second of it, a script past its memory bound ends alone, a
+// runner whose script ignores the kill is destroyed within its bound, and the stoppable library functions
+// answer as the library's.
 #include "documentscripts.h"
 
 #include "script/luastate.h"
@@ -10,6 +11,7 @@
 #include <lua.hpp>
 
 #include <condition_variable>
+#include <dlfcn.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -63,6 +65,14 @@ protected:
   std::string corpus = quoted((qmtest::sharedDataDir() / "corpus/pku_test.utf8").string());
 };
 
+// The file of the Lua library this program runs on, as a Lua string: a script that loads it gets a fresh
+// os library, exit included.
+std::string luaLibrary() {
+  Dl_info info{};
+  dladdr(reinterpret_cast<void*>(&lua_close), &info);
+  return info.dli_fname ? info.dli_fname : "";
+}
+
 TEST_F(QelLuaSafetyTest, HostileScriptsEndInALuaErrorNotACrash) {
   qmtest::writeFile(files / "doc.txt", "我们喜欢中国。\n你好！\n");
   const std::string doc = quoted((files / "doc.txt").string());
@@ -111,6 +121,23 @@ collectgarbage() collectgarbage()
        "qel.Text('x'):addWord('y')",
        2, "attempt to index a nil value (field 'debug')", ""},
       {"the debug library by require", "require 'debug'", 2, "module 'debug' not found", ""},
+      {"a C library by package.loadlib",
+       "package.loadlib(" + quoted(luaLibrary()) + ", 'luaopen_os')().exit(7)", 2,
+       "attempt to call a nil value (field 'loadlib')", ""},
+      {"a C library along package.cpath",
+       "package.cpath = " + quoted(luaLibrary()) + "\npackage.loaded.os = nil\nrequire('os').exit(7)", 2,
+       "module 'os' not found", ""},
+      {"the program's memory as a file",
+       "print(io.open('/proc/self/mem', 'r+'))\nprint(pcall(io.output, '/proc/thread-self/mem'))", 0, "",
+       "nil\t/proc/self/mem: Permission denied\t13\n"
+       "false\tcannot open file '/proc/thread-self/mem' (Permission denied)\n"},
+      {"the program's locale", "print(os.setlocale('C.UTF-8'), os.setlocale(), os.setlocale('C'))", 0, "",
+       "nil\tC\tC\n"},
+      {"a write to a pipe nobody reads",
+       "local p = io.popen('exit 0', 'w')\nos.execute('sleep 0.2')\nprint(p:write(('x'):rep(1 << 20)))", 0,
+       "", "nil\tBroken pipe\t32\n"},
+      {"empty pieces repeated without end", "print(#(''):rep(math.maxinteger), #(''):rep(1e15, ''))", 0, "",
+       "0\t0\n"},
       {"precompiled chunks",
        "local binary = 'attempt to load a binary chunk'\n"
        "local function refused(ok, message)\n"
@@ -147,6 +174,11 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
                            ", 'rb')\nlocal t = qel.Text(f:read('a'):rep(160))\nf:close()\ncollectgarbage()\n";
   const std::string blocked = "local f = io.open(" + quoted(fifo) + ", 'r+')\n";
   const std::string loop = "function() while true do end end";
+  // Each operation on them is one instruction to the kill hook.
+  const std::string lists = "local function list(p)\n  local l = qel.WordList()\n"
+                            "  for i = 1, 200000 do l:addWord(p .. i) end\n  return l\nend\n"
+                            "local a, b = list('a'), list('b')\n";
+  const std::string master = quoted((qmtest::resourcesDir() / "data/words.u8").string());
   const struct {
     const char* name;
     std::string source; // writes once it is about to enter what must be stopped
@@ -168,6 +200,19 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       {"a child's output", "qel.write('r')\nio.popen('sleep 30'):read('a')"},
       {"the word list of a long text", text + "qel.write('r')\nt:wordList()"},
       {"a cloze text of a long text", text + "qel.write('r')\nt:clozeText('中国')"},
+      {"unions of large lists", lists + "qel.write('r')\nwhile true do local c = a + b end"},
+      {"intersections of large lists", lists + "qel.write('r')\nwhile true do local c = a - (a - b) end"},
+      {"differences of large lists", lists + "qel.write('r')\nwhile true do local c = a - b end"},
+      {"large lists added to lists",
+       lists + "qel.write('r')\nwhile true do qel.WordList():addFromWordList(a) end"},
+      {"large word-list files", "qel.write('r')\nwhile true do qel.WordList(" + master + ") end"},
+      {"document reads over a large list",
+       lists + "local d = qel.Document(" + master +
+           ")\nqel.write('r')\n"
+           "while true do d:knownWords(a) d:knownStatistics{wordList = a} end"},
+      {"a table moved a long way", "qel.write('r')\ntable.move({}, 1, math.maxinteger - 1, 2)"},
+      {"a table whose length has no end", "qel.write('r')\ntable.remove(setmetatable({}, {__len = function() "
+                                          "return math.maxinteger - 1 end}), 1)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -187,6 +232,36 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
     EXPECT_EQ(lua.result(), 2);
     EXPECT_STREQ(lua.errorMessage(), "Script Killed");
   }
+}
+
+// Lua's own memory, the word lists' sets and the documents count; the collector keeps pace with those that
+// are dropped.
+TEST_F(QelLuaSafetyTest, AScriptPastItsMemoryBoundEndsAlone) {
+  memoryLimit = 64 << 20;
+  const std::string list = "local a = qel.WordList()\nfor i = 1, 100000 do a:addWord(i) end\n";
+  qmtest::writeFile(files / "doc.txt", "我们喜欢中国。\n");
+  const std::string doc = "local doc = " + quoted((files / "doc.txt").string()) + "\n";
+  const struct {
+    const char* name;
+    std::string source;
+    bool fits;
+  } cases[] = {
+      {"a table of strings", "local t = {}\nfor i = 1, 4e6 do t[i] = 'x' .. i end", false},
+      {"one long string", "local s = ('x'):rep(256 << 20)", false},
+      {"word lists kept", list + "local keep = {}\nfor i = 1, 40 do keep[i] = a + qel.WordList() end", false},
+      {"the reader's words grown", "local k = qel.knownWords()\nfor i = 1, 3e6 do k:addWord(i) end", false},
+      {"word lists dropped", list + "for i = 1, 100 do local c = a + qel.WordList() end", true},
+      {"documents kept", doc + "local keep = {}\nfor i = 1, 200 do keep[i] = qel.Document(doc) end", false},
+      {"documents dropped", doc + "for i = 1, 200 do local d = qel.Document(doc) end", true},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto r = run(std::string(qmtest::SCRIPT_PRELUDE) + c.source);
+    EXPECT_EQ(r.status == 0, c.fits) << r.message;
+    EXPECT_EQ(r.message.find("not enough memory") != std::string::npos, !c.fits) << r.message;
+  }
+  memoryLimit = 0;
+  EXPECT_EQ(run("print('the host goes on')").output, "the host goes on\n");
 }
 
 TEST_F(QelLuaSafetyTest, DestroyingARunnerLetsGoOfAScriptThatIgnoresTheKill) {
@@ -213,7 +288,7 @@ TEST_F(QelLuaSafetyTest, DestroyingARunnerLetsGoOfAScriptThatIgnoresTheKill) {
   EXPECT_EQ(out.total(), 0u);
 }
 
-TEST_F(QelLuaSafetyTest, PatternFunctionsAnswerAsTheLibrary) {
+TEST_F(QelLuaSafetyTest, StoppableFunctionsAnswerAsTheLibrary) {
   const char* const calls[] = {
       "('hello world'):find('o w')",
       "('hello world'):find('o', -3)",
@@ -255,6 +330,27 @@ TEST_F(QelLuaSafetyTest, PatternFunctionsAnswerAsTheLibrary) {
       "return table.concat(t, ',') end)()",
       "('a_b-C9 中'):gsub('[%w_]+', '<%0>')",
       "string.find(nil, 'x')",
+      "('ab'):rep(3, ',')",
+      "('x'):rep(0), ('x'):rep(-1, 'y'), (''):rep(5), (''):rep(2, ',')",
+      "('x'):rep('n')",
+      "(function() local t = {1, 2, 3} table.insert(t, 2, 'x') table.insert(t, 'y') "
+      "return table.concat(t, ',') end)()",
+      "(function() local t = {1, 2, 3} return table.remove(t, 1), table.remove(t), table.concat(t, ',') "
+      "end)()",
+      "(function() local t = {} return table.remove(t), table.remove(t, 0), table.remove(t, 1), #t end)()",
+      "table.remove({1, 2}, 5)",
+      "table.insert({1, 2}, 5, 'x')",
+      "table.insert({}, 1, 2, 3)",
+      "table.insert(1, 2)",
+      "(function() local log = {} local t = setmetatable({}, {__index = function(_, k) return k * 10 end, "
+      "__newindex = function(_, k, v) log[#log + 1] = k .. '=' .. v end, __len = function() return 3 end}) "
+      "table.insert(t, 2, 'x') table.remove(t, 1) return table.concat(log, ' ') end)()",
+      "(function() local t = {1, 2, 3, 4} table.move(t, 1, 3, 2) return table.concat(t, ',') end)()",
+      "(function() local t = {1, 2, 3, 4} table.move(t, 2, 4, 1) return table.concat(t, ',') end)()",
+      "table.concat(table.move({1, 2}, 1, 2, 2, {7}), ',')",
+      "table.move({}, 1, math.maxinteger, 2)",
+      "table.move({}, -1, math.maxinteger, 1)",
+      "#table.move({1}, 3, 2, 1)",
   };
   std::string body =
       "local lines = {}\nlocal function show(...)\n  local t = table.pack(...)\n"

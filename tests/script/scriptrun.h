@@ -60,6 +60,7 @@ protected:
   // Loads and runs the file inline, its output going through a counting stream as in the program.
   ScriptResult runFile(std::string const& path) {
     QelLua lua(*state);
+    if (memoryLimit) lua.setMemoryLimit(memoryLimit);
     MemoryOutputStream out;
     CountingOutputStream counting;
     counting.setTarget(&out);
@@ -94,6 +95,7 @@ protected:
   WordHash currentWords{16};
   std::unique_ptr<Dictionary> dictionary;
   std::unique_ptr<qelLua::QelState> state;
+  size_t memoryLimit = 0; // of the runs; 0: the runner's default
 
 private:
   int count = 0;

@@ -1,0 +1,126 @@
+// Elements are read and written through lua_geti and lua_seti, so a table's __index and __newindex take part
+// as in the library; a value that is no table must have a metatable to be indexed at all.
+#include "script/qelloops.h"
+
+#include "script/qelthreaddata.h"
+
+#include <lua.hpp>
+
+namespace {
+
+using qelLua::KillCheck;
+
+void checkTable(lua_State* L, int arg) {
+  if (lua_type(L, arg) == LUA_TTABLE) return;
+  if (!lua_getmetatable(L, arg)) luaL_checktype(L, arg, LUA_TTABLE);
+  lua_pop(L, 1);
+}
+
+lua_Integer length(lua_State* L) {
+  checkTable(L, 1);
+  return luaL_len(L, 1);
+}
+
+// t[to] = t[from]
+void copyElement(lua_State* L, int source, lua_Integer from, int target, lua_Integer to) {
+  lua_geti(L, source, from);
+  lua_seti(L, target, to);
+}
+
+// Upvalue 1: the library's string.rep, left whatever has a length, which memory bounds: only empty pieces
+// repeat without end.
+int rep(lua_State* L) {
+  size_t length = 0, separator = 0;
+  luaL_checklstring(L, 1, &length);
+  luaL_checkinteger(L, 2);
+  luaL_optlstring(L, 3, "", &separator);
+  if (length == 0 && separator == 0) {
+    lua_pushliteral(L, "");
+    return 1;
+  }
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, 1);
+  return 1;
+}
+
+int insert(lua_State* L) {
+  const lua_Integer end = length(L) + 1; // the first free place
+  lua_Integer at = end;
+  switch (lua_gettop(L)) {
+  case 2:
+    break;
+  case 3: {
+    at = luaL_checkinteger(L, 2);
+    luaL_argcheck(L, 1 <= at && at <= end, 2, "position out of bounds");
+    KillCheck killCheck(L);
+    for (lua_Integer i = end; i > at; --i) {
+      killCheck();
+      copyElement(L, 1, i - 1, 1, i);
+    }
+    break;
+  }
+  default:
+    return luaL_error(L, "wrong number of arguments to 'insert'");
+  }
+  lua_seti(L, 1, at); // the value, on top
+  return 0;
+}
+
+int remove(lua_State* L) {
+  const lua_Integer size = length(L);
+  lua_Integer at = luaL_optinteger(L, 2, size);
+  if (at != size) luaL_argcheck(L, 1 <= at && at <= size + 1, 1, "position out of bounds");
+  lua_geti(L, 1, at); // the result
+  KillCheck killCheck(L);
+  for (; at < size; ++at) {
+    killCheck();
+    copyElement(L, 1, at + 1, 1, at);
+  }
+  lua_pushnil(L);
+  lua_seti(L, 1, at);
+  return 1;
+}
+
+int move(lua_State* L) {
+  const lua_Integer first = luaL_checkinteger(L, 2);
+  const lua_Integer last = luaL_checkinteger(L, 3);
+  const lua_Integer to = luaL_checkinteger(L, 4);
+  const int target = lua_isnoneornil(L, 5) ? 1 : 5;
+  checkTable(L, 1);
+  checkTable(L, target);
+  if (last >= first) {
+    luaL_argcheck(L, first > 0 || last < LUA_MAXINTEGER + first, 3, "too many elements to move");
+    const lua_Integer n = last - first + 1;
+    luaL_argcheck(L, to <= LUA_MAXINTEGER - n + 1, 4, "destination wrap around");
+    // Downwards when the ranges overlap with the destination above, so no element is read after it is
+    // overwritten.
+    const bool down = to > first && to <= last && (target == 1 || lua_compare(L, 1, target, LUA_OPEQ));
+    KillCheck killCheck(L);
+    for (lua_Integer i = 0; i < n; ++i) {
+      killCheck();
+      const lua_Integer k = down ? n - 1 - i : i;
+      copyElement(L, 1, first + k, target, to + k);
+    }
+  }
+  lua_pushvalue(L, target);
+  return 1;
+}
+
+} // namespace
+
+namespace qelLua {
+
+void openStoppableLoops(lua_State* L) {
+  lua_getglobal(L, "string");
+  lua_getfield(L, -1, "rep");
+  lua_pushcclosure(L, rep, 1);
+  lua_setfield(L, -2, "rep");
+  static const luaL_Reg table[] = {
+      {"insert", insert}, {"remove", remove}, {"move", move}, {nullptr, nullptr}};
+  lua_getglobal(L, "table");
+  luaL_setfuncs(L, table, 0);
+  lua_pop(L, 2);
+}
+
+} // namespace qelLua
