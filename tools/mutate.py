@@ -10,8 +10,10 @@ comment line. Keys: id, file (relative to the tree), old (text that occurs exact
 (the behaviour that breaks), and optionally tests (a ctest regex that this mutation runs instead of the whole
 suite; --tests overrides it for every mutation). Values lose their surrounding spaces.
 
-Verdicts: CAUGHT (a test failed), MISSED (all passed), NOT-FOUND / AMBIGUOUS (old occurs 0 / several times),
-BUILD-FAIL (the mutant does not compile), NO-TESTS (the regex selected nothing). Only CAUGHT and MISSED count.
+Verdicts: CAUGHT (a test failed, and failed again in one of up to three more runs of the failed tests; one
+that passes in all of them depends on timing and is only noted), MISSED (all passed), NOT-FOUND / AMBIGUOUS
+(old occurs 0 / several times), BUILD-FAIL (the mutant does not compile), NO-TESTS (the regex selected
+nothing). Only CAUGHT and MISSED count.
 --against names an earlier results file: every mutation it has CAUGHT that this run did not catch is listed,
 and the exit status is 1.
 """
@@ -28,6 +30,7 @@ from collections import OrderedDict
 KEYS = ("id", "file", "old", "new", "what", "tests")
 COUNTED = ("CAUGHT", "MISSED")
 SHOWN_FAILURES = 5
+RERUNS = 3
 STOPPING = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
 
 
@@ -51,7 +54,7 @@ def parse_list(path):
             raise ValueError(f"{path}:{start}: block lacks {', '.join(missing)}")
         if block["old"] == block["new"]:
             raise ValueError(f"{path}:{start}: {block['id']}: old and new are the same")
-        mutations.append(dict(block, line=start))
+        mutations.append(dict(block))
 
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
@@ -128,11 +131,9 @@ def build(args):
     return (errors or ["cmake --build failed"])[0].strip()
 
 
-def run_tests(args, regex):
-    """The names of the failing tests ([] when all passed), or None when the regex selected no test."""
-    command = ["ctest", "--test-dir", args.build, "-LE", "e2e", f"-j{args.jobs}", "--timeout", "120"]
-    if regex:
-        command += ["-R", regex]
+def failing_tests(args, extra):
+    """One ctest run: the names of the failing tests ([] when all passed), or None when none was selected."""
+    command = ["ctest", "--test-dir", args.build, "-LE", "e2e", f"-j{args.jobs}", "--timeout", "120", *extra]
     status, output = execute(command)
     if "No tests were found" in output:
         return None
@@ -140,6 +141,23 @@ def run_tests(args, regex):
     if status != 0 and not failed:
         failed = ["(ctest failed: see its output)"]
     return failed
+
+
+def run_tests(args, regex):
+    """The failing tests that fail again in one of up to RERUNS more runs of them, and those that pass in all
+    (timing-dependent tests of a loaded machine); None when the regex selected no test. A test that catches a
+    mutation only in some interleavings of its threads may still pass once."""
+    failed = failing_tests(args, ["-R", regex] if regex else [])
+    if not failed:
+        return failed, []
+    unconfirmed = failed
+    for _ in range(RERUNS):
+        names = "|".join(re.escape(t) for t in unconfirmed)
+        again = failing_tests(args, ["-R", f"^({names})$"]) or []
+        unconfirmed = [t for t in unconfirmed if t not in again]
+        if not unconfirmed:
+            break
+    return [t for t in failed if t not in unconfirmed], unconfirmed
 
 
 def mutate_and_test(args, mutation, path):
@@ -156,11 +174,12 @@ def mutate_and_test(args, mutation, path):
         error = build(args)
         if error:
             return "BUILD-FAIL", error
-        failed = run_tests(args, args.tests or mutation.get("tests"))
-        if failed is None:
+        tests = run_tests(args, args.tests or mutation.get("tests"))
+        if tests is None:
             return "NO-TESTS", ""
+        failed, passed = tests
         if not failed:
-            return "MISSED", ""
+            return "MISSED", f"failed once, then passed: {', '.join(passed)}" if passed else ""
         more = f" (+{len(failed) - SHOWN_FAILURES} more)" if len(failed) > SHOWN_FAILURES else ""
         return "CAUGHT", ", ".join(failed[:SHOWN_FAILURES]) + more
     finally:
@@ -274,8 +293,13 @@ def main():
         signal.signal(sig, interrupt)
     out = open(args.out, "w", encoding="utf-8") if args.out else None
     try:
-        if build(args) or run_tests(args, args.tests) != []:
-            sys.exit("mutate.py: the unmutated tree does not build or pass its tests; nothing to measure")
+        if build(args):
+            sys.exit("mutate.py: the unmutated tree does not build; nothing to measure")
+        failed, passed = run_tests(args, args.tests) or ([], [])
+        if failed:
+            sys.exit(f"mutate.py: the unmutated tree fails {', '.join(failed)}; nothing to measure")
+        if passed:
+            print(f"unmutated tree: {', '.join(passed)} failed once and passed in every run after", flush=True)
         if out:
             out.write("id\tfile\tverdict\tfailing tests\n")
         results = run(args, mutations, out)
