@@ -6,9 +6,9 @@ records whether a test caught each one. The file is always restored, also on Ctr
                   [--out FILE] [--against FILE] [--dry-run]
 
 The list (tools/mutations.txt) holds blocks of "key: value" lines separated by blank lines; "#" starts a
-comment line. Keys: id, file (relative to the tree), old (text that occurs exactly once in the file), new, what
-(the behaviour that breaks), and optionally tests (a ctest regex that this mutation runs instead of the whole
-suite; --tests overrides it for every mutation). Values lose their surrounding spaces.
+comment line. Keys: id, file (relative to the tree), old (text that occurs exactly once in the file), new,
+what (the behaviour that breaks), and optionally tests (a ctest regex that this mutation runs instead of the
+whole suite; --tests overrides it for every mutation). Values lose their surrounding spaces.
 
 Verdicts: CAUGHT (a test failed, and failed again in one of up to three more runs of the failed tests; one
 that passes in all of them depends on timing and is only noted), MISSED (all passed), NOT-FOUND / AMBIGUOUS
@@ -110,7 +110,7 @@ def locate(content, old):
 
 
 def execute(command):
-    """Runs a command in its own process group, so that an interrupted run ends it and every child it started."""
+    """Runs a command in a process group of its own, so that an interrupt ends it and all it started."""
     with subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                           start_new_session=True) as process:
         try:
@@ -226,7 +226,8 @@ def compare(results, earlier_path):
 
 
 def options():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--tree", default=".", help="the worktree to mutate (default: the current folder's)")
     parser.add_argument("--build", help="its configured build folder (default: TREE/build)")
     parser.add_argument("--jobs", type=int, default=4, help="build and test jobs (default 4)")
@@ -299,13 +300,13 @@ def main():
         if failed:
             sys.exit(f"mutate.py: the unmutated tree fails {', '.join(failed)}; nothing to measure")
         if passed:
-            print(f"unmutated tree: {', '.join(passed)} failed once and passed in every run after", flush=True)
+            print(f"unmutated tree: {', '.join(passed)} failed once, then passed", flush=True)
         if out:
             out.write("id\tfile\tverdict\tfailing tests\n")
         results = run(args, mutations, out)
     except (KeyboardInterrupt, Interrupted):
-        sys.exit("\nmutate.py: interrupted; the file is restored, yet the build folder may hold a mutant until the"
-                 " next cmake --build")
+        sys.exit("\nmutate.py: interrupted; the file is restored, yet the build folder may hold a mutant"
+                 " until the next cmake --build")
     finally:
         if out:
             out.close()
