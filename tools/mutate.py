@@ -3,6 +3,7 @@
 records whether a test caught each one. The file is always restored, also on Ctrl-C or an error.
 
   tools/mutate.py [--tree DIR] [--build DIR] [--jobs N] [--list FILE] [--only ID[,ID]] [--tests REGEX]
+                  [--targets T[,T]]
                   [--out FILE] [--against FILE] [--dry-run]
 
 The list (tools/mutations.txt) holds blocks of "key: value" lines separated by blank lines; "#" starts a
@@ -123,7 +124,8 @@ def execute(command):
 
 def build(args):
     """None when the build succeeds, else its first error line."""
-    status, output = execute(["cmake", "--build", args.build, f"-j{args.jobs}"])
+    targets = ["--target", *args.targets.split(",")] if args.targets else []
+    status, output = execute(["cmake", "--build", args.build, f"-j{args.jobs}", *targets])
     if status == 0:
         return None
     errors = [line for line in output.splitlines() if "error" in line.lower()]
@@ -232,6 +234,7 @@ def options():
     parser.add_argument("--list", help="the mutation list (default: TREE/tools/mutations.txt)")
     parser.add_argument("--only", help="comma-separated ids to run")
     parser.add_argument("--tests", help="a ctest regex for every mutation in place of the whole suite")
+    parser.add_argument("--targets", help="comma-separated build targets in place of everything (with --tests)")
     parser.add_argument("--out", help="write the results here (TSV: id, file, verdict, failing tests)")
     parser.add_argument("--against", help="an earlier results file whose caught mutations must stay caught")
     parser.add_argument("--dry-run", action="store_true", help="only check that each old text is found once")
