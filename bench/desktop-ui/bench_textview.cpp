@@ -13,7 +13,9 @@
 // - BM_FullRepaint: the whole page painted again (backgrounds, then one glyph run per line, font and
 //   colour). Goal at most 8 ms.
 // - BM_PageSteps: 3,000 page steps from a third into a 50 MB document made from the corpus, each laid out
-//   and painted; medians and 99th percentiles. Goal: p99_ratio at most 1.
+//   and painted; medians and 99th percentiles. Between steps the reader reads: the view's idle work (the
+//   text past the display window made ready) runs to its end, untimed; a slice of it that runs before the
+//   paint's processEvents returns counts as the view's. Goal: p99_ratio at most 1.
 // - BM_PageThrough: page down from the top to the end of the 50 MB document, each step laid out and
 //   painted; the counters give the steps' median, 99th percentile and maximum. Goal: every step at most
 //   10 ms.
@@ -81,6 +83,12 @@ struct View {
     settle();
   }
   static void settle() { QApplication::processEvents(); }
+  // The page is being read: the idle work that a paint starts runs to its end.
+  void idle() {
+    for (int slices = 0; slices < 1000 && widget.delegate()->onIdle(widget); ++slices) {
+    }
+    settle();
+  }
   Layout& layout() { return widget.delegate()->layout(); }
   void move(QPointF const& at) {
     QMouseEvent event(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -358,11 +366,13 @@ void BM_PageSteps(benchmark::State& state) {
       view.controller.scrollPages(1);
       View::settle();
     }));
+    View::settle(); // the idle work the paint started, if not yet begun: not plain Qt's time
     const uint64_t top = view.layout().topOffset();
     t.qt.push_back(Timings::ms([&] {
       plain.layoutFrom(top);
       View::settle();
     }));
+    view.idle(); // what it disturbs in the caches, it disturbs for the next step
     state.SetIterationTime(t.qm.back() / 1000);
   }
   t.report(state, true);
