@@ -66,17 +66,24 @@ void BM_DisplayMapRestyle64K(benchmark::State& state) {
 }
 BENCHMARK(BM_DisplayMapRestyle64K)->Unit(benchmark::kMillisecond);
 
+// The view's display map over 8 MB of the corpus, styled against the master word list.
+struct PagedMap {
+  PagedMap() { map.setLexoscope(&lexoscope); }
+  WordListManager lists{(scratch() / "lists").c_str()};
+  SegmentEngine engine{SegmentEngine::ChineseAndAlpha, masterList()};
+  Lexoscope lexoscope{lists, engine, Lexoscope::Utf16};
+  TextDocument document{qmbench::repeatedCorpus(size_t(8) << 20).c_str()};
+  DocumentMap map;
+};
+
 // What a page step does when it leaves the window: the window moves on past 32 KB (range 0: 0) or back
 // before its start (1), keeping the overlap and reading, numbering and segmenting the rest; with range 1 at
 // 1, the reader has paged near the edge first and idle time has prepared the text past it, untimed. Bytes:
 // the window's, as for a rebuild.
 void BM_DisplayMapMove(benchmark::State& state) {
-  WordListManager lists((scratch() / "lists").c_str());
-  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
-  TextDocument document(qmbench::repeatedCorpus(size_t(8) << 20).c_str());
-  DocumentMap map;
-  map.setLexoscope(&lexoscope);
+  PagedMap paged;
+  DocumentMap& map = paged.map;
+  TextDocument const& document = paged.document;
   const bool back = state.range(0) == 1, prepared = state.range(1) == 1;
   const uint64_t size = document.totalBytes(), step = 33000, near = back ? 20000 : 31000;
   uint64_t at = back ? size - 1 : 0;
@@ -106,12 +113,9 @@ BENCHMARK(BM_DisplayMapMove)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMi
 // One prepare() call, the idle work that stands between the reader and the next event: the text past the
 // window read and segmented a slice at a time, over and over as the reader pages on. max_ms: the longest.
 void BM_DisplayMapPrepareSlice(benchmark::State& state) {
-  WordListManager lists((scratch() / "lists").c_str());
-  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
-  TextDocument document(qmbench::repeatedCorpus(size_t(8) << 20).c_str());
-  DocumentMap map;
-  map.setLexoscope(&lexoscope);
+  PagedMap paged;
+  DocumentMap& map = paged.map;
+  TextDocument const& document = paged.document;
   uint64_t at = 0;
   double longest = 0;
   for (auto _ : state) {
