@@ -31,6 +31,7 @@ struct TextViewWidget::Impl {
   TextPainter painter;
   QScrollBar* scroller = nullptr;
   QTimer dragScrollTimer;
+  QTimer* idleTimer = nullptr; // after a paint: the delegate's idle work, a slice a turn of the event loop
   double dragScrollAmount = 0; // pixels a tick, < 0 upwards; 0 when idle
   uint64_t scrollableSize = 0; // the bytes the scroller spans
   bool leftDown = false;       // a left press here started what the release ends
@@ -93,6 +94,18 @@ TextViewWidget::TextViewWidget(QWidget* parent) : QWidget(parent), impl(std::mak
   connect(&impl->dragScrollTimer, &QTimer::timeout, this, [this] {
     slotGuard("Error scrolling the text: ", [&] {
       if (impl->delegate) impl->delegate->onScrollWheel(*this, impl->dragScrollAmount);
+    });
+  });
+
+  // Started when a paint ends, so the step that asked for the paint never waits for it; events that come
+  // meanwhile wait for one slice at most.
+  QTimer* idle = impl->idleTimer = new QTimer(this);
+  idle->setObjectName("idleTimer");
+  idle->setSingleShot(true);
+  idle->setInterval(0);
+  connect(idle, &QTimer::timeout, this, [this] {
+    slotGuard("Error preparing the text: ", [&] {
+      if (impl->delegate && impl->delegate->onIdle(*this)) impl->idleTimer->start();
     });
   });
 }
@@ -222,10 +235,12 @@ void TextViewWidget::paintEvent(QPaintEvent* event) {
   slotGuard("Error drawing the text: ", [&] {
     QPainter painter(this);
     const QRectF area(0, 0, viewWidth(), viewHeight());
-    if (impl->delegate)
+    if (impl->delegate) {
       impl->painter.paint(painter, event->rect(), *impl->delegate, area);
-    else
+      impl->idleTimer->start();
+    } else {
       painter.fillRect(event->rect(), palette().base());
+    }
   });
 }
 

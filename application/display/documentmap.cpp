@@ -2,11 +2,16 @@
 // character boundary the reader chose), so its first character is whole and its numbering matches the
 // layout's. A window that reaches the end of the file is styled as the end of the text.
 //
-// A new window that overlaps the old one takes the overlap's text, numbering and words from it and reads,
-// numbers and segments only the rest: the text before the overlap from the new start until its tokens fall
-// in step with the old window's (the old pass had a token start where the new one has one), and the text
-// after it from the start of the token that lies a lookahead before the nearer of the two window ends,
-// since tokens closer to an end may depend on where that end is. The result is the full rebuild's.
+// A new window takes what it can from its sources, the shown window and the prepared region: their bytes,
+// and their numbering and words where its own tokens fall in step with theirs (both have a token start at
+// the same offset) up to the token that lies a lookahead before the nearer of the two ends, since tokens
+// closer to an end may depend on where that end is. Everything else is read, numbered and segmented here.
+// The result is the full rebuild's.
+//
+// The prepared region is such a source made while the reader reads: the 64 KB after the token where the
+// shown window stops being sure (reading forwards) or before the window's start (reading backwards),
+// segmented a slice at a time by prepare(). Its words carry no find marks: those are made over the whole
+// window at every rebuild, so a new find term leaves the region valid; another stamp or mode does not.
 #include "display/documentmap.h"
 
 #include "documents/textdocument.h"
@@ -19,8 +24,12 @@
 namespace {
 constexpr uint64_t WINDOW = 65536;
 constexpr uint64_t HALF = 32768;
+// prepare() works once a request lies within this of the offset where the window would move.
+constexpr uint64_t NEAR = 16384;
+// Bytes one prepare() segments: a fraction of a millisecond, so that a key pressed meanwhile waits little.
+constexpr size_t SLICE = 8192;
 
-// One window of the document, numbered and segmented.
+// One window of the document, or the prepared region, numbered and segmented from its start.
 struct Window {
   // The first position whose offset reaches offset (positions() when none does).
   size_t positionOf(uint64_t offset) const {
@@ -31,41 +40,51 @@ struct Window {
 
   std::vector<char> bytes = std::vector<char>(WINDOW); // the window's text
   std::vector<uint16_t> utf16;                         // the window as UTF-16 (Utf16 mode)
-  std::vector<uint64_t> offsets;                       // per position, and one past the window's end
+  std::vector<uint64_t> offsets;                       // per numbered position, then where numbering stops
   std::vector<uint64_t> words;                         // attributes without the find term's marks
-  std::vector<uint64_t> lines;
+  std::vector<uint64_t> lines;                         // where lines start (a window's: 0 first, count last)
   uint64_t start = 0;
   uint64_t length = 0;
-  bool endOfText = false; // the window reaches the end of the file
+  uint64_t ready = 0;     // numbered and segmented up to here: end(), or a token start of a region
+  uint64_t readTo = 0;    // the end a region was read for
+  bool endOfText = false; // the bytes reach the end of the file
   Lexoscope::Mode mode = Lexoscope::Utf8;
   uint64_t stamp = 0; // the lexoscope's when the words were made
 };
 
-// Text taken from the old window: document offsets [from, to); empty when none is.
-struct Kept {
-  uint64_t from = 0;
-  uint64_t to = 0;
-  bool empty() const { return from >= to; }
+// A window that a rebuild may take from, and how far its words are sure for the new window.
+struct Source {
+  Window const* window;
+  uint64_t sure;
 };
 } // namespace
 
 struct DocumentMap::Impl {
   void rebuild(TextDocument const& document, uint64_t start);
-  Kept readReusing(TextDocument const& document, uint64_t start);
-  void number(Kept const& kept);
-  void numberBytes(size_t from, size_t to);
-  void segment(Kept const& kept);
+  void findSources(uint64_t total);
+  bool readFromSources(TextDocument const& document, uint64_t total);
+  void assemble();
+  void copyFrom(Window const& source, uint64_t from, uint64_t to);
+  bool prepareRegion(TextDocument const& document, uint64_t from, uint64_t to);
+  static void numberBytes(Window& w, size_t from, size_t to);
+  uint64_t sureEnd(Window const& source, uint64_t end) const;
   size_t wordsFrom(Window& w, size_t from, Lexoscope::Resume const* resume = nullptr) const;
   void style();
   uint64_t stamp() const { return lexoscope ? lexoscope->stamp() : 0; }
+  // Bytes from a token's start that decide it; at least a character, which a range's end may cut.
+  uint64_t lookahead() const { return std::max<uint64_t>(lexoscope ? lexoscope->lookahead() : 0, 4); }
   LineInfo lineAt(uint64_t offset) const;
 
   Lexoscope const* lexoscope = nullptr;
   Window shown;                     // what the layout reads
   Window next;                      // the spare that a rebuild fills, then swaps with shown
+  Window prepared;                  // text a coming move needs; none while its length is 0
+  std::vector<Source> sources;      // of the rebuild under way
   std::vector<uint64_t> attributes; // shown's words with the find term's marks; kept in place by restyling
   uint64_t changeCount = 0;
   Lexoscope::Mode mode = Lexoscope::Utf8;
+  uint64_t lastRequest = 0; // the offset of the last request
+  bool forwards = true;     // whether it lay after the one before
 };
 
 DocumentMap::DocumentMap() : impl(std::make_unique<Impl>()) {}
@@ -80,6 +99,7 @@ void DocumentMap::setLexoscope(Lexoscope const* lexoscope) {
 void DocumentMap::reset() {
   impl->shown.start = impl->shown.length = 0;
   impl->shown.lines.clear();
+  impl->prepared.length = 0;
 }
 
 Lexoscope::Mode DocumentMap::mode() const {
@@ -101,9 +121,8 @@ void DocumentMap::reanalyse() {
   d.style();
 }
 
-// Appends the numbering of next's bytes [from, to), which begin and end at characters.
-void DocumentMap::Impl::numberBytes(size_t from, size_t to) {
-  Window& w = next;
+// Appends the numbering of w's bytes [from, to), which begin and end at characters.
+void DocumentMap::Impl::numberBytes(Window& w, size_t from, size_t to) {
   const char* text = w.bytes.data();
   const char* end = text + w.length;
   size_t units = w.offsets.size();
@@ -127,117 +146,122 @@ void DocumentMap::Impl::numberBytes(size_t from, size_t to) {
   }
 }
 
-// Numbers next: the kept text's positions as the shown window has them, the rest afresh.
-void DocumentMap::Impl::number(Kept const& kept) {
+size_t DocumentMap::Impl::wordsFrom(Window& w, size_t from, Lexoscope::Resume const* resume) const {
+  if (lexoscope) return lexoscope->words(w.bytes.data(), w.length, from, w.endOfText, w.words, resume);
+  return Lexoscope::plainWords(w.bytes.data(), w.length, from, w.mode, w.words, resume);
+}
+
+// Where a source's words stop being sure for a window that ends at end: at the token start a lookahead
+// before the nearer of the two ends, or sooner where a region is segmented only that far (its final offset).
+uint64_t DocumentMap::Impl::sureEnd(Window const& source, uint64_t end) const {
+  const uint64_t limit = std::min(source.end(), end);
+  if (limit < source.start + lookahead()) return source.start;
+  size_t p = source.positionOf(limit - lookahead());
+  while (p > 0 && p < source.positions() && !(source.words[p] & Lexoscope::TOKEN_START))
+    --p;
+  return source.offsets[p];
+}
+
+// The windows whose words next may take: made in its mode and with its stamp, overlapping it.
+void DocumentMap::Impl::findSources(uint64_t total) {
+  sources.clear();
+  for (Window const* w : {&shown, &prepared})
+    if (w->length > 0 && w->ready > w->start && w->mode == next.mode && w->stamp == next.stamp &&
+        w->end() <= total && w->start < next.start + WINDOW && w->end() > next.start)
+      sources.push_back({w, 0});
+}
+
+// next's bytes: what the sources hold copied, the rest read. False when a read stopped short of a source
+// (a broken character at its edge): then the whole window is read.
+bool DocumentMap::Impl::readFromSources(TextDocument const& document, uint64_t total) {
   Window& w = next;
-  Window const& old = shown;
+  if (sources.empty()) return false;
+  const uint64_t target = std::min(w.start + WINDOW, total);
+  char* out = w.bytes.data();
+  for (uint64_t at = w.start; at < target;) {
+    Window const* from = nullptr;
+    uint64_t to = target;
+    for (Source const& s : sources) {
+      Window const& x = *s.window;
+      if (x.start <= at && at < x.end() && (!from || x.end() > from->end()))
+        from = &x;
+      else if (x.start > at)
+        to = std::min(to, x.start);
+    }
+    if (from) {
+      to = std::min(from->end(), target);
+      std::memcpy(out + (at - w.start), from->bytes.data() + (at - from->start), size_t(to - at));
+    } else {
+      const size_t n = size_t(to - at), got = document.copyToBuffer(at, out + (at - w.start), n);
+      // At the window's end the reader cuts as a read of the whole window would.
+      if (to == target && got < n) {
+        w.length = at + got - w.start;
+        return true;
+      }
+      if (got != n) return false;
+    }
+    at = to;
+  }
+  w.length = target - w.start;
+  if (target < total) w.length = TextDocument::wholeBytes(out, w.length);
+  return true;
+}
+
+// Appends source's numbering and words of the document offsets [from, to), token starts of both, to next.
+void DocumentMap::Impl::copyFrom(Window const& source, uint64_t from, uint64_t to) {
+  Window& w = next;
+  const size_t first = source.positionOf(from), last = source.positionOf(to), base = w.offsets.size();
+  w.offsets.insert(w.offsets.end(), source.offsets.begin() + first, source.offsets.begin() + last);
+  w.words.insert(w.words.end(), source.words.begin() + first, source.words.begin() + last);
+  if (w.mode == Lexoscope::Utf16)
+    std::copy(source.utf16.begin() + first, source.utf16.begin() + last, w.utf16.begin() + base);
+  // Lines start after the copied line feeds; a window's final entry, its position count, starts none.
+  const auto lines = std::upper_bound(source.lines.begin(), source.lines.end(), first);
+  for (auto line = lines; line != source.lines.end() && *line <= last; ++line)
+    if (source.bytes[size_t(source.offsets[*line - 1] - source.start)] == '\n')
+      w.lines.push_back(*line - first + base);
+}
+
+// Numbers and segments next: afresh until its tokens fall in step with a source's, then the source's
+// numbering and words as far as they are sure, then afresh again, and so on to the end.
+void DocumentMap::Impl::assemble() {
+  Window& w = next;
   w.offsets.clear();
+  w.words.clear();
   w.lines.assign(1, 0);
   if (w.mode == Lexoscope::Utf16 && w.utf16.size() < 2 * (w.length + 1)) w.utf16.resize(2 * (w.length + 1));
-  if (kept.empty()) {
-    numberBytes(0, w.length);
-  } else {
-    numberBytes(0, kept.from - w.start);
-    const size_t first = old.positionOf(kept.from), last = old.positionOf(kept.to);
-    const size_t base = w.offsets.size();
-    w.offsets.insert(w.offsets.end(), old.offsets.begin() + first, old.offsets.begin() + last);
-    if (w.mode == Lexoscope::Utf16)
-      std::copy(old.utf16.begin() + first, old.utf16.begin() + last, w.utf16.begin() + base);
-    // Line starts after line feeds of the kept text; the old final entry is no line start unless a line
-    // feed ended the old window.
-    const bool endedInLineFeed = old.bytes[old.length - 1] == '\n';
-    for (uint64_t start : old.lines)
-      if (start > first && start <= last && (start < old.positions() || endedInLineFeed))
-        w.lines.push_back(start - first + base);
-    numberBytes(kept.to - w.start, w.length);
+  for (Source& s : sources)
+    s.sure = sureEnd(*s.window, w.end());
+  Source const* with = nullptr;
+  Lexoscope::Resume inStep;
+  inStep.at = [&](size_t byte) {
+    const uint64_t offset = w.start + byte;
+    for (Source const& s : sources) {
+      if (offset < s.window->start || offset >= s.sure) continue;
+      const size_t p = s.window->positionOf(offset);
+      if (s.window->offsets[p] == offset && (s.window->words[p] & Lexoscope::TOKEN_START)) {
+        with = &s;
+        return true;
+      }
+    }
+    return false;
+  };
+  for (size_t from = 0;;) {
+    inStep.from = from;
+    const size_t stop = wordsFrom(w, from, sources.empty() ? nullptr : &inStep);
+    numberBytes(w, from, stop);
+    if (stop == w.length) break;
+    copyFrom(*with->window, w.start + stop, with->sure);
+    from = size_t(with->sure - w.start);
   }
   w.offsets.push_back(w.end());
   // The final entry is the number of positions; a window that ends in a line feed already has it.
   if (w.length == 0 || w.bytes[w.length - 1] != '\n') w.lines.push_back(w.positions());
 }
 
-size_t DocumentMap::Impl::wordsFrom(Window& w, size_t from, Lexoscope::Resume const* resume) const {
-  if (lexoscope) return lexoscope->words(w.bytes.data(), w.length, from, w.endOfText, w.words, resume);
-  return Lexoscope::plainWords(w.bytes.data(), w.length, from, w.mode, w.words, resume);
-}
-
-// Segments next: afresh up to where its tokens fall in step with the shown window's, the shown window's
-// words while they are sure to be the same, afresh again near the nearer window end.
-void DocumentMap::Impl::segment(Kept const& kept) {
-  Window& w = next;
-  Window const& old = shown;
-  w.words.clear();
-  const uint64_t lookahead = lexoscope ? lexoscope->lookahead() : 0;
-  const uint64_t nearerEnd = std::min(old.end(), w.end());
-  if (kept.empty() || nearerEnd < kept.from + lookahead) {
-    wordsFrom(w, 0);
-    return;
-  }
-  // The old token that holds the lookahead's start: from there on, segment again.
-  size_t resume = old.positionOf(nearerEnd - lookahead);
-  while (resume > 0 && resume < old.positions() && !(old.words[resume] & Lexoscope::TOKEN_START))
-    --resume;
-  const uint64_t resumeOffset = old.offsets[resume];
-  if (resumeOffset <= kept.from) {
-    wordsFrom(w, 0);
-    return;
-  }
-  Lexoscope::Resume inStep;
-  inStep.from = size_t(kept.from - w.start);
-  inStep.at = [&](size_t byte) {
-    const uint64_t offset = w.start + byte;
-    if (offset >= resumeOffset) return false;
-    const size_t p = old.positionOf(offset);
-    return old.offsets[p] == offset && (old.words[p] & Lexoscope::TOKEN_START);
-  };
-  const size_t stop = wordsFrom(w, 0, &inStep);
-  if (stop == w.length) return;
-  w.words.insert(w.words.end(), old.words.begin() + old.positionOf(w.start + stop),
-                 old.words.begin() + resume);
-  wordsFrom(w, size_t(resumeOffset - w.start));
-}
-
-// The new window's bytes: the overlap with the shown window copied, the rest read. Returns the overlap;
-// empty (and nothing read) when the shown window cannot serve, so that the whole window is read.
-Kept DocumentMap::Impl::readReusing(TextDocument const& document, uint64_t start) {
-  Window& w = next;
-  Window const& old = shown;
-  const uint64_t total = document.totalBytes();
-  if (old.lines.empty() || old.length == 0 || old.mode != w.mode || old.stamp != w.stamp || old.end() > total)
-    return {};
-  Kept kept;
-  if (start > old.start && start < old.end()) { // forwards: the old tail is the new head
-    const size_t head = size_t(old.end() - start);
-    std::memcpy(w.bytes.data(), old.bytes.data() + (start - old.start), head);
-    const size_t more = document.copyToBuffer(old.end(), w.bytes.data() + head, WINDOW - head);
-    if (more == 0 && old.end() < total) return {};
-    w.length = head + more;
-    kept = {start, old.end()};
-  } else if (start < old.start && old.start < start + WINDOW) { // backwards: the old head is the new tail
-    const uint64_t readEnd = std::min(start + WINDOW, total);
-    const size_t head = size_t(old.start - start);
-    if (readEnd > old.end() || readEnd < old.start + 4 ||
-        document.copyToBuffer(start, w.bytes.data(), head) != head)
-      return {};
-    // Cut as the reader cuts a read there: not inside the last character.
-    uint64_t end = readEnd;
-    if (readEnd < total)
-      end = readEnd - 4 + TextDocument::wholeBytes(old.bytes.data() + (readEnd - 4 - old.start), 4);
-    std::memcpy(w.bytes.data() + head, old.bytes.data(), size_t(end - old.start));
-    w.length = end - start;
-    kept = {old.start, end};
-  } else {
-    return {};
-  }
-  // The kept text must begin and end at characters of the old numbering.
-  const size_t first = old.positionOf(kept.from), last = old.positionOf(kept.to);
-  if (old.offsets[first] != kept.from || old.offsets[last] != kept.to) return {};
-  return kept;
-}
-
 void DocumentMap::Impl::style() {
   Window& w = shown;
-  // A guard, not a case: the lexoscope counts characters the way number() does.
+  // A guard, not a case: the lexoscope counts characters the way numberBytes() does.
   w.words.resize(w.positions(), Lexoscope::PLAIN);
   attributes.assign(w.words.begin(), w.words.end());
   if (lexoscope) lexoscope->markMatches(w.bytes.data(), size_t(w.length), w.start, attributes);
@@ -250,13 +274,47 @@ void DocumentMap::Impl::rebuild(TextDocument const& document, uint64_t start) {
   w.start = start;
   w.mode = mode;
   w.stamp = stamp();
-  const Kept kept = readReusing(document, start);
-  if (kept.empty()) w.length = start < total ? document.copyToBuffer(start, w.bytes.data(), WINDOW) : 0;
+  findSources(total);
+  if (!readFromSources(document, total))
+    w.length = start < total ? document.copyToBuffer(start, w.bytes.data(), WINDOW) : 0;
   w.endOfText = start + w.length >= total;
-  number(kept);
-  segment(kept);
+  w.ready = w.end();
+  assemble();
   std::swap(shown, next);
   style();
+}
+
+// One slice of the prepared region of the text [from, to), read first when the region holds other text or
+// was made in another mode or with another stamp. False when it is whole already or nothing could be read.
+bool DocumentMap::Impl::prepareRegion(TextDocument const& document, uint64_t from, uint64_t to) {
+  Window& r = prepared;
+  if (r.length == 0 || r.start != from || r.readTo != to || r.mode != mode || r.stamp != stamp()) {
+    r.start = r.ready = from;
+    r.readTo = to;
+    r.mode = mode;
+    r.stamp = stamp();
+    r.length = document.copyToBuffer(from, r.bytes.data(), size_t(to - from));
+    r.endOfText = r.end() >= document.totalBytes();
+    r.offsets.assign(1, from);
+    r.words.clear();
+    r.lines.clear();
+    if (r.mode == Lexoscope::Utf16 && r.utf16.size() < 2 * (r.length + 1)) r.utf16.resize(2 * (r.length + 1));
+    if (r.length == 0) return false;
+  } else if (r.ready == r.end()) {
+    return false;
+  }
+  // Up to the first token that starts a slice further on: the tokenizer saw the whole region, so the tokens
+  // before it are those of one pass over the region.
+  const size_t done = size_t(r.ready - r.start);
+  Lexoscope::Resume slice;
+  slice.from = done + SLICE;
+  slice.at = [](size_t) { return true; };
+  r.offsets.pop_back();
+  const size_t stop = wordsFrom(r, done, &slice);
+  numberBytes(r, done, stop);
+  r.offsets.push_back(r.start + stop);
+  r.ready = r.start + stop;
+  return true;
 }
 
 DocumentMap::LineInfo DocumentMap::Impl::lineAt(uint64_t offset) const {
@@ -278,6 +336,10 @@ DocumentMap::LineInfo DocumentMap::Impl::lineAt(uint64_t offset) const {
 
 DocumentMap::LineInfo DocumentMap::startOfLineAtOffset(TextDocument const& document, uint64_t offset) {
   Impl& d = *impl;
+  if (offset != d.lastRequest) {
+    d.forwards = offset > d.lastRequest;
+    d.lastRequest = offset;
+  }
   const uint64_t total = document.totalBytes();
   const uint64_t s = document.startOfLine(offset);
   const uint64_t e = std::min(s + HALF, total);
@@ -293,6 +355,21 @@ DocumentMap::LineInfo DocumentMap::startOfLineAtOffset(TextDocument const& docum
     d.rebuild(document, start);
   }
   return d.lineAt(offset);
+}
+
+bool DocumentMap::prepare(TextDocument const& document) {
+  Impl& d = *impl;
+  Window const& w = d.shown;
+  if (w.lines.empty() || w.length == 0) return false;
+  if (d.forwards) {
+    // The window moves on once a request's line lies less than HALF before its end.
+    if (w.endOfText || d.lastRequest + HALF + NEAR <= w.end()) return false;
+    const uint64_t from = d.sureEnd(w, w.end());
+    return d.prepareRegion(document, from, from + WINDOW);
+  }
+  // It moves back once a request's line lies before its start.
+  if (w.start == 0 || d.lastRequest >= w.start + NEAR) return false;
+  return d.prepareRegion(document, w.start > WINDOW ? w.start - WINDOW : 0, w.start);
 }
 
 size_t DocumentMap::copyToBuffer(uint64_t offset, char* buffer, size_t n) const {

@@ -2,8 +2,8 @@
 // its characters numbered as the view counts them (UTF-8 bytes or UTF-16 units), each position's document
 // byte offset, where each line starts, and one display attribute per position from the Lexoscope. Requests
 // within the window reuse it; scrolling back rebuilds it with 32 KB of earlier text. A rebuild that overlaps
-// the old window reads, numbers and segments only the text the old window did not hold, with the same
-// result as a rebuild from nothing. Main thread only.
+// the old window, or the text that prepare() made ready, reads, numbers and segments only the rest, with the
+// same result as a rebuild from nothing. Main thread only.
 #pragma once
 
 #include "display/lexoscope.h"
@@ -42,6 +42,11 @@ public:
   uint64_t changeCount() const;
   // Styles the window again (the word list, the looked-up words or the find term changed).
   void reanalyse();
+  // Idle work, in slices of a fraction of a millisecond: when the last request lay near the window's end
+  // (or, going back, its start), reads and segments the text a move past it will need, so that the move
+  // only copies. The window itself is left as it is. True when it did a slice (call again when idle); false
+  // when there is nothing to do.
+  bool prepare(TextDocument const& document);
 
   // Brings the window up to date for offset and returns the window's line that holds it.
   LineInfo startOfLineAtOffset(TextDocument const& document, uint64_t offset);

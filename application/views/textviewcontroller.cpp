@@ -142,6 +142,7 @@ struct TextViewController::Impl : TextViewDelegate {
   void moveDown(TextView&) override { moveCaret(&Layout::wordDown); }
   void moveLeft(TextView&) override { moveCaret(&Layout::wordLeft); }
   void moveRight(TextView&) override { moveCaret(&Layout::wordRight); }
+  bool onIdle(TextView&) override { return document && documentMap.prepare(*document); }
 
   // The scroller learns the new position (which becomes the top offset).
   void report(uint64_t top) { topOffset = view.setScrollPosition(top); }

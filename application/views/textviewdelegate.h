@@ -50,4 +50,7 @@ public:
   virtual void moveDown(TextView& view) = 0;
   virtual void moveLeft(TextView& view) = 0;
   virtual void moveRight(TextView& view) = 0;
+  // Nothing else is waiting: one bounded piece of work that makes coming steps cheaper. True when more may
+  // follow.
+  virtual bool onIdle(TextView& view) = 0;
 };

@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,36 +66,73 @@ void BM_DisplayMapRestyle64K(benchmark::State& state) {
 }
 BENCHMARK(BM_DisplayMapRestyle64K)->Unit(benchmark::kMillisecond);
 
-// What a page step does when it leaves the window: the window moves on past 32 KB (range 0) or back
-// before its start (range 1), keeping the overlap and reading, numbering and segmenting the rest. Bytes:
+// The view's display map over 8 MB of the corpus, styled against the master word list.
+struct PagedMap {
+  PagedMap() { map.setLexoscope(&lexoscope); }
+  WordListManager lists{(scratch() / "lists").c_str()};
+  SegmentEngine engine{SegmentEngine::ChineseAndAlpha, masterList()};
+  Lexoscope lexoscope{lists, engine, Lexoscope::Utf16};
+  TextDocument document{qmbench::repeatedCorpus(size_t(8) << 20).c_str()};
+  DocumentMap map;
+};
+
+// What a page step does when it leaves the window: the window moves on past 32 KB (range 0: 0) or back
+// before its start (1), keeping the overlap and reading, numbering and segmenting the rest; with range 1 at
+// 1, the reader has paged near the edge first and idle time has prepared the text past it, untimed. Bytes:
 // the window's, as for a rebuild.
 void BM_DisplayMapMove(benchmark::State& state) {
-  WordListManager lists((scratch() / "lists").c_str());
-  SegmentEngine engine(SegmentEngine::ChineseAndAlpha, masterList());
-  Lexoscope lexoscope(lists, engine, Lexoscope::Utf16);
-  TextDocument document(qmbench::repeatedCorpus(size_t(8) << 20).c_str());
-  DocumentMap map;
-  map.setLexoscope(&lexoscope);
-  const bool back = state.range(0) == 1;
-  const uint64_t size = document.totalBytes(), step = 33000;
+  PagedMap paged;
+  DocumentMap& map = paged.map;
+  TextDocument const& document = paged.document;
+  const bool back = state.range(0) == 1, prepared = state.range(1) == 1;
+  const uint64_t size = document.totalBytes(), step = 33000, near = back ? 20000 : 31000;
   uint64_t at = back ? size - 1 : 0;
   map.startOfLineAtOffset(document, at);
   for (auto _ : state) {
-    // At either end the walk starts again with a whole window, untimed.
+    state.PauseTiming();
+    // At either end the walk starts again with a whole window.
     if (back ? at < 2 * step : at + 2 * step > size) {
-      state.PauseTiming();
       at = back ? size - 1 : 0;
       map.reset();
       map.startOfLineAtOffset(document, at);
-      state.ResumeTiming();
     }
+    if (prepared) {
+      map.startOfLineAtOffset(document, back ? at - near : at + near);
+      while (map.prepare(document)) {
+      }
+    }
+    state.ResumeTiming();
     at = back ? at - step : at + step;
     benchmark::DoNotOptimize(map.startOfLineAtOffset(document, at).attributes);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * 65536);
-  state.SetLabel(back ? "backwards" : "forwards");
+  state.SetLabel(std::string(back ? "backwards" : "forwards") + (prepared ? ", prepared" : ""));
 }
-BENCHMARK(BM_DisplayMapMove)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DisplayMapMove)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// One prepare() call, the idle work that stands between the reader and the next event: the text past the
+// window read and segmented a slice at a time, over and over as the reader pages on. max_ms: the longest.
+void BM_DisplayMapPrepareSlice(benchmark::State& state) {
+  PagedMap paged;
+  DocumentMap& map = paged.map;
+  TextDocument const& document = paged.document;
+  uint64_t at = 0;
+  double longest = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool more = map.prepare(document);
+    longest = std::max(
+        longest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    if (more) continue;
+    state.PauseTiming();
+    at = at + 100000 > document.totalBytes() ? 0 : at + 33000;
+    map.startOfLineAtOffset(document, at);
+    map.startOfLineAtOffset(document, at + 31000); // near the window's end
+    state.ResumeTiming();
+  }
+  state.counters["max_ms"] = longest;
+}
+BENCHMARK(BM_DisplayMapPrepareSlice)->Unit(benchmark::kMillisecond);
 
 // 50 MB of real text with the only match of the terms at its very end.
 std::string const& largeDocument() {

@@ -85,6 +85,28 @@ protected:
     return out;
   }
 
+  // The window from info's line on equals a full rebuild at its start.
+  static void expectFullRebuild(DocumentMap::LineInfo const& info, TextDocument const& doc,
+                                Lexoscope::Mode mode, Lexoscope const* lexoscope) {
+    const uint64_t start = info.offsets[-int64_t(info.firstIndex)];
+    std::string bytes(65536, 0);
+    bytes.resize(doc.copyToBuffer(start, bytes.data(), bytes.size()));
+    const Numbered full = fullWindow(bytes, start, start + bytes.size() >= doc.totalBytes(), mode, lexoscope);
+    const uint64_t positions = info.lines[info.lineCount - 1];
+    ASSERT_EQ(positions + 1, full.offsets.size());
+    const auto window = [&](uint64_t const* p, uint64_t n) {
+      return Positions(p - info.firstIndex, p - info.firstIndex + n);
+    };
+    ASSERT_EQ(window(info.offsets, positions + 1), full.offsets);
+    ASSERT_EQ(window(info.attributes, positions), full.attributes);
+    ASSERT_EQ(Positions(info.lines, info.lines + info.lineCount),
+              Positions(full.lines.end() - info.lineCount, full.lines.end()));
+    if (mode == Lexoscope::Utf16) {
+      const auto* units = static_cast<const uint16_t*>(info.text) - info.firstIndex;
+      ASSERT_EQ(std::vector<uint16_t>(units, units + positions), full.units);
+    }
+  }
+
   qmtest::TempDir dir;
   WordHash master{10, nullptr, true}, lookedUp{4};
   SegmentEngine engine{SegmentEngine::ChineseAndAlpha, master};
@@ -183,11 +205,12 @@ TEST_F(DocumentMapTest, WindowsAgreeWithTheWholeText) {
   }
 }
 
-// A window built from the one before (only the text that one did not hold read, numbered and segmented)
-// equals a full rebuild at its start: on real texts (lines with CR LF, "——" and Latin; traditional text;
-// one line cut by the reader; text with broken and four-byte sequences) paged down and up, strided and
-// jumped through, in both modes and without a lexoscope, with a find term and with the known and looked-up
-// words changing between steps (no reanalyse).
+// A window built from the one before and from the text prepared between steps (only the text neither held
+// read, numbered and segmented) equals a full rebuild at its start: on real texts (lines with CR LF, "——" and
+// Latin; traditional text; one line cut by the reader; text with broken and four-byte sequences) paged down
+// and up, strided and jumped through, in both modes and without a lexoscope, with the window moved after no
+// preparation, a part of it or all of it, and with the known and looked-up words and the find term changing
+// between steps (no reanalyse), after the preparation as well.
 TEST_F(DocumentMapTest, ReusedWindowsEqualFullRebuilds) {
   static const WordHash words(20, (qmtest::resourcesDir() / "data" / "words.u8").c_str(), true);
   SegmentEngine real(SegmentEngine::ChineseAndAlpha, words);
@@ -242,30 +265,40 @@ TEST_F(DocumentMapTest, ReusedWindowsEqualFullRebuilds) {
             lookedUp.add(Span(list[step / 7 % 5 + 3]));
             lexoscope.setCurrentMatch(offset);
           }
-          const auto info = map.startOfLineAtOffset(doc, offset);
-          if (map.changeCount() == windows) continue;
-          windows = map.changeCount();
+          if (step % 11 == 0) lexoscope.setSearchTerm(Span(step % 22 ? "人民" : "中*国"));
           SCOPED_TRACE(offset);
-          const uint64_t start = info.offsets[-int64_t(info.firstIndex)];
-          std::string bytes(65536, 0);
-          bytes.resize(doc.copyToBuffer(start, bytes.data(), bytes.size()));
-          const Numbered full = fullWindow(bytes, start, start + bytes.size() >= t.text.size(), mode,
-                                           variant < 2 ? &lexoscope : nullptr);
-          const uint64_t positions = info.lines[info.lineCount - 1];
-          ASSERT_EQ(positions + 1, full.offsets.size());
-          const auto window = [&](uint64_t const* p, uint64_t n) {
-            return Positions(p - info.firstIndex, p - info.firstIndex + n);
-          };
-          ASSERT_EQ(window(info.offsets, positions + 1), full.offsets);
-          ASSERT_EQ(window(info.attributes, positions), full.attributes);
-          ASSERT_EQ(Positions(info.lines, info.lines + info.lineCount),
-                    Positions(full.lines.end() - info.lineCount, full.lines.end()));
-          if (mode == Lexoscope::Utf16) {
-            const auto* units = static_cast<const uint16_t*>(info.text) - info.firstIndex;
-            ASSERT_EQ(std::vector<uint16_t>(units, units + positions), full.units);
+          const auto info = map.startOfLineAtOffset(doc, offset);
+          if (map.changeCount() != windows) {
+            windows = map.changeCount();
+            ASSERT_NO_FATAL_FAILURE(expectFullRebuild(info, doc, mode, variant < 2 ? &lexoscope : nullptr));
           }
+          // Idle time before the next step: none, two slices, or until there is nothing left to prepare
+          // (which comes: idle work that never ends would keep the program busy).
+          const int slices[] = {0, 2, 100};
+          int done = 0;
+          while (done < slices[windows % 3] && map.prepare(doc))
+            ++done;
+          ASSERT_LT(done, 100);
         }
       }
+  // In the same map, another mode, then another document: nothing prepared before is taken.
+  DocumentMap map;
+  map.setMode(Lexoscope::Utf16);
+  const auto prepareNear = [&](TextDocument& doc, uint64_t offset) { // a request near the window's end
+    map.startOfLineAtOffset(doc, offset);
+    for (int i = 0; i < 100 && map.prepare(doc); ++i) {
+    }
+  };
+  TextDocument& first = open(pku.substr(0, 200000));
+  map.startOfLineAtOffset(first, 40000);
+  prepareNear(first, 70000);
+  map.setMode(Lexoscope::Utf8);
+  ASSERT_NO_FATAL_FAILURE(
+      expectFullRebuild(map.startOfLineAtOffset(first, 110000), first, Lexoscope::Utf8, nullptr));
+  prepareNear(first, 140000);
+  map.reset();
+  TextDocument& other = open(cityu.substr(0, 200000));
+  expectFullRebuild(map.startOfLineAtOffset(other, 180000), other, Lexoscope::Utf8, nullptr);
 }
 
 // Without a find term: per position, the attribute of its token. With one, the highlighter marks what the

@@ -351,7 +351,18 @@ TEST_F(TextViewControllerTest, ScrollingSelectionAndDocumentState) {
   EXPECT_EQ(delegate().highlighter().selectionAnchor(), 28u * 12 + 2);
   view.dragScroll = 0;
 
+  // Idle time near the window's end (a window is 64 KB) prepares the text past it, in slices that end.
+  open(letterLines(10000));
+  controller.scrollTo(40000); // the window: 64 KB from there
+  controller.scrollTo(60000);
+  int slices = 0;
+  while (slices < 100 && delegate().onIdle(view))
+    ++slices;
+  EXPECT_GT(slices, 0);
+  EXPECT_LT(slices, 100);
+
   controller.setDocument(nullptr, nullptr, nullptr);
+  EXPECT_FALSE(delegate().onIdle(view));
   controller.selection(s);
   EXPECT_EQ(s.position + s.selectionStart + s.selectionEnd, 0u);
   EXPECT_TRUE(controller.selectedText().empty());
