@@ -333,7 +333,7 @@ bool RecentDocuments::add(const char* store, const char* path, Program const& pr
     use.exec = QString::fromStdString(program.exec);
     use.when = when;
 
-    // Only a regular file is read: a FIFO or a device in its place would block the read or never end it.
+    // Only a regular file is read and replaced: a device in its place may give bytes without end.
     const std::string target = resolved(store);
     struct stat existing {};
     if (target.empty() || (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))) {

@@ -212,7 +212,7 @@ TEST_F(RecentDocumentsTest, AStoreThatCannotBeReadOrParsedIsLeftAsItIs) {
       {"not UTF-8", "<xbel version=\"1.0\"><bookmark href=\"file:///\xff\xfe\"/></xbel>"},
       {"undeclared prefix", "<xbel version=\"1.0\"><q:bookmark/></xbel>"},
       {"a folder", nullptr},
-      {"a FIFO", nullptr},              // reading it would wait for a writer for ever
+      {"a FIFO", nullptr},
       {"a link to /dev/null", nullptr}, // how some readers turn the list off
   };
   for (auto const& c : cases) {
