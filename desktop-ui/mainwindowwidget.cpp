@@ -4,6 +4,7 @@
 #include "desktop-ui/filepanel.h"
 #include "desktop-ui/mainmenubar.h"
 #include "desktop-ui/named.h"
+#include "desktop-ui/recentdocuments.h"
 #include "desktop-ui/slotguard.h"
 #include "desktop-ui/statisticswidget.h"
 #include "desktop-ui/tabheaderwidget.h"
@@ -313,8 +314,10 @@ void MainWindowWidget::openPanel() {
     slotGuard("Error opening files: ", [&] {
       if (chosen.isEmpty() || !self || !self->impl->delegate) return;
       std::vector<std::string> paths;
-      for (QString const& path : chosen)
+      for (QString const& path : chosen) {
         paths.push_back(QFile::encodeName(path).toStdString());
+        RecentDocuments::add(paths.back().c_str());
+      }
       self->impl->delegate->onOpenFiles(*self, paths);
     });
   });

@@ -11,6 +11,7 @@
 #include "desktop-ui/messagepump.h"
 #include "desktop-ui/platformservices.h"
 #include "desktop-ui/reapertimer.h"
+#include "desktop-ui/recentdocuments.h"
 #include "desktop-ui/slotguard.h"
 #include "programinfo/programinfo.h"
 #include "utils/log.h"
@@ -62,8 +63,10 @@ bool Shell::start(std::vector<std::string> const& files) {
     return false;
   }
   // Now rather than when the window shows: the splash's time goes to converting and processing them.
-  for (std::string const& file : files)
+  for (std::string const& file : files) {
+    RecentDocuments::add(file.c_str());
     if (!impl->application->openFile(file.c_str())) impl->unopened.push_back(file);
+  }
   return true;
 }
 
@@ -118,8 +121,10 @@ void Shell::openPending() {
       return;
     }
     std::vector<std::string> unopened = std::exchange(impl->unopened, {});
-    for (std::string const& path : std::exchange(impl->handed, {}))
+    for (std::string const& path : std::exchange(impl->handed, {})) {
+      RecentDocuments::add(path.c_str());
       if (!impl->application->openFile(path.c_str())) unopened.push_back(path);
+    }
     if (std::exchange(impl->raise, false)) {
       window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
       window.raise();

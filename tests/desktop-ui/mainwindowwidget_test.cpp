@@ -12,6 +12,8 @@
 #include "support/fakemainwindowdelegate.h"
 #include "support/logcapture.h"
 #include "support/qtspin.h"
+#include "support/shippedprograminfo.h"
+#include "support/tempdir.h"
 #include "support/wordfixture.h"
 #include "views/messagebox.h"
 #include "wordlists/wordlistmanager.h"
@@ -28,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -276,6 +279,30 @@ TEST_F(MainWindowWidgetTest, DroppedFilesOpenInTheOrderDropped) {
   delegate.calls.clear();
   window.menus().action(M::Open)->trigger();
   EXPECT_EQ(delegate.calls, Strings{});
+}
+
+TEST_F(MainWindowWidgetTest, FilesChosenInTheOpenPanelJoinTheDesktopsRecentDocumentsDroppedOnesDoNot) {
+  qmtest::loadShippedProgramInfo(); // the name the desktop shows them under
+  const qmtest::TempDir temp;
+  const qmtest::ScopedEnv data("XDG_DATA_HOME", (temp / "data").string());
+  const std::filesystem::path store = temp / "data" / "recently-used.xbel";
+  const QString a = QString::fromStdString((temp / "甲.txt").string());
+  const QString b = QString::fromStdString((temp / "b.txt").string());
+  const QString dropped = QString::fromStdString((temp / "dropped.txt").string());
+  for (QString const& path : {a, b, dropped})
+    qmtest::writeFile(path.toStdString(), "中文\n");
+  ASSERT_TRUE(drop({QUrl::fromLocalFile(dropped).toString()}, ""));
+  EXPECT_FALSE(std::filesystem::exists(store));
+
+  delegate.calls.clear();
+  chosen = {a, b};
+  window.menus().action(M::Open)->trigger();
+  EXPECT_EQ(delegate.calls, Strings{"onOpenFiles " + a.toStdString() + " " + b.toStdString()});
+  const std::string listed = qmtest::readFile(store);
+  for (QString const& path : {a, b})
+    EXPECT_NE(listed.find(QUrl::fromLocalFile(path).toEncoded().toStdString()), std::string::npos);
+  EXPECT_EQ(listed.find("dropped.txt"), std::string::npos);
+  EXPECT_NE(listed.find("name=\"Quillmere\""), std::string::npos);
 }
 
 TEST_F(MainWindowWidgetTest, PlacementAndDividersComeBackFromTheSettings) {

@@ -39,6 +39,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -392,6 +393,12 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
   ASSERT_TRUE(secondStarted && secondEnded) << "the second start";
   EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);
   EXPECT_LT(*secondEnded - *secondStarted, std::chrono::seconds(2));
+  // Both files in the desktop's recent documents, in the test's own data folder.
+  const std::string recent = qmtest::readFile(fs::path(std::getenv("XDG_DATA_HOME")) / "recently-used.xbel");
+  for (std::string const& file : {corpus, otherFile})
+    EXPECT_NE(recent.find(QUrl::fromLocalFile(QString::fromStdString(file)).toEncoded().toStdString()),
+              std::string::npos)
+        << file;
   EXPECT_EQ(reader->boxes, std::vector<std::string>{"Open file?|Would you like to open the exported file?"});
   const std::string exported = qmtest::readFile(exportFile);
   // The unknown words, most frequent first, a line each: the word marked known is not among them.

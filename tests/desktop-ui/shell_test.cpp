@@ -1,10 +1,10 @@
 // The program's shell: start-up as the program runs it, in a child process (the probe, answering its boxes
 // Ok): with good program information the command line's files open while the splash shows and the window
-// shows with them; every failure ends with an "ERR" line, a box naming the problem and a non-zero status,
-// and leaves the user's files as they were. SIGTERM, SIGINT and SIGHUP end it with the reader's marks saved.
-// One copy runs per user folder: later starts hand it their files, and its socket takes nothing else. In
-// this process: shutdown while the version server stalls ends within libcurl's bound, and the colours follow
-// the desktop turning dark.
+// shows with them, listed in the desktop's recent documents; every failure ends with an "ERR" line, a box
+// naming the problem and a non-zero status, and leaves the user's files as they were. SIGTERM, SIGINT and
+// SIGHUP end it with the reader's marks saved. One copy runs per user folder: later starts hand it their
+// files, and its socket takes nothing else. In this process: shutdown while the version server stalls ends
+// within libcurl's bound, and the colours follow the desktop turning dark.
 #include "curlpp/curlpp.h"
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/runningcopy.h"
@@ -26,6 +26,7 @@
 #include <QLocalSocket>
 #include <QPalette>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,13 @@ fs::path userFolder() {
   return fs::path(FileSystem::path(CommonDirectory::UserAppSupport, "OrvaneSoftware").c_str());
 }
 
+// Whether the desktop's recent documents list file.
+bool recentlyUsed(fs::path const& file) {
+  const fs::path store = FileSystem::path(CommonDirectory::UserAppSupport, "recently-used.xbel").c_str();
+  const QByteArray uri = QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded();
+  return fs::exists(store) && qmtest::readFile(store).find(uri.toStdString()) != std::string::npos;
+}
+
 } // namespace
 
 TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFilesDuringTheSplash) {
@@ -230,6 +238,8 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
       EXPECT_GT(lineOf(run.lines, "box Error opening file|The following files could not be opened:"), shown)
           << "the file that failed named once the window shows";
       EXPECT_EQ(lineOf(run.lines, "box Quillmere"), -1);
+      EXPECT_TRUE(recentlyUsed(document));
+      EXPECT_FALSE(recentlyUsed(temp / "none.txt")) << "a file that is not there is not advertised";
       continue;
     }
     EXPECT_NE(status, 0);
@@ -278,6 +288,7 @@ TEST(ShellTest, OneCopyRunsAndLaterStartsHandItTheirFiles) {
   EXPECT_EQ(lineOf(handing.lines, "shown"), -1);
   EXPECT_GE(running.waitFor(firstRuns ? "shown 甲.txt" : "shown 乙.txt"), 0);
   EXPECT_GE(running.waitFor(firstRuns ? "opened 乙.txt" : "opened 甲.txt"), 0) << "the handed file";
+  EXPECT_TRUE(recentlyUsed(a) && recentlyUsed(b));
 
   // A crash leaves the socket and the lock file behind; the next start runs and listens again.
   running.signal(SIGKILL);
