@@ -17,11 +17,20 @@
 using M = MainMenu;
 
 namespace {
-// The desktop's own full-screen key; a session without a desktop environment defines none.
-QKeySequence fullScreenKey() {
-  const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::FullScreen);
-  return keys.isEmpty() ? QKeySequence(Qt::Key_F11) : keys.first();
+
+MainMenuBar::KeyBindings desktopBindings = nullptr; // null: Qt's
+
+QList<QKeySequence> desktopKeys(QKeySequence::StandardKey key) {
+  return desktopBindings ? desktopBindings(key) : QKeySequence::keyBindings(key);
 }
+
+// keys, then those of more that are not among them; the menu shows the first.
+QList<QKeySequence> joined(QList<QKeySequence> keys, QList<QKeySequence> const& more) {
+  for (QKeySequence const& key : more)
+    if (!key.isEmpty() && !keys.contains(key)) keys.append(key);
+  return keys;
+}
+
 } // namespace
 
 struct MainMenuBar::Impl {
@@ -29,7 +38,10 @@ struct MainMenuBar::Impl {
       : core(c), documentActions(std::move(d)), run(std::move(r)) {}
 
   QMenu* watch(QMenu* menu);
-  QAction* add(QMenu* menu, M::Action action, QString const& title, QKeySequence const& key = {});
+  QAction* add(QMenu* menu, M::Action action, QString const& title, QKeySequence const& key = {}) {
+    return add(menu, action, title, QList<QKeySequence>{key});
+  }
+  QAction* add(QMenu* menu, M::Action action, QString const& title, QList<QKeySequence> const& keys);
   void showState(QMenu* menu);
   void showTick(M::Action action);
   void enableAll(QMenu* menu);
@@ -55,6 +67,10 @@ MainMenuBar::MainMenuBar(QMainWindow& window, MainWindow& core, std::function<bo
 
 MainMenuBar::~MainMenuBar() = default;
 
+void MainMenuBar::setKeyBindings(KeyBindings bindings) {
+  desktopBindings = bindings;
+}
+
 QAction* MainMenuBar::action(MainMenu::Action action) const {
   return action >= 0 && action < M::ACTION_COUNT ? impl->actions[action] : nullptr;
 }
@@ -79,9 +95,9 @@ QMenu* MainMenuBar::Impl::watch(QMenu* menu) {
 }
 
 QAction* MainMenuBar::Impl::add(QMenu* menu, M::Action action, QString const& title,
-                                QKeySequence const& key) {
+                                QList<QKeySequence> const& keys) {
   QAction* a = menu->addAction(title);
-  a->setShortcut(key);
+  a->setShortcuts(keys);
   a->setData(int(action));
   QObject::connect(a, &QAction::triggered, &context, [this, a, action] {
     const bool checkable = a->isCheckable();
@@ -184,10 +200,17 @@ void MainMenuBar::Impl::build(QMenuBar* bar) {
   add(view, M::ToggleColourScheme, QMenu::tr("&Toggle Colour Scheme"));
   add(view, M::HighlightLookedUpWords, QMenu::tr("&Highlight Looked-up Words"))->setCheckable(true);
   view->addSeparator();
-  add(view, M::FullScreen, QMenu::tr("F&ull Screen"), fullScreenKey())->setCheckable(true);
+  // Some desktops' full-screen key is Ctrl+F11 only; F11 is the one readers expect everywhere.
+  add(view, M::FullScreen, QMenu::tr("F&ull Screen"),
+      joined(desktopKeys(QKeySequence::FullScreen), {QKeySequence(Qt::Key_F11)}))
+      ->setCheckable(true);
   view->addSeparator();
-  add(view, M::NextTab, QMenu::tr("&Next Tab"), QKeySequence::NextChild);
-  add(view, M::PreviousTab, QMenu::tr("&Previous Tab"), QKeySequence::PreviousChild);
+  // X11 delivers Ctrl+Shift+Tab as Ctrl+Shift+Backtab, which the desktop's own binding does not match;
+  // Ctrl+Shift+Tab matches it and a plain Tab with those modifiers alike.
+  add(view, M::NextTab, QMenu::tr("&Next Tab"),
+      joined({QKeySequence(Qt::CTRL | Qt::Key_Tab)}, desktopKeys(QKeySequence::NextChild)));
+  add(view, M::PreviousTab, QMenu::tr("&Previous Tab"),
+      joined({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, desktopKeys(QKeySequence::PreviousChild)));
 
   wordLists = watch(bar->addMenu(QMenu::tr("&Word Lists")));
   add(wordLists, M::ManageWordLists, QMenu::tr("&Manage..."));

@@ -2,10 +2,14 @@
 // command. A menu about to open shows each command's state (MainMenu::state); once it closes every command
 // is enabled again, so that a shortcut always reaches the window, which checks the state itself (a shortcut
 // never opens the menu). The Open Recent and word-list submenus are rebuilt each time they open. Full Screen
-// has the desktop's key, F11 where the desktop gives none.
+// has the desktop's keys and F11; Next and Previous Tab have Ctrl+Tab and Ctrl+Shift+Tab besides the
+// desktop's keys.
 #pragma once
 
 #include "views/mainmenu.h"
+
+#include <QKeySequence>
+#include <QList>
 
 #include <functional>
 #include <memory>
@@ -26,6 +30,11 @@ public:
   ~MainMenuBar();
   MainMenuBar(MainMenuBar const&) = delete;
   MainMenuBar& operator=(MainMenuBar const&) = delete;
+
+  // The desktop's keys of a standard command, for the menus built from now on; tests stand in for a
+  // desktop with it. Null (the start) asks Qt.
+  using KeyBindings = QList<QKeySequence> (*)(QKeySequence::StandardKey key);
+  static void setKeyBindings(KeyBindings bindings);
 
   // Null for OpenRecent, ClearRecent and ChangeWordList, whose items come and go.
   QAction* action(MainMenu::Action action) const;

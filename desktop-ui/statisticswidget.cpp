@@ -178,5 +178,7 @@ void StatisticsWidget::setColours(Colour foreground, Colour background) {
   palette.setColor(QPalette::Base, qcolour(*m_factory.rowColour(0)));
   palette.setColor(QPalette::AlternateBase, qcolour(*m_factory.rowColour(1)));
   palette.setColor(QPalette::Text, qcolour(foreground));
+  // The style draws the groups' expand arrows in the window's text colour, which the scheme leaves alone.
+  palette.setColor(QPalette::WindowText, qcolour(foreground));
   m_tree->setPalette(palette);
 }

@@ -7,8 +7,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk openssl
   # the fuzz harnesses (tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes, and llvm-symbolizer
   clang libclang-rt-14-dev llvm
-  # screenshots of the desktop under a virtual X server (xvfb-run)
-  xvfb xauth
+  # screenshots of the desktop under a virtual X server (xvfb-run); keys pressed on that server (XTEST)
+  xvfb xauth libxtst6
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -221,5 +221,5 @@ void ApplicationController::Impl::exportToEmail(ExportDialogData const& data) {
     Clipboard().setText(Span(out.data(), out.size()));
     link = std::string("mailto:?to=&subject=") + subject.c_str();
   }
-  if (!ProgramLink::open(link.c_str())) Log::print("WARN", "No program took the e-mail link\n");
+  ProgramLink::openOrTell(link.c_str());
 }

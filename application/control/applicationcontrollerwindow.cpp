@@ -61,12 +61,10 @@ void ApplicationController::Impl::onHelpHelp(MainWindow&) {
     const char* path = finder.find(help);
     if (path && ProgramLink::openFile(path)) return;
     Log::print("WARN", "Unable to open the help file '%s'\n", path ? path : help);
+    if (path) return ProgramLink::tellNotOpened("Unable to open help", "the help file", path);
     MessageBox box(2, MessageBox::Ok);
     box.setMessage("Unable to open help");
-    if (path)
-      box.setInformation("No program could open the help file:\n\n%s", path);
-    else
-      box.setInformation("The help file '%s' is missing.", help);
+    box.setInformation("The help file '%s' is missing.", help);
     box.show();
   });
 }

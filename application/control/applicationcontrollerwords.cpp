@@ -223,7 +223,7 @@ void ApplicationController::Impl::showDefinition(Span const& word, double x, dou
 void ApplicationController::Impl::onlineLookup(Span const& word, unsigned long option) {
   guarded("Looking a word up online", [&] {
     auto const& options = onlineSearchOptions.options();
-    if (option < options.size()) ProgramLink::open(options[option].linkForWord(word).c_str());
+    if (option < options.size()) ProgramLink::openOrTell(options[option].linkForWord(word).c_str());
     markWordAsLookedUp(word);
   });
 }

@@ -1,6 +1,6 @@
 #include "control/newversionprompt.h"
 
-#include "utils/link.h"
+#include "control/programlink.h"
 #include "utils/version.h"
 #include "views/messagebox.h"
 
@@ -28,5 +28,5 @@ void NewVersionPrompt::versionCheck(const char* version, const char* downloadLin
   MessageBox box(2, MessageBox::Question);
   box.setMessage("New version");
   box.setInformation("Version %s is now available.\n\nWould you like to download it now?", version);
-  if (box.show() == MessageBox::Yes) Link::open(downloadLink);
+  if (box.show() == MessageBox::Yes) ProgramLink::openOrTell(downloadLink);
 }

@@ -3,6 +3,7 @@
 #include "utils/filesystem.h"
 #include "utils/link.h"
 #include "utils/log.h"
+#include "views/messagebox.h"
 
 #include <cctype>
 #include <cstring>
@@ -92,6 +93,21 @@ bool ProgramLink::open(const char* link) {
     return false;
   }
   return Link::open(link);
+}
+
+bool ProgramLink::openOrTell(const char* link) {
+  if (!allowed(link)) return open(link);
+  if (Link::open(link)) return true;
+  Log::print("WARN", "No program took the link '%s'\n", link);
+  tellNotOpened("Unable to open link", "the link", link);
+  return false;
+}
+
+void ProgramLink::tellNotOpened(const char* message, const char* what, const char* name) {
+  MessageBox box(2, MessageBox::Ok);
+  box.setMessage("%s", message);
+  box.setInformation("No program could open %s:\n\n%s", what, name);
+  box.show();
 }
 
 bool ProgramLink::openFile(const char* path) {

@@ -12,6 +12,11 @@ public:
   static bool allowed(const char* link);
   // Opens an allowed link; returns whether a handler took it (false, logged, for a refused one).
   static bool open(const char* link);
+  // As open, and when no program takes an allowed link the reader is told in a box naming it, so that they
+  // can open it by hand (a desktop without a browser or mail program says nothing itself).
+  static bool openOrTell(const char* link);
   // Opens a file of the program's own by its path, as a file link.
   static bool openFile(const char* path);
+  // The box of a link or file that no program took: message, then "No program could open <what>:" and name.
+  static void tellNotOpened(const char* message, const char* what, const char* name);
 };

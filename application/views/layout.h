@@ -61,6 +61,7 @@ public:
   // The first line's byte offset; 0 with no line.
   uint64_t topOffset() const;
 
+  // A point left or right of its line's text (in a margin, or past a short line's end) is on no token.
   Hit hitTest(double x, double y) const;
   // The offset a point stands for: boundary picks the nearest caret position, otherwise the character under
   // the point. Above the text: the page's first unit; below the last line: its end; no page: the document's

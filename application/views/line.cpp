@@ -4,6 +4,9 @@
 
 uint64_t Line::indexAtPosition(double x, bool boundary) const {
   if (x > width || !info || length == 0) return end();
+  // No glyph lies right of the row's text either: the caret's place there is the row's end, and a hit test
+  // finds no token, as beyond the wrap width.
+  if (x >= positionOfIndex(length)) return end();
   const uint64_t index = chunkStart + info->indexAtPosition(x, boundary);
   return std::clamp(index, start, end());
 }

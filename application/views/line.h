@@ -36,7 +36,7 @@ public:
   uint64_t endOffset() const { return byteOffsets[end()]; }
 
   // The unit at x (from the row's left edge), paragraph-relative; see TypesetLine::indexAtPosition. An x
-  // beyond the wrap width gives the row's end.
+  // right of the row's text (or beyond the wrap width) gives the row's end.
   uint64_t indexAtPosition(double x, bool boundary) const;
   // The x of the row-relative index.
   double positionOfIndex(uint64_t index) const;

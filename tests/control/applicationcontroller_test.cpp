@@ -240,6 +240,11 @@ TEST_F(ApplicationControllerTest, MarkingFollowsTheLookedUpAndReadOnlyRules) {
   EXPECT_FALSE(isKnown("中国"));
   EXPECT_EQ(links(),
             Strings{"https://www.mdbg.net/chinese/dictionary?page=worddict&wdrst=0&wdqb=%E4%BA%BA%E6%B0%91"});
+  // With no browser the reader learns the link, to open it by hand.
+  linksAccepted() = false;
+  words.onlineLookup(Span("人民"), 0);
+  linksAccepted() = true;
+  EXPECT_EQ(takeBoxes(), Strings{"Unable to open link|No program could open the link:\n\n" + links().back()});
   words.markAsKnown(Span("中国"));
   EXPECT_FALSE(isKnown("中国"));
   std::vector<WordStatistics*> lookedUp;

@@ -111,7 +111,7 @@ TEST_F(ApplicationControllerExportTest, AFileExportNeverHarmsWhatWasThere) {
   EXPECT_EQ(window().totalOpenDocuments(gui.window), 2u);
 }
 
-// The reader is asked first, every time; No ends the command. A link that no program takes is not told.
+// The reader is asked first, every time; No ends the command. A link that no program takes is named in a box.
 TEST_F(ApplicationControllerExportTest, EmailLinksAskFirstAndCarryTheTextOrFallBackToTheClipboard) {
   const std::string question = "No default e-mail application!|Unable to find a default e-mail application."
                                "\n\nWould you like to continue anyway?";
@@ -136,7 +136,13 @@ TEST_F(ApplicationControllerExportTest, EmailLinksAskFirstAndCarryTheTextOrFallB
       {"short", MessageBox::Yes, true, words, {question}, {shortLink}, ""},
       {"declined", MessageBox::No, true, words, {question}, {}, ""},
       {"too long", MessageBox::Yes, true, document, {question, tooLarge}, {subjectOnly}, "<word>中国"},
-      {"no mail program", MessageBox::Yes, false, words, {question}, {shortLink}, ""},
+      {"no mail program",
+       MessageBox::Yes,
+       false,
+       words,
+       {question, "Unable to open link|No program could open the link:\n\n" + shortLink},
+       {shortLink},
+       ""},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);

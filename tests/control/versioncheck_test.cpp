@@ -159,9 +159,10 @@ protected:
     MessageBox::setPresenter(this);
     Link::setOpener([](const char* link) {
       opened().push_back(link);
-      return true;
+      return taken();
     });
     opened().clear();
+    taken() = true;
   }
   ~NewVersionPromptTest() override {
     MessageBox::setPresenter(nullptr);
@@ -174,6 +175,10 @@ protected:
   static std::vector<std::string>& opened() {
     static std::vector<std::string> links;
     return links;
+  }
+  static bool& taken() {
+    static bool handled = true;
+    return handled;
   }
 
   int answer = MessageBox::Yes;
@@ -211,6 +216,14 @@ TEST_F(NewVersionPromptTest, OnlyANewerVersionWithAWebLinkIsOffered) {
             std::vector<std::string>(2, "New version|Version 2.1 is now available.\n\nWould you like to "
                                         "download it now?"));
   EXPECT_EQ(opened(), std::vector<std::string>{"https://quillmere.invalid/get"});
+
+  // With no browser the reader learns the link, to open it by hand.
+  shown.clear();
+  answer = MessageBox::Yes;
+  taken() = false;
+  prompt.versionCheck("2.1", "https://quillmere.invalid/get", false);
+  EXPECT_EQ(shown.back(),
+            "Unable to open link|No program could open the link:\n\nhttps://quillmere.invalid/get");
 }
 
 } // namespace

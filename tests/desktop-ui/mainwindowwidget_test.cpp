@@ -1,6 +1,6 @@
 // The main window over a recording delegate, offscreen: its menus' states and the check in every command,
-// the two submenus built as they open, drops, the open panel, the placement kept in the "position"
-// settings, closing, titles and the desktop's appearance.
+// the tab and full-screen keys on any desktop, the two submenus built as they open, drops, the open panel,
+// the placement kept in the "position" settings, closing, titles and the desktop's appearance.
 #include "desktop-ui/mainwindowwidget.h"
 
 #include "desktop-ui/darkmode.h"
@@ -20,10 +20,12 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QSplitter>
 #include <QTest>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -207,6 +209,74 @@ TEST_F(MainWindowWidgetTest, FullScreenHasAKeyAndItsTickFollowsTheWindow) {
   EXPECT_TRUE(item->isChecked());
   window.setWindowState(window.windowState() & ~Qt::WindowFullScreen); // the window manager's
   EXPECT_FALSE(item->isChecked());
+}
+
+// A desktop whose Full Screen key is Ctrl+F11 alone (GNOME, XFCE), and whose Previous Tab key is
+// Ctrl+Shift+Backtab, which X11's Ctrl+Shift+Tab does not match; and a session without a desktop.
+QList<QKeySequence> gnomeKeys(QKeySequence::StandardKey key) {
+  switch (key) {
+  case QKeySequence::FullScreen:
+    return {QKeySequence(Qt::CTRL | Qt::Key_F11)};
+  case QKeySequence::NextChild:
+    return {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::Key_Forward)};
+  case QKeySequence::PreviousChild:
+    return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::Key_Back)};
+  default:
+    return QKeySequence::keyBindings(key);
+  }
+}
+QList<QKeySequence> noDesktopKeys(QKeySequence::StandardKey key) {
+  const bool own =
+      key == QKeySequence::FullScreen || key == QKeySequence::NextChild || key == QKeySequence::PreviousChild;
+  return own ? QList<QKeySequence>{} : QKeySequence::keyBindings(key);
+}
+
+TEST_F(MainWindowWidgetTest, TabAndFullScreenKeysWorkOnEveryDesktop) {
+  const struct {
+    const char* name;
+    MainMenuBar::KeyBindings bindings;
+    std::vector<std::pair<QKeyCombination, const char*>> keys; // and the command each reaches
+  } desktops[] = {
+      {"this one", nullptr, {}},
+      {"gnome",
+       gnomeKeys,
+       {{Qt::CTRL | Qt::Key_F11, "onToggleFullScreen"}, {QKeyCombination(Qt::Key_Back), "onPrevTab"}}},
+      {"none", noDesktopKeys, {}},
+  };
+  const std::vector<std::pair<QKeyCombination, const char*>> everywhere = {
+      {QKeyCombination(Qt::Key_F11), "onToggleFullScreen"},
+      {Qt::CTRL | Qt::Key_Tab, "onNextTab"},
+      {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, "onPrevTab"},     // as most platforms deliver it
+      {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, "onPrevTab"}, // as X11 does
+  };
+  delegate.openDocuments = 3;
+  for (auto const& d : desktops) {
+    SCOPED_TRACE(d.name);
+    MainMenuBar::setKeyBindings(d.bindings);
+    auto* panes = new StatisticsWidget;
+    auto* list = new WordListWidget;
+    MainWindowWidget other{panes, list};
+    MainMenuBar::setKeyBindings(nullptr);
+    other.setDelegate(&delegate);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    auto keys = everywhere;
+    keys.insert(keys.end(), d.keys.begin(), d.keys.end());
+    // Wherever the focus is: a field that takes typing, or a view that moves with Tab.
+    for (QWidget* focus :
+         {static_cast<QWidget*>(list->searchField()), static_cast<QWidget*>(panes->tree())}) {
+      focus->setFocus();
+      for (auto const& [key, call] : keys) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString() + " in " + focus->metaObject()->className());
+        delegate.calls.clear();
+        QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+        EXPECT_EQ(delegate.calls, Strings{call});
+      }
+    }
+    // The menu shows the keys the help names.
+    EXPECT_EQ(other.menus().action(M::NextTab)->shortcut().toString(), "Ctrl+Tab");
+    EXPECT_EQ(other.menus().action(M::PreviousTab)->shortcut().toString(), "Ctrl+Shift+Tab");
+  }
 }
 
 TEST_F(MainWindowWidgetTest, WordListAndRecentSubmenusAreBuiltAsTheyOpen) {

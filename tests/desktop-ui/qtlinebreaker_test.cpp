@@ -86,6 +86,13 @@ TEST(QtLineBreakerTest, ChunkedBreaksEqualOneLayoutOfTheParagraph) {
   const double x = later.positionOfIndex(3);
   EXPECT_EQ(later.indexAtPosition(x + 1, false), later.start + 3);
   EXPECT_EQ(later.indexAtPosition(x - 1, true), later.start + 3);
+  // Right of the short last line's text no glyph lies: the line's end, as beyond the wrap width.
+  const Line& last = layout.line(layout.lineCount() - 1);
+  const double textEnd = last.positionOfIndex(last.length);
+  ASSERT_LT(textEnd + 2, last.width);
+  EXPECT_EQ(last.indexAtPosition(textEnd - 1, false), last.end() - 1);
+  EXPECT_EQ(last.indexAtPosition(textEnd + 1, false), last.end());
+  EXPECT_EQ(last.indexAtPosition(textEnd + 1, true), last.end());
 }
 
 } // namespace

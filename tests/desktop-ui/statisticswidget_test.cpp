@@ -4,7 +4,9 @@
 #include "support/shownwhole.h"
 #include "support/wordfixture.h"
 #include "utils/number.h"
+#include "views/colourscheme.h"
 #include "views/statisticsmodel.h"
+#include "views/styleid.h"
 #include "wordlists/wordlistmanager.h"
 
 #include <QApplication>
@@ -125,4 +127,26 @@ TEST_F(StatisticsWidgetTest, NamesAndFiguresShowWhole) {
   widget.resize(1200, 310);
   EXPECT_EQ(widget.tree()->columnWidth(0) + widget.tree()->columnWidth(1),
             widget.tree()->viewport()->width());
+}
+
+// The group rows' expand arrows in the scheme's foreground: seen on a dark background as on a light one.
+TEST_F(StatisticsWidgetTest, ExpandArrowsFollowTheSchemesForeground) {
+  model.setStatistics(statistics.get(), &lists);
+  widget.setModel(&model);
+  widget.resize(350, 400);
+  widget.show();
+  for (ColourScheme::Mode mode : {ColourScheme::Dark, ColourScheme::Light}) {
+    SCOPED_TRACE(mode);
+    ColourScheme::Colours const& scheme = ColourScheme::builtIn(mode);
+    widget.setColours(scheme.foreground(StyleId::Normal), scheme.background(StyleId::Normal));
+    const QImage shot = widget.tree()->viewport()->grab().toImage();
+    const QRect title = widget.tree()->visualRect(rowIndex(1, -1));
+    const QRect branch(0, title.top(), title.left(), title.height());
+    const QColor background = shot.pixelColor(branch.left() + 1, branch.top() + 1);
+    int seen = 0;
+    for (int y = branch.top(); y <= branch.bottom(); ++y)
+      for (int x = branch.left(); x <= branch.right(); ++x)
+        seen += std::abs(shot.pixelColor(x, y).lightness() - background.lightness()) > 100;
+    EXPECT_GT(seen, 5) << "pixels of the arrow that stand out from the row";
+  }
 }

@@ -153,7 +153,8 @@ TEST_F(LayoutTest, HitTestsAndOffsets) {
   } hits[] = {
       {25 + 1, 1, 0, 0, 5, "alpha"},     {25 + 55, 5, 0, 5, 6, ""}, // the space: a token, no word
       {25 + 65, 9, 0, 6, 10, "beta"},    {25 + 15, 12, 1, 11, 16, "gamma"},
-      {25 + 75, 12, 1, 11, 16, "gamma"}, // right of the line's text: its last character
+      {25 + 59, 12, 1, 11, 16, "gamma"}, // on the line's last glyph
+      {25 + 60, 12, 1, 0, 0, ""},        // right of the line's text: no glyph there, so no word
       {25 + 105, 12, 1, 0, 0, ""},       // beyond the wrap width: no token
       {25 + 1, 21, 2, 17, 26, "中国人"}, {25 + 1, 45, 4, 0, 0, ""}, // below the last line
       {25 + 1, -1, 4, 0, 0, ""},                                    // above the first
@@ -183,11 +184,13 @@ TEST_F(LayoutTest, HitTestsAndOffsets) {
     double x, y;
     uint64_t offset;
   } points[] = {
-      {true, 25 + 14, 5, 1},    {false, 25 + 14, 5, 1},  {true, 25 + 16, 5, 2},
-      {false, 25 + 16, 5, 1},   {true, 25 + 500, 5, 10}, // beyond the wrap width: the line's end
-      {true, 25 + 16, -30, 0},                           // above the text: the first line at x = 0
-      {true, 0, 99, 33},                                 // below the last line: its end
-      {false, 25 + 11, 21, 20}, {false, 5, 12, 10},      // the margin: its line's first character
+      {true, 25 + 14, 5, 1},    {false, 25 + 14, 5, 1},   {true, 25 + 16, 5, 2},
+      {false, 25 + 16, 5, 1},   {true, 25 + 500, 5, 10},  // beyond the wrap width: the line's end
+      {true, 25 + 75, 12, 16},  {false, 25 + 75, 12, 16}, // right of the line's text: its end too
+      {false, 25 + 59, 12, 15},                           // its last character
+      {true, 25 + 16, -30, 0},                            // above the text: the first line at x = 0
+      {true, 0, 99, 33},                                  // below the last line: its end
+      {false, 25 + 11, 21, 20}, {false, 5, 12, 10},       // the margin: its line's first character
   };
   for (auto const& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));

@@ -236,6 +236,9 @@ TEST_F(TextViewControllerTest, DoubleClickMarksOrShowsTheWord) {
       {"only a prefix of a listed word", "中国人", false, 30, 5, "markAsKnown 中国"},
       {"shift", "中国", true, 30, 5, "showDefinition 中国"},
       {"letters", nullptr, false, 90, 15, "markAsKnown abc"},
+      // Right of a short line's last word nothing is under the point: no word is marked or defined.
+      {"past the line's end", nullptr, false, 75, 5, "markAsKnown "},
+      {"past the line's end, shift", nullptr, true, 75, 5, "showDefinition "},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
@@ -244,6 +247,11 @@ TEST_F(TextViewControllerTest, DoubleClickMarksOrShowsTheWord) {
     delegate().onLeftButtonDoubleClick(view, c.shift, c.x, c.y);
     EXPECT_EQ(takeCalls(), Calls{c.call});
   }
+  // Nor does the pointer there hover over the line's last word.
+  delegate().onMouseMoved(view, 75, 5);
+  EXPECT_EQ(delegate().currentWord().endOffset, 0u);
+  delegate().onMouseMoved(view, 64, 5);
+  EXPECT_EQ(delegate().currentWord().endOffset, 12u);
   controller.setDelegate(nullptr);
   delegate().onLeftButtonDoubleClick(view, false, 30, 5);
   EXPECT_FALSE(delegate().onKeyDown(view, 'd'));
