@@ -38,7 +38,8 @@ void AtomicFileSaver::abort() {
 bool AtomicFileSaver::commit() {
   if (!impl->replace) return false;
   impl->replace = false;
-  // A pipe, socket or device in the target's place was put there by someone else, and is left to them.
+  // Anything but a file or a link in the target's place (a pipe, a device, a folder) was put there by
+  // someone else, and is left to them.
   struct stat st {};
   if (::lstat(target(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
     Log::print("ERR", "Not replacing '%s': it is not a regular file\n", target());

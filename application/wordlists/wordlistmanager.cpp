@@ -47,7 +47,9 @@ struct WordListManager::Impl {
   WordListState* current = nullptr;
   std::string currentName;
   bool currentReadOnly = false;
-  SaveGuard currentFileGuard; // "current" unreadable at start-up: the reader's choice in it is not saved over
+  // "current" that exists but could not be read at start-up (no regular file, a failed read) may still name
+  // the reader's list, so it is not saved over; one that was read but names no list holds no choice to keep.
+  SaveGuard currentFileGuard;
 
   void makeFolders(const char* given);
   bool convertOldList(WordListManager& self);
