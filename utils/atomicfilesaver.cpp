@@ -5,6 +5,7 @@
 #include "utils/platform/posix/filewriter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 struct AtomicFileSaver::Impl {
@@ -37,6 +38,13 @@ void AtomicFileSaver::abort() {
 bool AtomicFileSaver::commit() {
   if (!impl->replace) return false;
   impl->replace = false;
+  // Anything but a file or a link in the target's place (a pipe, a device, a folder) was put there by
+  // someone else, and is left to them.
+  struct stat st {};
+  if (::lstat(target(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    Log::print("ERR", "Not replacing '%s': it is not a regular file\n", target());
+    return false;
+  }
   const FileSystem& fileSystem = FileSystem::instance();
   if (!FileSystem::syncFile(impl->temporary.c_str()) ||
       !fileSystem.privateReplaceFile(impl->target.c_str(), impl->temporary.c_str())) {

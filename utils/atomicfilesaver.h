@@ -30,7 +30,8 @@ public:
   // Leaves the target as it is.
   void abort();
   // Makes the temporary file durable and renames it over the target; logs under "ERR" and returns false
-  // when that fails. The saver does nothing more afterwards (also when aborted before).
+  // when that fails, or when the target is there but is no regular file (nor a link), which stays. The saver
+  // does nothing more afterwards (also when aborted before).
   bool commit();
 
   // The whole round in one call: write() fills the temporary file, which then replaces target. Returns

@@ -1,10 +1,10 @@
 #include "script/scriptdetails.h"
 
+#include "utils/platform/posix/filehandle.h"
 #include "utils/text.h"
 #include "utils/textbuffer.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +16,7 @@ constexpr std::string_view MARKER = "@qel ";
 
 // Up to HEAD_SIZE bytes from the start of the file; fewer at its end or on an error.
 size_t readHead(const char* path, char* out) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = FileHandle::openForReading(path);
   if (fd < 0) return 0;
   size_t got = 0;
   while (got < HEAD_SIZE) {

@@ -1,9 +1,11 @@
-// Plain descriptors rather than FileHandle: the store is read while the caller holds the list's lock, so
-// no writer can be at work, and a shared flock would only add a way to fail.
+// Descriptors without FileHandle's shared lock: the store is read while the caller holds the list's lock,
+// so no writer can be at work, and the other files are replaced whole by rename; a shared flock would only
+// add a way to fail. They are opened as every reader's file is, so a pipe or device never blocks a load.
 #include "wordlists/objectfile.h"
 
+#include "utils/platform/posix/filehandle.h"
+
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +13,7 @@ namespace {
 
 class Descriptor {
 public:
-  explicit Descriptor(const char* path) : fd(::open(path, O_RDONLY | O_CLOEXEC)) {
+  explicit Descriptor(const char* path) : fd(FileHandle::openForReading(path)) {
     if (fd < 0) ZUN_THROW(ObjectFile::read_error);
   }
   ~Descriptor() { ::close(fd); }

@@ -8,6 +8,7 @@
 #include "wordlists/objectstore.h"
 
 #include "utils/log.h"
+#include "utils/platform/posix/filewriter.h"
 #include "wordlists/objectfile.h"
 #include "wordlists/objectfiletokenizer.h"
 
@@ -212,10 +213,11 @@ const char* ObjectStore::Impl::addVerified(Fields const& r, const char* fileStar
 }
 
 uint64_t ObjectStore::Impl::append(Span const& record, bool newFile) {
-  const int fd = ::open(file.path(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = FileWriter::openForWriting(file.path(), O_WRONLY | O_APPEND | O_CREAT);
   if (fd < 0) ZUN_THROW(ObjectStore::write_error);
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0;
+  // A pipe that someone reads would take the records away.
+  bool ok = ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode);
   const off_t oldSize = ok ? st.st_size : 0;
   ok = ok && writeAll(fd, record.data, record.length) && ::fsync(fd) == 0;
   if (!ok) {

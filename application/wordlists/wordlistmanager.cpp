@@ -7,6 +7,7 @@
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/platform/posix/namedfilelock.h"
+#include "utils/saveguard.h"
 #include "wordlists/objectfile.h"
 #include "wordlists/wordliststate.h"
 
@@ -46,11 +47,14 @@ struct WordListManager::Impl {
   WordListState* current = nullptr;
   std::string currentName;
   bool currentReadOnly = false;
+  // "current" that exists but could not be read at start-up (no regular file, a failed read) may still name
+  // the reader's list, so it is not saved over; one that was read but names no list holds no choice to keep.
+  SaveGuard currentFileGuard;
 
   void makeFolders(const char* given);
-  void convertOldList(WordListManager& self);
+  bool convertOldList(WordListManager& self);
   void repairKnownDisplayName() const;
-  std::string readCurrentName() const;
+  std::string readCurrentName();
   WordListState& state(const char* base);
 };
 
@@ -79,9 +83,9 @@ WordListState& WordListManager::Impl::state(const char* base) {
   return *it->second;
 }
 
-void WordListManager::Impl::convertOldList(WordListManager& self) {
+bool WordListManager::Impl::convertOldList(WordListManager& self) {
   const std::string old = wordlists + "known.txt";
-  if (!exists(old)) return;
+  if (!exists(old)) return false;
   WordList known;
   known.setBaseName(KNOWN);
   known.setDisplayName(KNOWN_DISPLAY);
@@ -97,6 +101,7 @@ void WordListManager::Impl::convertOldList(WordListManager& self) {
     std::filesystem::rename(old, wordlists + "known.txt.old", error);
     if (error) Log::print("WARN", "Unable to move '%s': %s\n", old.c_str(), error.message().c_str());
   }
+  return true;
 }
 
 void WordListManager::Impl::repairKnownDisplayName() const {
@@ -114,13 +119,11 @@ void WordListManager::Impl::repairKnownDisplayName() const {
   }
 }
 
-std::string WordListManager::Impl::readCurrentName() const {
+std::string WordListManager::Impl::readCurrentName() {
   std::string content;
-  try {
-    ObjectFile::readAll(currentFile.c_str(), content);
-  } catch (zun::exception const& e) {
-    Log::print("WARN", "Error loading current list name, defaulting to '%s' ", KNOWN);
-    ZUN_LOG_CAUGHT("WARN", "\t", e);
+  if (currentFileGuard.load(currentFile.c_str(), "the current list name",
+                            [&] { ObjectFile::readAll(currentFile.c_str(), content); }) != SaveGuard::Read) {
+    Log::print("WARN", "Error loading current list name, defaulting to '%s'\n", KNOWN);
     return KNOWN;
   }
   std::string name = content.substr(0, content.find_first_of("\r\n"));
@@ -133,9 +136,11 @@ std::string WordListManager::Impl::readCurrentName() const {
 
 WordListManager::WordListManager(const char* root) : impl(std::make_unique<Impl>()) {
   impl->makeFolders(root);
-  impl->convertOldList(*this);
+  // Read first, so that an unreadable file is known before anything would write it.
+  std::string name = impl->readCurrentName();
+  if (impl->convertOldList(*this)) name = KNOWN;
   impl->repairKnownDisplayName();
-  setCurrent(impl->readCurrentName().c_str());
+  setCurrent(name.c_str());
 }
 
 WordListManager::~WordListManager() = default;
@@ -160,7 +165,7 @@ void WordListManager::setCurrent(const char* base) {
   WordListState& next = impl->state(base);
   impl->current = &next;
   try {
-    saveText(impl->currentFile, std::string(base) + "\n");
+    if (impl->currentFileGuard.maySave()) saveText(impl->currentFile, std::string(base) + "\n");
   } catch (zun::exception const& e) {
     ZUN_LOG_CAUGHT("WARN", "Error saving current list name: ", e);
   }

@@ -1,10 +1,12 @@
 #include "script/scriptdetails.h"
 
+#include "support/childprocess.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 TEST(ScriptDetailsTest, ReadsTheDescriptionBlock) {
   const std::string far(2100, '-');
@@ -34,7 +36,7 @@ TEST(ScriptDetailsTest, ReadsTheDescriptionBlock) {
   }
 }
 
-TEST(ScriptDetailsTest, MissingEmptyAndFolderPaths) {
+TEST(ScriptDetailsTest, MissingEmptyFolderAndPipePaths) {
   qmtest::TempDir dir;
   const std::string missing = (dir / "missing.lua").string();
   const struct {
@@ -47,6 +49,10 @@ TEST(ScriptDetailsTest, MissingEmptyAndFolderPaths) {
     EXPECT_EQ(details.valid(), c.valid);
     EXPECT_STREQ(details.details(), "");
   }
+  // A pipe chosen as the script gives no details, without waiting for a writer.
+  const std::string pipe = (dir / "pipe.lua").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  qmtest::expectInChild([&] { return *ScriptDetails(pipe.c_str()).details() ? "details of a pipe" : ""; });
 }
 
 TEST(ScriptDetailsTest, ReadsTheFileAgainAtEachCall) {

@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 namespace qmtest {
 
@@ -62,5 +65,19 @@ private:
   pid_t m_pid = -1;
   bool m_reaped = false;
 };
+
+// Runs check in a forked child that an alarm ends after the limit, so that a call that would block for ever
+// fails the test instead of hanging it. check returns what went wrong, empty when nothing did; that text is
+// shown with the failure.
+inline void expectInChild(std::function<std::string()> const& check, unsigned seconds = 5) {
+  EXPECT_EXIT(
+      {
+        ::alarm(seconds);
+        const std::string problems = check();
+        std::fputs(problems.c_str(), stderr);
+        std::_Exit(problems.empty() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
 
 } // namespace qmtest

@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,8 @@ TEST(AtomicFileSaverTest, WritesNewAndReplacesExistingTargets) {
 
 // Nothing is committed unless asked for: an aborted save, or a saver left without commit (its caller failed
 // to open the file), leaves an existing target as it was and creates no new one, and leaves no temporary;
-// so does a save into a folder that is missing or a file.
+// so does a save into a folder that is missing or a file, and a save over a pipe that someone put in the
+// target's place.
 TEST(AtomicFileSaverTest, OnlyACommitReplacesTheTarget) {
   qmtest::TempDir dir;
   qmtest::LogCapture log({"ERR"});
@@ -66,7 +68,12 @@ TEST(AtomicFileSaverTest, OnlyACommitReplacesTheTarget) {
   for (const char* target : {"/missing/recent", "/file/recent"})
     EXPECT_FALSE(save(dir.str() + target, "data")) << target;
   EXPECT_EQ(qmtest::readFile(dir / "file"), "a file, not a folder");
-  EXPECT_EQ(entries(dir.path()), 2u);
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(save(dir.str() + "/pipe", "data"));
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  EXPECT_NE(log.all().find("Not replacing '" + dir.str() + "/pipe': it is not a regular file"),
+            std::string::npos);
+  EXPECT_EQ(entries(dir.path()), 3u);
 }
 
 // A disk that fills up half-way through the save, made real with a file-size limit in a child process: the

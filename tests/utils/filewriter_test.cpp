@@ -2,12 +2,14 @@
 #include "utils/platform/posix/filehandle.h"
 #include "utils/platform/posix/filewriter.h"
 
+#include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -43,6 +45,33 @@ TEST(FileWriterTest, WriteErrorsAreSticky) {
   EXPECT_FALSE(full.flush());
   EXPECT_FALSE(full.close());
   EXPECT_EQ(full.write("e", 1), 0u);
+}
+
+// A pipe without a reader fails at once instead of holding the writer until one comes; with a reader, the
+// writes reach it as through any blocking descriptor.
+TEST(FileWriterTest, APipeWithoutAReaderFailsAtOnce) {
+  qmtest::TempDir dir;
+  const std::string pipe = dir.str() + "/pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  qmtest::expectInChild([&] {
+    std::string problems;
+    for (int flags : {0, int(FileWriter::Append)}) {
+      try {
+        FileWriter writer(pipe.c_str(), flags);
+        problems += "opened without a reader\n";
+      } catch (FileWriter::open_error const&) {
+      }
+    }
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    FileWriter writer(pipe.c_str(), FileWriter::Append);
+    writer << "to the reader";
+    char got[32] = "";
+    if (!writer.close() || ::read(reader, got, sizeof got) != 13 ||
+        std::strncmp(got, "to the reader", 13) != 0)
+      problems += "the reader got nothing\n";
+    ::close(reader);
+    return problems;
+  });
 }
 
 TEST(FileTest, ReadLineInPieces) {

@@ -1,3 +1,4 @@
+#include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "utils/platform/posix/namedfilelock.h"
@@ -6,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using OpenSSL::SHA1;
@@ -209,4 +213,22 @@ TEST_F(ObjectStoreTest, FailedAppendIsReportedAndNotIndexed) {
   ObjectStore underFile(lock, (dir / "file" / "store").c_str()); // its folder is a file
   EXPECT_THROW(underFile.add(lock, SHA1(), SHA1(), Span("+a\n")), ObjectStore::write_error);
   EXPECT_EQ(underFile.size(), 0u);
+
+  // A pipe in the store's place: read as an empty store, and a record never goes into it, even when
+  // something reads the pipe. Neither may wait for the other end.
+  const std::string pipe = (dir / "pipe").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  qmtest::expectInChild([&] {
+    ObjectStore store(lock, pipe.c_str());
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    bool refused = false;
+    try {
+      store.add(lock, SHA1(), SHA1(), Span("+a\n"));
+    } catch (ObjectStore::write_error const&) {
+      refused = true;
+    }
+    char got[1];
+    const bool empty = ::read(reader, got, 1) <= 0;
+    return refused && empty && store.size() == 0 ? "" : "a record went into the pipe";
+  });
 }

@@ -1,3 +1,4 @@
+#include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 #include "support/wordsof.h"
@@ -9,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 
 using OpenSSL::SHA1;
@@ -19,6 +23,10 @@ namespace fs = std::filesystem;
 namespace {
 
 using qmtest::wordsOf;
+
+bool contains(std::string const& text, std::string const& part) {
+  return text.find(part) != std::string::npos;
+}
 
 class WordListManagerTest : public ::testing::Test {
 protected:
@@ -34,6 +42,27 @@ protected:
     const std::string text = listFile(base);
     const size_t at = text.find("currentRevision = ");
     return at == std::string::npos ? SHA1() : SHA1::fromHex(text.substr(at + 18, 40).c_str());
+  }
+
+  // The list "known" saved once with two words: its list file, revisions, cache and "current".
+  void saveKnown() const {
+    WordListManager manager(root().c_str());
+    manager.current().add(Span("甲"));
+    manager.current().add(Span("乙"));
+    ASSERT_TRUE(manager.saveVersion());
+  }
+  // Every entry under the folder: the bytes of a file, or what else it is.
+  std::map<std::string, std::string> snapshot() const {
+    std::map<std::string, std::string> entries;
+    for (auto const& e : fs::recursive_directory_iterator(dir.path())) {
+      const auto type = e.symlink_status().type();
+      entries[e.path().lexically_relative(dir.path()).string()] =
+          type == fs::file_type::symlink     ? "link to " + fs::read_symlink(e.path()).string()
+          : type == fs::file_type::fifo      ? "pipe"
+          : type == fs::file_type::directory ? "folder"
+                                             : qmtest::readFile(e.path());
+    }
+    return entries;
   }
 
   qmtest::TempDir dir;
@@ -332,4 +361,69 @@ TEST_F(WordListManagerTest, BulkAddIsSaved) {
   }
   WordListManager manager(root().c_str());
   EXPECT_TRUE(wordsOf(manager.current()).count("甲"));
+}
+
+// A pipe in place of any file the lists are read from never blocks the start (an open waiting for a writer
+// would hold it, deaf to SIGTERM): the start goes on as with any other unreadable file of that role, names
+// the pipe in the log, and leaves every file as it was.
+TEST_F(WordListManagerTest, APipeAmongTheListFilesIsNamedAndLeftAlone) {
+  for (const char* role : {"objects/known", "lists/known", "cache/known", "current", "known.txt"}) {
+    SCOPED_TRACE(role);
+    fs::remove_all(dir / "wordlists");
+    saveKnown();
+    const fs::path pipe = folder(role);
+    fs::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto before = snapshot();
+    qmtest::expectInChild([&] {
+      qmtest::LogCapture log;
+      bool loaded;
+      {
+        WordListManager manager(root().c_str());
+        loaded = std::string(manager.currentList()) == "known" &&
+                 wordsOf(manager.current()) == std::set<std::string>{"甲", "乙"};
+      }
+      const std::string named =
+          "Not reading '" + pipe.string() + "': it is a pipe (FIFO), not a regular file\n";
+      return loaded && contains(log.all(), named) ? "" : log.all();
+    });
+    EXPECT_EQ(snapshot(), before);
+  }
+}
+
+// "current" names the reader's chosen list. One that exists but cannot be read (not a regular file) may
+// still name it: the run uses "known" and leaves the file as it is, also when the reader switches lists.
+TEST_F(WordListManagerTest, UnreadableCurrentFileIsKeptAsItWas) {
+  const struct {
+    const char* name;
+    std::function<void(fs::path const&)> make;
+  } cases[] = {
+      {"a folder", [](fs::path const& p) { fs::create_directories(p / "mine"); }},
+      {"a pipe", [](fs::path const& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+      {"a link to a pipe",
+       [](fs::path const& p) {
+         ASSERT_EQ(::mkfifo((p.string() + "-pipe").c_str(), 0600), 0);
+         fs::create_symlink(p.string() + "-pipe", p);
+       }},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir / "wordlists");
+    saveKnown();
+    ASSERT_TRUE(WordListManager(root().c_str()).createList("Mine", false));
+    fs::remove(folder("current"));
+    c.make(folder("current"));
+    const auto before = snapshot();
+    qmtest::expectInChild([&] {
+      qmtest::LogCapture log;
+      WordListManager manager(root().c_str());
+      const bool known = std::string(manager.currentList()) == "known";
+      manager.setCurrent("mine");
+      const bool kept =
+          contains(log.all(), "Not saving the current list name: '" + folder("current").string() +
+                                  "' could not be read at start-up");
+      return known && std::string(manager.currentList()) == "mine" && kept ? "" : log.all();
+    });
+    EXPECT_EQ(snapshot(), before);
+  }
 }

@@ -1,9 +1,13 @@
 #include "utils/platform/posix/file.h"
 
+#include "utils/platform/posix/filehandle.h"
+
 #include <climits>
+#include <unistd.h>
 
 File::File(const char* path) {
-  if (path) m_fp = std::fopen(path, "re");
+  const int fd = FileHandle::openForReading(path);
+  if (fd >= 0 && !(m_fp = ::fdopen(fd, "r"))) ::close(fd);
   if (!m_fp) ZUN_THROW(File::open_error);
 }
 

@@ -9,7 +9,7 @@ class File {
 public:
   ZUN_ERROR(open_error);
 
-  // Throws open_error when the file cannot be opened for reading.
+  // Throws open_error when the file cannot be opened for reading or is no regular file.
   explicit File(const char* path);
   File(File const&) = delete;
   File& operator=(File const&) = delete;

@@ -15,27 +15,63 @@ namespace {
 
 void logOpenError(const char* path, int error) {
   char text[256] = "";
-  const char* message = strerror_r(error, text, sizeof text); // the GNU form may return its own text
+  const char* message = error == ENODEV
+                            ? "Not a regular file"
+                            : strerror_r(error, text, sizeof text); // the GNU form may return its own
   Log::print("ERR", "Error opening file: %s\n\tLast error: %d\n\t%s\n", path ? path : "nullptr", error,
              message ? message : "");
 }
 
+// True, and said under "WARN", for a pipe, socket or device.
+bool isSpecial(const char* path, struct stat const& st) {
+  if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return false;
+  const char* kind = S_ISFIFO(st.st_mode) ? "a pipe (FIFO)" : S_ISSOCK(st.st_mode) ? "a socket" : "a device";
+  Log::print("WARN", "Not reading '%s': it is %s, not a regular file\n", path, kind);
+  return true;
+}
+
 } // namespace
+
+// A pipe, socket or device is turned away before it is opened (opening one can have effects of its own),
+// and again after, should the name have been replaced in between.
+int FileHandle::openForReading(const char* path) {
+  if (!path) {
+    errno = EFAULT;
+    return -1;
+  }
+  struct stat st {};
+  if (::stat(path, &st) == 0 && isSpecial(path, st)) {
+    errno = ENODEV;
+    return -1;
+  }
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  int error = 0;
+  if (::fstat(fd, &st) != 0)
+    error = errno;
+  else if (S_ISDIR(st.st_mode))
+    error = EISDIR;
+  else if (isSpecial(path, st))
+    error = ENODEV;
+  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    error = errno;
+  if (error) {
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
 
 FileHandle::FileHandle(const char* path, int flags) {
   const bool shared = flags == 0;
-  if (path)
-    m_fd = ::open(path, (shared ? O_RDONLY | O_NONBLOCK : flags) | O_CLOEXEC, 0644);
+  if (shared)
+    m_fd = openForReading(path);
+  else if (path)
+    m_fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, 0644);
   else
     errno = EFAULT;
   int error = m_fd < 0 ? errno : 0;
-  // A folder opens for reading, yet it is no file to read: the same error as a missing file.
-  struct stat st {};
-  if (m_fd >= 0 && shared && ::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    ::close(m_fd);
-    m_fd = -1;
-  }
   if (m_fd >= 0 && shared && ::flock(m_fd, LOCK_SH | LOCK_NB) != 0) {
     error = errno;
     ::close(m_fd);

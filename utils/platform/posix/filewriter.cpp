@@ -7,12 +7,23 @@
 
 #include <cerrno>
 
+int FileWriter::openForWriting(const char* path, int openFlags) {
+  const int fd = ::open(path, openFlags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+  if (fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
 FileWriter::FileWriter(const char* path, int flags) {
-  int mode = O_CREAT | O_CLOEXEC | (flags & ReadWrite ? O_RDWR : O_WRONLY);
+  int mode = O_CREAT | (flags & ReadWrite ? O_RDWR : O_WRONLY);
   if (flags & Append) mode |= O_APPEND;
   if (flags & Exclusive) mode |= O_EXCL;
   if (!path) ZUN_THROW(FileWriter::open_error);
-  m_fd = ::open(path, mode, 0644);
+  m_fd = openForWriting(path, mode);
   if (m_fd < 0) {
     if (errno == EEXIST && (flags & Exclusive)) ZUN_THROW(FileWriter::file_exists_error);
     ZUN_THROW(FileWriter::open_error);

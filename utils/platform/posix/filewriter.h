@@ -38,6 +38,11 @@ public:
   bool failed() const { return m_error != 0; }
   int error() const { return m_error; }
 
+  // open(path, openFlags, 0644) that never waits: a pipe without a reader fails at once (ENXIO) instead
+  // of blocking until one comes. The descriptor returned writes as an ordinary blocking one; -1 with errno
+  // on failure.
+  static int openForWriting(const char* path, int openFlags);
+
   // The offset from lseek, 0 on failure.
   size_t currentPosition() const;
   // A duplicate of the writer's descriptor, owned by the caller (the arguments are not used).
