@@ -24,9 +24,11 @@
 #include "views/gui.h"
 #include "views/messagebox.h"
 #include "views/splashscreen.h"
+#include "wordlists/wordlistmanager.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -136,6 +138,11 @@ bool Application::init(const char* programInfoFile) {
     failed(e, "The word list 'data/words.u8' could not be read.");
   } catch (FileLock::already_exists const& e) {
     failed(e, "The word lists are in use by another running copy of the program.");
+  } catch (WordListManager::not_a_file const& e) {
+    const std::string problem = "'" + WordListManager::irregularFile(nullptr) +
+                                "' is not a regular file, so it cannot hold a word list.  Move it out of the "
+                                "word-list folder and start again.";
+    failed(e, problem.c_str());
   } catch (zun::exception const& e) {
     failed(e, "The program could not be started.");
   } catch (std::exception const& e) {

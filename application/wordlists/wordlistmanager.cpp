@@ -27,6 +27,19 @@ const char* const KNOWN_DISPLAY = "[Known]";
 constexpr size_t MAX_DERIVED_BASE = 200;
 constexpr size_t MAX_BASE = 213;
 
+std::string rootFolder(const char* given) {
+  std::string root = given && *given ? given : FileSystem::instance().userPath().c_str();
+  std::replace(root.begin(), root.end(), '\\', '/');
+  if (root.back() != '/') root += '/';
+  return root;
+}
+
+bool special(std::filesystem::path const& path) {
+  std::error_code error;
+  const std::filesystem::file_status st = std::filesystem::status(path, error);
+  return !error && std::filesystem::is_other(st);
+}
+
 bool exists(std::string const& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
@@ -59,9 +72,7 @@ struct WordListManager::Impl {
 };
 
 void WordListManager::Impl::makeFolders(const char* given) {
-  root = given && *given ? given : FileSystem::instance().userPath().c_str();
-  std::replace(root.begin(), root.end(), '\\', '/');
-  if (root.back() != '/') root += '/';
+  root = rootFolder(given);
   wordlists = root + "wordlists/";
   lists = wordlists + "lists/";
   currentFile = wordlists + "current";
@@ -134,7 +145,25 @@ std::string WordListManager::Impl::readCurrentName() {
   return name;
 }
 
+std::string WordListManager::irregularFile(const char* root) {
+  const std::string wordlists = rootFolder(root) + "wordlists/";
+  if (special(wordlists + "known.txt")) return wordlists + "known.txt";
+  for (const char* folder : {"lists/", "objects/", "cache/"}) {
+    std::error_code error;
+    for (auto const& entry : std::filesystem::directory_iterator(wordlists + folder, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name[0] != '.' && special(entry.path())) return entry.path().string();
+    }
+  }
+  return {};
+}
+
 WordListManager::WordListManager(const char* root) : impl(std::make_unique<Impl>()) {
+  const std::string irregular = irregularFile(root);
+  if (!irregular.empty()) {
+    Log::print("ERR", "'%s' among the word lists is not a regular file\n", irregular.c_str());
+    ZUN_THROW(WordListManager::not_a_file);
+  }
   impl->makeFolders(root);
   // Read first, so that an unreadable file is known before anything would write it.
   std::string name = impl->readCurrentName();

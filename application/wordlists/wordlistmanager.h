@@ -18,10 +18,19 @@ class WordListManager {
 public:
   // A base name that cannot name a list file (empty, beginning with ".", holding "/", or too long).
   ZUN_ERROR(invalid_name);
+  // A pipe, socket or device stands among the list files (irregularFile names it).
+  ZUN_ERROR(not_a_file);
 
   // root: the folder holding "wordlists/"; null or empty means the user's folder. Creates the folders,
   // converts an old "known.txt", and makes the list named in "current" current ("known" by default).
+  // Throws not_a_file, before anything is created or read, when irregularFile finds one.
   explicit WordListManager(const char* root);
+
+  // The first pipe, socket or device (or link to one) among the list, store and cache files and an old
+  // "known.txt" under root, as above; "" when there is none. Such a file cannot hold a list, and the marks
+  // of a list whose store it is could not be saved. "current" is not looked at: one that cannot be read is
+  // kept as it is and "known" is used.
+  static std::string irregularFile(const char* root);
   ~WordListManager();
   WordListManager(WordListManager const&) = delete;
   WordListManager& operator=(WordListManager const&) = delete;

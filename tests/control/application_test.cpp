@@ -1,6 +1,6 @@
 // Start-up and shutdown of the whole core over a FakeGUI: the program information verified against the key
 // built into the program, failures that end in order without touching the user's files, a word list held
-// by another running copy, and the end while a script will not stop.
+// by another running copy or a pipe among the word lists, and the end while a script will not stop.
 #include "control/application.h"
 
 #include "control/scriptreaper.h"
@@ -17,6 +17,8 @@
 #include "wordlists/wordliststate.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -137,6 +139,23 @@ TEST_F(ApplicationTest, WaitsForAWordListAnotherCopyHoldsAndEndsInOrderWhenItSta
   EXPECT_EQ(takeBoxes(),
             Strings{"Quillmere|The word lists are in use by another running copy of the program.  This "
                     "program will now exit."});
+  EXPECT_EQ(snapshot(user()), before);
+}
+
+// A pipe among the word-list files ends the start with a box that names it, and nothing is changed.
+TEST_F(ApplicationTest, APipeAmongTheWordListsIsNamed) {
+  fs::create_directories(user("wordlists/objects"));
+  const fs::path pipe = user("wordlists/objects/known");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const auto before = snapshot(user());
+  {
+    Application application(gui);
+    EXPECT_FALSE(application.init());
+    application.shutdown();
+  }
+  EXPECT_EQ(takeBoxes(), Strings{"Quillmere|'" + pipe.string() +
+                                 "' is not a regular file, so it cannot hold a word list.  Move it out of "
+                                 "the word-list folder and start again.  This program will now exit."});
   EXPECT_EQ(snapshot(user()), before);
 }
 
