@@ -12,8 +12,13 @@ namespace {
 
 struct Budget {
   size_t used = 0;
-  size_t limit = 0; // 0: none
+  size_t limit = 0;                          // 0: none
+  std::atomic<bool> const* starve = nullptr; // set: large growth refused
 };
+
+bool starving(Budget const& budget) {
+  return budget.starve && budget.starve->load(std::memory_order_relaxed);
+}
 
 bool fits(Budget const& budget, size_t more) {
   return budget.limit == 0 || (budget.used <= budget.limit && more <= budget.limit - budget.used);
@@ -28,7 +33,8 @@ void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     budget.used -= old;
     return nullptr;
   }
-  if (nsize > old && !fits(budget, nsize - old)) return nullptr;
+  if (nsize > old && (!fits(budget, nsize - old) || (nsize >= LuaState::LARGE_BLOCK && starving(budget))))
+    return nullptr;
   void* block = std::realloc(ptr, nsize);
   if (block) budget.used = budget.used - old + nsize;
   return block;
@@ -83,10 +89,14 @@ void LuaState::setMemoryLimit(size_t limit) {
   impl->budget.limit = limit;
 }
 
+void LuaState::starveWhen(std::atomic<bool> const& starve) {
+  impl->budget.starve = &starve;
+}
+
 bool LuaState::charge(lua_State* L, size_t bytes) {
   Budget* budget = budgetOf(L);
   if (!budget) return true;
-  if (!fits(*budget, bytes)) return false;
+  if (!fits(*budget, bytes) || starving(*budget)) return false;
   budget->used += bytes;
   return true;
 }
