@@ -31,7 +31,8 @@ public:
   // While starve is set (from any thread), the state refuses every growth of a block to LARGE_BLOCK bytes
   // or more, and every charge: a killed script that builds something large in one call (reads a file
   // whole, joins strings) then fails at its next step. Small blocks are still given, so that finalizers
-  // can be called. Only while no script runs in the state; starve must outlive it.
+  // can be called. Huge blocks of such a state are faulted in by the allocator, a piece at a time, and
+  // refused when starve is set meanwhile. Only while no script runs in the state; starve must outlive it.
   void starveWhen(std::atomic<bool> const& starve);
   static constexpr size_t LARGE_BLOCK = 64 << 10;
 

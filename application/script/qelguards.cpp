@@ -9,6 +9,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -158,6 +159,51 @@ int xpcall(lua_State* L) {
   lua_rotate(L, 3, 2);
   const int status = lua_pcallk(L, n - 2, LUA_MULTRET, 2, 2, afterPcall);
   return afterPcall(L, status, 2);
+}
+
+// collectgarbage: one full collection of a large heap takes seconds, in one call. -------------------------------
+
+constexpr int LARGE_HEAP_KB = 128 << 10;   // below it, a full collection takes a few tens of milliseconds
+constexpr int STEP_KB = 4 << 10;           // work between kill checks
+constexpr lua_Integer STEP_LIMIT_KB = 1 << 30;
+
+// Upvalue 1: the library's collectgarbage, which a small heap and every other option go to. Over a large heap
+// "collect" ends the cycle under way and then runs a whole one, and "step" does its work, a piece at a time
+// with kill checks between them: the same work and results, since "collect" answers 0 and "step" whether a
+// cycle ended.
+int collectgarbage(lua_State* L) {
+  static const char* const options[] = {"stop",  "restart",  "collect",    "count",     "step",
+                                        "setpause", "setstepmul", "isrunning", nullptr};
+  const int option = luaL_checkoption(L, 1, "collect", options);
+  const bool collect = option == 2, step = option == 4;
+  const lua_Integer work = luaL_optinteger(L, 2, 0);
+  if ((!collect && !step) || lua_gc(L, LUA_GCCOUNT, 0) < LARGE_HEAP_KB || (step && work <= STEP_KB)) {
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+  }
+  if (collect) {
+    for (int cycles = 0; cycles < 2;) {
+      qelLua::checkKill(L);
+      if (lua_gc(L, LUA_GCSTEP, STEP_KB)) ++cycles;
+    }
+    lua_pushinteger(L, 0);
+    return 1;
+  }
+  bool ended = false;
+  for (lua_Integer left = std::min(work, STEP_LIMIT_KB); left > 0 && !ended; left -= STEP_KB) {
+    qelLua::checkKill(L);
+    ended = lua_gc(L, LUA_GCSTEP, int(std::min<lua_Integer>(left, STEP_KB)));
+  }
+  lua_pushboolean(L, ended);
+  return 1;
+}
+
+void stoppableCollector(lua_State* L) {
+  lua_getglobal(L, "collectgarbage");
+  lua_pushcclosure(L, collectgarbage, 1);
+  lua_setglobal(L, "collectgarbage");
 }
 
 // Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it. ---------
@@ -348,6 +394,7 @@ void guardEnvironment(lua_State* L) {
   lua_setglobal(L, "xpcall");
   replaceSetmetatable(L);
   recordResumes(L);
+  stoppableCollector(L);
   protectLibraryMetatables(L);
 }
 

@@ -4,6 +4,7 @@
 // answer as the library's.
 #include "documentscripts.h"
 
+#include "encoding/fileconverter.h"
 #include "script/luastate.h"
 #include "support/blockingdictionary.h"
 #include "support/logcapture.h"
@@ -179,6 +180,10 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
                             "  for i = 1, 200000 do l:addWord(p .. i) end\n  return l\nend\n"
                             "local a, b = list('a'), list('b')\n";
   const std::string master = quoted((qmtest::resourcesDir() / "data/words.u8").string());
+  // A run of characters that no iterator hands out, walked in one call.
+  const std::string spaces = "local t = qel.Text((' '):rep(192 << 20))\n";
+  const std::string heap = "local keep = {}\nfor i = 1, 1e6 do keep[i] = {} end\n";
+  const std::string utf16 = quoted((files / "utf16.txt").string());
   const struct {
     const char* name;
     std::string source; // writes once it is about to enter what must be stopped
@@ -213,6 +218,23 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       {"a table moved a long way", "qel.write('r')\ntable.move({}, 1, math.maxinteger - 1, 2)"},
       {"a table whose length has no end", "qel.write('r')\ntable.remove(setmetatable({}, {__len = function() "
                                           "return math.maxinteger - 1 end}), 1)"},
+      {"characters past a long run of spaces", spaces + "qel.write('r')\nfor c in t:characters() do end"},
+      {"the character list of a long run of spaces", spaces + "qel.write('r')\nt:characterList()"},
+      {"one long sentence", "local t = qel.Text(('a'):rep(192 << 20))\nqel.write('r')\nt:sentences()()"},
+      {"a large UTF-16 document converted",
+       "local f = io.open(" + utf16 + ", 'wb')\nf:write('\\255\\254', ('\\17\\98'):rep(192 << 20))\nf:close()\n"
+       "qel.write('r')\nqel.Document(" + utf16 + ", {process = false})"},
+      {"a sort of many numbers",
+       "local t = {}\nfor i = 1, 4e6 do t[i] = i * 7919 % 4000037 end\nqel.write('r')\ntable.sort(t)"},
+      {"a sort by a function of many numbers",
+       "local t = {}\nfor i = 1, 4e6 do t[i] = i * 7919 % 4000037 end\nqel.write('r')\n"
+       "table.sort(t, function(a, b) return a > b end)"},
+      {"full collections of a large heap", heap + "qel.write('r')\nwhile true do collectgarbage() end"},
+      {"full collections in a coroutine",
+       heap + "qel.write('r')\ncoroutine.wrap(function() while true do collectgarbage() end end)()"},
+      {"joins of a long string", "local s = ('x'):rep(64 << 20)\nqel.write('r')\nwhile true do local j = s .. s end"},
+      {"a string repeated many times", "qel.write('r')\nlocal s = ('x'):rep(2e9)"},
+      {"a read of an endless file", "local f = io.open('/dev/zero', 'rb')\nqel.write('r')\nf:read('a')"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -232,6 +254,9 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
     EXPECT_EQ(lua.result(), 2);
     EXPECT_STREQ(lua.errorMessage(), "Script Killed");
   }
+  // The conversion stopped by the kill left no partial copy.
+  std::error_code ec;
+  EXPECT_TRUE(std::filesystem::is_empty(FileConverter::folder().c_str(), ec) || ec);
 }
 
 // Lua's own memory, the word lists' sets and the documents count; the collector keeps pace with those that
