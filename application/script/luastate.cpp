@@ -59,7 +59,7 @@ void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
   if (nsize > old && (!fits(budget, nsize - old) || (nsize >= LuaState::LARGE_BLOCK && starving(budget))))
     return nullptr;
   void* block = nsize >= HUGE_BLOCK && nsize > old && budget.starve ? growHuge(budget, ptr, old, nsize)
-                                                                     : std::realloc(ptr, nsize);
+                                                                    : std::realloc(ptr, nsize);
   if (block) budget.used = budget.used - old + nsize;
   return block;
 }

@@ -161,10 +161,11 @@ int xpcall(lua_State* L) {
   return afterPcall(L, status, 2);
 }
 
-// collectgarbage: one full collection of a large heap takes seconds, in one call. -------------------------------
+// collectgarbage: one full collection of a large heap takes seconds, in one call.
+// -------------------------------
 
-constexpr int LARGE_HEAP_KB = 128 << 10;   // below it, a full collection takes a few tens of milliseconds
-constexpr int STEP_KB = 4 << 10;           // work between kill checks
+constexpr int LARGE_HEAP_KB = 128 << 10; // below it, a full collection takes a few tens of milliseconds
+constexpr int STEP_KB = 4 << 10;         // work between kill checks
 constexpr lua_Integer STEP_LIMIT_KB = 1 << 30;
 
 // Upvalue 1: the library's collectgarbage, which a small heap and every other option go to. Over a large heap
@@ -172,7 +173,7 @@ constexpr lua_Integer STEP_LIMIT_KB = 1 << 30;
 // with kill checks between them: the same work and results, since "collect" answers 0 and "step" whether a
 // cycle ended.
 int collectgarbage(lua_State* L) {
-  static const char* const options[] = {"stop",  "restart",  "collect",    "count",     "step",
+  static const char* const options[] = {"stop",     "restart",    "collect",   "count", "step",
                                         "setpause", "setstepmul", "isrunning", nullptr};
   const int option = luaL_checkoption(L, 1, "collect", options);
   const bool collect = option == 2, step = option == 4;
@@ -206,7 +207,8 @@ void stoppableCollector(lua_State* L) {
   lua_setglobal(L, "collectgarbage");
 }
 
-// Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it. ---------
+// Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it.
+// ---------
 
 // As the library's: the results of the resume (or the error object) moved to L; -1 for an error.
 int resumeCoroutine(lua_State* L, lua_State* co, int arguments) {
@@ -236,7 +238,7 @@ int resumeCoroutine(lua_State* L, lua_State* co, int arguments) {
 
 lua_State* checkCoroutine(lua_State* L, int index) {
   lua_State* co = lua_tothread(L, index);
-  luaL_argcheck(L, co, index, "coroutine expected");
+  luaL_argcheck(L, co, index, "thread expected");
   return co;
 }
 

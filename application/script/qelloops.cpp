@@ -66,7 +66,8 @@ int rep(lua_State* L) {
 void addField(lua_State* L, luaL_Buffer& buffer, lua_Integer i) {
   lua_geti(L, 1, i);
   if (!lua_isstring(L, -1))
-    luaL_error(L, "invalid value (at index %I) in table for 'concat'", static_cast<LUAI_UACINT>(i));
+    luaL_error(L, "invalid value (%s) at index %I in table for 'concat'", luaL_typename(L, -1),
+               static_cast<LUAI_UACINT>(i));
   luaL_addvalue(&buffer);
 }
 
@@ -162,7 +163,7 @@ void openStoppableLoops(lua_State* L) {
   lua_getglobal(L, "string");
   lua_pushcfunction(L, rep);
   lua_setfield(L, -2, "rep");
-  static const luaL_Reg table[] = {{"insert", insert}, {"remove", remove}, {"move", move},
+  static const luaL_Reg table[] = {{"insert", insert}, {"remove", remove},  {"move", move},
                                    {"concat", concat}, {"sort", sortTable}, {nullptr, nullptr}};
   lua_getglobal(L, "table");
   luaL_setfuncs(L, table, 0);

@@ -87,7 +87,8 @@ struct Sort {
       else
         lua_pop(L, 2);
       if (up - lo == 1) break;
-      const Index middle = up - lo < RANDOM_LIMIT || random == 0 ? (lo + up) / 2 : choosePivot(lo, up, random);
+      const Index middle =
+          up - lo < RANDOM_LIMIT || random == 0 ? (lo + up) / 2 : choosePivot(lo, up, random);
       lua_geti(L, 1, middle);
       lua_geti(L, 1, lo);
       if (less(-2, -1)) {

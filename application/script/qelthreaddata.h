@@ -38,7 +38,7 @@ struct ThreadData {
   bool interruptible = false; // script is the thread of a threaded run that has not yet ended
   pthread_t script{};
   std::chrono::steady_clock::time_point interrupted; // when the script's thread was last interrupted
-  lua_State* current = nullptr; // the coroutine the script runs in while a run is under way
+  lua_State* current = nullptr;     // the coroutine the script runs in while a run is under way
   std::atomic<bool> starve = false; // the script's state refuses to grow large (LuaState::starveWhen)
 };
 
