@@ -84,13 +84,15 @@ FileConverter::Status discard(FileConverter::Info& info, FileConverter::Status s
   return status;
 }
 
-FileConverter::Status convert(FileConverter::Info& info) {
+FileConverter::Status convert(FileConverter::Info& info, std::function<bool()> const& stopRequested) {
   const EncodingConverter converter(info.encoding);
   if (!converter.supported()) return FileConverter::UnknownError;
   SourceReader source(info.source.c_str());
   info.converted = makeCopyPath();
   CopyWriter copy(info.converted.c_str());
-  const auto result = converter.convert(std::ref(source), copy, [&info] { return info.cancelled(); });
+  const auto result = converter.convert(std::ref(source), copy, [&info, &stopRequested] {
+    return info.cancelled() || (stopRequested && stopRequested());
+  });
   const bool closed = copy.close();
   if (result == EncodingConverter::Result::Stopped) return discard(info, FileConverter::UnknownError);
   if (result != EncodingConverter::Result::Done || !closed) return discard(info, FileConverter::NotWritten);
@@ -140,10 +142,10 @@ void FileConverter::run(void* info) {
   MessageCenter::instance().addMessage(info, &handBack);
 }
 
-FileConverter::Status FileConverter::runWithInfo(Info& info) {
+FileConverter::Status FileConverter::runWithInfo(Info& info, std::function<bool()> const& stopRequested) {
   info.status = UnknownError;
   try {
-    info.status = convert(info);
+    info.status = convert(info, stopRequested);
   } catch (FileWriter::open_error const&) {
     info.status = discard(info, NotWritten);
   } catch (FileWriter::file_exists_error const&) {

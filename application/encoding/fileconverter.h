@@ -8,6 +8,7 @@
 #include "utils/text.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -59,8 +60,9 @@ public:
   // The worker's entry, with an Info*: converts, then queues the job for the main thread.
   static void run(void* info);
 
-  // The conversion itself, on the calling thread; sets and returns the job's status.
-  static Status runWithInfo(Info& info);
+  // The conversion itself, on the calling thread; sets and returns the job's status. stopRequested, when
+  // given, is asked between pieces as the cancelled flag is: a stopped job leaves no copy.
+  static Status runWithInfo(Info& info, std::function<bool()> const& stopRequested = {});
   // Writes data as a new copy in this process's folder and records its path in the job. NoBytes (and no
   // file) for length 0; NotWritten when the copy cannot be created or written whole.
   static Status writeToTempFile(Info& info, void const* data, size_t length);

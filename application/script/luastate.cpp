@@ -7,16 +7,44 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 struct Budget {
   size_t used = 0;
-  size_t limit = 0; // 0: none
+  size_t limit = 0;                          // 0: none
+  std::atomic<bool> const* starve = nullptr; // set: large growth refused
 };
+
+bool starving(Budget const& budget) {
+  return budget.starve && budget.starve->load(std::memory_order_relaxed);
+}
 
 bool fits(Budget const& budget, size_t more) {
   return budget.limit == 0 || (budget.used <= budget.limit && more <= budget.limit - budget.used);
+}
+
+constexpr size_t HUGE_BLOCK = 32 << 20;
+constexpr size_t FAULT_PIECE = 4 << 20;
+constexpr size_t PAGE = 4096;
+
+// A huge block of a state that may be starved: its fresh pages are touched here, a piece at a time, since
+// the copy that fills it (one instruction, a string joined) would otherwise spend seconds faulting them in
+// where no kill reaches. Null, with ptr untouched, when the state is starved meanwhile or there is no memory.
+void* growHuge(Budget const& budget, void* ptr, size_t old, size_t nsize) {
+  auto* block = static_cast<char*>(std::malloc(nsize));
+  if (!block) return nullptr;
+  for (size_t at = old; at < nsize; at += PAGE) {
+    if ((at - old) % FAULT_PIECE == 0 && starving(budget)) {
+      std::free(block);
+      return nullptr;
+    }
+    block[at] = 0;
+  }
+  if (old) std::memcpy(block, ptr, old);
+  std::free(ptr);
+  return block;
 }
 
 // Lua's allocator contract: ptr null means osize is a type code, not a size; shrinking never fails.
@@ -28,8 +56,10 @@ void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     budget.used -= old;
     return nullptr;
   }
-  if (nsize > old && !fits(budget, nsize - old)) return nullptr;
-  void* block = std::realloc(ptr, nsize);
+  if (nsize > old && (!fits(budget, nsize - old) || (nsize >= LuaState::LARGE_BLOCK && starving(budget))))
+    return nullptr;
+  void* block = nsize >= HUGE_BLOCK && nsize > old && budget.starve ? growHuge(budget, ptr, old, nsize)
+                                                                    : std::realloc(ptr, nsize);
   if (block) budget.used = budget.used - old + nsize;
   return block;
 }
@@ -83,10 +113,14 @@ void LuaState::setMemoryLimit(size_t limit) {
   impl->budget.limit = limit;
 }
 
+void LuaState::starveWhen(std::atomic<bool> const& starve) {
+  impl->budget.starve = &starve;
+}
+
 bool LuaState::charge(lua_State* L, size_t bytes) {
   Budget* budget = budgetOf(L);
   if (!budget) return true;
-  if (!fits(*budget, bytes)) return false;
+  if (!fits(*budget, bytes) || starving(*budget)) return false;
   budget->used += bytes;
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "utils/exception.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 
@@ -27,6 +28,13 @@ public:
   lua_State* state() const;
   // Only while no script runs in the state; a bound below what the state holds refuses every growth.
   void setMemoryLimit(size_t limit);
+  // While starve is set (from any thread), the state refuses every growth of a block to LARGE_BLOCK bytes
+  // or more, and every charge: a killed script that builds something large in one call (reads a file
+  // whole, joins strings) then fails at its next step. Small blocks are still given, so that finalizers
+  // can be called. Huge blocks of such a state are faulted in by the allocator, a piece at a time, and
+  // refused when starve is set meanwhile. Only while no script runs in the state; starve must outlive it.
+  void starveWhen(std::atomic<bool> const& starve);
+  static constexpr size_t LARGE_BLOCK = 64 << 10;
 
   // Charges bytes held by a host object of L's script (L: the state of a LuaState or a coroutine of it), on
   // the thread that runs the state; false, with nothing charged, when the bound would be passed.

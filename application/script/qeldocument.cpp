@@ -118,7 +118,9 @@ int construct(lua_State* L) {
   ref->charged = bytes;
   bool opened = false;
   try {
-    auto document = std::make_unique<qelLua::ScriptDocument>(path, encodings, engine);
+    // A large file takes long to convert: a kill stops it, and the partial copy goes.
+    auto document = std::make_unique<qelLua::ScriptDocument>(path, encodings, engine,
+                                                             [L] { return qelLua::killRequested(L); });
     if (process) processNow(L, *document->processor()); // a kill unwinds through here, deleting the document
     opened = !document->processingFailed();
     if (opened) ref->document = document.release();
@@ -127,6 +129,7 @@ int construct(lua_State* L) {
   } catch (std::exception const& e) {
     Log::print("ERR", "Error opening a script's document '%s': %s\n", path, e.what());
   }
+  qelLua::checkKill(L); // a conversion stopped by the kill is no error of the file's
   if (!opened) return luaL_error(L, "Document() - error opening file '%s'", path);
   return 1;
 }

@@ -92,7 +92,8 @@ bool advance(lua_State* L, Finder& f, WordHash const* list, Span& word, Span& se
       f.haveLine = true;
       f.sentence = qelLua::SentenceIterator();
     }
-    if (!f.sentence.next(f.lines.line(), sentence)) {
+    qelLua::KillCheck killCheck(L);
+    if (!f.sentence.next(f.lines.line(), sentence, killCheck)) {
       f.haveLine = false;
       continue;
     }
@@ -163,8 +164,7 @@ void readQuery(lua_State* L, Finder& f, Document& document) {
 
 int find(lua_State* L, Results results) {
   Document& document = qelLua::checkDocument(L, 1);
-  luaL_checkany(L, 2);
-  lua_settop(L, 2);
+  lua_settop(L, 2); // no query is a nil one
   SegmentEngine const& engine = qelLua::qelState(L).segmentEngine();
   auto** slot = static_cast<Finder**>(lua_newuserdata(L, sizeof(Finder*)));
   *slot = nullptr;

@@ -9,6 +9,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -160,6 +161,130 @@ int xpcall(lua_State* L) {
   return afterPcall(L, status, 2);
 }
 
+// collectgarbage: one full collection of a large heap takes seconds, in one call.
+// -------------------------------
+
+constexpr int LARGE_HEAP_KB = 128 << 10; // below it, a full collection takes a few tens of milliseconds
+constexpr int STEP_KB = 4 << 10;         // work between kill checks
+constexpr lua_Integer STEP_LIMIT_KB = 1 << 30;
+
+// Upvalue 1: the library's collectgarbage, which a small heap and every other option go to. Over a large heap
+// "collect" ends the cycle under way and then runs a whole one, and "step" does its work, a piece at a time
+// with kill checks between them: the same work and results, since "collect" answers 0 and "step" whether a
+// cycle ended.
+int collectgarbage(lua_State* L) {
+  static const char* const options[] = {"stop",     "restart",    "collect",   "count", "step",
+                                        "setpause", "setstepmul", "isrunning", nullptr};
+  const int option = luaL_checkoption(L, 1, "collect", options);
+  const bool collect = option == 2, step = option == 4;
+  const lua_Integer work = luaL_optinteger(L, 2, 0);
+  if ((!collect && !step) || lua_gc(L, LUA_GCCOUNT, 0) < LARGE_HEAP_KB || (step && work <= STEP_KB)) {
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+  }
+  if (collect) {
+    for (int cycles = 0; cycles < 2;) {
+      qelLua::checkKill(L);
+      if (lua_gc(L, LUA_GCSTEP, STEP_KB)) ++cycles;
+    }
+    lua_pushinteger(L, 0);
+    return 1;
+  }
+  bool ended = false;
+  for (lua_Integer left = std::min(work, STEP_LIMIT_KB); left > 0 && !ended; left -= STEP_KB) {
+    qelLua::checkKill(L);
+    ended = lua_gc(L, LUA_GCSTEP, int(std::min<lua_Integer>(left, STEP_KB)));
+  }
+  lua_pushboolean(L, ended);
+  return 1;
+}
+
+void stoppableCollector(lua_State* L) {
+  lua_getglobal(L, "collectgarbage");
+  lua_pushcclosure(L, collectgarbage, 1);
+  lua_setglobal(L, "collectgarbage");
+}
+
+// Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it.
+// ---------
+
+// As the library's: the results of the resume (or the error object) moved to L; -1 for an error.
+int resumeCoroutine(lua_State* L, lua_State* co, int arguments) {
+  if (!lua_checkstack(co, arguments)) {
+    lua_pushliteral(L, "too many arguments to resume");
+    return -1;
+  }
+  if (lua_status(co) == LUA_OK && lua_gettop(co) == 0) {
+    lua_pushliteral(L, "cannot resume dead coroutine");
+    return -1;
+  }
+  lua_xmove(L, co, arguments);
+  const int status = qelLua::resume(co, L, arguments);
+  if (status != LUA_OK && status != LUA_YIELD) {
+    lua_xmove(co, L, 1);
+    return -1;
+  }
+  const int results = lua_gettop(co);
+  if (!lua_checkstack(L, results + 1)) {
+    lua_pop(co, results);
+    lua_pushliteral(L, "too many results to resume");
+    return -1;
+  }
+  lua_xmove(co, L, results);
+  return results;
+}
+
+lua_State* checkCoroutine(lua_State* L, int index) {
+  lua_State* co = lua_tothread(L, index);
+  luaL_argcheck(L, co, index, "thread expected");
+  return co;
+}
+
+int resume(lua_State* L) {
+  lua_State* co = checkCoroutine(L, 1);
+  const int results = resumeCoroutine(L, co, lua_gettop(L) - 1);
+  if (results < 0) {
+    lua_pushboolean(L, 0);
+    lua_insert(L, -2);
+    return 2;
+  }
+  lua_pushboolean(L, 1);
+  lua_insert(L, -(results + 1));
+  return results + 1;
+}
+
+int resumeWrapped(lua_State* L) {
+  lua_State* co = lua_tothread(L, lua_upvalueindex(1));
+  const int results = resumeCoroutine(L, co, lua_gettop(L));
+  if (results >= 0) return results;
+  if (lua_type(L, -1) == LUA_TSTRING) { // where the error came from, as the library says it
+    luaL_where(L, 1);
+    lua_insert(L, -2);
+    lua_concat(L, 2);
+  }
+  return lua_error(L);
+}
+
+int wrap(lua_State* L) {
+  luaL_checktype(L, 1, LUA_TFUNCTION);
+  lua_State* co = lua_newthread(L);
+  lua_pushvalue(L, 1);
+  lua_xmove(L, co, 1);
+  lua_pushcclosure(L, resumeWrapped, 1);
+  return 1;
+}
+
+void recordResumes(lua_State* L) {
+  lua_getglobal(L, "coroutine");
+  lua_pushcfunction(L, resume);
+  lua_setfield(L, -2, "resume");
+  lua_pushcfunction(L, wrap);
+  lua_setfield(L, -2, "wrap");
+  lua_pop(L, 1);
+}
+
 // Finalizers of tables. -------------------------------------------------------------------------------------
 
 // The sentinel's __gc: calls the table's __gc unless the run is killed or a later setmetatable replaced it.
@@ -176,7 +301,7 @@ int runFinalizer(lua_State* L) {
   lua_pushvalue(L, 6);
   lua_pushvalue(L, 2);
   lua_xmove(L, co, 2);
-  const int status = lua_resume(co, L, 1);
+  const int status = qelLua::resume(co, L, 1);
   if (status == LUA_OK || status == LUA_YIELD || qelLua::killRequested(L)) return 0;
   lua_xmove(co, L, 1);
   return lua_error(L); // the collector reports it as an error in a __gc metamethod
@@ -270,6 +395,8 @@ void guardEnvironment(lua_State* L) {
   lua_pushcfunction(L, xpcall);
   lua_setglobal(L, "xpcall");
   replaceSetmetatable(L);
+  recordResumes(L);
+  stoppableCollector(L);
   protectLibraryMetatables(L);
 }
 

@@ -2,9 +2,13 @@
 // as in the library; a value that is no table must have a metatable to be indexed at all.
 #include "script/qelloops.h"
 
+#include "script/qelsort.h"
 #include "script/qelthreaddata.h"
 
 #include <lua.hpp>
+
+#include <climits>
+#include <cstring>
 
 namespace {
 
@@ -27,20 +31,64 @@ void copyElement(lua_State* L, int source, lua_Integer from, int target, lua_Int
   lua_seti(L, target, to);
 }
 
-// Upvalue 1: the library's string.rep, left whatever has a length, which memory bounds: only empty pieces
-// repeat without end.
+// The library's string.rep with a kill check every so many pieces: one call may copy a one-byte piece two
+// thousand million times.
 int rep(lua_State* L) {
   size_t length = 0, separator = 0;
-  luaL_checklstring(L, 1, &length);
-  luaL_checkinteger(L, 2);
-  luaL_optlstring(L, 3, "", &separator);
-  if (length == 0 && separator == 0) {
+  const char* piece = luaL_checklstring(L, 1, &length);
+  lua_Integer n = luaL_checkinteger(L, 2);
+  const char* between = luaL_optlstring(L, 3, "", &separator);
+  constexpr size_t MAX_SIZE = INT_MAX; // the library's bound on a result
+  if (n <= 0 || (length == 0 && separator == 0)) {
     lua_pushliteral(L, "");
     return 1;
   }
-  lua_pushvalue(L, lua_upvalueindex(1));
-  lua_insert(L, 1);
-  lua_call(L, lua_gettop(L) - 1, 1);
+  if (length + separator < length || length + separator > MAX_SIZE / size_t(n))
+    return luaL_error(L, "resulting string too large");
+  const size_t total = size_t(n) * length + size_t(n - 1) * separator;
+  luaL_Buffer buffer;
+  char* p = luaL_buffinitsize(L, &buffer, total);
+  KillCheck killCheck(L, 1 << 16);
+  while (n-- > 1) {
+    killCheck();
+    std::memcpy(p, piece, length);
+    p += length;
+    if (separator > 0) {
+      std::memcpy(p, between, separator);
+      p += separator;
+    }
+  }
+  std::memcpy(p, piece, length);
+  luaL_pushresultsize(&buffer, total);
+  return 1;
+}
+
+void addField(lua_State* L, luaL_Buffer& buffer, lua_Integer i) {
+  lua_geti(L, 1, i);
+  if (!lua_isstring(L, -1))
+    luaL_error(L, "invalid value (%s) at index %I in table for 'concat'", luaL_typename(L, -1),
+               static_cast<LUAI_UACINT>(i));
+  luaL_addvalue(&buffer);
+}
+
+// The library's table.concat with a kill check at every element: the range is the script's to choose.
+int concat(lua_State* L) {
+  checkTable(L, 1);
+  lua_Integer last = luaL_len(L, 1);
+  size_t separator = 0;
+  const char* between = luaL_optlstring(L, 2, "", &separator);
+  lua_Integer i = luaL_optinteger(L, 3, 1);
+  last = luaL_optinteger(L, 4, last);
+  luaL_Buffer buffer;
+  luaL_buffinit(L, &buffer);
+  KillCheck killCheck(L);
+  for (; i < last; ++i) {
+    killCheck();
+    addField(L, buffer, i);
+    luaL_addlstring(&buffer, between, separator);
+  }
+  if (i == last) addField(L, buffer, i);
+  luaL_pushresult(&buffer);
   return 1;
 }
 
@@ -113,11 +161,10 @@ namespace qelLua {
 
 void openStoppableLoops(lua_State* L) {
   lua_getglobal(L, "string");
-  lua_getfield(L, -1, "rep");
-  lua_pushcclosure(L, rep, 1);
+  lua_pushcfunction(L, rep);
   lua_setfield(L, -2, "rep");
-  static const luaL_Reg table[] = {
-      {"insert", insert}, {"remove", remove}, {"move", move}, {nullptr, nullptr}};
+  static const luaL_Reg table[] = {{"insert", insert}, {"remove", remove},  {"move", move},
+                                   {"concat", concat}, {"sort", sortTable}, {nullptr, nullptr}};
   lua_getglobal(L, "table");
   luaL_setfuncs(L, table, 0);
   lua_pop(L, 2);

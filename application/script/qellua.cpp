@@ -101,6 +101,7 @@ int setUpEnvironment(lua_State* L) {
   qelLua::openStoppablePatterns(L);
   qelLua::openStoppableLoops(L);
   qelLua::guardEnvironment(L);
+  qelLua::keepKilledMessage(L);
   lua_settop(L, 0);
   lua_sethook(L, qelLua::killHook, LUA_MASKCOUNT, KILL_CHECK_INSTRUCTIONS);
   return 0;
@@ -160,6 +161,7 @@ QelLua::Impl::Impl(std::shared_ptr<qelLua::QelState> state) : qelState(std::move
 
 bool QelLua::Impl::makeState() {
   lua = std::make_unique<LuaState>(memoryLimit);
+  lua->starveWhen(thread.starve);
   lua_State* L = lua->state();
   qelLua::attachThreadData(L, &thread);
   lua_pushcfunction(L, setUpEnvironment);
@@ -188,11 +190,19 @@ void QelLua::Impl::threadEntry(void* owner) {
 void QelLua::Impl::threadMain() {
   const PipeSignalHeld pipeSignal;
   lua_State* L = lua->state();
+  {
+    std::lock_guard lock(thread.mutex);
+    thread.current = L;
+    qelLua::hastenKill(thread);
+  }
   const int status = lua_pcallk(L, 0, LUA_MULTRET, 0, 0, nullptr);
   bool killed = false;
   {
+    // Closing the state calls the finalizers of host objects, which may need a little memory.
     std::lock_guard lock(thread.mutex);
     killed = thread.kill;
+    thread.current = nullptr;
+    thread.starve = false;
   }
   Text text;
   try {
@@ -324,6 +334,7 @@ void QelLua::kill() {
   {
     std::lock_guard lock(impl->thread.mutex);
     impl->thread.kill = true;
+    qelLua::hastenKill(impl->thread);
     pending = impl->thread.pending;
     qelLua::interruptScript(impl->thread);
   }

@@ -66,9 +66,10 @@ public:
   // closed on the script's thread as the run ends (its finalizers run then), so running() stays true until
   // they are done; the next load() starts a fresh state.
   void run(bool threaded);
-  // Stops the script within 10,000 instructions (or at once when it waits for a chooser, a child process
-  // or a blocked read); it ends with result 2 and "Script Killed", even when it catches the error, and also
-  // when it would have ended well. Any thread.
+  // Stops the script at its next instruction, or within the long library or qel call it is in (a sort, a
+  // read, a collection, a conversion), or at once when it waits for a chooser, a child process or a blocked
+  // read; it ends with result 2 and "Script Killed", even when it catches the error, and also when it
+  // would have ended well. Any thread.
   void kill();
   // Blocks until the script has ended or limit has passed; true when it has ended.
   bool waitUntilEnded(std::chrono::milliseconds limit) const;

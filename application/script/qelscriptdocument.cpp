@@ -28,7 +28,7 @@ struct ScriptDocument::Impl {
 };
 
 ScriptDocument::ScriptDocument(const char* path, EncodingDetector const& detector,
-                               SegmentEngine const& engine)
+                               SegmentEngine const& engine, std::function<bool()> const& stopRequested)
     : Document(fileOnly(path), FileSystem::stripPath(path),
                OldWordListManager::instance().privateMasterList(),
                OldWordListManager::instance().privateProficiencyLevel(), engine),
@@ -37,7 +37,7 @@ ScriptDocument::ScriptDocument(const char* path, EncodingDetector const& detecto
   if (encoding < EncodingDetector::Utf16LE || encoding > EncodingDetector::Big5) return;
   setConverting(true);
   FileConverter::Info info(0, encoding, nullptr, Text(path));
-  if (FileConverter::runWithInfo(info) != FileConverter::Converted || info.converted.empty())
+  if (FileConverter::runWithInfo(info, stopRequested) != FileConverter::Converted || info.converted.empty())
     ZUN_THROW(ScriptDocument::conversion_error);
   impl->copy.reset(info.converted.c_str());
   setActualFilename(info.converted.c_str(), OldWordListManager::instance().privateMasterList());

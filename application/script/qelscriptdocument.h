@@ -7,6 +7,7 @@
 #include "documents/document.h"
 #include "utils/exception.h"
 
+#include <functional>
 #include <memory>
 
 class EncodingDetector;
@@ -19,8 +20,10 @@ public:
   ZUN_ERROR(conversion_error); // the file could not be converted to UTF-8
 
   // Opens path (processing not started); the file layer's open errors and the two above propagate,
-  // leaving nothing behind. engine must outlive the document.
-  ScriptDocument(const char* path, EncodingDetector const& detector, SegmentEngine const& engine);
+  // leaving nothing behind. engine must outlive the document. A conversion asks stopRequested (when given)
+  // as it goes, and one stopped fails as conversion_error.
+  ScriptDocument(const char* path, EncodingDetector const& detector, SegmentEngine const& engine,
+                 std::function<bool()> const& stopRequested = {});
   // Stops processing before anything of this class goes, then deletes the converted copy.
   ~ScriptDocument() override;
 

@@ -72,21 +72,26 @@ size_t characterLength(const char* p, const char* end) {
   return n;
 }
 
-bool SentenceIterator::next(Span text, Span& sentence) {
+bool SentenceIterator::next(Span text, Span& sentence, KillCheck& killCheck) {
   if (position >= text.length) return false;
   Cursor at{text.data + position, text.end()};
   size_t length = 0;
-  while (!at.atEnd() && isSpace(at.peek(length)))
+  while (!at.atEnd() && isSpace(at.peek(length))) {
+    killCheck();
     at.p += length;
+  }
   if (at.atEnd()) {
     position = text.length;
     return false;
   }
   const char* begin = at.p;
-  while (!at.atEnd() && isTerminator(at.peek(length)))
+  while (!at.atEnd() && isTerminator(at.peek(length))) {
+    killCheck();
     at.p += length;
+  }
   bool terminated = false;
   while (!at.atEnd()) {
+    killCheck();
     const uint32_t c = at.peek(length);
     if (c == '\r' || c == '\n') break;
     if (isTerminator(c)) {
@@ -96,8 +101,10 @@ bool SentenceIterator::next(Span text, Span& sentence) {
     at.p += length;
   }
   if (terminated) {
-    for (uint32_t c; !at.atEnd() && (isTerminator(c = at.peek(length)) || isCloser(c));)
+    for (uint32_t c; !at.atEnd() && (isTerminator(c = at.peek(length)) || isCloser(c));) {
+      killCheck();
       at.p += length;
+    }
   }
   sentence = Span(begin, size_t(at.p - begin));
   position = size_t(at.p - text.data);

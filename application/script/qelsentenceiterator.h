@@ -3,6 +3,7 @@
 // and closing quotes or brackets after it; white space between sentences belongs to none.
 #pragma once
 
+#include "script/qelthreaddata.h"
 #include "utils/span.h"
 
 #include <cstddef>
@@ -20,7 +21,9 @@ struct SentenceIterator {
 
   // The next sentence of text at or after position, which moves past it; false when only white space is
   // left. Always moves forward, whatever the bytes (malformed sequences count as one character each).
-  bool next(Span text, Span& sentence);
+  // killCheck runs as the characters are walked, since one sentence may be the whole of a long text; when
+  // it raises, position stays where it was.
+  bool next(Span text, Span& sentence, KillCheck& killCheck);
 };
 
 } // namespace qelLua

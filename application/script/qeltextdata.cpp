@@ -134,8 +134,11 @@ bool isCountedCharacter(uint32_t c) {
 }
 
 // The next character at or after position that passes (every one with all); moves position past it.
-bool nextCharacter(Span text, size_t& position, bool all, Span& character, bool& replaced) {
+// A long run of characters that do not pass is walked within one call, so killCheck runs at each.
+bool nextCharacter(Span text, size_t& position, bool all, Span& character, bool& replaced,
+                   qelLua::KillCheck& killCheck) {
   while (position < text.length) {
+    killCheck();
     const char* p = text.data + position;
     const size_t length = qelLua::characterLength(p, text.end());
     size_t decoded = 0;
@@ -156,7 +159,8 @@ int nextCharacterOf(lua_State* L) {
   const bool all = lua_toboolean(L, lua_upvalueindex(3));
   Span character;
   bool replaced = false;
-  const bool found = nextCharacter(text, position, all, character, replaced);
+  qelLua::KillCheck killCheck(L);
+  const bool found = nextCharacter(text, position, all, character, replaced, killCheck);
   lua_pushinteger(L, lua_Integer(position));
   lua_replace(L, lua_upvalueindex(2));
   if (!found) return 0;
@@ -185,10 +189,8 @@ int characterList(lua_State* L) {
     size_t position = 0;
     Span character;
     bool replaced = false;
-    while (nextCharacter(text, position, false, character, replaced)) {
-      killCheck();
+    while (nextCharacter(text, position, false, character, replaced, killCheck))
       hash.add(character);
-    }
     return 0;
   });
   qelLua::chargeWordList(L, -1);
@@ -199,7 +201,8 @@ int nextSentence(lua_State* L) {
   const Span text = checkText(L, lua_upvalueindex(1));
   qelLua::SentenceIterator it{size_t(lua_tointeger(L, lua_upvalueindex(2)))};
   Span sentence;
-  const bool found = it.next(text, sentence);
+  qelLua::KillCheck killCheck(L);
+  const bool found = it.next(text, sentence, killCheck);
   lua_pushinteger(L, lua_Integer(it.position));
   lua_replace(L, lua_upvalueindex(2));
   if (!found) return 0;

@@ -54,6 +54,40 @@ void raiseKilled(lua_State* L) {
   __builtin_unreachable();
 }
 
+void hastenKill(ThreadData& thread) {
+  if (!thread.kill || !thread.current) return;
+  thread.starve = true;
+  lua_sethook(thread.current, killHook, LUA_MASKCOUNT, 1);
+}
+
+void keepKilledMessage(lua_State* L) {
+  lua_pushstring(L, KILLED);
+  lua_setfield(L, LUA_REGISTRYINDEX, "qel.killed");
+}
+
+int resume(lua_State* co, lua_State* from, int arguments) {
+  ThreadData* thread = *static_cast<ThreadData**>(lua_getextraspace(from));
+  if (!thread) return lua_resume(co, from, arguments);
+  // The coroutine cannot be collected while it runs: its resumer holds it.
+  class Running {
+  public:
+    Running(ThreadData& thread, lua_State* co) : thread(thread), resumer(set(co)) {}
+    ~Running() { set(resumer); }
+
+  private:
+    lua_State* set(lua_State* co) {
+      std::lock_guard lock(thread.mutex);
+      lua_State* before = thread.current;
+      thread.current = co;
+      hastenKill(thread);
+      return before;
+    }
+    ThreadData& thread;
+    lua_State* resumer;
+  } running(*thread, co);
+  return lua_resume(co, from, arguments);
+}
+
 void interruptScript(ThreadData& thread) {
   if (!thread.kill || !thread.interruptible) return;
   const auto now = std::chrono::steady_clock::now();

@@ -38,6 +38,8 @@ struct ThreadData {
   bool interruptible = false; // script is the thread of a threaded run that has not yet ended
   pthread_t script{};
   std::chrono::steady_clock::time_point interrupted; // when the script's thread was last interrupted
+  lua_State* current = nullptr;     // the coroutine the script runs in while a run is under way
+  std::atomic<bool> starve = false; // the script's state refuses to grow large (LuaState::starveWhen)
 };
 
 // Makes thread the record of the new state L, before any coroutine of it exists (each copies it).
@@ -75,6 +77,16 @@ private:
   unsigned every;
   unsigned left = 1; // calls until the next check
 };
+
+// Once killed, while a run is under way: makes the kill hook of the coroutine that runs now fire at its
+// next instruction, so that a long C call (a sort, a collection, a copy of a long string) is followed by no
+// other, and starves the state, so that whatever builds something large fails at its next step. Call with
+// thread.mutex held, on any thread: Lua lets a hook be set from outside the thread that runs the state.
+void hastenKill(ThreadData& thread);
+// Keeps the kill's message in the state, so that raising it allocates nothing in a starved state.
+void keepKilledMessage(lua_State* L);
+// Records co as the coroutine that runs (thread.current) while it runs, and resumes it.
+int resume(lua_State* co, lua_State* from, int arguments);
 
 // Makes a system call that blocks the script's thread of a killed run return (with EINTR), so that the
 // script reaches its next kill check. Call with thread.mutex held; at most once per 20 ms.

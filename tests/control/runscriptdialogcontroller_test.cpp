@@ -191,6 +191,11 @@ TEST_F(RunScriptDialogControllerTest, KillStopsTheScriptAndTheNextRunStarts) {
   EXPECT_TRUE(dialog.running);
   EXPECT_EQ(dialog.status, "Running");
   EXPECT_EQ(dialog.details, "Running Time: 0.00 seconds\nOutput Size: 0 bytes");
+  // A kill stops the script at its next instruction: it is killed once it has written.
+  ASSERT_TRUE(eventually([&] {
+    controller->onTimer(dialog);
+    return dialog.details.find("Output Size: 8 bytes") != std::string::npos;
+  })) << dialog.details;
   controller->killScript(dialog);
   ASSERT_TRUE(finish(*controller));
   EXPECT_EQ(dialog.status, "Error running script");

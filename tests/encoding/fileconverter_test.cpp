@@ -84,6 +84,11 @@ TEST_F(FileConverterTest, CopyThatIsNotWholeIsNotLeft) {
   big->setCancelled(true);
   EXPECT_EQ(FileConverter::runWithInfo(*big), FileConverter::UnknownError);
   big->setCancelled(false);
+  int pieces = 0; // stopped after some of the copy is written
+  EXPECT_EQ(FileConverter::runWithInfo(*big, [&pieces] { return ++pieces > 3; }),
+            FileConverter::UnknownError);
+  EXPECT_TRUE(big->converted.empty());
+  EXPECT_TRUE(fs::is_empty(own()));
   const auto notWritten = qmtest::withFileSizeLimit(200000, [&] { // writes past it fail, as on a full disk
     return FileConverter::runWithInfo(*big) == FileConverter::NotWritten && big->converted.empty() &&
            fs::is_empty(FileConverter::folder().c_str()); // the child's own folder

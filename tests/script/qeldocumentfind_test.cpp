@@ -57,11 +57,16 @@ TEST_F(QelDocumentFindTest, Queries) {
 }
 
 TEST_F(QelDocumentFindTest, QueryErrors) {
-  expectErrors(qmtest::SCRIPT_PRELUDE + open(TEXT),
-               {
-                   {"d:findWord(5)", "invalid parameter, expecting a string, a table or a qel.WordList"},
-                   {"d:findSentencesContaining(qel.Text('x'))", "qel.WordList expected"},
-               });
+  expectErrors(
+      qmtest::SCRIPT_PRELUDE + open(TEXT),
+      {
+          {"d:findWord(5)", "invalid parameter, expecting a string, a table or a qel.WordList"},
+          {"d:findWord()", "invalid parameter, expecting a string, a table or a qel.WordList"},
+          {"d:findLinesContaining()", "invalid parameter, expecting a string, a table or a qel.WordList"},
+          {"d:findSentencesContaining(nil)",
+           "invalid parameter, expecting a string, a table or a qel.WordList"},
+          {"d:findSentencesContaining(qel.Text('x'))", "qel.WordList expected"},
+      });
 }
 
 // A list may grow while a search over it runs: the search reads the list as it is at each step.

@@ -4,6 +4,7 @@
 // answer as the library's.
 #include "documentscripts.h"
 
+#include "encoding/fileconverter.h"
 #include "script/luastate.h"
 #include "support/blockingdictionary.h"
 #include "support/logcapture.h"
@@ -179,6 +180,13 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
                             "  for i = 1, 200000 do l:addWord(p .. i) end\n  return l\nend\n"
                             "local a, b = list('a'), list('b')\n";
   const std::string master = quoted((qmtest::resourcesDir() / "data/words.u8").string());
+  // Long texts walked in one call: malformed bytes, which no character iterator hands out, and a sentence
+  // of truncated sequences, the slowest to walk.
+  const std::string malformed = "local t = qel.Text(('\\255'):rep(1024):rep(320 << 10))\ncollectgarbage()\n";
+  const std::string truncated =
+      "local t = qel.Text(('\\226\\128'):rep(512):rep(384 << 10))\ncollectgarbage()\n";
+  const std::string heap = "local keep = {}\nfor i = 1, 1e6 do keep[i] = {} end\n";
+  const std::string utf16 = quoted((files / "utf16.txt").string());
   const struct {
     const char* name;
     std::string source; // writes once it is about to enter what must be stopped
@@ -213,10 +221,30 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       {"a table moved a long way", "qel.write('r')\ntable.move({}, 1, math.maxinteger - 1, 2)"},
       {"a table whose length has no end", "qel.write('r')\ntable.remove(setmetatable({}, {__len = function() "
                                           "return math.maxinteger - 1 end}), 1)"},
+      {"characters past a long run of malformed bytes",
+       malformed + "qel.write('r')\nfor c in t:characters() do end"},
+      {"the character list of a long run of malformed bytes",
+       malformed + "qel.write('r')\nt:characterList()"},
+      {"one long sentence", truncated + "qel.write('r')\nt:sentences()()"},
+      {"a large UTF-16 document converted",
+       "local f = io.open(" + utf16 +
+           ", 'wb')\nf:write('\\255\\254', ('\\17\\98'):rep(192 << 20))\nf:close()\n"
+           "qel.write('r')\nqel.Document(" +
+           utf16 + ", {process = false})"},
+      {"a sort of many numbers",
+       "local t = {}\nfor i = 1, 4e6 do t[i] = i * 7919 % 4000037 end\nqel.write('r')\ntable.sort(t)"},
+      {"full collections of a large heap", heap + "qel.write('r')\nwhile true do collectgarbage() end"},
+      {"full collections in a coroutine",
+       heap + "qel.write('r')\ncoroutine.wrap(function() while true do collectgarbage() end end)()"},
+      {"joins of a long string",
+       "local s = ('x'):rep(64 << 20)\nqel.write('r')\nwhile true do local j = s .. s end"},
+      {"a string repeated many times", "qel.write('r')\nlocal s = ('x'):rep(2e9)"},
+      {"a read of an endless file", "local f = io.open('/dev/zero', 'rb')\nqel.write('r')\nf:read('a')"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     QelLua lua(*state);
+    lua.setMemoryLimit(size_t(16) << 30); // a character list reserves for a word per three bytes
     CountingOutputStream out;
     lua.setOutputStream(out);
     ASSERT_EQ(lua.load(writeScript(std::string(qmtest::SCRIPT_PRELUDE) + c.source).c_str()), 0);
@@ -232,6 +260,9 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
     EXPECT_EQ(lua.result(), 2);
     EXPECT_STREQ(lua.errorMessage(), "Script Killed");
   }
+  // The conversion stopped by the kill left no partial copy.
+  std::error_code ec;
+  EXPECT_TRUE(std::filesystem::is_empty(FileConverter::folder().c_str(), ec) || ec);
 }
 
 // Lua's own memory, the word lists' sets and the documents count; the collector keeps pace with those that
@@ -351,6 +382,45 @@ TEST_F(QelLuaSafetyTest, StoppableFunctionsAnswerAsTheLibrary) {
       "table.move({}, 1, math.maxinteger, 2)",
       "table.move({}, -1, math.maxinteger, 1)",
       "#table.move({1}, 3, 2, 1)",
+      "(function() local t = {5, 2, 8, 1, 9, 3} table.sort(t) return table.concat(t, ',') end)()",
+      "(function() local t = {} for i = 1, 300 do t[i] = (i * 37) % 101 end table.sort(t, function(a, b) "
+      "return a > b end) return table.concat(t, ',') end)()",
+      "(function() local t = {'b', 'a', 'c'} table.sort(t, function(a, b) return a < b end) "
+      "return table.concat(t) end)()",
+      "table.sort({1, 2, 3}, function() return true end)",
+      "table.sort({5, 4, 3, 2, 1, 6, 7, 8, 9, 10}, function() return true end)",
+      "(function() local t = {5, 4, 3, 2, 1, 6, 7, 8, 9, 10} pcall(table.sort, t, function(a, b) return a <= "
+      "b "
+      "end) return #t end)()",
+      "table.sort({3, 'x', 1})",
+      "table.sort({1, 2}, 5)",
+      "table.sort(5)",
+      "(function() local log = {} local t = setmetatable({}, {__index = function(_, k) return 4 - k end, "
+      "__newindex = function(_, k, v) log[#log + 1] = k .. '=' .. v end, __len = function() return 3 end}) "
+      "table.sort(t) return table.concat(log, ' ') end)()",
+      "table.concat({1, 'a', 2.5}, ', ')",
+      "table.concat({1, 2, 3}, '-', 2, 3), table.concat({1, 2}, '-', 3), table.concat({}, 'x')",
+      "table.concat({1, {}, 3})",
+      "table.concat({1, 2}, '', 1, 5)",
+      "('x'):rep(1e10)",
+      "('x'):rep(3, ('ab'):rep(2))",
+      "collectgarbage('count') > 0, collectgarbage(), collectgarbage('step'), collectgarbage('isrunning')",
+      "collectgarbage('bogus')",
+      "coroutine.resume(coroutine.create(function(a, b) local c = coroutine.yield(a + b) return c * 2 end), "
+      "1, 2)",
+      "(function() local co = coroutine.create(function(x) coroutine.yield(x) return 'done' end) "
+      "local r = {coroutine.resume(co, 1)} r[#r + 1] = tostring(coroutine.resume(co)) "
+      "r[#r + 1] = select(2, coroutine.resume(co)) return table.concat(r, ',') end)()",
+      "coroutine.resume(coroutine.create(function() error('boom') end))",
+      "(function() local ok, e = coroutine.resume(coroutine.create(function() error({}) end)) return ok, "
+      "type(e) end)()",
+      "coroutine.resume(5)",
+      "coroutine.resume(coroutine.running())",
+      "(function() local f = coroutine.wrap(function(a) local b = coroutine.yield(a * 2) return b + 1 end) "
+      "return f(4), f(10) end)()",
+      "coroutine.wrap(function() error('wrapped') end)()",
+      "(function() local f = coroutine.wrap(function() end) f() return f() end)()",
+      "coroutine.wrap(5)",
   };
   std::string body =
       "local lines = {}\nlocal function show(...)\n  local t = table.pack(...)\n"
