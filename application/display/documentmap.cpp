@@ -2,16 +2,20 @@
 // character boundary the reader chose), so its first character is whole and its numbering matches the
 // layout's. A window that reaches the end of the file is styled as the end of the text.
 //
-// A new window takes what it can from its sources, the shown window and the prepared region: their bytes,
+// A new window takes what it can from its sources, the shown window and the prepared regions: their bytes,
 // and their numbering and words where its own tokens fall in step with theirs (both have a token start at
 // the same offset) up to the token that lies a lookahead before the nearer of the two ends, since tokens
 // closer to an end may depend on where that end is. Everything else is read, numbered and segmented here.
 // The result is the full rebuild's.
 //
-// The prepared region is such a source made while the reader reads: the 64 KB after the token where the
+// A prepared region is such a source made while the reader reads: the 64 KB after the token where the
 // shown window stops being sure (reading forwards) or before the window's start (reading backwards),
-// segmented a slice at a time by prepare(). Its words carry no find marks: those are made over the whole
-// window at every rebuild, so a new find term leaves the region valid; another stamp or mode does not.
+// segmented a slice at a time by prepare(). There is one each way, so that a reader who turns back and
+// forth within a window has each made once. The region ahead is kept across moves: what it holds past
+// the new window's sure end is what the next move needs, so it drops what lies before that and is read
+// on, its words from a lookahead before its old end on made again. Its words carry no find marks: those
+// are made over the whole window at every rebuild, so a new find term leaves a region valid; another stamp
+// or mode does not.
 #include "display/documentmap.h"
 
 #include "documents/textdocument.h"
@@ -24,10 +28,11 @@
 namespace {
 constexpr uint64_t WINDOW = 65536;
 constexpr uint64_t HALF = 32768;
-// prepare() works once a request lies within this of the offset where the window would move.
+// Going back, prepare() works once a request lies within this of the window's start.
 constexpr uint64_t NEAR = 16384;
-// Bytes one prepare() segments: a fraction of a millisecond, so that a key pressed meanwhile waits little.
-constexpr size_t SLICE = 8192;
+// Bytes one prepare() segments: about 0.1 ms, a little more than a page holds, so that a reader who pages
+// without pause has the text ready a slice a step and no step waits long for its slice.
+constexpr size_t SLICE = 2048;
 
 // One window of the document, or the prepared region, numbered and segmented from its start.
 struct Window {
@@ -65,7 +70,10 @@ struct DocumentMap::Impl {
   bool readFromSources(TextDocument const& document, uint64_t total);
   void assemble();
   void copyFrom(Window const& source, uint64_t from, uint64_t to);
-  bool prepareRegion(TextDocument const& document, uint64_t from, uint64_t to);
+  bool prepareRegion(Window& r, TextDocument const& document, uint64_t from, uint64_t to);
+  static void dropBefore(Window& r, uint64_t offset);
+  void readOn(Window& r, TextDocument const& document, uint64_t to) const;
+  size_t surePosition(Window const& source, uint64_t end) const;
   static void numberBytes(Window& w, size_t from, size_t to);
   uint64_t sureEnd(Window const& source, uint64_t end) const;
   size_t wordsFrom(Window& w, size_t from, Lexoscope::Resume const* resume = nullptr) const;
@@ -78,7 +86,8 @@ struct DocumentMap::Impl {
   Lexoscope const* lexoscope = nullptr;
   Window shown;                     // what the layout reads
   Window next;                      // the spare that a rebuild fills, then swaps with shown
-  Window prepared;                  // text a coming move needs; none while its length is 0
+  Window ahead;                     // text a move on needs; none while its length is 0
+  Window behind;                    // text a move back needs
   std::vector<Source> sources;      // of the rebuild under way
   std::vector<uint64_t> attributes; // shown's words with the find term's marks; kept in place by restyling
   uint64_t changeCount = 0;
@@ -99,7 +108,7 @@ void DocumentMap::setLexoscope(Lexoscope const* lexoscope) {
 void DocumentMap::reset() {
   impl->shown.start = impl->shown.length = 0;
   impl->shown.lines.clear();
-  impl->prepared.length = 0;
+  impl->ahead.length = impl->behind.length = 0;
 }
 
 Lexoscope::Mode DocumentMap::mode() const {
@@ -154,18 +163,22 @@ size_t DocumentMap::Impl::wordsFrom(Window& w, size_t from, Lexoscope::Resume co
 // Where a source's words stop being sure for a window that ends at end: at the token start a lookahead
 // before the nearer of the two ends, or sooner where a region is segmented only that far (its final offset).
 uint64_t DocumentMap::Impl::sureEnd(Window const& source, uint64_t end) const {
+  return source.offsets[surePosition(source, end)];
+}
+
+size_t DocumentMap::Impl::surePosition(Window const& source, uint64_t end) const {
   const uint64_t limit = std::min(source.end(), end);
-  if (limit < source.start + lookahead()) return source.start;
+  if (limit < source.start + lookahead()) return 0;
   size_t p = source.positionOf(limit - lookahead());
   while (p > 0 && p < source.positions() && !(source.words[p] & Lexoscope::TOKEN_START))
     --p;
-  return source.offsets[p];
+  return p;
 }
 
 // The windows whose words next may take: made in its mode and with its stamp, overlapping it.
 void DocumentMap::Impl::findSources(uint64_t total) {
   sources.clear();
-  for (Window const* w : {&shown, &prepared})
+  for (Window const* w : {&shown, &ahead, &behind})
     if (w->length > 0 && w->ready > w->start && w->mode == next.mode && w->stamp == next.stamp &&
         w->end() <= total && w->start < next.start + WINDOW && w->end() > next.start)
       sources.push_back({w, 0});
@@ -284,15 +297,19 @@ void DocumentMap::Impl::rebuild(TextDocument const& document, uint64_t start) {
   style();
 }
 
-// One slice of the prepared region of the text [from, to), read first when the region holds other text or
-// was made in another mode or with another stamp. False when it is whole already or nothing could be read.
-bool DocumentMap::Impl::prepareRegion(TextDocument const& document, uint64_t from, uint64_t to) {
-  Window& r = prepared;
-  if (r.length == 0 || r.start != from || r.readTo != to || r.mode != mode || r.stamp != stamp()) {
+// One slice of a prepared region of the text [from, to). A region that holds from segmented, in this mode
+// and with this stamp, is kept from its token there on and read on to to; any other is read afresh. False
+// when it is whole already or nothing could be read.
+bool DocumentMap::Impl::prepareRegion(Window& r, TextDocument const& document, uint64_t from, uint64_t to) {
+  if (r.length > 0 && r.mode == mode && r.stamp == stamp() && r.start <= from && from <= r.ready) {
+    dropBefore(r, from);
+    if (r.readTo < to && !r.endOfText) readOn(r, document, to);
+  } else {
     r.start = r.ready = from;
     r.readTo = to;
     r.mode = mode;
     r.stamp = stamp();
+    if (r.bytes.size() < to - from) r.bytes.resize(size_t(to - from));
     r.length = document.copyToBuffer(from, r.bytes.data(), size_t(to - from));
     r.endOfText = r.end() >= document.totalBytes();
     r.offsets.assign(1, from);
@@ -300,9 +317,8 @@ bool DocumentMap::Impl::prepareRegion(TextDocument const& document, uint64_t fro
     r.lines.clear();
     if (r.mode == Lexoscope::Utf16 && r.utf16.size() < 2 * (r.length + 1)) r.utf16.resize(2 * (r.length + 1));
     if (r.length == 0) return false;
-  } else if (r.ready == r.end()) {
-    return false;
   }
+  if (r.ready == r.end()) return false;
   // Up to the first token that starts a slice further on: the tokenizer saw the whole region, so the tokens
   // before it are those of one pass over the region.
   const size_t done = size_t(r.ready - r.start);
@@ -315,6 +331,43 @@ bool DocumentMap::Impl::prepareRegion(TextDocument const& document, uint64_t fro
   r.offsets.push_back(r.start + stop);
   r.ready = r.start + stop;
   return true;
+}
+
+// Drops the region's text before the token that holds offset (at most its ready end): the words from a
+// token start on are those of a pass from there.
+void DocumentMap::Impl::dropBefore(Window& r, uint64_t offset) {
+  size_t p = r.positionOf(offset);
+  while (p > 0 && p < r.positions() && !(r.words[p] & Lexoscope::TOKEN_START))
+    --p;
+  if (p == 0) return;
+  const uint64_t cut = r.offsets[p];
+  const size_t n = r.positions() - p;
+  std::memmove(r.bytes.data(), r.bytes.data() + (cut - r.start), size_t(r.end() - cut));
+  r.length = r.end() - cut;
+  r.start = cut;
+  r.offsets.erase(r.offsets.begin(), r.offsets.begin() + std::ptrdiff_t(p));
+  r.words.erase(r.words.begin(), r.words.begin() + std::ptrdiff_t(p));
+  if (r.mode == Lexoscope::Utf16) std::copy_n(r.utf16.begin() + std::ptrdiff_t(p), n, r.utf16.begin());
+  // The lines that start at or before the cut start none that a copy from the region can take.
+  const auto kept = std::upper_bound(r.lines.begin(), r.lines.end(), p);
+  r.lines.erase(r.lines.begin(), kept);
+  for (uint64_t& line : r.lines)
+    line -= p;
+}
+
+// Reads the region on to to. Its words a lookahead before its old end may change with the text after it,
+// so they are made again, from the token start the old end left sure.
+void DocumentMap::Impl::readOn(Window& r, TextDocument const& document, uint64_t to) const {
+  const size_t p = surePosition(r, r.end());
+  r.offsets.resize(p + 1);
+  r.words.resize(p);
+  r.lines.erase(std::upper_bound(r.lines.begin(), r.lines.end(), p), r.lines.end());
+  r.ready = r.offsets[p];
+  if (r.bytes.size() < to - r.start) r.bytes.resize(size_t(to - r.start));
+  r.length += document.copyToBuffer(r.end(), r.bytes.data() + r.length, size_t(to - r.end()));
+  r.readTo = to;
+  r.endOfText = r.end() >= document.totalBytes();
+  if (r.mode == Lexoscope::Utf16 && r.utf16.size() < 2 * (r.length + 1)) r.utf16.resize(2 * (r.length + 1));
 }
 
 DocumentMap::LineInfo DocumentMap::Impl::lineAt(uint64_t offset) const {
@@ -362,14 +415,14 @@ bool DocumentMap::prepare(TextDocument const& document) {
   Window const& w = d.shown;
   if (w.lines.empty() || w.length == 0) return false;
   if (d.forwards) {
-    // The window moves on once a request's line lies less than HALF before its end.
-    if (w.endOfText || d.lastRequest + HALF + NEAR <= w.end()) return false;
+    // From the first step on, so that the slices spread over all the steps before the move.
+    if (w.endOfText) return false;
     const uint64_t from = d.sureEnd(w, w.end());
-    return d.prepareRegion(document, from, from + WINDOW);
+    return d.prepareRegion(d.ahead, document, from, from + WINDOW);
   }
   // It moves back once a request's line lies before its start.
   if (w.start == 0 || d.lastRequest >= w.start + NEAR) return false;
-  return d.prepareRegion(document, w.start > WINDOW ? w.start - WINDOW : 0, w.start);
+  return d.prepareRegion(d.behind, document, w.start > WINDOW ? w.start - WINDOW : 0, w.start);
 }
 
 size_t DocumentMap::copyToBuffer(uint64_t offset, char* buffer, size_t n) const {

@@ -42,10 +42,10 @@ public:
   uint64_t changeCount() const;
   // Styles the window again (the word list, the looked-up words or the find term changed).
   void reanalyse();
-  // Idle work, in slices of a fraction of a millisecond: when the last request lay near the window's end
-  // (or, going back, its start), reads and segments the text a move past it will need, so that the move
-  // only copies. The window itself is left as it is. True when it did a slice (call again when idle); false
-  // when there is nothing to do.
+  // Idle work, in slices of a fraction of a millisecond: while the requests go forwards (or, going back,
+  // once one lies near the window's start), reads and segments the text a move past the window's edge will
+  // need, so that the move only copies. What it made is kept until a move uses it. The window itself is
+  // left as it is. True when it did a slice (call again when idle); false when there is nothing to do.
   bool prepare(TextDocument const& document);
 
   // Brings the window up to date for offset and returns the window's line that holds it.

@@ -301,6 +301,57 @@ TEST_F(DocumentMapTest, ReusedWindowsEqualFullRebuilds) {
   expectFullRebuild(map.startOfLineAtOffset(other, 180000), other, Lexoscope::Utf8, nullptr);
 }
 
+// Idle work is done once: the text prepared past the window's end that a move on leaves unused stays for
+// the next move, which then only needs the text past it prepared; a reader who turns back and forth within
+// one window has the text on either side prepared once. Each window built from what was kept equals a full
+// rebuild.
+TEST_F(DocumentMapTest, PreparedTextIsKeptUntilAMoveUsesIt) {
+  static const WordHash words(20, (qmtest::resourcesDir() / "data" / "words.u8").c_str(), true);
+  SegmentEngine real(SegmentEngine::ChineseAndAlpha, words);
+  const std::string pku = qmtest::readFile(qmtest::sharedDataDir() / "corpus" / "pku_test.utf8");
+  TextDocument& doc = open(pku.substr(0, 400000));
+  for (Lexoscope::Mode mode : {Lexoscope::Utf8, Lexoscope::Utf16}) {
+    SCOPED_TRACE(mode);
+    Lexoscope lexoscope(lists, real, mode);
+    DocumentMap map;
+    map.setLexoscope(&lexoscope);
+    const auto slices = [&] {
+      int n = 0;
+      while (n < 1000 && map.prepare(doc))
+        ++n;
+      return n;
+    };
+    const auto at = [&](uint64_t offset) { return map.startOfLineAtOffset(doc, offset); };
+    at(100000);
+    const int fresh = slices(); // all 64 KB past the window
+    ASSERT_GT(fresh, 4);
+    for (uint64_t offset = 140000; offset < 300000; offset += 40000) { // each move about 40 KB on
+      const uint64_t windows = map.changeCount();
+      const auto info = at(offset);
+      ASSERT_EQ(map.changeCount(), windows + 1);
+      ASSERT_NO_FATAL_FAILURE(expectFullRebuild(info, doc, mode, &lexoscope));
+      const int kept = slices();
+      EXPECT_GT(kept, 0);
+      EXPECT_LT(kept * 4, fresh * 3) << "prepared " << kept << " slices again of " << fresh;
+    }
+    // Back and forth in one window: near its start, then near its end, and again.
+    const auto last = at(300000);
+    const uint64_t first = last.offsets[-int64_t(last.firstIndex)];
+    const uint64_t windows = map.changeCount();
+    at(first + 25000);
+    slices();
+    at(first + 1000);
+    EXPECT_GT(slices(), 0);
+    at(first + 25000);
+    EXPECT_EQ(slices(), 0);
+    at(first + 500);
+    EXPECT_EQ(slices(), 0);
+    EXPECT_EQ(map.changeCount(), windows);
+    ASSERT_NO_FATAL_FAILURE(expectFullRebuild(at(first - 100), doc, mode, &lexoscope)); // back from both
+    EXPECT_LT(at(first - 100).offsets[0], first);
+  }
+}
+
 // Without a find term: per position, the attribute of its token. With one, the highlighter marks what the
 // search finds: the current match from its (byte) offset, the others as they come.
 TEST_F(LexoscopeTest, EveryPositionGetsAnAttribute) {
