@@ -82,7 +82,9 @@ private:
       say("opened", title.toStdString());
       if (mode.empty()) {
         poll.stop();
-        window.close();
+        // Not at once: no reader closes the window within a turn of the event loop, and the shell names
+        // the files that failed in the turn after the window shows.
+        QTimer::singleShot(200, &window, [this] { window.close(); });
       }
     }
     TextViewWidget& text = shell.gui().textViewWidget();
