@@ -4,6 +4,7 @@
 #include "wordlists/objectfiletokenizer.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -90,11 +91,22 @@ Token ObjectFileTokenizer::take(const char* to, uint32_t type) {
 Token ObjectFileTokenizer::nextToken() {
   switch (state) {
   case 0: {
-    if (!isHeaderAt(m_start, m_position, end())) {
-      const char* eol = m_position;
+    const bool header = isHeaderAt(std::exchange(inLine, false) ? m_position : m_start, m_position, end());
+    if (!header) {
+      const char* line = m_position;
+      const char* eol = line;
       while (eol < end() && *eol != '\n' && *eol != '\r')
         ++eol;
       m_position = pastLineEnd(eol, end());
+      for (const char* at = line + 1; at < eol; ++at) {
+        at = static_cast<const char*>(std::memchr(at, '@', size_t(eol - at)));
+        if (!at) break;
+        if (isHeaderAt(at, at, end())) {
+          m_position = at;
+          inLine = true;
+          break;
+        }
+      }
       return Token();
     }
     ++m_position; // the "@"

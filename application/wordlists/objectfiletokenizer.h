@@ -2,7 +2,9 @@
 // as 40 lowercase hexadecimal digits, the time as "YYYY-MM-DD hh:mm:ss.mmm", then the line end, exactly as
 // records are written) and the data bytes up to the next header.
 // A "@" starts a record only at the start of a line and only when a whole well-formed header follows, so
-// data that holds a "@" (a word such as "a@b") never ends its record early.
+// data that holds a "@" (a word such as "a@b") never ends its record early. Outside a record, though, a
+// whole header is taken wherever it stands in a skipped line: a damaged line end of an empty record's header
+// would otherwise hide the next record's header in the same line.
 #pragma once
 
 #include "text/tokenizer.h"
@@ -34,4 +36,5 @@ private:
   const char* end() const { return m_start + m_length; }
 
   int state = 0;
+  bool inLine = false; // the "@" at the position starts a header found inside a skipped line
 };

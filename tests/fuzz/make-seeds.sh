@@ -93,6 +93,8 @@ lines "$data/cedict_ts.u8" 60000 60030 | seed cedictionary middle
   for level in 1 2 3; do lines "$data/wordlists/hsk-$level.txt" 1 6 | sed 's/^/+/'; printf '\\x'; done
   printf '\x01\x00\x00\x00\x02\x00\x03\x01'
 } | seed objectstore diffs
+# An empty record whose header's line end is damaged, with a record after it in the same line.
+printf '\x5c\x9e\x88\xb8\x0a\x2b\xe6\x9d\xaf\x97\xe4\xba\xac\x0a\x5c\x78\x2b\xe5\x90\x2b\xe6' | seed objectstore damaged-line-end
 
 # wordlistfiles: two lists, each ended by "\\" and a byte, then a display name, the flag and a revision.
 {
