@@ -84,6 +84,7 @@ private:
   // Where each character begins; false for a character that is not alone.
   bool characterStarts() {
     m_starts.clear();
+    m_starts.reserve(m_length);
     for (size_t i = 0; i < m_length; ++i) {
       if (i + 1 < m_length && ideographPair(m_text[i], m_text[i + 1]))
         m_starts.push_back(i++);
@@ -144,6 +145,7 @@ LineGlyphs LineGlyphs::of(Line const& line, QtLineBreaker::PlatformLine const& p
   QTextLine const& qline = platform.line();
   const QPointF origin(qline.x(), qline.y());
   std::vector<double> xs;
+  xs.reserve(size_t(line.length));
   for (QGlyphRun const& run : qline.glyphRuns()) {
     FontRun font;
     font.font = run.rawFont();
@@ -157,7 +159,7 @@ LineGlyphs LineGlyphs::of(Line const& line, QtLineBreaker::PlatformLine const& p
     }
     out.runs.push_back(std::move(font));
   }
-  std::sort(xs.begin(), xs.end());
+  if (!std::is_sorted(xs.begin(), xs.end())) std::sort(xs.begin(), xs.end());
   Carets carets(line, qline);
   if (!carets.fromGlyphs(xs, out.unitX)) out.unitX = carets.each();
   for (FontRun& run : out.runs) {

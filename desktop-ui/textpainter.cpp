@@ -63,7 +63,7 @@ struct TextPainter::Impl {
       styles[i] = highlighter.styleAt(line.attributes[line.start + i], line.byteOffsets[line.start + i]);
   }
   void paintLine(QPainter& painter, Line const& line, QPointF const& at, TextViewDelegate& delegate,
-                 QColor const* foregrounds, QColor const* backgrounds);
+                 QColor const* foregrounds, QColor const* backgrounds, int const* inks);
 };
 
 TextPainter::TextPainter() : impl(std::make_unique<Impl>()) {}
@@ -128,7 +128,7 @@ QRegion TextPainter::changes(TextViewDelegate& delegate, QRectF const& textArea)
 
 void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF const& at,
                                   TextViewDelegate& delegate, QColor const* foregrounds,
-                                  QColor const* backgrounds) {
+                                  QColor const* backgrounds, int const* inks) {
   LineGlyphs const* g = glyphsFor(line);
   if (!g) return;
   stylesOf(line, delegate.highlighter());
@@ -152,7 +152,7 @@ void TextPainter::Impl::paintLine(QPainter& painter, Line const& line, QPointF c
       runPositions[id].clear();
     }
     for (size_t k = 0; k < run.glyphs.size(); ++k) {
-      const int id = run.units[k] < styles.size() ? styles[run.units[k]] : int(StyleId::Normal);
+      const int id = inks[run.units[k] < styles.size() ? styles[run.units[k]] : int(StyleId::Normal)];
       runGlyphs[id].append(run.glyphs[k]);
       runPositions[id].append(run.positions[k]);
     }
@@ -172,9 +172,15 @@ void TextPainter::paint(QPainter& painter, QRect const& dirty, TextViewDelegate&
                         QRectF const& textArea) {
   StyleManager const& styles = delegate.styles();
   QColor foregrounds[StyleId::COUNT], backgrounds[StyleId::COUNT];
+  // Styles that share a foreground share a glyph run (plain and known words are both black by default):
+  // each style's glyphs go with the first style of its colour.
+  int inks[StyleId::COUNT];
   for (int id = 0; id < StyleId::COUNT; ++id) {
     foregrounds[id] = colourOf(styles.style(id).foreground);
     backgrounds[id] = colourOf(styles.style(id).background);
+    inks[id] = id;
+    for (int first = 0; first < id && inks[id] == id; ++first)
+      if (foregrounds[first] == foregrounds[id]) inks[id] = first;
   }
   const QRectF area = textArea & QRectF(dirty);
   painter.fillRect(area, backgrounds[StyleId::Normal]);
@@ -186,7 +192,7 @@ void TextPainter::paint(QPainter& painter, QRect const& dirty, TextViewDelegate&
     painter.save();
     painter.setClipRect(box & area, Qt::IntersectClip);
     impl->paintLine(painter, line, QPointF(textArea.left() + layout.leftMargin(), box.top()), delegate,
-                    foregrounds, backgrounds);
+                    foregrounds, backgrounds, inks);
     painter.restore();
   }
 }

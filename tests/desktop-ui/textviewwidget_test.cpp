@@ -167,6 +167,43 @@ TEST_F(TextViewWidgetTest, PixelsShowEachWordsBackground) {
   EXPECT_TRUE(red);
 }
 
+// Styles that share a foreground are drawn as one run: each word still shows its own style's colour, and
+// a colour shared by two styles goes to both of them only.
+TEST_F(TextViewWidgetTest, GlyphsShowTheirStylesForegroundWhereStylesShareOne) {
+  lists.current().add(Span("人民"));
+  const QColor green(0, 160, 0), blue(0, 0, 230), black(0, 0, 0);
+  // Whether some pixel of units [from, to) of line 0 or 1 is exactly colour.
+  const auto shows = [&](QImage const& image, size_t line, uint64_t from, uint64_t to, QColor const& colour) {
+    Line const& l = layout().line(line);
+    const int top = int(layout().topMargin() + l.y), bottom = int(layout().topMargin() + l.y + l.height);
+    for (int x = int(layout().leftMargin() + l.positionOfIndex(from));
+         x < int(layout().leftMargin() + l.positionOfIndex(to)); ++x)
+      for (int y = top; y < bottom; ++y)
+        if (image.pixelColor(x, y).name() == colour.name()) return true;
+    return false;
+  };
+  for (bool shared : {true, false}) {
+    SCOPED_TRACE(shared ? "known and unknown both green" : "unknown blue");
+    ColourScheme::Colours colours = ColourScheme::builtIn(ColourScheme::Light);
+    for (int id = 0; id < StyleId::COUNT; ++id) {
+      colours.foreground(id) = Colour(0, 0, 0);
+      colours.background(id) = Colour(255, 255, 255);
+    }
+    colours.foreground(StyleId::Known) = Colour(0, 160, 0);
+    colours.foreground(StyleId::Unknown) = shared ? Colour(0, 160, 0) : Colour(0, 0, 230);
+    controller.setColourScheme(colours);
+    open(qmtest::WordFixture::TEXT);
+    const QImage image = widget.grab().toImage();
+    // Line 0: 中国 (unknown, units 0-1), 人民 (known, 2-3); line 1: 我们 (unknown, 0-1).
+    EXPECT_TRUE(shows(image, 0, 2, 4, green));
+    EXPECT_FALSE(shows(image, 0, 2, 4, blue));
+    EXPECT_EQ(shows(image, 0, 0, 2, green), shared);
+    EXPECT_EQ(shows(image, 0, 0, 2, blue), !shared);
+    EXPECT_EQ(shows(image, 1, 0, 2, green), shared);
+    EXPECT_FALSE(shows(image, 1, 0, 2, black));
+  }
+}
+
 // Page by page through real text: every line's caret x's are cursorToX's, and the page drawn in one
 // colour is what QTextLine::draw makes of the same lines: each glyph once ("——" too), in its place.
 TEST_F(TextViewWidgetTest, PagesPaintAsQTextLayoutDrawsThem) {
