@@ -42,6 +42,12 @@ struct Window {
   }
   size_t positions() const { return offsets.size() - 1; }
   uint64_t end() const { return start + length; }
+  // The position of the token that holds position p (0 when none starts before it).
+  size_t tokenStart(size_t p) const {
+    while (p > 0 && p < positions() && !(words[p] & Lexoscope::TOKEN_START))
+      --p;
+    return p;
+  }
 
   std::vector<char> bytes = std::vector<char>(WINDOW); // the window's text
   std::vector<uint16_t> utf16;                         // the window as UTF-16 (Utf16 mode)
@@ -169,10 +175,7 @@ uint64_t DocumentMap::Impl::sureEnd(Window const& source, uint64_t end) const {
 size_t DocumentMap::Impl::surePosition(Window const& source, uint64_t end) const {
   const uint64_t limit = std::min(source.end(), end);
   if (limit < source.start + lookahead()) return 0;
-  size_t p = source.positionOf(limit - lookahead());
-  while (p > 0 && p < source.positions() && !(source.words[p] & Lexoscope::TOKEN_START))
-    --p;
-  return p;
+  return source.tokenStart(source.positionOf(limit - lookahead()));
 }
 
 // The windows whose words next may take: made in its mode and with its stamp, overlapping it.
@@ -336,9 +339,7 @@ bool DocumentMap::Impl::prepareRegion(Window& r, TextDocument const& document, u
 // Drops the region's text before the token that holds offset (at most its ready end): the words from a
 // token start on are those of a pass from there.
 void DocumentMap::Impl::dropBefore(Window& r, uint64_t offset) {
-  size_t p = r.positionOf(offset);
-  while (p > 0 && p < r.positions() && !(r.words[p] & Lexoscope::TOKEN_START))
-    --p;
+  const size_t p = r.tokenStart(r.positionOf(offset));
   if (p == 0) return;
   const uint64_t cut = r.offsets[p];
   const size_t n = r.positions() - p;
