@@ -18,6 +18,9 @@ constexpr uint64_t NO_STOP = std::numeric_limits<uint64_t>::max();
 constexpr double NO_LIMIT = std::numeric_limits<double>::infinity();
 constexpr int SCROLL_STEP = 3;
 constexpr int MAX_ROUNDS = 999;
+// How far past the bottom edge a line may end and still count as wholly shown: heights summed in another
+// order differ in their last bits, and a page of whole lines must stay one.
+constexpr double EDGE = 1e-6;
 
 // Paragraph k of a window, its line end (LF or CR LF) left out: that is not text to lay out.
 LineBreaker::Paragraph paragraphOf(DocumentMap::LineInfo const& window, size_t k) {
@@ -42,6 +45,8 @@ struct Layout::Impl {
   void layoutLines();
   uint64_t paragraphBefore(TextDocument const& document, uint64_t offset);
   uint64_t linesBefore(TextDocument const& document, size_t count);
+  uint64_t pageEndingAt(TextDocument const& document, uint64_t offset);
+  uint64_t position() const;
   size_t lineAtY(double y) const;
   size_t lineHolding(uint64_t offset) const;
   uint64_t indexOf(Line const& line, uint64_t offset) const;
@@ -50,6 +55,7 @@ struct Layout::Impl {
   uint64_t wordIndexNear(Line const& line, double x) const;
   double topOf(size_t i) const { return top - pixelOffset + lines[i].y; }
   double bottomOf(size_t i) const { return topOf(i) + lines[i].height; }
+  bool endsInView(size_t i) const { return bottomOf(i) <= height + EDGE; }
 
   DocumentMap* documentMap;       // the controller's, with its lexoscope
   LineBreaker* lineBreaker;       // font and line spacing
@@ -100,6 +106,29 @@ uint64_t Layout::Impl::linesBefore(TextDocument const& document, size_t count) {
     at = paragraph;
   }
   return at;
+}
+
+// The top of the fullest page whose last line is the last one beginning before offset: lines are added from
+// it upwards while they fit in the view, the first however tall it is.
+uint64_t Layout::Impl::pageEndingAt(TextDocument const& document, uint64_t offset) {
+  double sum = 0;
+  while (offset > 0) {
+    paragraphBefore(document, offset);
+    for (auto line = scratchLines.rbegin(); line != scratchLines.rend(); ++line) {
+      if (sum > 0 && sum + line->height > height + EDGE) return offset;
+      sum += line->height;
+      offset = line->byteOffset;
+    }
+  }
+  return offset;
+}
+
+// The scroll position: the top offset, moved on inside the first line by the share of it above the edge.
+uint64_t Layout::Impl::position() const {
+  if (lines.empty() || lines[0].height <= 0) return lines.empty() ? 0 : lines[0].byteOffset;
+  Line const& first = lines[0];
+  const double inside = std::max(pixelOffset / first.height, 0.0);
+  return first.byteOffset + uint64_t(inside * double(first.endOffset() - first.byteOffset));
 }
 
 size_t Layout::Impl::lineAtY(double y) const {
@@ -308,7 +337,7 @@ Layout::Hit Layout::wordRight(TextDocument const& document, Hit const& caret) {
       Line const& line = d.lines[lineIndex];
       for (uint64_t i = std::max(from, line.start); i < line.end(); ++i) {
         if (!startsWord(line, i)) continue;
-        if (d.bottomOf(lineIndex) <= d.height) return d.hitOf(lineIndex, i);
+        if (d.endsInView(lineIndex)) return d.hitOf(lineIndex, i);
         const uint64_t at = line.byteOffsets[i];
         scrollLines(document, SCROLL_STEP);
         return hitAtOffset(document, at);
@@ -316,7 +345,7 @@ Layout::Hit Layout::wordRight(TextDocument const& document, Hit const& caret) {
     }
     // No word after the caret on the page: go on below it, unless the document's end is on the page.
     const size_t last = d.lines.size() - 1;
-    if (d.bottomOf(last) <= d.height) return caret;
+    if (d.endsInView(last)) return caret;
     const uint64_t at = d.lines[last].endOffset();
     const uint64_t before = d.requestedTop;
     scrollLines(document, SCROLL_STEP);
@@ -364,7 +393,7 @@ Layout::Hit Layout::wordDown(TextDocument const& document, Hit const& caret) {
   size_t lineIndex = d.caretLine(caret);
   for (int round = 0; round < MAX_ROUNDS; ++round) {
     size_t next = lineIndex + 1;
-    if (next >= d.lines.size() || d.bottomOf(next) > d.height) {
+    if (next >= d.lines.size() || !d.endsInView(next)) {
       const uint64_t anchor = d.lines[lineIndex].byteOffset;
       scrollLines(document, SCROLL_STEP);
       hitAtOffset(document, anchor);
@@ -452,10 +481,29 @@ uint64_t Layout::scrollBy(TextDocument const& document, double pixels) {
     d.pixelOffset = std::max(d.pixelOffset, 0.0);
     layoutFrom(document, top);
   }
-  if (d.lines.empty() || d.lines[0].height <= 0) return topOffset();
-  Line const& first = d.lines[0];
-  const double inside = std::max(d.pixelOffset / first.height, 0.0);
-  return first.byteOffset + uint64_t(inside * double(first.endOffset() - first.byteOffset));
+  return d.position();
+}
+
+uint64_t Layout::scrollPages(TextDocument const& document, int n) {
+  Impl& d = *impl;
+  for (; n != 0 && !d.lines.empty(); n += n < 0 ? 1 : -1) {
+    const uint64_t top = d.lines[0].byteOffset;
+    uint64_t next = top;
+    if (n > 0) {
+      size_t cut = 1; // the first line below the top not wholly shown
+      while (cut < d.lines.size() && d.endsInView(cut))
+        ++cut;
+      next = std::min(cut < d.lines.size() ? d.lines[cut].byteOffset : d.lines.back().endOffset(), d.maxTop);
+      if (next <= top) break;
+    } else {
+      // The top line partly above the edge is the one to show whole at the bottom.
+      next = d.pageEndingAt(document, d.pixelOffset > 0 ? d.lines[0].endOffset() : top);
+      if (next == top && d.pixelOffset <= 0) break;
+    }
+    d.pixelOffset = 0;
+    layoutFrom(document, next);
+  }
+  return d.position();
 }
 
 void Layout::alignToOffset(uint64_t offset) {
@@ -471,21 +519,7 @@ void Layout::alignToOffset(uint64_t offset) {
 uint64_t Layout::lastPageSize(TextDocument const& document) {
   Impl& d = *impl;
   const uint64_t size = document.totalBytes();
-  uint64_t offset = size;
-  double sum = 0;
-  bool full = false;
-  while (offset > 0 && !full) {
-    d.paragraphBefore(document, offset);
-    for (auto line = d.scratchLines.rbegin(); line != d.scratchLines.rend(); ++line) {
-      // The document's last line counts even when it alone is taller than the view.
-      if (sum > 0 && sum + line->height > d.height) {
-        full = true;
-        break;
-      }
-      sum += line->height;
-      offset = line->byteOffset;
-    }
-  }
-  d.maxTop = offset;
-  return size + 1 - offset;
+  // The document's last line counts even when it alone is taller than the view.
+  d.maxTop = d.pageEndingAt(document, size);
+  return size + 1 - d.maxTop;
 }

@@ -83,6 +83,11 @@ public:
 
   // Scrolls n lines (n < 0 upwards) and returns the new top offset; never past the last page.
   uint64_t scrollLines(TextDocument const& document, int n);
+  // Scrolls n pages (n < 0 upwards) and returns the new top offset. A page down makes the first line below
+  // the top that was not wholly shown the new top (at least one line on, however tall); a page up makes the
+  // line above the old top (the old top itself when it was partly above the edge) the last line wholly shown,
+  // as many whole lines above it as fit. Either way the new top line shows from its start.
+  uint64_t scrollPages(TextDocument const& document, int n);
   // Scrolls by pixels (< 0 upwards) and returns the scroll position in bytes, which moves on inside the
   // first line as it slides up.
   uint64_t scrollBy(TextDocument const& document, double pixels);

@@ -58,7 +58,11 @@ struct TextViewController::Impl : TextViewDelegate {
   Lexoscope lexoscope;
   DocumentMap documentMap;
   Layout m_layout;
-  uint64_t topOffset = 0;       // the scroll position last reported to the scroller
+  uint64_t topOffset = 0; // the scroll position last reported to the scroller
+  // Lines wrapped anew show the line holding the reader's place from its start. The place is kept while only
+  // rewraps move the top, so that a window resized step by step does not creep up the text.
+  uint64_t rewrapPlace = 0;     // the top offset before the first of those rewraps
+  uint64_t rewrapTop = NO_PAGE; // the top the last rewrap made; any other top is the reader's new place
   uint64_t pageBytes = NO_PAGE; // the last page's size + 1 (Layout::lastPageSize)
   char menuWord[MENU_WORD_SIZE];
   size_t menuWordLength = 0;
@@ -116,7 +120,7 @@ struct TextViewController::Impl : TextViewDelegate {
     view.redraw();
   }
   void scrollPages(TextView&, int n) override {
-    scroll(n * (int(std::max<size_t>(m_layout.lineCount(), 1)) - 1));
+    if (n != 0 && document) report(m_layout.scrollPages(*document, n));
     view.redraw();
   }
   void scrollTo(TextView&, unsigned long offset) override {
@@ -212,9 +216,20 @@ void TextViewController::Impl::relayout(TextView&) {
   m_layout.setViewSize(view.viewWidth(), view.viewHeight());
   pageBytes = NO_PAGE;
   if (document) {
+    const auto firstLine = [this] {
+      return m_layout.lineCount() == 0 ? std::pair{NO_PAGE, NO_PAGE}
+                                       : std::pair{m_layout.line(0).byteOffset, m_layout.line(0).endOffset()};
+    };
+    const auto before = firstLine();
     pageBytes = m_layout.lastPageSize(*document);
-    m_layout.layoutFrom(*document, topOffset);
-    m_layout.alignToOffset(topOffset);
+    if (topOffset != rewrapTop) rewrapPlace = topOffset;
+    m_layout.layoutFrom(*document, rewrapPlace);
+    if (firstLine() == before) {
+      m_layout.alignToOffset(topOffset);
+    } else {
+      m_layout.alignToOffset(m_layout.topOffset());
+      topOffset = rewrapTop = m_layout.topOffset();
+    }
   }
   reportPage();
   view.redraw();
@@ -388,6 +403,7 @@ void TextViewController::setDocument(DocumentStatistics* statistics, TextDocumen
   d.statistics = statistics;
   d.document = document;
   d.topOffset = s.position;
+  d.rewrapTop = NO_PAGE;
   d.caret = Layout::Hit{};
   d.m_highlighter.setHover(0, 0);
   d.clearMenuWord();

@@ -1,6 +1,7 @@
 // The whole program on a real display (run it under xvfb-run; without a display it is skipped), driven as a
 // reader would: started with a GB18030 news text on its command line, the welcome closed, the document read
-// and shown, a word marked known by a double click, a word searched with the find bar, the word list exported
+// and shown, a word marked known by a double click, the text paged down and up at a window height that cuts a
+// line off at the bottom edge, a word searched with the find bar, the word list exported
 // to a file, a second start of the program handing this one another file, the tabs stepped by their keys,
 // the dark scheme chosen, the program quit. Screenshots of each stage go to $QM_SCREENSHOT_DIR (else the
 // build's "screenshots" folder) and are checked for the word colours where the words are.
@@ -44,6 +45,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -189,6 +191,23 @@ public:
     Line const& l = layout.line(line);
     return wordAt(QPoint(int(layout.leftMargin() + x), int(layout.topMargin() + l.y + l.height / 2)));
   }
+  // The page's lines by their first byte, and how many at its head are wholly in view.
+  struct Page {
+    std::vector<uint64_t> lines;
+    size_t whole = 0;
+  };
+  Page page() const {
+    Layout& layout = text().delegate()->layout();
+    Page p;
+    for (size_t i = 0; i < layout.lineCount(); ++i) {
+      Line const& l = layout.line(i);
+      p.lines.push_back(l.byteOffset);
+      if (p.whole == i && layout.topMargin() + l.y >= 0 &&
+          layout.topMargin() + l.y + l.height <= text().height())
+        ++p.whole;
+    }
+    return p;
+  }
   // A colour of the light scheme, which a new reader's program shows on a light desktop.
   static QColor foreground(int style) {
     return qcolour(ColourScheme::builtIn(ColourScheme::Light).foreground(style));
@@ -287,6 +306,8 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
   QString knownBefore, knownAfter;
   Reader::Word first;
   bool scrolled = false;
+  QSize windowSize;
+  uint64_t cutLine = 0;
   bool serverKeys = false;
   std::unique_ptr<Reader> reader;
   const int status = Shell::runProgram(argc, argv.data(), [&](Shell& shell) {
@@ -362,6 +383,49 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            EXPECT_EQ(other.text, "女士");
            EXPECT_GT(r->count(shot, Reader::foreground(StyleId::Unknown), other.box), 20) << "still unknown";
            EXPECT_EQ(r->count(shot, Reader::background(StyleId::Hover), other.box), 0) << "no hover left";
+           // A window whose text view holds six and a half lines: a line cut off at the bottom edge.
+           const double line = r->text().delegate()->layout().line(0).height;
+           windowSize = r->window().size();
+           const double rest = std::fmod(r->text().height(), line);
+           r->window().resize(windowSize.width(), windowSize.height() + int(std::lround(line / 2 - rest)));
+         }},
+        {"an uneven height",
+         [r] {
+           const double line = r->text().delegate()->layout().line(0).height;
+           return std::abs(std::fmod(r->text().height(), line) - line / 2) < 1;
+         },
+         [&, r] {
+           qmtest::spinFor(300);
+           const Reader::Page page = r->page();
+           ASSERT_LT(page.whole, page.lines.size());
+           cutLine = page.lines[page.whole];
+           r->screenshot("10-page-cut-at-the-edge");
+           QTest::keyClick(&r->text(), Qt::Key_PageDown);
+         }},
+        {"one page down", [&, r] { return r->page().lines.front() != 0; },
+         [&, r] {
+           qmtest::spinFor(300);
+           r->screenshot("11-page-down");
+           EXPECT_EQ(r->page().lines.front(), cutLine) << "the line cut off before tops the page";
+           // Twenty pages on and back: no line skipped going down, the line above the old top last going up,
+           // and the same tops passed on the way back.
+           std::vector<uint64_t> tops{r->page().lines.front()};
+           for (int i = 0; i < 20; ++i) {
+             const Reader::Page before = r->page();
+             QTest::keyClick(&r->text(), Qt::Key_PageDown);
+             ASSERT_EQ(r->page().lines.front(), before.lines[before.whole]) << "page " << i;
+             tops.push_back(r->page().lines.front());
+           }
+           for (size_t i = tops.size(); i-- > 0;) {
+             ASSERT_EQ(r->page().lines.front(), tops[i]);
+             const uint64_t old = tops[i];
+             QTest::keyClick(&r->text(), Qt::Key_PageUp);
+             const Reader::Page after = r->page();
+             ASSERT_LT(after.whole, after.lines.size());
+             EXPECT_EQ(after.lines[after.whole], old) << "the line above the old top ends the page";
+           }
+           EXPECT_EQ(r->page().lines.front(), 0u);
+           r->window().resize(windowSize);
            QTest::keyClick(&r->window(), Qt::Key_F, Qt::ControlModifier);
          }},
         {"the find bar", [r] { return r->gui().findBar().isVisible(); },

@@ -311,6 +311,63 @@ TEST_F(LayoutTest, ScrollsByLinesAndPixels) {
   EXPECT_EQ(layout.lastPageSize(shortDoc), 7u);
 }
 
+// A page step moves by the lines wholly shown, whatever share of a line the view's height leaves over: down,
+// the first line not wholly shown becomes the top; up, the line above the old top becomes the last line
+// wholly shown; down then up comes back. A line taller than the view is a page of its own.
+TEST_F(LayoutTest, PagesStepByTheLinesWhollyShown) {
+  const struct {
+    const char* name;
+    std::string text;
+    uint64_t lineBytes;
+  } documents[] = {
+      {"one paragraph of 60 lines", std::string(600, 'x') + "\n", 10},
+      {"60 one-line paragraphs",
+       [] {
+         std::string t;
+         for (int i = 0; i < 60; ++i)
+           t += "ab\n";
+         return t;
+       }(),
+       3},
+  };
+  const struct {
+    double rows;
+    uint64_t whole; // lines a page
+  } views[] = {{5, 5}, {5.5, 5}, {5.99, 5}, {1, 1}, {0.5, 1}};
+  for (auto const& d : documents) {
+    TextDocument& doc = open(d.text);
+    for (auto const& v : views) {
+      SCOPED_TRACE(std::string(d.name) + ", rows " + std::to_string(v.rows));
+      layout.setViewSize(FakeLineBreaker::ADVANCE * 10 + 50, LINE * v.rows);
+      const uint64_t maxTop = d.text.size() + 1 - layout.lastPageSize(doc);
+      const uint64_t page = v.whole * d.lineBytes;
+      layout.layoutFrom(doc, 0);
+      EXPECT_EQ(layout.scrollPages(doc, 1), page);
+      EXPECT_EQ(layout.scrollPages(doc, 2), 3 * page);
+      EXPECT_EQ(layout.scrollPages(doc, -1), 2 * page);
+      EXPECT_EQ(layout.scrollPages(doc, -2), 0u);
+      EXPECT_EQ(layout.scrollPages(doc, -1), 0u);
+      // The last page: no step past it, and the step onto it shows what was cut off before.
+      layout.layoutFrom(doc, maxTop - d.lineBytes);
+      EXPECT_EQ(layout.scrollPages(doc, 1), maxTop);
+      EXPECT_EQ(layout.scrollPages(doc, 1), maxTop);
+      EXPECT_EQ(layout.scrollPages(doc, -1), maxTop - page);
+    }
+  }
+
+  // A top line partly above the edge: down skips no line below it; up shows it whole at the bottom.
+  TextDocument& doc = open(documents[0].text);
+  layout.setViewSize(FakeLineBreaker::ADVANCE * 10 + 50, LINE * 5.5);
+  layout.lastPageSize(doc);
+  for (int direction : {1, -1}) {
+    layout.layoutFrom(doc, 100);
+    layout.scrollBy(doc, 4);
+    ASSERT_EQ(layout.pixelOffset(), 4.0);
+    EXPECT_EQ(layout.scrollPages(doc, direction), direction > 0 ? 150u : 60u);
+    EXPECT_EQ(layout.pixelOffset(), 0.0);
+  }
+}
+
 TEST_F(LayoutTest, TheEndOfASingleLongLineIsReachable) {
   // 20 KB in one line: the reader cuts it, and the last paragraph is far taller than the view.
   std::string text;
