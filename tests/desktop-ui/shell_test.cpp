@@ -23,6 +23,8 @@
 #include "wordlists/wordliststate.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QPalette>
 #include <QTreeView>
@@ -353,6 +355,29 @@ TEST(ShellTest, TheRunningCopysSocketIsPrivateAndTakesOnlyListsOfAbsolutePaths) 
   RunningCopy open((temp / "open").string(), "copy");
   EXPECT_EQ(open.claim({"/a"}), RunningCopy::Claim::First);
   EXPECT_EQ(open.socketPath(), "");
+}
+
+// The channel lies in the runtime folder only when that is absolute: a relative one would name another
+// folder from each working directory, and two copies would run over one user folder.
+TEST(ShellTest, TheRunningCopysChannelIgnoresARelativeRuntimeFolder) {
+  qmtest::TempDir temp;
+  const std::string inTemp = QFile::encodeName(QDir::tempPath()).toStdString() + "/OrvaneSoftware-";
+  const struct {
+    std::string runtime;
+    std::string folder; // the socket's, up to its name
+  } cases[] = {
+      {"relative/runtime", inTemp},
+      {"./runtime", inTemp},
+      {"", inTemp},
+      {(temp / "runtime").string(), (temp / "runtime/OrvaneSoftware-").string()},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.runtime);
+    const qmtest::ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
+    RunningCopy copy((temp / "user/OrvaneSoftware").string());
+    ASSERT_EQ(copy.claim({}), RunningCopy::Claim::First);
+    EXPECT_EQ(copy.socketPath().rfind(c.folder, 0), 0u) << copy.socketPath();
+  }
 }
 
 namespace {
