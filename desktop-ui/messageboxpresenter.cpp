@@ -1,12 +1,15 @@
 #include "desktop-ui/messageboxpresenter.h"
 
+#include "control/application.h"
+
 #include <QApplication>
 #include <QLabel>
 
 std::unique_ptr<QMessageBox> MessageBoxPresenter::build(MessageBox const& message, QWidget* parent) {
   auto box = std::make_unique<QMessageBox>(parent);
   box->setIcon(QMessageBox::Information);
-  box->setWindowTitle(QGuiApplication::applicationDisplayName());
+  // Not Qt's display name: the shell sets that once start-up is through, and a box may come before.
+  box->setWindowTitle(QString::fromUtf8(Application::displayName()));
   box->setTextFormat(Qt::PlainText);
   box->setText(QString::fromUtf8(message.message()));
   box->setInformativeText(QString::fromUtf8(message.information()));

@@ -6,6 +6,7 @@
 #include "desktop-ui/runningcopy.h"
 
 #include "desktop-ui/slotguard.h"
+#include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/platform/posix/filelock.h"
 
@@ -95,8 +96,8 @@ std::string folderNameOf(std::string const& userFolder) {
 }
 
 std::string channelFolder(std::string const& userFolder) {
-  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty()) return runtime.toStdString();
+  const Text runtime = FileSystem::baseDirectory("XDG_RUNTIME_DIR");
+  if (!runtime.empty()) return std::string(runtime.view());
   return QFile::encodeName(QDir::tempPath()).toStdString() + "/" + folderNameOf(userFolder) + "-" +
          std::to_string(::geteuid());
 }

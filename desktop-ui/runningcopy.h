@@ -31,9 +31,10 @@ public:
   static constexpr int MAX_MESSAGE = 1 << 20; // bytes of paths in one message
   static constexpr std::chrono::milliseconds CLAIM_WAIT{10000};
 
-  // The program's channel for its user folder: in $XDG_RUNTIME_DIR, else in "<folder name>-<uid>" under the
-  // temporary folder, named by the folder name, the user id and a digest of the user folder's path (so that
-  // copies on another user folder, as tests run them, never meet).
+  // The program's channel for its user folder: in $XDG_RUNTIME_DIR when that is absolute (a relative one is
+  // ignored: it would name another folder from each working directory), else in "<folder name>-<uid>" under
+  // the temporary folder; named by the folder name, the user id and a digest of the user folder's path (so
+  // that copies on another user folder, as tests run them, never meet).
   explicit RunningCopy(std::string const& userFolder);
   // The channel in folder (made private when missing) under name.
   RunningCopy(std::string const& folder, std::string const& name);

@@ -13,7 +13,6 @@
 #include "desktop-ui/reapertimer.h"
 #include "desktop-ui/recentdocuments.h"
 #include "desktop-ui/slotguard.h"
-#include "programinfo/programinfo.h"
 #include "utils/log.h"
 #include "utils/logger.h"
 #include "utils/systeminformation.h"
@@ -168,7 +167,7 @@ int Shell::runProgram(int argc, char** argv, std::function<void(Shell&)> const& 
   if (prepare) prepare(shell);
   if (!shell.start(files)) return 1;
   // Window titles then read "name.txt — Quillmere".
-  GuiApplication::setApplicationDisplayName(QString::fromUtf8(ProgramInfo::instance().displayName()));
+  GuiApplication::setApplicationDisplayName(QString::fromUtf8(Application::displayName()));
   const int status = GuiApplication::exec();
   copy.stopListening();
   copy.setListener(nullptr);

@@ -19,6 +19,9 @@
 
 namespace {
 constexpr int CELL_PADDING = 2; // above and below a cell's text
+// Words measured to fit the word column: the character estimate can rank a word of narrow letters above a
+// slightly wider one of wide letters, never one far wider.
+constexpr size_t MEASURED_WORDS = 8;
 
 QColor qcolour(Colour c) {
   return QColor(c.r, c.g, c.b, c.a);
@@ -81,24 +84,47 @@ void WordListWidget::buildTable() {
 }
 
 // Each column at least its own width, and as wide as its title beside a sort arrow and as the widest text
-// its cells show in practice: nothing is cut, and the columns the pane cannot show are reached by scrolling.
-void WordListWidget::fitColumns(QFont const& wordFont) {
+// its cells show: for the figures a sample of the widest in practice, for the words the widest word of the
+// rows shown. Nothing is cut, and the columns the pane cannot show are reached by scrolling.
+void WordListWidget::fitColumns() {
+  for (int c = 0; c < WordListColumns::COUNT; ++c)
+    m_table->setColumnWidth(c, fittedWidth(c));
+  m_wordColumnFit = m_table->columnWidth(1);
+}
+
+// A width the reader gave the word column by hand stays until the words shown need another.
+void WordListWidget::fitWordColumn() {
+  const int fit = fittedWidth(1);
+  if (fit == m_wordColumnFit) return;
+  m_wordColumnFit = fit;
+  m_table->setColumnWidth(1, fit);
+}
+
+int WordListWidget::fittedWidth(int c) {
+  WordListColumns::Column const& column = WordListColumns::column(c);
+  const QFont font = c == 1 ? m_wordFont : m_table->font();
+  int text = cellWidth(font, QString::fromUtf8(column.widest));
+  if (c == 1 && m_delegate) {
+    // Only the few likeliest: measuring every word of a long list would cost each refresh.
+    for (long row : m_delegate->widestRows(*this, MEASURED_WORDS))
+      text = std::max(text, cellWidth(font, m_model->index(int(row), 1).data().toString()));
+  }
   QHeaderView* header = m_table->horizontalHeader();
   const bool arrow = header->isSortIndicatorShown();
   header->setSortIndicatorShown(true); // room for the arrow from the start: a first click moves no column
-  for (int c = 0; c < WordListColumns::COUNT; ++c) {
-    WordListColumns::Column const& column = WordListColumns::column(c);
-    QStyleOptionViewItem cell;
-    cell.initFrom(m_table);
-    cell.font = c == 1 ? wordFont : m_table->font();
-    cell.fontMetrics = QFontMetrics(cell.font);
-    cell.text = QString::fromUtf8(column.widest);
-    cell.features = QStyleOptionViewItem::HasDisplay;
-    const int text = m_table->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, m_table).width();
-    const int grid = m_table->showGrid() ? 1 : 0;
-    m_table->setColumnWidth(c, std::max({column.width, header->sectionSizeHint(c), text + grid}));
-  }
+  const int title = header->sectionSizeHint(c);
   header->setSortIndicatorShown(arrow);
+  return std::max({column.width, title, text + (m_table->showGrid() ? 1 : 0)});
+}
+
+int WordListWidget::cellWidth(QFont const& font, QString const& text) const {
+  QStyleOptionViewItem cell;
+  cell.initFrom(m_table);
+  cell.font = font;
+  cell.fontMetrics = QFontMetrics(font);
+  cell.text = text;
+  cell.features = QStyleOptionViewItem::HasDisplay;
+  return m_table->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, m_table).width();
 }
 
 void WordListWidget::headerClicked(int column) {
@@ -153,6 +179,7 @@ std::unique_ptr<QMenu> WordListWidget::contextMenu(long row) {
 void WordListWidget::setDelegate(WordListDelegate* delegate) {
   m_delegate = delegate;
   m_model->setDelegate(delegate);
+  fitWordColumn();
 }
 
 void WordListWidget::selectAll() {
@@ -189,14 +216,16 @@ void WordListWidget::setChineseFontSize(double points) {
   // Qt refuses a size of 0 (and would warn): 0 keeps the table's own font.
   if (points > 0) font.setPointSizeF(points);
   m_model->setWordFont(points > 0 ? std::optional<QFont>(font) : std::nullopt);
+  m_wordFont = font;
   const int probe = std::max(QFontMetrics(font).height(), QFontMetrics(m_table->font()).height());
   m_table->verticalHeader()->setDefaultSectionSize(probe + 2 * CELL_PADDING + 1);
-  fitColumns(font);
+  fitColumns();
 }
 
 void WordListWidget::refresh() {
   const std::vector<long> keep = selectedRows();
   m_model->reset();
+  fitWordColumn();
   selectRows(keep);
 }
 

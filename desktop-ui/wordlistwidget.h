@@ -7,6 +7,7 @@
 #include "views/wordlistcolumns.h"
 #include "views/wordlistview.h"
 
+#include <QFont>
 #include <QWidget>
 
 #include <memory>
@@ -52,7 +53,10 @@ protected:
 
 private:
   void buildTable();
-  void fitColumns(QFont const& wordFont);
+  void fitColumns();
+  void fitWordColumn();
+  int fittedWidth(int column);
+  int cellWidth(QFont const& font, QString const& text) const;
   void headerClicked(int column);
   std::vector<long> const& selectedRows() const;
 
@@ -63,7 +67,9 @@ private:
   WordListTableModel* m_model;
   WordListDelegate* m_delegate = nullptr; // not owned
   long m_clickedRow = -1;
-  int m_sortColumn = -1; // the header clicked last; none at first (the delegate's own order applies)
+  QFont m_wordFont;         // the word column's
+  int m_wordColumnFit = -1; // the word column's width as last fitted
+  int m_sortColumn = -1;    // the header clicked last; none at first (the delegate's own order applies)
   WordListColumns::Direction m_direction = WordListColumns::Unsorted;
   WordStatisticsSort::Type m_sortOn = WordStatisticsSort::FrequencyDescending;
   mutable std::vector<long> m_selected; // the selected rows, ascending, while m_selectedValid

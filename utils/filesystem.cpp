@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -61,11 +62,20 @@ std::string resourcesFolder() {
   return QM_BUILD_RESOURCES_DIR;
 }
 
+// The first absolute folder of a colon-separated list; empty when it has none.
+std::string firstAbsolute(std::string const& folders) {
+  for (size_t start = 0; start < folders.size();) {
+    const size_t end = std::min(folders.find(':', start), folders.size());
+    if (folders[start] == '/') return folders.substr(start, end - start);
+    start = end + 1;
+  }
+  return {};
+}
+
 std::string folderOf(CommonDirectory::Type type, std::string const& base) {
   switch (type) {
   case CommonDirectory::LocalAppSupport: {
-    std::string dirs = env("XDG_DATA_DIRS");
-    dirs = dirs.substr(0, dirs.find(':'));
+    const std::string dirs = firstAbsolute(env("XDG_DATA_DIRS"));
     return dirs.empty() ? std::string("/usr/local/share") : dirs;
   }
   case CommonDirectory::Base:
@@ -79,8 +89,8 @@ std::string folderOf(CommonDirectory::Type type, std::string const& base) {
   case CommonDirectory::Home:
     return homeFolder();
   case CommonDirectory::UserAppSupport: {
-    const std::string data = env("XDG_DATA_HOME");
-    return data.empty() ? homeFolder() + "/.local/share" : data;
+    const Text data = FileSystem::baseDirectory("XDG_DATA_HOME");
+    return data.empty() ? homeFolder() + "/.local/share" : std::string(data.view());
   }
   default:
     return currentDirectory();
@@ -184,6 +194,11 @@ FileSystem& FileSystem::instance() {
 
 Text FileSystem::path(CommonDirectory::Type type, const char* a, const char* b) {
   return instance().privatePath(type, a, b);
+}
+
+Text FileSystem::baseDirectory(const char* variable) {
+  const std::string value = env(variable);
+  return value.empty() || value[0] != '/' ? Text() : Text(value.data(), value.size());
 }
 
 Text FileSystem::privatePath(CommonDirectory::Type type, const char* a, const char* b) const {

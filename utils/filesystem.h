@@ -9,13 +9,15 @@
 
 struct CommonDirectory {
   enum Type : int {      // int-sized, so that any other value is valid and counts as Current
-    LocalAppSupport = 0, // the machine-wide data folder: the first of $XDG_DATA_DIRS, else /usr/local/share
+    LocalAppSupport = 0, // the machine-wide data folder: the first absolute one of $XDG_DATA_DIRS, else
+                         // /usr/local/share
     Base = 1,            // the current directory as it was on first use
     Current = 2,         // the current directory now
     Resources = 3,       // $QUILLMERE_RESOURCES, else the installed or built resources folder
     Temp = 4,            // $TMPDIR, else /tmp
     Home = 5,            // $HOME
-    UserAppSupport = 6,  // $XDG_DATA_HOME, else ~/.local/share; the user root is its folderName sub-folder
+    UserAppSupport = 6,  // $XDG_DATA_HOME when absolute, else ~/.local/share; the user root is its folderName
+                         // sub-folder
   };
 };
 
@@ -27,6 +29,10 @@ public:
   // The folder of type (any other value counts as Current), then "/" a, then "/" b, each when not null;
   // every backslash becomes "/". Never cut.
   static Text path(CommonDirectory::Type type, const char* a = nullptr, const char* b = nullptr);
+  // The folder that an XDG base-directory variable (XDG_DATA_HOME, XDG_RUNTIME_DIR, ...) names: its value
+  // when that is an absolute path, else empty. A relative or empty value counts as unset, as the
+  // base-directory rules say: it would name another folder from every working directory.
+  static Text baseDirectory(const char* variable);
   Text privatePath(CommonDirectory::Type type, const char* a = nullptr, const char* b = nullptr) const;
 
   // The program's folder name in the user's data folder ("OrvaneSoftware" until start-up says otherwise).

@@ -48,11 +48,6 @@ void loadProgramInfo(const char* name) {
   ProgramInfo::instance().log();
 }
 
-const char* programName() {
-  const char* name = ProgramInfo::instance().displayName();
-  return *name ? name : "Quillmere";
-}
-
 // A save killed half-way leaves its hidden temporary file in the folder it saved into: these are the
 // folders of the program's saves.
 void removeLeftoverTempFiles() {
@@ -78,7 +73,7 @@ void removeLeftoverTempFiles() {
 void failed(zun::exception const& e, const char* problem) {
   ZUN_LOG_CAUGHT("ERR", "Start-up failed: ", e);
   MessageBox box(2, MessageBox::Ok);
-  box.setMessage("%s", programName());
+  box.setMessage("%s", Application::displayName());
   box.setInformation("%s  This program will now exit.", problem);
   box.show();
 }
@@ -92,6 +87,11 @@ struct Application::Impl {
   NewVersionPrompt prompt{ProgramInfo::instance().displayVersion()};
   std::unique_ptr<VersionChecker> versionChecker;
 };
+
+const char* Application::displayName() {
+  const char* name = ProgramInfo::instance().displayName();
+  return *name ? name : "Quillmere";
+}
 
 Application::Application(GUI& gui) : gui(gui) {}
 
@@ -118,7 +118,7 @@ bool Application::init(const char* programInfoFile) {
     made->controller.init(nullptr);
     if (!MessageCenter::instance().valid()) {
       MessageBox box(2, MessageBox::Ok);
-      box.setMessage("%s", programName());
+      box.setMessage("%s", Application::displayName());
       box.setInformation("Error initialising message center.  Some program functionality might not work.");
       box.show();
     }
@@ -148,7 +148,7 @@ bool Application::init(const char* programInfoFile) {
   } catch (std::exception const& e) {
     Log::print("ERR", "Start-up failed: %s\n", e.what());
     MessageBox box(2, MessageBox::Ok);
-    box.setMessage("%s", programName());
+    box.setMessage("%s", Application::displayName());
     box.setInformation("The program could not be started (%s).", e.what());
     box.show();
   }

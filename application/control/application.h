@@ -16,6 +16,10 @@ public:
   static constexpr int SPLASH_MILLISECONDS = 2000;
   static constexpr const char* PROGRAM_INFO = "data/program.properties";
 
+  // The program's display name, which every message box carries as its title: the program information's
+  // once a file has loaded, else "Quillmere" (a box can come before, or instead of, a loaded file).
+  static const char* displayName();
+
   // gui must outlive the application.
   explicit Application(GUI& gui);
   // Cancels the version check and waits for it, stops the scripts still running, then destroys the

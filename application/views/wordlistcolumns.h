@@ -12,7 +12,8 @@ public:
     const char* identifier;
     const char* title;
     int width;          // points: the least the column is given
-    const char* widest; // UTF-8: the widest text its cells show in practice (a four-character word)
+    const char* widest; // UTF-8: the widest text its cells show in practice (the word column: the least it
+                        // fits, a four-character word; it fits the longest word shown as well)
     Direction firstDirection;
     WordStatisticsSort::Type ascending;
     WordStatisticsSort::Type descending;

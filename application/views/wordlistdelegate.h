@@ -26,6 +26,9 @@ public:
   // returns the bytes written before the NUL. A row that does not exist gives "", a null buffer or size 0
   // nothing (0).
   virtual size_t cellText(WordListView& view, long row, int column, char* buffer, size_t size) const = 0;
+  // The rows of the count words likeliest to be the widest, widest first, estimated from their characters:
+  // the few whose words the view measures to fit its word column.
+  virtual std::vector<long> widestRows(WordListView& view, size_t count) const = 0;
   // The three menu flags; each starts as the caller set it.
   virtual void menuState(WordListView& view, bool* knownEnabled, bool* unknownEnabled,
                          bool* othersEnabled) const = 0;

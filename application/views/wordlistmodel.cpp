@@ -6,7 +6,24 @@
 #include "utils/utf8.h"
 #include "wordlists/wordlistmanager.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
+
+namespace {
+
+// A word's display columns from its bytes alone: every byte that starts a character counts one, and one
+// more when it starts a sequence of three or four bytes.
+size_t displayColumns(Span const& word) {
+  size_t columns = 0;
+  for (size_t i = 0; i < word.length; ++i) {
+    const auto byte = static_cast<unsigned char>(word.data[i]);
+    if ((byte & 0xC0) != 0x80) columns += byte >= 0xE0 ? 2 : 1;
+  }
+  return columns;
+}
+
+} // namespace
 
 struct WordListModel::Impl {
   explicit Impl(WordListManager const& lists) : lists(lists) {}
@@ -91,6 +108,27 @@ WordStatistics* WordListModel::row(size_t index) const {
 
 std::vector<WordStatistics*> const& WordListModel::rows() const {
   return impl->shown;
+}
+
+std::vector<size_t> WordListModel::widestRows(size_t count) const {
+  // (columns, row), kept sorted roomiest first; a new row enters only when strictly roomier than the last.
+  std::vector<std::pair<size_t, size_t>> widest;
+  widest.reserve(count + 1);
+  for (size_t row = 0; row < impl->shown.size() && count > 0; ++row) {
+    Span const& word = impl->shown[row]->word;
+    // A word has no more columns than bytes: most need not be read once the list is full.
+    if (widest.size() == count && word.length <= widest.back().first) continue;
+    const size_t columns = displayColumns(word);
+    if (widest.size() == count && columns <= widest.back().first) continue;
+    const auto at =
+        std::find_if(widest.begin(), widest.end(), [&](auto const& w) { return w.first < columns; });
+    widest.insert(at, {columns, row});
+    if (widest.size() > count) widest.pop_back();
+  }
+  std::vector<size_t> rows;
+  for (auto const& w : widest)
+    rows.push_back(w.second);
+  return rows;
 }
 
 size_t WordListModel::cellText(size_t index, int column, char* buffer, size_t size) const {

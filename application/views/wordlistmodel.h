@@ -45,6 +45,10 @@ public:
   // Null past the end.
   WordStatistics* row(size_t index) const;
   std::vector<WordStatistics*> const& rows() const;
+  // The rows of the count words likeliest to need the most room, roomiest first, by display columns (a
+  // character of three or more UTF-8 bytes, as the Chinese scripts are, counts two; any other one): a view
+  // measures these few with its font rather than every row. Earlier rows win a tie.
+  std::vector<size_t> widestRows(size_t count) const;
   // A cell's text (see WordListDelegate::cellText): 0 row number, 1 word, 2 frequency, 3 and 4 the
   // percentages, 5 first occurrence (from 1), 6 HSK and 7 TOCFL levels, 8 length in characters, any other
   // the word.

@@ -54,6 +54,10 @@ struct WordListViewController::Impl : TabHeaderDelegate, WordListDelegate {
   size_t cellText(WordListView&, long row, int column, char* buffer, size_t size) const override {
     return model.cellText(row < 0 ? model.rowCount() : size_t(row), column, buffer, size);
   }
+  std::vector<long> widestRows(WordListView&, size_t count) const override {
+    const std::vector<size_t> rows = model.widestRows(count);
+    return std::vector<long>(rows.begin(), rows.end());
+  }
   void menuState(WordListView&, bool* knownEnabled, bool* unknownEnabled, bool* othersEnabled) const override;
   void rowAction(WordListView&, long row, bool command) override;
   void menuCommand(WordListView&, int tag) override;

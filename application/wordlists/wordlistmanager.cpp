@@ -132,11 +132,15 @@ void WordListManager::Impl::repairKnownDisplayName() const {
 
 std::string WordListManager::Impl::readCurrentName() {
   std::string content;
-  if (currentFileGuard.load(currentFile.c_str(), "the current list name",
-                            [&] { ObjectFile::readAll(currentFile.c_str(), content); }) != SaveGuard::Read) {
-    Log::print("WARN", "Error loading current list name, defaulting to '%s'\n", KNOWN);
+  // The warning's line goes on with the error's entry, after a tab.
+  const auto report = [](zun::exception const& e) {
+    Log::print("WARN", "Error loading current list name, defaulting to '%s' ", KNOWN);
+    ZUN_LOG_CAUGHT("WARN", "\t", e);
+  };
+  if (currentFileGuard.load(
+          currentFile.c_str(), "the current list name",
+          [&] { ObjectFile::readAll(currentFile.c_str(), content); }, report) != SaveGuard::Read)
     return KNOWN;
-  }
   std::string name = content.substr(0, content.find_first_of("\r\n"));
   if (name != KNOWN && (!validBaseName(name.c_str()) || !exists(lists + name))) {
     Log::print("WARN", "The current list '%s' does not exist, defaulting to '%s'\n", name.c_str(), KNOWN);

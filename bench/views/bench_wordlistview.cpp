@@ -1,8 +1,9 @@
 // The word-list pane's rows: fetching them in each of the twelve orders (every header, both directions),
-// the known/unknown tabs, narrowing by a filter text, and the cell texts a scrolled table asks for. Two sets:
-// the words of a 50 MB document made from the PKU corpus (about 12,000 unique words) and a synthetic set of
-// 100,000 unique words with Zipf-like frequencies and levels. Counters: rows, and allocs_per_row for the
-// cell texts of a visible page (the table's own QString per painted cell is Qt's and not counted here).
+// the known/unknown tabs, narrowing by a filter text, the cell texts a scrolled table asks for, and the
+// widest-looking words a refresh measures. Two sets: the words of a 50 MB document made from the PKU corpus
+// (about 12,000 unique words) and a synthetic set of 100,000 unique words with Zipf-like frequencies and
+// levels. Counters: rows, and allocs_per_row for the cell texts of a visible page (the table's own QString
+// per painted cell is Qt's and not counted here).
 #include "documents/documentprocessor.h"
 #include "documents/documentstatistics.h"
 #include "support/countingnew.h"
@@ -203,6 +204,19 @@ void BM_ScrollCells(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations() * page));
 }
 
+// A refresh of the table: the few rows whose words the view measures to fit its word column, out of every
+// row shown.
+void BM_WidestRows(benchmark::State& state) {
+  WordSet& set = wordSet(state);
+  WordListModel model(*set.lists);
+  model.setStatistics(set.statistics.get());
+  model.update();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(model.widestRows(8));
+  state.counters["rows"] = double(model.rowCount());
+  state.SetItemsProcessed(int64_t(state.iterations() * model.rowCount()));
+}
+
 void orders(benchmark::internal::Benchmark* b) {
   for (int set : {0, 1})
     for (int type = 0; type < WordStatisticsSort::TYPE_COUNT; ++type)
@@ -215,5 +229,6 @@ BENCHMARK(BM_FetchSorted)->Apply(orders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FetchTab)->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Filter)->ArgsProduct({{0, 1}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollCells)->Args({0})->Args({1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WidestRows)->Args({0})->Args({1})->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,10 +1,11 @@
 // The program's shell: start-up as the program runs it, in a child process (the probe, answering its boxes
 // Ok): with good program information the command line's files open while the splash shows and the window
 // shows with them, listed in the desktop's recent documents; every failure ends with an "ERR" line, a box
-// naming the problem and a non-zero status, and leaves the user's files as they were. SIGTERM, SIGINT and
-// SIGHUP end it with the reader's marks saved. One copy runs per user folder: later starts hand it their
-// files, and its socket takes nothing else. In this process: shutdown while the version server stalls ends
-// within libcurl's bound, and the colours follow the desktop turning dark.
+// titled with the program's name that names the problem, and a non-zero status, and leaves the user's files
+// as they were. SIGTERM, SIGINT and SIGHUP end it with the reader's marks saved. One copy runs per user
+// folder (a relative runtime folder is ignored): later starts hand it their files, and its socket takes
+// nothing else. In this process: shutdown while the version server stalls ends within libcurl's bound, and
+// the colours follow the desktop turning dark.
 #include "curlpp/curlpp.h"
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/runningcopy.h"
@@ -23,6 +24,8 @@
 #include "wordlists/wordliststate.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QPalette>
 #include <QTreeView>
@@ -208,11 +211,13 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
   fs::remove(unreadableList / "data/words.u8");
   fs::create_directories(unreadableList / "data/words.u8"); // a folder: opening works, reading fails
 
+  const std::string pipe = (userFolder() / "wordlists/lists/mine").string();
   const struct {
     const char* name;
     fs::path resources;
     bool holdList;
     std::string box; // empty: starts
+    bool pipeAmongLists = false;
   } cases[] = {
       {"good", good, false, ""},
       {"missing program information", broken, false, "The program information file is missing."},
@@ -221,11 +226,19 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
       {"unreadable master list", unreadableList, false, "The word list 'data/words.u8' could not be read."},
       {"list held by another copy", good, true,
        "The word lists are in use by another running copy of the program."},
+      {"a pipe among the lists", good, false,
+       "'" + pipe + "' is not a regular file, so it cannot hold a word list.  Move it out of the word-list " +
+           "folder and start again.",
+       true},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<NamedFileLock> held;
     if (c.holdList) held = WordListState::lock(Text((userFolder() / "wordlists/").c_str()), "known");
+    fs::create_directories(fs::path(pipe).parent_path());
+    if (c.pipeAmongLists) {
+      ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    }
     const auto before = snapshot(userFolder());
     Probe run({document.string(), (temp / "none.txt").string()}, c.resources);
     const int status = run.finish();
@@ -245,11 +258,13 @@ TEST(ShellTest, StartsOnlyWhenEverythingItNeedsIsThereAndOpensTheCommandLinesFil
     EXPECT_NE(status, 0);
     EXPECT_EQ(lineOf(run.lines, "shown"), -1);
     const long box = lineOf(run.lines, "box Quillmere|" + c.box + "  This program will now exit.");
-    EXPECT_GE(box, 0);
+    ASSERT_GE(box, 1);
+    EXPECT_EQ(run.lines[size_t(box - 1)], "titled Quillmere") << "the display name, before Qt knows it";
     const long logged = lineOf(run.lines, "log Start-up failed");
     EXPECT_GE(logged, 0);
     EXPECT_LT(logged, box);
     EXPECT_EQ(snapshot(userFolder()), before) << "no user file touched";
+    fs::remove(pipe);
   }
 }
 
@@ -353,6 +368,29 @@ TEST(ShellTest, TheRunningCopysSocketIsPrivateAndTakesOnlyListsOfAbsolutePaths) 
   RunningCopy open((temp / "open").string(), "copy");
   EXPECT_EQ(open.claim({"/a"}), RunningCopy::Claim::First);
   EXPECT_EQ(open.socketPath(), "");
+}
+
+// The channel lies in the runtime folder only when that is absolute: a relative one would name another
+// folder from each working directory, and two copies would run over one user folder.
+TEST(ShellTest, TheRunningCopysChannelIgnoresARelativeRuntimeFolder) {
+  qmtest::TempDir temp;
+  const std::string inTemp = QFile::encodeName(QDir::tempPath()).toStdString() + "/OrvaneSoftware-";
+  const struct {
+    std::string runtime;
+    std::string folder; // the socket's, up to its name
+  } cases[] = {
+      {"relative/runtime", inTemp},
+      {"./runtime", inTemp},
+      {"", inTemp},
+      {(temp / "runtime").string(), (temp / "runtime/OrvaneSoftware-").string()},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.runtime);
+    const qmtest::ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
+    RunningCopy copy((temp / "user/OrvaneSoftware").string());
+    ASSERT_EQ(copy.claim({}), RunningCopy::Claim::First);
+    EXPECT_EQ(copy.socketPath().rfind(c.folder, 0), 0u) << copy.socketPath();
+  }
 }
 
 namespace {

@@ -1,12 +1,14 @@
 // The program as its main runs it, for the shell's tests in a child process. It answers every box Ok, as a
-// reader would, and writes one line per event on standard output: "log TEXT" for each log entry,
-// "box MESSAGE|INFORMATION", "shown TITLE" when the main window first shows (TITLE: the window's title at
-// that moment), and "opened TITLE" each time a document becomes the window's title. Then, by QM_PROBE:
-// unset, it closes the window as a reader would after the first; "stay" leaves it open (the test ends the
-// program); "mark" also moves the caret onto a word and marks it with "t" and writes "marked N", N the words
-// of the current list. Its exit status is the program's.
+// reader would, and writes one line per event on standard output: "log TEXT" for each log entry, "titled
+// TITLE" (the title the desktop gives the box) then "box MESSAGE|INFORMATION" for each box, "shown TITLE"
+// when the main window first shows (TITLE: the window's title at that moment), and "opened TITLE" each time
+// a document becomes the window's title. Then, by QM_PROBE: unset, it closes the window as a reader would
+// after the first; "stay" leaves it open (the test ends the program); "mark" also moves the caret onto a
+// word and marks it with "t" and writes "marked N", N the words of the current list. Its exit status is the
+// program's.
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/mainwindowwidget.h"
+#include "desktop-ui/messageboxpresenter.h"
 #include "desktop-ui/shell.h"
 #include "desktop-ui/textviewwidget.h"
 #include "text/wordhash.h"
@@ -49,6 +51,7 @@ void tee(const char* text) {
 class Answerer : public MessageBox::Presenter {
 public:
   int present(MessageBox const& box) override {
+    say("titled", MessageBoxPresenter::build(box)->windowTitle().toStdString());
     say("box", std::string(box.message()) + "|" + box.information());
     return MessageBox::OkPressed;
   }

@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,43 @@ TEST_F(WordListWidgetTest, TitlesFiguresAndFourCharacterWordsShowWhole) {
     clickHeader(column);
     EXPECT_EQ(qmtest::cutTitles(*table.horizontalHeader()), Words{});
   }
+}
+
+// The word column fits the longest word of the rows shown, whatever tab and filter chose them; a width set
+// by hand stays while the words shown need no other.
+TEST_F(WordListWidgetTest, TheWordColumnFitsTheLongestWordShown) {
+  fixture.master.add(Span("中华人民共和国"));
+  auto longer = fixture.statistics(qmtest::WordFixture::TEXT + "中华人民共和国\n");
+  controller.setDocumentStatistics(longer.get());
+  statistics = std::move(longer);
+  controller.setFontSize(AppearanceConfig{}.wordListFontSize);
+  QTableView& table = *widget.table();
+  const QFont font = table.model()->index(0, 1).data(Qt::FontRole).value<QFont>();
+  const int advance = QFontMetrics(font).horizontalAdvance(QStringLiteral("中华人民共和国"));
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    bool shown; // 中华人民共和国 among the rows
+  } steps[] = {
+      {"Unknown", [] {}, true},
+      {"Known", [&] { clickTab(1); }, false},
+      {"All", [&] { clickTab(0); }, true},
+      {"filtered", [&] { widget.searchField()->setText(QStringLiteral("中")); }, true},
+      {"filtered out", [&] { widget.searchField()->setText(QStringLiteral("中国")); }, false},
+      {"filter cleared", [&] { widget.searchField()->clear(); }, true},
+  };
+  for (auto const& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.act();
+    EXPECT_EQ(table.columnWidth(1) >= advance, s.shown);
+    EXPECT_GE(table.columnWidth(1), WordListColumns::column(1).width);
+    EXPECT_EQ(qmtest::cutCells(table), Words{});
+  }
+  table.setColumnWidth(1, 3 * advance); // by hand
+  controller.refresh();
+  EXPECT_EQ(table.columnWidth(1), 3 * advance);
+  clickTab(1);
+  EXPECT_LT(table.columnWidth(1), advance);
 }
 
 TEST_F(WordListWidgetTest, FontSizes) {

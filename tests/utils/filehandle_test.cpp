@@ -12,14 +12,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 namespace fs = std::filesystem;
 
 // Every opener of the program's reading takes regular files only, and no file holds it at its opening: a
-// pipe without a writer, or a device, is refused at once and named in the log. The table runs in a child
-// that an alarm ends, should an open wait after all.
+// pipe without a writer, or a device, is refused at once and named in the log, and the handle's error entry
+// gives errno in the system's own words. The table runs in a child that an alarm ends, should an open wait
+// after all.
 TEST(FileHandleTest, ReadersTakeOnlyRegularFilesAndNeverWait) {
   qmtest::TempDir dir;
   qmtest::writeFile(dir / "file", "words\n");
@@ -37,6 +39,7 @@ TEST(FileHandleTest, ReadersTakeOnlyRegularFilesAndNeverWait) {
       {"a link to a pipe", (dir / "link").string(), ENODEV, "a pipe (FIFO)"},
       {"a device", "/dev/zero", ENODEV, "a device"},
       {"a folder", dir.str(), EISDIR, nullptr},
+      {"a missing file", (dir / "none").string(), ENOENT, nullptr},
   };
   qmtest::expectInChild([&] {
     std::string problems;
@@ -57,6 +60,10 @@ TEST(FileHandleTest, ReadersTakeOnlyRegularFilesAndNeverWait) {
       } catch (zun::exception const&) {
         if (!c.error) problems += row + "refused\n";
       }
+      const std::string entry = "Error opening file: " + c.path +
+                                "\n\tLast error: " + std::to_string(c.error) + "\n\t" +
+                                std::strerror(c.error) + "\n";
+      if (c.error && log.all().find(entry) == std::string::npos) problems += row + "entry:\n" + log.all();
       const std::string named = c.logged ? "Not reading '" + c.path + "': it is " + c.logged : "Not reading";
       if ((log.all().find(named) != std::string::npos) != (c.logged != nullptr))
         problems += row + "log:\n" + log.all();

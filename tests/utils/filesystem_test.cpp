@@ -56,6 +56,38 @@ TEST(FileSystemTest, FolderKindsComeFromTheEnvironment) {
   EXPECT_FALSE(fs::exists(dir / "data")); // naming a folder creates nothing
 }
 
+// The base-directory rules: a relative or empty value counts as unset, so that no folder of the reader's
+// depends on the working directory the program was started from.
+TEST(FileSystemTest, RelativeOrEmptyBaseDirectoriesCountAsUnset) {
+  qmtest::TempDir dir;
+  qmtest::ScopedEnv home("HOME", dir.str() + "/home");
+  const struct {
+    const char* variable;
+    std::string value;
+    std::string named; // by baseDirectory
+    CommonDirectory::Type type;
+    std::string folder; // of type
+  } cases[] = {
+      {"XDG_DATA_HOME", dir.str() + "/data", dir.str() + "/data", CommonDirectory::UserAppSupport,
+       dir.str() + "/data"},
+      {"XDG_DATA_HOME", "data", "", CommonDirectory::UserAppSupport, dir.str() + "/home/.local/share"},
+      {"XDG_DATA_HOME", "./data", "", CommonDirectory::UserAppSupport, dir.str() + "/home/.local/share"},
+      {"XDG_DATA_HOME", "", "", CommonDirectory::UserAppSupport, dir.str() + "/home/.local/share"},
+      {"XDG_DATA_DIRS", "local:" + dir.str() + "/shared:/usr/share", "", CommonDirectory::LocalAppSupport,
+       dir.str() + "/shared"},
+      {"XDG_DATA_DIRS", "local:share", "", CommonDirectory::LocalAppSupport, "/usr/local/share"},
+      {"XDG_CONFIG_HOME", "config", "", CommonDirectory::Home, dir.str() + "/home"},
+      {"XDG_RUNTIME_DIR", "run/user", "", CommonDirectory::Home, dir.str() + "/home"},
+      {"XDG_RUNTIME_DIR", "/run/user/7", "/run/user/7", CommonDirectory::Home, dir.str() + "/home"},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+    qmtest::ScopedEnv variable(c.variable, c.value);
+    EXPECT_EQ(FileSystem::baseDirectory(c.variable).view(), c.named);
+    EXPECT_EQ(FileSystem::path(c.type).view(), c.folder);
+  }
+}
+
 TEST(FileSystemTest, DeletePathRefusesAnythingOutsideItsBase) {
   qmtest::TempDir dir;
   qmtest::ScopedEnv data("XDG_DATA_HOME", dir.str() + "/root");

@@ -127,3 +127,36 @@ TEST_F(WordListModelTest, CellTextsAreCutAtACharacterBoundary) {
   EXPECT_EQ(cell(0, 1, 4096), longWord.substr(0, 1024)); // a cell holds at most 1,024 bytes
   EXPECT_EQ(cell(0, 8), "1500");
 }
+
+// The few rows a view measures to fit the word column: the most display columns first (a Chinese
+// character counts two letters), earlier rows first among equals, within the rows shown.
+TEST_F(WordListModelTest, WidestRowsAreTheWordsOfMostDisplayColumns) {
+  words.master.add(Span("中华人民共和国"));
+  auto text = words.statistics(qmtest::WordFixture::TEXT + "中华人民共和国 abcdefghijklm abcdefghijklmn\n");
+  model.setStatistics(text.get());
+  model.setSortType(WordStatisticsSort::FirstOccurrenceAscending);
+  const auto widest = [&](size_t count) {
+    Words out;
+    for (size_t row : model.widestRows(count))
+      out.emplace_back(model.row(row)->word.view());
+    return out;
+  };
+  const struct {
+    const char* filter;
+    size_t count;
+    Words rows;
+  } cases[] = {
+      {"", 0, {}},
+      {"", 1, {"中华人民共和国"}},
+      {"", 3, {"中华人民共和国", "abcdefghijklmn", "abcdefghijklm"}},
+      {"", 100, {"中华人民共和国", "abcdefghijklmn", "abcdefghijklm", "中国", "人民", "我们", "abc", "的"}},
+      {"中", 2, {"中华人民共和国", "中国"}},
+      {"x", 2, {}},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(std::string(c.filter) + " " + std::to_string(c.count));
+    model.setSearchText(Span(c.filter));
+    model.update();
+    EXPECT_EQ(widest(c.count), c.rows);
+  }
+}

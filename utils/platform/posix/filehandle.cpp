@@ -13,11 +13,11 @@
 
 namespace {
 
+// The system's own words for errno, also for a file refused by its kind (ENODEV): the "WARN" line before
+// this one says what the file is.
 void logOpenError(const char* path, int error) {
   char text[256] = "";
-  const char* message = error == ENODEV
-                            ? "Not a regular file"
-                            : strerror_r(error, text, sizeof text); // the GNU form may return its own
+  const char* message = strerror_r(error, text, sizeof text); // the GNU form may return its own
   Log::print("ERR", "Error opening file: %s\n\tLast error: %d\n\t%s\n", path ? path : "nullptr", error,
              message ? message : "");
 }
