@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <spawn.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
@@ -158,24 +159,59 @@ int popen(lua_State* L) {
 }
 
 // Files that a script opens for writing: none on /proc, where the program's own memory is a file
-// (/proc/self/mem) that a write changes, code included. Checked on the open file, which no path can dodge.
+// (/proc/self/mem) that a write changes, code included; and nothing that has no name of its own (a pipe, a
+// socket, an event descriptor), which a path reaches only through a descriptor link of a process
+// (/proc/<pid>/fd/N, /dev/fd/N): one byte into the program's signal pipe would end it. Both are told by
+// the file system of what the path leads to, so no spelling, link or working folder dodges them. A
+// descriptor is refused before it is opened (a socket would not open at all) and once more when open, in
+// case the path changed in between: opening a pipe writes nothing, so no byte has reached it by then.
 
-constexpr long PROC_FILESYSTEM = 0x9fa0;
+enum class Reach { file, proc, descriptor };
+
+Reach reachOf(int fd) {
+  struct statfs filesystem {};
+  if (fstatfs(fd, &filesystem) != 0) return Reach::file;
+  switch (filesystem.f_type) {
+  case PROC_SUPER_MAGIC:
+    return Reach::proc;
+  case PIPEFS_MAGIC:
+  case SOCKFS_MAGIC:
+  case ANON_INODE_FS_MAGIC:
+    return Reach::descriptor;
+  default:
+    return Reach::file;
+  }
+}
+
+// What path leads to, looked at without opening it: O_PATH opens no pipe and no socket.
+Reach reachOf(const char* path) {
+  const int fd = ::open(path, O_PATH | O_CLOEXEC);
+  if (fd < 0) return Reach::file; // the open itself then answers
+  const Reach reach = reachOf(fd);
+  close(fd);
+  return reach;
+}
 
 bool writes(const char* mode) {
   return std::strpbrk(mode, "wa+") != nullptr;
 }
 
-// The file at index, if it is one on /proc, is closed and the open answered as refused; false otherwise.
-bool refusedOnProc(lua_State* L, int index, const char* path) {
+int refuseDescriptor(lua_State* L, const char* path) {
+  return luaL_error(L, "cannot write to '%s': it leads to a pipe, socket or event descriptor of a process",
+                    path);
+}
+
+// The file at index, if it is one on /proc, is closed and the open answered as refused, and if it is a
+// descriptor, closed and refused with an error; false otherwise.
+bool refused(lua_State* L, int index, const char* path) {
   auto* stream = static_cast<luaL_Stream*>(luaL_testudata(L, index, LUA_FILEHANDLE));
-  struct statfs filesystem {};
-  if (!stream || !stream->f || fstatfs(fileno(stream->f), &filesystem) != 0 ||
-      filesystem.f_type != PROC_FILESYSTEM)
-    return false;
+  if (!stream || !stream->f) return false;
+  const Reach reach = reachOf(fileno(stream->f));
+  if (reach == Reach::file) return false;
   lua_getfield(L, index, "close");
   lua_pushvalue(L, index);
   lua_call(L, 1, 0);
+  if (reach == Reach::descriptor) refuseDescriptor(L, path);
   errno = EACCES;
   luaL_fileresult(L, 0, path);
   return true;
@@ -186,11 +222,13 @@ int open(lua_State* L) {
   const char* path = luaL_checkstring(L, 1);
   const char* mode = luaL_optstring(L, 2, "r");
   lua_settop(L, 2);
+  const bool writing = writes(mode);
+  if (writing && reachOf(path) == Reach::descriptor) return refuseDescriptor(L, path);
   lua_pushvalue(L, lua_upvalueindex(1));
   lua_pushvalue(L, 1);
   lua_pushvalue(L, 2);
   lua_call(L, 2, LUA_MULTRET);
-  if (writes(mode) && refusedOnProc(L, 3, path)) return 3;
+  if (writing && refused(L, 3, path)) return 3;
   return lua_gettop(L) - 2;
 }
 

@@ -25,7 +25,9 @@ extern "C" {
 }
 
 #include <csignal>
+#include <fcntl.h>
 #include <new>
+#include <sched.h>
 #include <unistd.h>
 
 namespace {
@@ -73,6 +75,26 @@ public:
 private:
   sigset_t pipe;
   sigset_t before;
+};
+
+// lfs.chdir changes the working folder of every thread that shares it (in an inline run, the whole
+// process's): a run puts it back as it ends, however it ends, so that the next script's relative paths land
+// where they did. The folder is held open, so that its being renamed meanwhile does not matter.
+class WorkingFolderKept {
+public:
+  WorkingFolderKept() : folder(::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+  ~WorkingFolderKept() { restore(); }
+  void restore() {
+    if (folder < 0) return;
+    if (fchdir(folder) != 0) Log::print("WARN", "Unable to return to the working folder after a script\n");
+    close(folder);
+    folder = -1;
+  }
+  WorkingFolderKept(WorkingFolderKept const&) = delete;
+  WorkingFolderKept& operator=(WorkingFolderKept const&) = delete;
+
+private:
+  int folder;
 };
 
 // Scripts may require the modules shipped in the resources' lua folder.
@@ -184,11 +206,15 @@ void QelLua::Impl::threadEntry(void* owner) {
     (*self)->thread.script = pthread_self();
     (*self)->thread.interruptible = true;
   }
+  // A working folder of the thread's own: lfs.chdir then moves no other thread while the script runs, nor
+  // a later run's, should this one outlive its runner.
+  unshare(CLONE_FS);
   (*self)->threadMain();
 }
 
 void QelLua::Impl::threadMain() {
   const PipeSignalHeld pipeSignal;
+  WorkingFolderKept workingFolder;
   lua_State* L = lua->state();
   {
     std::lock_guard lock(thread.mutex);
@@ -211,7 +237,8 @@ void QelLua::Impl::threadMain() {
   } catch (std::bad_alloc const&) {
     // The run must still end, or its owner would wait for ever; the status tells what failed.
   }
-  lua.reset();
+  lua.reset();             // finalizers may change folder too
+  workingFolder.restore(); // before the run is seen to end
   end(status, std::move(text));
 }
 

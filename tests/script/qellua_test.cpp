@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -134,4 +135,50 @@ TEST_F(QelLuaTest, RunWhoseThreadCannotStartEndsAsFailed) {
   EXPECT_FALSE(lua.running());
   EXPECT_NE(lua.result(), 0);
   EXPECT_STRNE(lua.errorMessage(), "");
+}
+
+// lfs.chdir moves the whole process: each run puts the working folder back however it ends, and a
+// threaded script's move reaches no other thread while it runs.
+TEST_F(QelLuaTest, AScriptsWorkingFolderDoesNotOutliveItsRun) {
+  qmtest::TempDir home, elsewhere;
+  struct Kept {
+    std::filesystem::path folder = std::filesystem::current_path();
+    ~Kept() { std::filesystem::current_path(folder); }
+  } kept;
+  std::filesystem::current_path(home.path());
+  const std::string move = "require('lfs').chdir('" + elsewhere.str() + "')\n";
+  const struct {
+    const char* name;
+    std::string source;
+    bool killed; // once it has written
+  } endings[] = {
+      {"an end", move, false},
+      {"an error", move + "error('x')", false},
+      {"a finalizer as the state closes", "setmetatable({}, {__gc = function() " + move + " end})", false},
+      {"a kill", move + "require('qel').write('r')\nwhile true do end", true},
+  };
+  for (bool threaded : {false, true}) {
+    for (auto const& ending : endings) {
+      SCOPED_TRACE(std::string(ending.name) + (threaded ? ", threaded" : ", inline"));
+      if (ending.killed && !threaded) continue; // only another thread can kill it
+      QelLua lua(*state);
+      CountingOutputStream out;
+      lua.setOutputStream(out);
+      ASSERT_EQ(lua.load(writeScript(ending.source).c_str()), 0);
+      lua.run(threaded);
+      if (ending.killed) {
+        for (int i = 0; i < 2000 && out.total() == 0; ++i)
+          std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(std::filesystem::current_path(), home.path()) << "moved while the script runs";
+        lua.kill();
+      }
+      ASSERT_TRUE(lua.waitUntilEnded(20s));
+      EXPECT_EQ(std::filesystem::current_path(), home.path());
+      const auto r = run("local f = assert(io.open('written.txt', 'w'))\nf:close()");
+      EXPECT_EQ(r.status, 0) << r.message;
+      EXPECT_TRUE(std::filesystem::exists(home / "written.txt"));
+      EXPECT_FALSE(std::filesystem::exists(elsewhere / "written.txt"));
+      std::filesystem::remove(home / "written.txt");
+    }
+  }
 }
