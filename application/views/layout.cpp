@@ -125,8 +125,9 @@ uint64_t Layout::Impl::pageEndingAt(TextDocument const& document, uint64_t offse
 
 // The scroll position: the top offset, moved on inside the first line by the share of it above the edge.
 uint64_t Layout::Impl::position() const {
-  if (lines.empty() || lines[0].height <= 0) return lines.empty() ? 0 : lines[0].byteOffset;
+  if (lines.empty()) return 0;
   Line const& first = lines[0];
+  if (first.height <= 0) return first.byteOffset;
   const double inside = std::max(pixelOffset / first.height, 0.0);
   return first.byteOffset + uint64_t(inside * double(first.endOffset() - first.byteOffset));
 }
