@@ -10,9 +10,13 @@
 #include "script/qelio.h"
 #include "script/qelloops.h"
 #include "script/qelmodule.h"
+#include "script/qelnumbers.h"
+#include "script/qelpack.h"
 #include "script/qelpatterns.h"
 #include "script/qelstate.h"
+#include "script/qelstrings.h"
 #include "script/qelthreaddata.h"
+#include "script/qelutf8.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
@@ -100,6 +104,10 @@ int setUpEnvironment(lua_State* L) {
   qelLua::openStoppableIo(L);
   qelLua::openStoppablePatterns(L);
   qelLua::openStoppableLoops(L);
+  qelLua::openStoppableStrings(L);
+  qelLua::openStoppablePack(L);
+  qelLua::openStoppableUtf8(L);
+  qelLua::openStoppableNumbers(L);
   qelLua::guardEnvironment(L);
   qelLua::keepKilledMessage(L);
   lua_settop(L, 0);
