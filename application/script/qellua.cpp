@@ -6,6 +6,7 @@
 
 #include "script/luastate.h"
 #include "script/qelfilerequest.h"
+#include "script/qelfiles.h"
 #include "script/qelguards.h"
 #include "script/qelio.h"
 #include "script/qelloops.h"
@@ -102,6 +103,7 @@ int setUpEnvironment(lua_State* L) {
   lua_settop(L, 0);
   appendPackagePath(L);
   qelLua::openStoppableIo(L);
+  qelLua::openStoppableFiles(L);
   qelLua::openStoppablePatterns(L);
   qelLua::openStoppableLoops(L);
   qelLua::openStoppableStrings(L);
