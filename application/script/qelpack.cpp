@@ -70,52 +70,41 @@ int Format::integerSize(int otherwise) {
   return size;
 }
 
+// Options of a size of their own: integers of the C types, floats, padding.
+struct Fixed {
+  char option;
+  Kind kind;
+  int size;
+};
+constexpr Fixed FIXED[] = {
+    {'b', Kind::Int, 1},
+    {'B', Kind::Uint, 1},
+    {'h', Kind::Int, sizeof(short)},
+    {'H', Kind::Uint, sizeof(short)},
+    {'l', Kind::Int, sizeof(long)},
+    {'L', Kind::Uint, sizeof(long)},
+    {'j', Kind::Int, sizeof(lua_Integer)},
+    {'J', Kind::Uint, sizeof(lua_Integer)},
+    {'T', Kind::Uint, sizeof(size_t)},
+    {'f', Kind::Float, sizeof(float)},
+    {'d', Kind::Float, sizeof(double)},
+    {'n', Kind::Float, sizeof(lua_Number)},
+    {'x', Kind::Padding, 1},
+};
+
 Kind Format::read(int& size) {
   const char option = *at++;
   size = 0;
+  for (Fixed const& f : FIXED) {
+    if (f.option != option) continue;
+    size = f.size;
+    return f.kind;
+  }
   switch (option) {
-  case 'b':
-    size = 1;
-    return Kind::Int;
-  case 'B':
-    size = 1;
-    return Kind::Uint;
-  case 'h':
-    size = sizeof(short);
-    return Kind::Int;
-  case 'H':
-    size = sizeof(short);
-    return Kind::Uint;
-  case 'l':
-    size = sizeof(long);
-    return Kind::Int;
-  case 'L':
-    size = sizeof(long);
-    return Kind::Uint;
-  case 'j':
-    size = sizeof(lua_Integer);
-    return Kind::Int;
-  case 'J':
-    size = sizeof(lua_Integer);
-    return Kind::Uint;
-  case 'T':
-    size = sizeof(size_t);
-    return Kind::Uint;
-  case 'f':
-    size = sizeof(float);
-    return Kind::Float;
-  case 'd':
-    size = sizeof(double);
-    return Kind::Float;
-  case 'n':
-    size = sizeof(lua_Number);
-    return Kind::Float;
   case 'i':
-    size = integerSize(sizeof(int));
-    return Kind::Int;
   case 'I':
     size = integerSize(sizeof(int));
-    return Kind::Uint;
+    return option == 'i' ? Kind::Int : Kind::Uint;
   case 's':
     size = integerSize(sizeof(size_t));
     return Kind::String;
@@ -125,9 +114,6 @@ Kind Format::read(int& size) {
     return Kind::Char;
   case 'z':
     return Kind::Zstr;
-  case 'x':
-    size = 1;
-    return Kind::Padding;
   case 'X':
     return Kind::PadAlign;
   case ' ':
@@ -206,31 +192,31 @@ void addFloat(lua_State* L, luaL_Buffer& b, int arg, int size, bool little) {
   luaL_addsize(&b, size_t(size));
 }
 
-// Packs the value at arg for o; returns the bytes it adds after those of o.size (a string's).
-size_t packValue(lua_State* L, luaL_Buffer& b, Option const& o, int arg, bool little) {
-  const lua_Unsigned one = 1;
-  switch (o.kind) {
-  case Kind::Int: {
-    const lua_Integer n = luaL_checkinteger(L, arg);
-    if (o.size < INTEGER_SIZE) {
+void packInteger(lua_State* L, luaL_Buffer& b, Option const& o, int arg, bool little) {
+  const lua_Integer n = luaL_checkinteger(L, arg);
+  if (o.size < INTEGER_SIZE) {
+    if (o.kind == Kind::Int) {
       const lua_Integer limit = lua_Integer(1) << (o.size * 8 - 1);
       luaL_argcheck(L, -limit <= n && n < limit, arg, "integer overflow");
+    } else {
+      luaL_argcheck(L, lua_Unsigned(n) < (lua_Unsigned(1) << (o.size * 8)), arg, "unsigned overflow");
     }
-    addInteger(b, lua_Unsigned(n), little, o.size, n < 0);
-    return 0;
   }
-  case Kind::Uint: {
-    const lua_Integer n = luaL_checkinteger(L, arg);
-    if (o.size < INTEGER_SIZE)
-      luaL_argcheck(L, lua_Unsigned(n) < (one << (o.size * 8)), arg, "unsigned overflow");
-    addInteger(b, lua_Unsigned(n), little, o.size, false);
+  addInteger(b, lua_Unsigned(n), little, o.size, o.kind == Kind::Int && n < 0);
+}
+
+// Packs the value at arg for o; returns the bytes it adds after those of o.size (a string's).
+size_t packValue(lua_State* L, luaL_Buffer& b, Option const& o, int arg, bool little) {
+  size_t length = 0;
+  switch (o.kind) {
+  case Kind::Int:
+  case Kind::Uint:
+    packInteger(L, b, o, arg, little);
     return 0;
-  }
   case Kind::Float:
     addFloat(L, b, arg, o.size, little);
     return 0;
   case Kind::Char: {
-    size_t length = 0;
     const char* s = luaL_checklstring(L, arg, &length);
     luaL_argcheck(L, length <= size_t(o.size), arg, "string longer than given size");
     luaL_addlstring(&b, s, length);
@@ -238,7 +224,6 @@ size_t packValue(lua_State* L, luaL_Buffer& b, Option const& o, int arg, bool li
     return 0;
   }
   case Kind::String: {
-    size_t length = 0;
     const char* s = luaL_checklstring(L, arg, &length);
     luaL_argcheck(L, o.size >= int(sizeof(size_t)) || length < (size_t(1) << (o.size * 8)), arg,
                   "string length does not fit in given size");
@@ -247,7 +232,6 @@ size_t packValue(lua_State* L, luaL_Buffer& b, Option const& o, int arg, bool li
     return length;
   }
   case Kind::Zstr: {
-    size_t length = 0;
     const char* s = luaL_checklstring(L, arg, &length);
     luaL_argcheck(L, std::strlen(s) == length, arg, "string contains zeros");
     luaL_addlstring(&b, s, length);

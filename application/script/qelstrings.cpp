@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cfloat>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -46,17 +47,20 @@ int reverse(lua_State* L) {
   });
 }
 
+// The C library's tables of the current locale, read once: tolower and toupper are calls of their own.
 int lower(lua_State* L) {
-  return remake(L, [](const char* s, char* out, size_t from, size_t to, size_t) {
+  const int32_t* table = *__ctype_tolower_loc();
+  return remake(L, [table](const char* s, char* out, size_t from, size_t to, size_t) {
     for (size_t i = from; i < to; ++i)
-      out[i] = char(std::tolower(uchar(s[i])));
+      out[i] = char(table[uchar(s[i])]);
   });
 }
 
 int upper(lua_State* L) {
-  return remake(L, [](const char* s, char* out, size_t from, size_t to, size_t) {
+  const int32_t* table = *__ctype_toupper_loc();
+  return remake(L, [table](const char* s, char* out, size_t from, size_t to, size_t) {
     for (size_t i = from; i < to; ++i)
-      out[i] = char(std::toupper(uchar(s[i])));
+      out[i] = char(table[uchar(s[i])]);
   });
 }
 
