@@ -4,6 +4,7 @@
 // place and calls the table's current __gc in a coroutine of its own, which the kill hook reaches.
 #include "script/qelguards.h"
 
+#include "script/qelload.h"
 #include "script/qelsupport.h"
 #include "script/qelthreaddata.h"
 
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -54,82 +54,9 @@ int setlocale(lua_State* L) {
   return 1;
 }
 
-// Loading: text only, since a binary chunk can crash the virtual machine. ---------------------------------
-
-// Calls the library's loader (upvalue 1) with the mode argument at modeArg stripped of 'b'.
-int loadAsText(lua_State* L, int modeArg) {
-  const int n = lua_gettop(L);
-  std::string mode = "t";
-  if (n >= modeArg && !lua_isnil(L, modeArg)) {
-    mode.clear();
-    for (const char* m = luaL_checkstring(L, modeArg); *m; ++m)
-      if (*m != 'b') mode += *m;
-  }
-  if (n < modeArg) lua_settop(L, modeArg);
-  lua_pushlstring(L, mode.data(), mode.size());
-  lua_replace(L, modeArg);
-  lua_pushvalue(L, lua_upvalueindex(1));
-  lua_insert(L, 1);
-  lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-  return lua_gettop(L);
-}
-
-int load(lua_State* L) {
-  return loadAsText(L, 3);
-}
-int loadfile(lua_State* L) {
-  return loadAsText(L, 2);
-}
-
-int afterDofile(lua_State* L, int, lua_KContext) {
-  return lua_gettop(L) - 1;
-}
-
-int dofile(lua_State* L) {
-  const char* name = luaL_optstring(L, 1, nullptr);
-  lua_settop(L, 1);
-  if (luaL_loadfilex(L, name, "t") != LUA_OK) return lua_error(L);
-  lua_callk(L, 0, LUA_MULTRET, 0, afterDofile);
-  return afterDofile(L, 0, 0);
-}
-
-// The searcher of Lua modules along package.path; upvalue 1 is package, upvalue 2 the library's searchpath.
-int searchLuaModule(lua_State* L) {
-  const char* name = luaL_checkstring(L, 1);
-  if (lua_getfield(L, lua_upvalueindex(1), "path") != LUA_TSTRING)
-    return luaL_error(L, "'package.path' must be a string");
-  lua_pushvalue(L, lua_upvalueindex(2));
-  lua_pushstring(L, name);
-  lua_pushvalue(L, -3);
-  lua_call(L, 2, 2);
-  if (lua_isnil(L, -2)) return 1; // the places tried
-  const char* file = lua_tostring(L, -2);
-  if (luaL_loadfilex(L, file, "t") == LUA_OK) {
-    lua_pushstring(L, file);
-    return 2;
-  }
-  return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file, lua_tostring(L, -1));
-}
-
-void loadTextOnly(lua_State* L) {
-  static const luaL_Reg loaders[] = {{"load", load}, {"loadfile", loadfile}};
-  for (luaL_Reg const& loader : loaders) {
-    lua_getglobal(L, loader.name);
-    lua_pushcclosure(L, loader.func, 1);
-    lua_setglobal(L, loader.name);
-  }
-  lua_pushcfunction(L, dofile);
-  lua_setglobal(L, "dofile");
-  lua_getglobal(L, "package");
-  lua_getfield(L, -1, "searchers");
-  lua_pushvalue(L, -2);
-  lua_getfield(L, -3, "searchpath");
-  lua_pushcclosure(L, searchLuaModule, 2);
-  lua_rawseti(L, -2, 2);
-  lua_pop(L, 2);
-}
-
-// xpcall: the message handler of a killed run is not called. -----------------------------------------------
+// pcall and xpcall: a kill is not caught. Once the run is killed they hand on whatever ended the call (the
+// kill, or a step that the starved state refused) as the kill, and the message handler of xpcall is not
+// called, so that nothing of the script runs after the kill. ------------------------------------------------
 
 int messageHandler(lua_State* L) {
   if (qelLua::killRequested(L)) return 1; // the error as it is
@@ -139,7 +66,9 @@ int messageHandler(lua_State* L) {
   return 1;
 }
 
+// As the library's: true and the results, or false and the error object.
 int afterPcall(lua_State* L, int status, lua_KContext extra) {
+  qelLua::checkKill(L);
   if (status != LUA_OK && status != LUA_YIELD) {
     lua_pushboolean(L, 0);
     lua_pushvalue(L, -2);
@@ -148,9 +77,19 @@ int afterPcall(lua_State* L, int status, lua_KContext extra) {
   return lua_gettop(L) - int(extra);
 }
 
+int pcall(lua_State* L) {
+  luaL_checkany(L, 1);
+  qelLua::checkKill(L);
+  lua_pushboolean(L, 1);
+  lua_insert(L, 1);
+  const int status = lua_pcallk(L, lua_gettop(L) - 2, LUA_MULTRET, 0, 0, afterPcall);
+  return afterPcall(L, status, 0);
+}
+
 int xpcall(lua_State* L) {
   const int n = lua_gettop(L);
   luaL_checktype(L, 2, LUA_TFUNCTION);
+  qelLua::checkKill(L);
   lua_pushvalue(L, 2);
   lua_pushcclosure(L, messageHandler, 1);
   lua_replace(L, 2);
@@ -207,11 +146,13 @@ void stoppableCollector(lua_State* L) {
   lua_setglobal(L, "collectgarbage");
 }
 
-// Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it.
-// ---------
+// Coroutines: the runner hooks the coroutine that runs when the kill comes, so each resume records it; a
+// coroutine that the kill ended hands the kill on to its resumer.
+// ---------------------------------------------
 
 // As the library's: the results of the resume (or the error object) moved to L; -1 for an error.
 int resumeCoroutine(lua_State* L, lua_State* co, int arguments) {
+  qelLua::checkKill(L);
   if (!lua_checkstack(co, arguments)) {
     lua_pushliteral(L, "too many arguments to resume");
     return -1;
@@ -222,6 +163,7 @@ int resumeCoroutine(lua_State* L, lua_State* co, int arguments) {
   }
   lua_xmove(L, co, arguments);
   const int status = qelLua::resume(co, L, arguments);
+  qelLua::checkKill(L);
   if (status != LUA_OK && status != LUA_YIELD) {
     lua_xmove(co, L, 1);
     return -1;
@@ -391,7 +333,9 @@ void guardEnvironment(lua_State* L) {
   lua_setfield(L, -2, "setlocale");
   lua_pop(L, 1);
   noNativeCode(L);
-  loadTextOnly(L);
+  qelLua::openStoppableLoading(L);
+  lua_pushcfunction(L, pcall);
+  lua_setglobal(L, "pcall");
   lua_pushcfunction(L, xpcall);
   lua_setglobal(L, "xpcall");
   replaceSetmetatable(L);

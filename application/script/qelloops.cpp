@@ -1,5 +1,5 @@
 // Elements are read and written through lua_geti and lua_seti, so a table's __index and __newindex take part
-// as in the library; a value that is no table must have a metatable to be indexed at all.
+// as in the library; a value that is no table must have the metamethods that the function uses.
 #include "script/qelloops.h"
 
 #include "script/qelsort.h"
@@ -12,16 +12,12 @@
 
 namespace {
 
+using qelLua::checkTable;
 using qelLua::KillCheck;
+namespace TableAccess = qelLua::TableAccess;
 
-void checkTable(lua_State* L, int arg) {
-  if (lua_type(L, arg) == LUA_TTABLE) return;
-  if (!lua_getmetatable(L, arg)) luaL_checktype(L, arg, LUA_TTABLE);
-  lua_pop(L, 1);
-}
-
-lua_Integer length(lua_State* L) {
-  checkTable(L, 1);
+lua_Integer length(lua_State* L, unsigned access) {
+  checkTable(L, 1, access | TableAccess::LENGTH);
   return luaL_len(L, 1);
 }
 
@@ -73,8 +69,7 @@ void addField(lua_State* L, luaL_Buffer& buffer, lua_Integer i) {
 
 // The library's table.concat with a kill check at every element: the range is the script's to choose.
 int concat(lua_State* L) {
-  checkTable(L, 1);
-  lua_Integer last = luaL_len(L, 1);
+  lua_Integer last = length(L, TableAccess::READ);
   size_t separator = 0;
   const char* between = luaL_optlstring(L, 2, "", &separator);
   lua_Integer i = luaL_optinteger(L, 3, 1);
@@ -93,7 +88,7 @@ int concat(lua_State* L) {
 }
 
 int insert(lua_State* L) {
-  const lua_Integer end = length(L) + 1; // the first free place
+  const lua_Integer end = length(L, TableAccess::READ | TableAccess::WRITE) + 1; // the first free place
   lua_Integer at = end;
   switch (lua_gettop(L)) {
   case 2:
@@ -116,7 +111,7 @@ int insert(lua_State* L) {
 }
 
 int remove(lua_State* L) {
-  const lua_Integer size = length(L);
+  const lua_Integer size = length(L, TableAccess::READ | TableAccess::WRITE);
   lua_Integer at = luaL_optinteger(L, 2, size);
   if (at != size) luaL_argcheck(L, 1 <= at && at <= size + 1, 1, "position out of bounds");
   lua_geti(L, 1, at); // the result
@@ -135,8 +130,8 @@ int move(lua_State* L) {
   const lua_Integer last = luaL_checkinteger(L, 3);
   const lua_Integer to = luaL_checkinteger(L, 4);
   const int target = lua_isnoneornil(L, 5) ? 1 : 5;
-  checkTable(L, 1);
-  checkTable(L, target);
+  checkTable(L, 1, TableAccess::READ);
+  checkTable(L, target, TableAccess::WRITE);
   if (last >= first) {
     luaL_argcheck(L, first > 0 || last < LUA_MAXINTEGER + first, 3, "too many elements to move");
     const lua_Integer n = last - first + 1;
@@ -158,6 +153,23 @@ int move(lua_State* L) {
 } // namespace
 
 namespace qelLua {
+
+void checkTable(lua_State* L, int arg, unsigned access) {
+  if (lua_type(L, arg) == LUA_TTABLE) return;
+  int pushed = 1;
+  const auto has = [&](unsigned needed, const char* field) {
+    if (!(access & needed)) return true;
+    lua_pushstring(L, field);
+    ++pushed;
+    return lua_rawget(L, -pushed) != LUA_TNIL;
+  };
+  if (lua_getmetatable(L, arg) && has(TableAccess::READ, "__index") &&
+      has(TableAccess::WRITE, "__newindex") && has(TableAccess::LENGTH, "__len")) {
+    lua_pop(L, pushed);
+    return;
+  }
+  luaL_checktype(L, arg, LUA_TTABLE);
+}
 
 void openStoppableLoops(lua_State* L) {
   lua_getglobal(L, "string");

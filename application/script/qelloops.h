@@ -12,4 +12,15 @@ namespace qelLua {
 // Replaces the six functions in the string and table tables.
 void openStoppableLoops(lua_State* L);
 
+// What a table function does with its table; a value that is no table must have a metamethod for each.
+namespace TableAccess {
+constexpr unsigned READ = 1;   // __index
+constexpr unsigned WRITE = 2;  // __newindex
+constexpr unsigned LENGTH = 4; // __len
+} // namespace TableAccess
+
+// As the library: raises "table expected" unless the value at arg is a table or has the metamethods of
+// access.
+void checkTable(lua_State* L, int arg, unsigned access);
+
 } // namespace qelLua

@@ -6,13 +6,18 @@
 
 #include "script/luastate.h"
 #include "script/qelfilerequest.h"
+#include "script/qelfiles.h"
 #include "script/qelguards.h"
 #include "script/qelio.h"
 #include "script/qelloops.h"
 #include "script/qelmodule.h"
+#include "script/qelnumbers.h"
+#include "script/qelpack.h"
 #include "script/qelpatterns.h"
 #include "script/qelstate.h"
+#include "script/qelstrings.h"
 #include "script/qelthreaddata.h"
+#include "script/qelutf8.h"
 #include "utils/filesystem.h"
 #include "utils/log.h"
 #include "utils/outputstream.h"
@@ -120,8 +125,13 @@ int setUpEnvironment(lua_State* L) {
   lua_settop(L, 0);
   appendPackagePath(L);
   qelLua::openStoppableIo(L);
+  qelLua::openStoppableFiles(L);
   qelLua::openStoppablePatterns(L);
   qelLua::openStoppableLoops(L);
+  qelLua::openStoppableStrings(L);
+  qelLua::openStoppablePack(L);
+  qelLua::openStoppableUtf8(L);
+  qelLua::openStoppableNumbers(L);
   qelLua::guardEnvironment(L);
   qelLua::keepKilledMessage(L);
   lua_settop(L, 0);

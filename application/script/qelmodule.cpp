@@ -15,19 +15,22 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Gathers one print call so that it reaches the output stream in one write.
+// Gathers one print call so that it reaches the output stream in one write. A long text goes out a piece
+// at a time, with a kill check before each: the owner's stream writes to a file, and a thousand million
+// bytes take it seconds.
 class LineWriter {
 public:
-  explicit LineWriter(OutputStream& out) : out(out) {}
+  LineWriter(lua_State* L, OutputStream& out) : L(L), out(out) {}
   void put(const char* s, size_t n) {
     if (used + n > sizeof buffer) {
       flush();
       if (n > sizeof buffer) {
-        out.write(s, n);
+        putLong(s, n);
         return;
       }
     }
@@ -40,6 +43,15 @@ public:
   }
 
 private:
+  void putLong(const char* s, size_t n) {
+    constexpr size_t PIECE = 1 << 20;
+    for (size_t done = 0; done < n; done += PIECE) {
+      qelLua::checkKill(L);
+      out.write(s + done, std::min(PIECE, n - done));
+    }
+  }
+
+  lua_State* L;
   OutputStream& out;
   size_t used = 0;
   char buffer[1024];
@@ -52,7 +64,7 @@ int writeValues(lua_State* L, bool endLine) {
   if (!out) return 0;
   const int n = lua_gettop(L);
   lua_getglobal(L, "tostring");
-  LineWriter line(*out);
+  LineWriter line(L, *out);
   for (int i = 1; i <= n; ++i) {
     lua_pushvalue(L, -1);
     lua_pushvalue(L, i);

@@ -2,6 +2,7 @@
 // the stack, as in the library, so that a comparison that changes the table sees what the library's would.
 #include "script/qelsort.h"
 
+#include "script/qelloops.h"
 #include "script/qelthreaddata.h"
 
 #include <lua.hpp>
@@ -128,10 +129,7 @@ struct Sort {
 namespace qelLua {
 
 int sortTable(lua_State* L) {
-  if (lua_type(L, 1) != LUA_TTABLE) {
-    if (!lua_getmetatable(L, 1)) luaL_checktype(L, 1, LUA_TTABLE);
-    lua_pop(L, 1);
-  }
+  checkTable(L, 1, TableAccess::READ | TableAccess::WRITE | TableAccess::LENGTH);
   const lua_Integer n = luaL_len(L, 1);
   if (n > 1) {
     luaL_argcheck(L, n < INT_MAX, 1, "array too big");

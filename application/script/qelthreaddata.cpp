@@ -46,9 +46,9 @@ void killHook(lua_State* L, lua_Debug*) {
 }
 
 void raiseKilled(lua_State* L) {
-  // From now on every new line (and every jump back) raises again, so a script that catches the error
-  // with pcall is stopped at its next line.
-  lua_sethook(L, killHook, LUA_MASKLINE, 0);
+  // From now on every instruction of this coroutine raises again: a script that catches the error where
+  // the catch cannot hand it on (a load's reader, a finalizer) runs not one more instruction.
+  lua_sethook(L, killHook, LUA_MASKCOUNT, 1);
   lua_pushstring(L, KILLED);
   lua_error(L);
   __builtin_unreachable();

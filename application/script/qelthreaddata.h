@@ -47,14 +47,14 @@ void attachThreadData(lua_State* L, ThreadData* thread);
 // The record of the state L runs in.
 ThreadData& threadData(lua_State* L);
 
-// The count hook every state starts with; once killed it raises "Script Killed" at every new line.
+// The count hook every state starts with; once killed it raises "Script Killed" at every instruction.
 void killHook(lua_State* L, lua_Debug* ar);
 // Whether the run of L has been asked to stop; a load of one flag, cheap enough for every item of a loop.
 inline bool killRequested(lua_State* L) {
   ThreadData* thread = *static_cast<ThreadData**>(lua_getextraspace(L));
   return thread && thread->kill.load(std::memory_order_relaxed);
 }
-// Raises "Script Killed", and makes every following line of the same coroutine raise it again.
+// Raises "Script Killed", and makes every following instruction of the same coroutine raise it again.
 [[noreturn]] void raiseKilled(lua_State* L);
 // Raises "Script Killed" when the run has been asked to stop.
 inline void checkKill(lua_State* L) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dictionary/dictionary.h"
+#include "script/luastate.h"
 #include "script/qellua.h"
 #include "script/qelstate.h"
 #include "support/nodictionary.h"
@@ -13,6 +14,7 @@
 #include "utils/memoryoutputstream.h"
 
 #include <gtest/gtest.h>
+#include <lua.hpp>
 
 #include <filesystem>
 #include <memory>
@@ -87,6 +89,39 @@ protected:
       EXPECT_EQ(r.status, 2) << r.output;
       EXPECT_NE(r.message.find(message), std::string::npos) << r.message;
     }
+  }
+
+  // Each call (a Lua expression) is shown on a line of its own with every result through tostring (line ends
+  // escaped), under pcall, once in a state of the Lua library alone and once through the runner: the lines
+  // must be the same, error messages too.
+  void expectAnswersOfTheLibrary(std::vector<std::string> const& calls) {
+    std::string body = "local lines = {}\nlocal function show(...)\n  local t = table.pack(...)\n"
+                       "  for i = 1, t.n do t[i] = tostring(t[i]):gsub('\\n', '\\\\n') end\n  lines[#lines + "
+                       "1] = table.concat(t, '|')\nend\n";
+    for (std::string const& call : calls)
+      body += "show(pcall(function() return " + call + " end))\n";
+    // The same file for both, so that error messages name the same chunk.
+    const std::string path = writeScript(body + "return table.concat(lines, '\\n')");
+    LuaState library;
+    ASSERT_EQ(luaL_loadfile(library.state(), path.c_str()), LUA_OK);
+    ASSERT_EQ(lua_pcall(library.state(), 0, 1, 0), LUA_OK) << lua_tostring(library.state(), -1);
+    size_t length = 0;
+    const char* answers = lua_tolstring(library.state(), -1, &length);
+    std::string expected = std::string(answers, length) + "\n";
+    writeFile(path, body + "print(table.concat(lines, '\\n'))");
+    const auto r = runFile(path);
+    ASSERT_EQ(r.status, 0) << r.message;
+    // Line by line, so that a difference names its call.
+    std::string actual = r.output;
+    for (std::string const& call : calls) {
+      SCOPED_TRACE(call);
+      const size_t e = expected.find('\n'), a = actual.find('\n');
+      ASSERT_NE(a, std::string::npos);
+      EXPECT_EQ(actual.substr(0, a), expected.substr(0, e));
+      expected.erase(0, e + 1);
+      actual.erase(0, a + 1);
+    }
+    EXPECT_EQ(actual, expected);
   }
 
   TempDir resources;
