@@ -224,6 +224,15 @@ const char* addItem(lua_State* L, luaL_Buffer& b, const char* s, int arg) {
   return s;
 }
 
+// The text from s up to the next '%', at most a piece of it, so that a kill check comes between pieces.
+const char* addText(luaL_Buffer& b, const char* s, const char* end) {
+  const size_t n = std::min(size_t(end - s), PIECE);
+  const char* escape = static_cast<const char*>(std::memchr(s, '%', n));
+  const char* run = escape ? escape : s + n;
+  luaL_addlstring(&b, s, size_t(run - s));
+  return run;
+}
+
 int format(lua_State* L) {
   size_t length = 0;
   const char* s = luaL_checklstring(L, 1, &length);
@@ -235,10 +244,7 @@ int format(lua_State* L) {
   while (s < end) {
     killCheck();
     if (*s != '%') {
-      const char* escape = static_cast<const char*>(std::memchr(s, '%', std::min(size_t(end - s), PIECE)));
-      const char* run = escape ? escape : s + std::min(size_t(end - s), PIECE);
-      luaL_addlstring(&b, s, size_t(run - s));
-      s = run;
+      s = addText(b, s, end);
     } else if (*++s == '%') {
       luaL_addchar(&b, *s++);
     } else {
@@ -322,10 +328,7 @@ int date(lua_State* L) {
   while (s < end) {
     killCheck();
     if (*s != '%') {
-      const char* escape = static_cast<const char*>(std::memchr(s, '%', std::min(size_t(end - s), PIECE)));
-      const char* run = escape ? escape : s + std::min(size_t(end - s), PIECE);
-      luaL_addlstring(&b, s, size_t(run - s));
-      s = run;
+      s = addText(b, s, end);
       continue;
     }
     char* out = luaL_prepbuffsize(&b, MAX_TIME_ITEM);

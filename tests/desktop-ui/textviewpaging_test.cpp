@@ -2,19 +2,9 @@
 // leave a share of a line over and at one that does not, must show every line of the document whole on some
 // page, never stand still before the end, and retrace their steps; a rewrap keeps the text at the top in
 // view.
-#include "desktop-ui/textviewwidget.h"
-
 #include "display/documentmap.h"
 #include "display/lexoscope.h"
-#include "documents/documentstate.h"
-#include "documents/textdocument.h"
-#include "support/fakeapplicationdelegate.h"
-#include "support/wordfixture.h"
-#include "views/fontdescription.h"
-#include "views/layout.h"
-#include "views/textviewcontroller.h"
-#include "views/textviewdelegate.h"
-#include "wordlists/wordlistmanager.h"
+#include "support/textviewfixture.h"
 
 #include <QApplication>
 #include <QTest>
@@ -53,32 +43,11 @@ struct Span64 {
   bool operator==(Span64 const&) const = default;
 };
 
-class TextViewPagingTest : public ::testing::Test {
+class TextViewPagingTest : public qmtest::TextViewFixture {
 protected:
-  void SetUp() override {
-    controller.setDelegate(&application);
-    controller.setFont(FontDescription{"Noto Serif CJK SC", 18});
-    widget.resize(600, 400);
-    widget.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
-  }
-
-  void open(std::string const& text) {
-    qmtest::writeFile(fixture.dir / "doc.txt", text);
-    document = std::make_unique<TextDocument>((fixture.dir / "doc.txt").c_str());
-    statistics = fixture.statistics(text);
-    controller.setDocument(statistics.get(), document.get(), nullptr);
-    QApplication::processEvents();
-  }
   void resize(int width, int height) {
     widget.resize(width, height);
     QApplication::processEvents();
-  }
-  Layout& layout() { return widget.delegate()->layout(); }
-  uint64_t position() {
-    DocumentState state;
-    controller.selection(state);
-    return state.position;
   }
   void press(Qt::Key key) { QTest::keyClick(&widget, key); }
 
@@ -107,15 +76,6 @@ protected:
       out.push_back(whole.line(i).byteOffset);
     return out;
   }
-
-  qmtest::WordFixture fixture;
-  qmtest::TempDir root;
-  WordListManager lists{root.str().c_str()};
-  TextViewWidget widget;
-  TextViewController controller{widget, lists, fixture.engine};
-  qmtest::FakeApplicationDelegate application;
-  std::unique_ptr<TextDocument> document;
-  std::unique_ptr<DocumentStatistics> statistics;
 };
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "desktop-ui/qtlinebreaker.h"
 #include "documents/documentstate.h"
 #include "documents/textdocument.h"
-#include "support/fakeapplicationdelegate.h"
+#include "support/textviewfixture.h"
 #include "support/wordfixture.h"
 #include "views/appearanceconfig.h"
 #include "views/colourscheme.h"
@@ -55,11 +55,10 @@ std::string mixedText() {
 
 using Calls = std::vector<std::string>;
 
-class TextViewWidgetTest : public ::testing::Test {
+class TextViewWidgetTest : public qmtest::TextViewFixture {
 protected:
   void SetUp() override {
-    controller.setDelegate(&application);
-    controller.setFont(FontDescription{"Noto Serif CJK SC", 18});
+    TextViewFixture::SetUp();
     ColourScheme::Colours colours = ColourScheme::builtIn(ColourScheme::Light);
     for (auto [id, colour] : {std::pair{StyleId::Unknown, UNKNOWN},
                               {StyleId::Known, KNOWN},
@@ -76,20 +75,8 @@ protected:
       for (QAction* action : MenuBuilder::actions(menu))
         if (action->text().toStdString() == chosen) action->trigger();
     });
-    widget.resize(600, 300);
-    widget.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
   }
 
-  void open(std::string const& text) {
-    qmtest::writeFile(fixture.dir / "doc.txt", text);
-    document = std::make_unique<TextDocument>((fixture.dir / "doc.txt").c_str());
-    statistics = fixture.statistics(text);
-    controller.setDocument(statistics.get(), document.get(), nullptr);
-    QApplication::processEvents();
-  }
-  Layout& layout() { return delegate().layout(); }
-  TextViewDelegate& delegate() { return *widget.delegate(); }
   // The view point just inside the top-left corner of unit index of line, above the glyphs' ink.
   QPoint at(size_t line, uint64_t index) {
     Line const& l = layout().line(line);
@@ -101,12 +88,6 @@ protected:
     QMouseEvent event(type, point, widget.mapToGlobal(point), button, buttons, modifiers);
     QApplication::sendEvent(&widget, &event);
   }
-  uint64_t position() {
-    DocumentState state;
-    controller.selection(state);
-    return state.position;
-  }
-
   static inline const QColor UNKNOWN{255, 220, 220};
   static inline const QColor KNOWN{220, 255, 220};
   static inline const QColor SELECTION{0, 128, 255};
@@ -114,14 +95,6 @@ protected:
   static inline const QColor HOVER_UNKNOWN{200, 160, 255};
   static inline const QColor NORMAL{255, 255, 255};
 
-  qmtest::WordFixture fixture;
-  qmtest::TempDir root;
-  WordListManager lists{root.str().c_str()};
-  TextViewWidget widget;
-  TextViewController controller{widget, lists, fixture.engine};
-  qmtest::FakeApplicationDelegate application;
-  std::unique_ptr<TextDocument> document;
-  std::unique_ptr<DocumentStatistics> statistics;
   Calls shown;        // the items of the last menu shown
   std::string chosen; // the item the menu runner chooses
 };
