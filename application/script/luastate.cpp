@@ -5,6 +5,8 @@
 
 #include <lua.hpp>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +58,10 @@ void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     budget.used -= old;
     return nullptr;
   }
-  if (nsize > old && (!fits(budget, nsize - old) || (nsize >= LuaState::LARGE_BLOCK && starving(budget))))
+  // No allocator gives more than half the address space; one asked for it (a read of a count near 2^64)
+  // refuses it anyway, but a checking allocator ends the process instead.
+  if (nsize > old && (nsize > size_t(PTRDIFF_MAX) || !fits(budget, nsize - old) ||
+                      (nsize >= LuaState::LARGE_BLOCK && starving(budget))))
     return nullptr;
   void* block = nsize >= HUGE_BLOCK && nsize > old && budget.starve ? growHuge(budget, ptr, old, nsize)
                                                                     : std::realloc(ptr, nsize);
