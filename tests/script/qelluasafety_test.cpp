@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +62,35 @@ protected:
     r.message = report.substr(next + 1, length);
     r.output = report.substr(next + 1 + length);
     return r;
+  }
+
+  // A script (after the prelude) that writes once it is about to enter what must be stopped.
+  struct KillCase {
+    const char* name;
+    std::string source;
+  };
+  // Runs each script on a thread of its own, kills it just after it has written, and expects it to end as
+  // killed within a second.
+  void expectEachKilledWithinASecond(std::vector<KillCase> const& cases) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      QelLua lua(*state);
+      lua.setMemoryLimit(size_t(16) << 30); // a character list reserves for a word per three bytes
+      CountingOutputStream out;
+      lua.setOutputStream(out);
+      ASSERT_EQ(lua.load(writeScript(std::string(qmtest::SCRIPT_PRELUDE) + c.source).c_str()), 0);
+      lua.run(true);
+      for (int i = 0; i < 6000 && out.total() == 0 && lua.running(); ++i)
+        std::this_thread::sleep_for(10ms);
+      std::this_thread::sleep_for(100ms);
+      ASSERT_TRUE(lua.running()) << lua.errorMessage();
+      lua.kill();
+      const bool stopped = lua.waitUntilEnded(1s);
+      EXPECT_TRUE(stopped);
+      if (!stopped) lua.waitUntilEnded(60s);
+      EXPECT_EQ(lua.result(), 2);
+      EXPECT_STREQ(lua.errorMessage(), "Script Killed");
+    }
   }
 
   std::string corpus = quoted((qmtest::sharedDataDir() / "corpus/pku_test.utf8").string());
@@ -187,15 +217,7 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       "local t = qel.Text(('\\226\\128'):rep(512):rep(384 << 10))\ncollectgarbage()\n";
   const std::string heap = "local keep = {}\nfor i = 1, 1e6 do keep[i] = {} end\n";
   const std::string utf16 = quoted((files / "utf16.txt").string());
-  // Walked in one call of the library: a format of options that take no value, a text, a numeral.
-  const std::string format = "local f = (' '):rep(1 << 20):rep(512)\n";
-  const std::string longText = "local s = ('x'):rep(1 << 20):rep(768)\n";
-  const std::string find = "s:find(p, 1, true) ";
-  const std::string repeating = "local s, p = ('a'):rep(1 << 26), ('a'):rep(1 << 14) .. 'b'\n";
-  const struct {
-    const char* name;
-    std::string source; // writes once it is about to enter what must be stopped
-  } cases[] = {
+  const std::vector<KillCase> cases = {
       {"a message handler of the kill that loops", "qel.write('r')\nxpcall(" + loop + ", " + loop + ")"},
       {"a message handler of an error that loops", "qel.write('r')\nxpcall(error, " + loop + ")"},
       {"a finalizer that loops", "setmetatable({}, {__gc = " + loop + "})\nqel.write('r')\ncollectgarbage()"},
@@ -245,6 +267,21 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
        "local s = ('x'):rep(64 << 20)\nqel.write('r')\nwhile true do local j = s .. s end"},
       {"a string repeated many times", "qel.write('r')\nlocal s = ('x'):rep(2e9)"},
       {"a read of an endless file", "local f = io.open('/dev/zero', 'rb')\nqel.write('r')\nf:read('a')"},
+  };
+  expectEachKilledWithinASecond(cases);
+  // The conversion stopped by the kill left no partial copy.
+  std::error_code ec;
+  EXPECT_TRUE(std::filesystem::is_empty(FileConverter::folder().c_str(), ec) || ec);
+}
+
+// The standard library's calls that walk a long input in one call, and a kill caught by the script.
+TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
+  // Walked in one call of the library: a format of options that take no value, a text, a numeral.
+  const std::string format = "local f = (' '):rep(1 << 20):rep(512)\n";
+  const std::string longText = "local s = ('x'):rep(1 << 20):rep(768)\n";
+  const std::string find = "s:find(p, 1, true) ";
+  const std::string repeating = "local s, p = ('a'):rep(1 << 26), ('a'):rep(1 << 14) .. 'b'\n";
+  expectEachKilledWithinASecond({
       {"a plain find over repeating text", repeating + "qel.write('r')\n" + find},
       {"a long format measured", format + "qel.write('r')\nstring.packsize(f)"},
       {"a long format packed", format + "qel.write('r')\nstring.pack(f)"},
@@ -257,29 +294,7 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       {"a kill caught by pcall, with long calls after it on its line",
        repeating + "local t = {}\nfor i = 1, 4e6 do t[i] = i * 7919 % 4000037 end\nqel.write('r')\n" +
            "pcall(table.sort, t) " + find + find + find + find + find + find + find + find + find + find},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    QelLua lua(*state);
-    lua.setMemoryLimit(size_t(16) << 30); // a character list reserves for a word per three bytes
-    CountingOutputStream out;
-    lua.setOutputStream(out);
-    ASSERT_EQ(lua.load(writeScript(std::string(qmtest::SCRIPT_PRELUDE) + c.source).c_str()), 0);
-    lua.run(true);
-    for (int i = 0; i < 6000 && out.total() == 0 && lua.running(); ++i)
-      std::this_thread::sleep_for(10ms);
-    std::this_thread::sleep_for(100ms);
-    ASSERT_TRUE(lua.running()) << lua.errorMessage();
-    lua.kill();
-    const bool stopped = lua.waitUntilEnded(1s);
-    EXPECT_TRUE(stopped);
-    if (!stopped) lua.waitUntilEnded(60s);
-    EXPECT_EQ(lua.result(), 2);
-    EXPECT_STREQ(lua.errorMessage(), "Script Killed");
-  }
-  // The conversion stopped by the kill left no partial copy.
-  std::error_code ec;
-  EXPECT_TRUE(std::filesystem::is_empty(FileConverter::folder().c_str(), ec) || ec);
+  });
 }
 
 // Lua's own memory, the word lists' sets and the documents count; the collector keeps pace with those that
