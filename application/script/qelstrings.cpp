@@ -67,7 +67,7 @@ int upper(lua_State* L) {
 // string.format. --------------------------------------------------------------------------------------------
 
 constexpr size_t MAX_ITEM = 120 + DBL_MAX_10_EXP; // the longest item: format('%99.99f', -DBL_MAX)
-constexpr size_t MAX_FORMAT = 32;                 // the longest specification, such as "%-099.99lld"
+constexpr size_t MAX_FORMAT = 32;                 // the longest directive, such as "%-099.99lld"
 const char* const FLAGS = "-+ #0";
 
 // A string as a Lua literal: quotes, backslashes and line ends escaped, other control characters as
@@ -127,9 +127,9 @@ void addLiteral(lua_State* L, luaL_Buffer& b, int arg) {
   }
 }
 
-// Copies the specification after '%' at s into form (as "%..."): flags, two digits of width and of
+// Copies the directive after '%' at s into form (as "%..."): flags, two digits of width and of
 // precision at most; returns its conversion character.
-const char* scanSpecification(lua_State* L, const char* s, char* form) {
+const char* scanDirective(lua_State* L, const char* s, char* form) {
   const char* p = s;
   while (*p != '\0' && std::strchr(FLAGS, *p))
     ++p;
@@ -177,12 +177,12 @@ int addString(lua_State* L, luaL_Buffer& b, int arg, char* out, const char* form
   return n;
 }
 
-// One item, for the argument at arg; s is its specification after '%'. Returns what follows it.
+// One item, for the argument at arg; s is its directive after '%'. Returns what follows it.
 const char* addItem(lua_State* L, luaL_Buffer& b, const char* s, int arg) {
   char form[MAX_FORMAT];
   char* out = luaL_prepbuffsize(&b, MAX_ITEM);
   if (arg > lua_gettop(L)) luaL_argerror(L, arg, "no value");
-  s = scanSpecification(L, s, form);
+  s = scanDirective(L, s, form);
   int n = 0;
   switch (*s++) {
   case 'c':
