@@ -27,10 +27,10 @@
 // its 99th percentile at most 8 ms and at most plain Qt's (p99_ratio at most 1), no step over 10 ms.
 //
 // Run pinned: QT_QPA_PLATFORM=offscreen taskset -c 3 bench_textview --benchmark_repetitions=5
-#include "desktop-ui/fontutils.h"
 #include "desktop-ui/textviewwidget.h"
 #include "documents/documentstate.h"
 #include "documents/textdocument.h"
+#include "plainview.h"
 #include "support/benchfiles.h"
 #include "text/segmentengine.h"
 #include "text/wordhash.h"
@@ -43,11 +43,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTextLayout>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -55,7 +51,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,7 +58,6 @@ namespace {
 
 const std::string RESOURCES = QM_RESOURCES_DIR;
 const std::string CORPUS = QM_SHARED_DATA_DIR "/corpus/pku_test.utf8";
-constexpr double LEFT = 25; // the controller's margin
 
 WordHash const& masterList() {
   static const WordHash words(20, (RESOURCES + "/data/words.u8").c_str(), true);
@@ -127,121 +121,6 @@ struct View {
   QTimer* idleTimer = widget.findChild<QTimer*>("idleTimer");
 };
 
-// The page as plain Qt shows it, in a widget of the view's size beside it, with a scroller at its right
-// edge that follows the page: the view's document, font, width and line spacing; each paragraph one
-// QTextLayout, its lines drawn in one colour with QTextLine::draw.
-class PlainView : public QWidget {
-public:
-  explicit PlainView(View& view)
-      : document(view.document), font(FontUtils::font("Noto Serif CJK SC", 18)),
-        width(view.widget.viewWidth() - 2 * LEFT), scroller(new QScrollBar(Qt::Vertical, this)) {
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(view.widget.size());
-    scroller->setGeometry(int(view.widget.viewWidth()), 0, view.widget.width() - int(view.widget.viewWidth()),
-                          height());
-    scroller->setRange(0, TextViewWidget::SCROLL_RANGE);
-    show();
-  }
-
-  // From the paragraph that holds top, skipping its lines that end before it, one line past the height;
-  // then the page painted.
-  void layoutFrom(uint64_t top) {
-    lines.clear();
-    layouts.clear();
-    double y = 0, limit = height();
-    bool extraLine = true;
-    for (uint64_t at = document.startOfLine(top); at < document.totalBytes() && y < limit;) {
-      const uint64_t next = document.nextLine(at);
-      bytes.resize(size_t(next - at));
-      size_t n = document.copyToBuffer(at, bytes.data(), bytes.size());
-      while (n > 0 && (bytes[n - 1] == '\n' || bytes[n - 1] == '\r'))
-        --n;
-      QTextLayout& layout = *layouts.emplace_back(
-          std::make_unique<QTextLayout>(QString::fromUtf8(bytes.data(), qsizetype(n)), font));
-      layout.setTextOption(option);
-      layout.setCacheEnabled(true); // painted and hit-tested from the glyphs shaped for the breaks
-      layout.beginLayout();
-      uint64_t lineOffset = at;
-      while (y < limit) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid()) break;
-        line.setLineWidth(width);
-        const uint64_t end = lineOffset + utf8Length(layout.text(), line.textStart(), line.textLength());
-        const bool above = lineOffset < top && end <= top;
-        lineOffset = end;
-        if (above) continue;
-        const double natural = line.ascent() + line.descent() + line.leading();
-        const double h = natural * 1.5;
-        line.setPosition(QPointF(0, y + (h - natural) / 2));
-        lines.push_back({line, y, h});
-        y += h;
-        if (extraLine) limit += h;
-        extraLine = false;
-      }
-      layout.endLayout();
-      at = next;
-    }
-    hovered = SIZE_MAX;
-    scroller->setValue(int(double(top) / double(document.totalBytes()) * TextViewWidget::SCROLL_RANGE));
-    update();
-  }
-  // The character under the point highlighted: the lines whose hover changed painted again.
-  void hover(QPointF const& at) {
-    const auto after = std::upper_bound(lines.begin(), lines.end(), at.y(),
-                                        [](double y, PlainLine const& l) { return y < l.y; });
-    if (after == lines.begin()) return;
-    const size_t now = size_t(after - lines.begin()) - 1;
-    const int index = lines[now].line.xToCursor(at.x() - LEFT, QTextLine::CursorOnCharacter);
-    for (size_t i : {hovered, now})
-      if (i < lines.size()) update(QRectF(0, lines[i].y, QWidget::width(), lines[i].height).toAlignedRect());
-    hovered = now;
-    hoveredIndex = index;
-  }
-
-protected:
-  void paintEvent(QPaintEvent* event) override {
-    QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
-    painter.setPen(Qt::black);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      PlainLine const& l = lines[i];
-      if (!event->rect().intersects(QRectF(0, l.y, QWidget::width(), l.height).toAlignedRect())) continue;
-      if (i == hovered) {
-        const double x0 = l.line.cursorToX(hoveredIndex), x1 = l.line.cursorToX(hoveredIndex + 1);
-        painter.fillRect(QRectF(LEFT + x0, l.y, x1 - x0, l.height), Qt::yellow);
-      }
-      l.line.draw(&painter, QPointF(LEFT, 0));
-    }
-  }
-
-private:
-  struct PlainLine {
-    QTextLine line;
-    double y;
-    double height;
-  };
-  static uint64_t utf8Length(QString const& text, int from, int length) {
-    uint64_t bytes = 0;
-    for (int i = from; i < from + length; ++i) {
-      const char16_t u = text.at(i).unicode();
-      bytes += u < 0x80 ? 1 : u < 0x800 ? 2 : (u & 0xFC00) == 0xD800 ? 4 : (u & 0xFC00) == 0xDC00 ? 0 : 3;
-    }
-    return bytes;
-  }
-
-  TextDocument const& document;
-  QFont font;
-  QTextOption option;
-  double width;
-  QScrollBar* scroller;
-  std::string bytes;
-  std::vector<std::unique_ptr<QTextLayout>> layouts;
-  std::vector<PlainLine> lines;
-  size_t hovered = SIZE_MAX;
-  int hoveredIndex = 0;
-};
-
 // Times of the project's and plain Qt's steps, taken in turn, and of each side's idle work after them.
 struct Timings {
   template <class F> static double ms(F&& step) {
@@ -302,7 +181,7 @@ struct Timings {
 // range(0): 0 layout alone, 1 layout and paint. Pages within one window, so no window is rebuilt.
 void BM_LayoutPage(benchmark::State& state) {
   View view(CORPUS);
-  PlainView plain(view);
+  qmbench::PlainView plain(view.document, view.widget);
   const std::vector<uint64_t> tops = view.pageTops(view.document.totalBytes() / 3, 15);
   const bool paint = state.range(0) == 1;
   Timings t;
@@ -329,7 +208,7 @@ void BM_LayoutPage(benchmark::State& state) {
 
 void BM_Hover(benchmark::State& state) {
   View view(CORPUS);
-  PlainView plain(view);
+  qmbench::PlainView plain(view.document, view.widget);
   plain.layoutFrom(0);
   View::settle();
   std::vector<QPointF> points;
@@ -364,7 +243,7 @@ void BM_FullRepaint(benchmark::State& state) {
   View view(CORPUS);
   view.controller.scrollTo(view.document.totalBytes() / 3);
   View::settle();
-  PlainView plain(view);
+  qmbench::PlainView plain(view.document, view.widget);
   plain.layoutFrom(view.layout().topOffset());
   View::settle();
   QImage image(view.widget.size(), QImage::Format_ARGB32_Premultiplied);
@@ -394,7 +273,7 @@ void BM_FullRepaint(benchmark::State& state) {
 void BM_PageSteps(benchmark::State& state) {
   const bool idle = state.range(0) == 0;
   View view(qmbench::repeatedCorpus());
-  PlainView plain(view);
+  qmbench::PlainView plain(view.document, view.widget);
   // Paged through once untimed: the font's glyph and shaping caches are shared, and whichever side drew a
   // new glyph first would pay for both.
   const uint64_t start = view.document.totalBytes() / 3;
