@@ -60,14 +60,13 @@ public:
         QTextLine line = layout.createLine();
         if (!line.isValid()) break;
         line.setLineWidth(width);
-        const uint64_t end = lineOffset + utf8Length(layout.text(), line.textStart(), line.textLength());
-        const bool above = lineOffset < top && end <= top;
-        lineOffset = end;
-        if (above) continue;
+        const uint64_t start = lineOffset;
+        lineOffset += utf8Length(layout.text(), line.textStart(), line.textLength());
+        if (start < top && lineOffset <= top) continue;
         const double natural = line.ascent() + line.descent() + line.leading();
         const double h = natural * 1.5;
         line.setPosition(QPointF(0, y + (h - natural) / 2));
-        lines.push_back({line, y, h});
+        lines.push_back({line, start, y, h});
         y += h;
         if (extraLine) limit += h;
         extraLine = false;
@@ -79,6 +78,17 @@ public:
     scroller->setValue(int(double(top) / double(document.totalBytes()) * TextViewWidget::SCROLL_RANGE));
     update();
   }
+  // Page Down: the first line not wholly shown becomes the top, at least one line on; on the last page
+  // (every line wholly shown) the page is laid out again where it is.
+  void pageDown() {
+    if (lines.empty()) return;
+    size_t next = 0;
+    while (next < lines.size() && lines[next].y + lines[next].height <= height())
+      ++next;
+    next = std::max<size_t>(next, 1);
+    layoutFrom(next < lines.size() ? lines[next].offset : top());
+  }
+  uint64_t top() const { return lines.empty() ? 0 : lines.front().offset; }
   // The character under the point highlighted: the lines whose hover changed painted again.
   void hover(QPointF const& at) {
     const auto after = std::upper_bound(lines.begin(), lines.end(), at.y(),
@@ -111,6 +121,7 @@ protected:
 private:
   struct PlainLine {
     QTextLine line;
+    uint64_t offset; // of its first byte in the document
     double y;
     double height;
   };
