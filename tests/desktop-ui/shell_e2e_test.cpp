@@ -383,7 +383,8 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            EXPECT_EQ(other.text, "女士");
            EXPECT_GT(r->count(shot, Reader::foreground(StyleId::Unknown), other.box), 20) << "still unknown";
            EXPECT_EQ(r->count(shot, Reader::background(StyleId::Hover), other.box), 0) << "no hover left";
-           // A window whose text view holds half a line more than a whole number: a line cut off at the bottom edge.
+           // A window whose text view holds half a line more than a whole number: a line cut off at the
+           // bottom edge.
            const double line = r->text().delegate()->layout().line(0).height;
            windowSize = r->window().size();
            const double rest = std::fmod(r->text().height(), line);

@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
