@@ -47,21 +47,21 @@ int reverse(lua_State* L) {
   });
 }
 
-// The C library's tables of the current locale, read once: tolower and toupper are calls of their own.
-int lower(lua_State* L) {
-  const int32_t* table = *__ctype_tolower_loc();
+// Each byte through a table of the C library's for the current locale, read once: tolower and toupper
+// would be a call a byte.
+int mapped(lua_State* L, const int32_t* table) {
   return remake(L, [table](const char* s, char* out, size_t from, size_t to, size_t) {
     for (size_t i = from; i < to; ++i)
       out[i] = char(table[uchar(s[i])]);
   });
 }
 
+int lower(lua_State* L) {
+  return mapped(L, *__ctype_tolower_loc());
+}
+
 int upper(lua_State* L) {
-  const int32_t* table = *__ctype_toupper_loc();
-  return remake(L, [table](const char* s, char* out, size_t from, size_t to, size_t) {
-    for (size_t i = from; i < to; ++i)
-      out[i] = char(table[uchar(s[i])]);
-  });
+  return mapped(L, *__ctype_toupper_loc());
 }
 
 // string.format. --------------------------------------------------------------------------------------------
