@@ -1,7 +1,9 @@
-// A file is io's stream record (luaL_Stream), closed when its close function is null. The C library's
-// stream is locked while characters are taken from it one at a time, and unlocked before a kill is raised.
+// The C library's stream is locked while characters are taken from it one at a time, and unlocked before a
+// kill is raised.
 #include "script/qelfiles.h"
 
+#include "script/qelopen.h"
+#include "script/qelstream.h"
 #include "script/qelthreaddata.h"
 
 #include <lua.hpp>
@@ -16,30 +18,15 @@
 namespace {
 
 using qelLua::checkKill;
+using qelLua::closeStream;
+using qelLua::defaultFile;
+using qelLua::IO_INPUT;
+using qelLua::IO_OUTPUT;
+using qelLua::toFile;
 
 constexpr size_t PIECE = 1 << 20;        // bytes read or written between kill checks
 constexpr int MAX_NUMERAL = 200;         // the longest numeral read
 constexpr int MAX_LINES_ARGUMENTS = 250; // formats a lines iterator keeps
-const char* const INPUT = "_IO_input";   // io's registry keys of the default files
-const char* const OUTPUT = "_IO_output";
-
-luaL_Stream* toStream(lua_State* L) {
-  return static_cast<luaL_Stream*>(luaL_checkudata(L, 1, LUA_FILEHANDLE));
-}
-
-FILE* toFile(lua_State* L) {
-  luaL_Stream* stream = toStream(L);
-  if (!stream->closef) luaL_error(L, "attempt to use a closed file");
-  return stream->f;
-}
-
-// Pushes the default file (INPUT or OUTPUT).
-FILE* defaultFile(lua_State* L, const char* which) {
-  lua_getfield(L, LUA_REGISTRYINDEX, which);
-  auto* stream = static_cast<luaL_Stream*>(lua_touserdata(L, -1));
-  if (!stream->closef) luaL_error(L, "standard %s file is closed", which + 4);
-  return stream->f;
-}
 
 // Reading. --------------------------------------------------------------------------------------------------
 
@@ -225,7 +212,7 @@ int readFormats(lua_State* L, FILE* file, int first) {
 }
 
 int ioRead(lua_State* L) {
-  return readFormats(L, defaultFile(L, INPUT), 1);
+  return readFormats(L, defaultFile(L, IO_INPUT), 1);
 }
 
 int fileRead(lua_State* L) {
@@ -233,19 +220,6 @@ int fileRead(lua_State* L) {
 }
 
 // Lines. ----------------------------------------------------------------------------------------------------
-
-int closeOpened(lua_State* L) {
-  luaL_Stream* stream = toStream(L);
-  return luaL_fileresult(L, std::fclose(stream->f) == 0, nullptr);
-}
-
-// Closes the file at index 1 through its own close function.
-int closeStream(lua_State* L) {
-  luaL_Stream* stream = toStream(L);
-  const lua_CFunction close = stream->closef;
-  stream->closef = nullptr;
-  return close(L);
-}
 
 // Upvalues: the file, the number of formats, whether to close the file at its end, the formats.
 int nextLine(lua_State* L) {
@@ -281,20 +255,16 @@ int ioLines(lua_State* L) {
   if (lua_isnone(L, 1)) lua_pushnil(L);
   bool close = false;
   if (lua_isnil(L, 1)) {
-    lua_getfield(L, LUA_REGISTRYINDEX, INPUT);
+    lua_getfield(L, LUA_REGISTRYINDEX, IO_INPUT);
     lua_replace(L, 1);
     toFile(L);
   } else {
     const char* path = luaL_checkstring(L, 1);
-    auto* stream = static_cast<luaL_Stream*>(lua_newuserdata(L, sizeof(luaL_Stream)));
-    stream->closef = nullptr;
-    luaL_setmetatable(L, LUA_FILEHANDLE);
-    stream->f = std::fopen(path, "r");
-    if (!stream->f) {
-      checkKill(L); // an open that the kill's signal interrupted
-      return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(errno));
-    }
-    stream->closef = closeOpened;
+    luaL_Stream* stream = qelLua::newStream(L, qelLua::closeOpened);
+    stream->f = qelLua::openForScript(L, path, "r");
+    const int error = errno;
+    checkKill(L); // an open that the kill's signal interrupted
+    if (!stream->f) return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(error));
     lua_replace(L, 1);
     close = true;
   }
@@ -342,7 +312,7 @@ int writeValues(lua_State* L, FILE* file, int arg) {
 }
 
 int ioWrite(lua_State* L) {
-  return writeValues(L, defaultFile(L, OUTPUT), 1);
+  return writeValues(L, defaultFile(L, IO_OUTPUT), 1);
 }
 
 int fileWrite(lua_State* L) {

@@ -1,16 +1,15 @@
-// The blocking calls of the io and os libraries, made stoppable: every io function and file method checks
-// for a kill before and after it runs (a read that the kill interrupted returns at once), and os.execute and
-// io.popen run their shell in a process group of its own, which a kill ends while the script waits for it.
-// Results are those of the libraries, except that no file on /proc opens for writing (the program's own
-// memory is one), and a path that leads to a pipe, socket or event descriptor (through a process's
-// descriptor links) raises an error when opened for writing: the program's own signal pipe is one.
+// The io library made stoppable and safe: its functions and file methods check for a kill before and after a
+// call that may block (a read, open or wait that the kill interrupted returns at once), open paths only as
+// qelopen allows, and close files through their own close function, never a method a script can replace;
+// os.execute and io.popen are qelcommands'. Otherwise they answer as the library's, errors included.
 #pragma once
 
 struct lua_State;
 
 namespace qelLua {
 
-// Called while the environment is set up (under a protected call), after the io and os libraries are open.
+// Called while the environment is set up (under a protected call), after the io and os libraries are open
+// and before their metatables are hidden.
 void openStoppableIo(lua_State* L);
 
 } // namespace qelLua

@@ -54,6 +54,25 @@ protected:
            recv(pair[1], &byte, 1, MSG_DONTWAIT) > 0 || read(event, &count, sizeof count) > 0;
   }
 
+  // A script prelude that replaces every file method, and tostring, with a function that keeps every file
+  // it is given in `handed`; `restore()` puts tostring back.
+  static std::string methodsReplaced() {
+    return R"(local handed = {}
+local original = tostring
+local function keep(...)
+  for i = 1, select('#', ...) do
+    local v = select(i, ...)
+    if io.type(v) then handed[#handed + 1] = v end
+  end
+  return 'kept'
+end
+local methods = getmetatable(io.stdout)
+for name in pairs(methods) do methods[name] = keep end
+tostring = keep
+local function restore() tostring = original end
+)";
+  }
+
   int pipeEnds[2] = {-1, -1};
   int pair[2] = {-1, -1};
   int event = eventfd(0, EFD_NONBLOCK);
@@ -114,6 +133,76 @@ print('ran on'))";
   EXPECT_FALSE(anythingArrived());
 }
 
+// Whatever the script has put in place of the file methods, a refused file reaches none of them: the host
+// closes it itself, or never opens it.
+TEST_F(HeldDescriptorsTest, ARefusedFileReachesNoMethodOfTheScripts) {
+  std::string paths;
+  for (int fd : held())
+    paths += "'/proc/self/fd/" + std::to_string(fd) + "', ";
+  paths += "'/proc/self/fd/" + std::to_string(event) + "'";
+  const std::string mem = "'/proc/self/mem', '/proc/thread-self/mem', '/proc/" + std::to_string(getpid()) +
+                          "/mem', '/proc/self/task/" + std::to_string(gettid()) + "/mem'";
+  const auto r = run(methodsReplaced() + "local descriptors, mem = {" + paths + "}, {" + mem + R"(}
+local modes = {'w', 'a', 'r+', 'w+', 'a+', 'wb'}
+local answers = {}
+for _, group in ipairs{descriptors, mem} do
+  for _, path in ipairs(group) do
+    for _, mode in ipairs(modes) do
+      local ok, f, message = pcall(io.open, path, mode)
+      if io.type(f) then handed[#handed + 1] = f end
+      answers[#answers + 1] = ok and message:gsub('^.*: ', '') or f:match('a pipe, socket or event')
+    end
+    local ok = pcall(io.output, path)
+    if ok then handed[#handed + 1] = io.output() end
+  end
+end
+restore()
+local seen = {}
+for _, answer in ipairs(answers) do seen[answer] = true end
+local kinds = {}
+for answer in pairs(seen) do kinds[#kinds + 1] = answer end
+table.sort(kinds)
+print(#handed, table.concat(kinds, ', ')))");
+  EXPECT_EQ(r.output, "0\tPermission denied, a pipe, socket or event\n") << r.message;
+  EXPECT_FALSE(anythingArrived());
+}
+
+// A relative path is looked at and opened in one folder, though a finalizer run by the open's own
+// allocation moves the script between a folder where the path names a file and /proc/self, where it names
+// the pipe: opened, it is the file.
+TEST_F(HeldDescriptorsTest, AFolderMovedByAFinalizerWhileOpeningNeverLeadsToThePipe) {
+  const std::string name = "fd/" + std::to_string(pipeEnds[1]);
+  std::filesystem::create_directories(files / "fd");
+  qmtest::writeFile(files / name, "");
+  const auto r = run(methodsReplaced() + "local lfs = require 'lfs'\nlocal folders = {'/proc/self', " +
+                     quoted(files.path().string()) + "}\nlocal name = '" + name + R"('
+local turns = 0
+local turning = {}
+turning.__gc = function()
+  turns = turns + 1
+  lfs.chdir(folders[turns % 2 + 1])
+  setmetatable({}, turning)
+end
+setmetatable({}, turning)
+collectgarbage('setpause', 0)
+local refused, opened = 0, 0
+for i = 1, 20000 do
+  local ok, f = pcall(io.open, name, 'w')
+  if not ok then
+    refused = refused + 1
+  elseif f then
+    opened = opened + 1
+    io.output(f)
+    io.write('x')
+    io.close()
+  end
+end
+restore()
+print(#handed, refused > 0, opened > 0, turns > 1000))");
+  EXPECT_EQ(r.output, "0\ttrue\ttrue\ttrue\n") << r.message;
+  EXPECT_FALSE(anythingArrived());
+}
+
 TEST_F(HeldDescriptorsTest, TheReadersOwnFilesAndFifosStillOpen) {
   const std::string fifo = quoted((files / "fifo").string());
   const std::string file = quoted((files / "file.txt").string());
@@ -130,42 +219,107 @@ end
 assert(lfs.link(file, file .. '.link', true))
 f = assert(io.open(file .. '.link', 'a'))
 f:write(' linked') f:close()
-print(io.open(file):read('a')))");
+print(io.open(file):read('a'))
+-- links to files not made yet make them where they point, as the library's open does
+assert(lfs.mkdir(fifo .. '.d'))
+assert(lfs.link('made.txt', fifo .. '.d/first', true))
+assert(lfs.link('first', fifo .. '.d/second', true))
+f = assert(io.open(fifo .. '.d/second', 'w'))
+f:write('made') f:close()
+print(io.open(fifo .. '.d/made.txt'):read('a'))
+assert(lfs.link('loop', fifo .. '.d/loop', true))
+print(io.open(fifo .. '.d/loop', 'w'))
+print(io.open(fifo .. '.d/nothing', 'r+')))");
   EXPECT_EQ(r.status, 0) << r.message;
-  EXPECT_EQ(r.output, "fifo \nr+ linked\n");
+  const std::string folder = (files / "fifo.d/").string();
+  EXPECT_EQ(r.output, "fifo \nr+ linked\nmade\nnil\t" + folder +
+                          "loop: Too many levels of symbolic links\t40\nnil\t" + folder +
+                          "nothing: No such file or directory\t2\n");
 }
 
-// A link that another thread turns between a file and the pipe while the script opens it: whichever the
-// path leads to as it is looked at and as it is opened, no byte reaches the pipe.
+// A link that another thread turns between a file, the pipe and a file not made yet while the script opens
+// it by a relative name, with the file methods replaced: whichever the path leads to as it is opened, no
+// handle on the pipe is made and no byte reaches it.
 TEST_F(HeldDescriptorsTest, APathTurnedToThePipeWhileOpeningIsStillRefused) {
   const auto file = files / "file.txt";
-  const std::string toPipe = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
+  const std::string targets[] = {file.string(), "/proc/self/fd/" + std::to_string(pipeEnds[1]), "new.txt"};
   qmtest::writeFile(file, "");
   std::atomic<bool> done{false};
   std::thread turner([&] {
     const auto spare = files / "spare";
-    for (bool pipe = false; !done; pipe = !pipe) {
+    for (unsigned turn = 0; !done; ++turn) {
       unlink(spare.c_str());
-      if (symlink(pipe ? toPipe.c_str() : file.c_str(), spare.c_str()) == 0)
+      unlink((files / "new.txt").c_str());
+      if (symlink(targets[turn % 3].c_str(), spare.c_str()) == 0)
         rename(spare.c_str(), (files / "turning").c_str());
     }
   });
-  const auto r = run("local turning = " + quoted((files / "turning").string()) + R"(
+  const auto r = run(methodsReplaced() + "require('lfs').chdir(" + quoted(files.path().string()) + R"()
 local refused, opened = 0, 0
 for i = 1, 5000 do
-  local ok, f = pcall(io.open, turning, 'w')
+  local ok, f = pcall(io.open, 'turning', 'w')
   if not ok then
     refused = refused + 1
   elseif f then
     opened = opened + 1
-    f:write('x') f:close()
+    io.output(f)
+    io.write('x')
+    io.close()
   end
 end
-print(refused > 0, opened > 0))");
+restore()
+print(#handed, refused > 0, opened > 0))");
   done = true;
   turner.join();
-  EXPECT_EQ(r.output, "true\ttrue\n") << r.message;
+  EXPECT_EQ(r.output, "0\ttrue\ttrue\n") << r.message;
   EXPECT_FALSE(anythingArrived());
+}
+
+// The io functions and file methods answer as the library's, errors naming the function, the argument and
+// the script's line.
+class IoLibraryTest : public qmtest::DocumentScriptTest {};
+
+TEST_F(IoLibraryTest, FunctionsAndMethodsAnswerAsTheLibrary) {
+  const std::string file = quoted((files / "file.txt").string());
+  const std::string closed = "(function() local f = io.tmpfile() f:close() return f end)()";
+  expectAnswersOfTheLibrary({
+      "io.open()",
+      "io.open('x', 'rw')",
+      "io.open('x', {})",
+      "io.open('/nonexistent/x')",
+      "io.open('/nonexistent/x', 'w')",
+      "io.open('/', 'w')",
+      "io.type(io.open(" + file + ", 'w+b')), io.type(io.open(" + file + ", 'r+bb')), io.type(io.open(" +
+          file + ", 'a'))",
+      "io.stdout:seek('bad')",
+      "io.stdout:seek('set', 'x')",
+      "io.stdout:seek('set', 2^63)",
+      "io.stdout.seek()",
+      "(function() local f = io.tmpfile() f:write('abc') return f:seek('set', 1), f:read('a'), "
+      "f:seek('end'), f:seek('cur', -1), f:seek('set', -1) end)()",
+      "io.stdout:setvbuf()",
+      "io.stdout:setvbuf('bad')",
+      "io.stdout:setvbuf('full', 'x')",
+      "io.tmpfile():setvbuf('line', 10)",
+      "io.input('/nonexistent/x')",
+      "io.output('/nonexistent/x')",
+      "io.input({})",
+      "io.input(" + closed + ")",
+      "io.lines('/nonexistent/x')",
+      "io.close(42)",
+      "io.close(" + closed + ")",
+      "io.stdout.close(42)",
+      "io.stdout.flush(42)",
+      closed + ":flush()",
+      closed + ":seek()",
+      closed + ":setvbuf('no')",
+      "io.popen()",
+      "io.popen('true', 'rw')",
+      "io.popen('exit 3'):close()",
+      "io.type()",
+      "io.type(42), io.type(io.stdout), io.type(" + closed + ")",
+      "io.tmpfile():close()",
+  });
 }
 
 } // namespace

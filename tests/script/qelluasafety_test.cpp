@@ -13,7 +13,9 @@
 
 #include <condition_variable>
 #include <dlfcn.h>
+#include <fstream>
 #include <mutex>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -217,6 +219,8 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       "local t = qel.Text(('\\226\\128'):rep(512):rep(384 << 10))\ncollectgarbage()\n";
   const std::string heap = "local keep = {}\nfor i = 1, 1e6 do keep[i] = {} end\n";
   const std::string utf16 = quoted((files / "utf16.txt").string());
+  // A command that moves itself into the program's own process group, out of the one it was started in.
+  const std::string leftItsGroup = "\"exec perl -e 'setpgrp(0, getpgrp(getppid())); sleep 30'\"";
   const std::vector<KillCase> cases = {
       {"a message handler of the kill that loops", "qel.write('r')\nxpcall(" + loop + ", " + loop + ")"},
       {"a message handler of an error that loops", "qel.write('r')\nxpcall(error, " + loop + ")"},
@@ -233,6 +237,9 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
       {"a read of a blocked input", blocked + "io.input(f)\nqel.write('r')\nio.read()"},
       {"blocked reads caught in a loop", blocked + "qel.write('r')\nwhile true do pcall(f.read, f) end"},
       {"a child's output", "qel.write('r')\nio.popen('sleep 30'):read('a')"},
+      {"a shell command that left its process group", "qel.write('r')\nos.execute(" + leftItsGroup + ")"},
+      {"a child that left its process group",
+       "local p = io.popen(" + leftItsGroup + ")\nqel.write('r')\np:read('a')"},
       {"the word list of a long text", text + "qel.write('r')\nt:wordList()"},
       {"a cloze text of a long text", text + "qel.write('r')\nt:clozeText('中国')"},
       {"unions of large lists", lists + "qel.write('r')\nwhile true do local c = a + b end"},
@@ -272,6 +279,66 @@ TEST_F(QelLuaSafetyTest, KilledScriptsEndAsKilledWithinASecond) {
   // The conversion stopped by the kill left no partial copy.
   std::error_code ec;
   EXPECT_TRUE(std::filesystem::is_empty(FileConverter::folder().c_str(), ec) || ec);
+}
+
+// A killed command ends and is reaped, leaving no zombie, also when it has left the process group it was
+// started in; one that cannot be reaped yet (a tracer has the first claim on its end) does not hold the run,
+// which ends within a second, and is reaped once it can be.
+TEST_F(QelLuaSafetyTest, AKilledCommandEndsAndIsReapedWithoutHoldingTheRun) {
+  const auto pidFile = files / "pid";
+  const std::string record = "echo $$ > " + pidFile.string() + "; exec ";
+  for (const bool traced : {false, true}) {
+    SCOPED_TRACE(traced ? "held by a tracer" : "out of its process group");
+    std::filesystem::remove(pidFile);
+    QelLua lua(*state);
+    CountingOutputStream out;
+    lua.setOutputStream(out);
+    const std::string command = traced ? "sleep 30" : "perl -e \"setpgrp(0, getpgrp(getppid())); sleep 30\"";
+    ASSERT_EQ(lua.load(writeScript("os.execute('" + record + command + "')").c_str()), 0);
+    lua.run(true);
+    pid_t pid = 0;
+    for (int i = 0; i < 500 && pid <= 0; ++i) {
+      std::this_thread::sleep_for(10ms);
+      std::ifstream(pidFile) >> pid;
+    }
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(100ms); // perl has left its group
+    // The tracer seizes the command, says whether it could, and holds it until its pipe is closed.
+    int said[2], hold[2];
+    ASSERT_EQ(pipe(said), 0);
+    ASSERT_EQ(pipe(hold), 0);
+    const pid_t tracer = traced ? fork() : -1;
+    if (tracer == 0) {
+      close(said[0]);
+      close(hold[1]);
+      const char seized = ptrace(PTRACE_SEIZE, pid, nullptr, nullptr) == 0 ? 'y' : 'n';
+      char c;
+      if (write(said[1], &seized, 1) == 1) (void)!read(hold[0], &c, 1);
+      _exit(0);
+    }
+    close(said[1]);
+    close(hold[0]);
+    char seized = 'n';
+    if (traced) (void)!read(said[0], &seized, 1);
+    close(said[0]);
+    lua.kill();
+    const bool stopped = lua.waitUntilEnded(1s);
+    // Gone within a second of the kill, or of the tracer's end.
+    const auto reaped = [pid] {
+      for (int i = 0; i < 100; ++i, std::this_thread::sleep_for(10ms))
+        if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+      return false;
+    };
+    const bool reapedWhileHeld = traced && reaped();
+    close(hold[1]);
+    if (traced) waitpid(tracer, nullptr, 0);
+    EXPECT_TRUE(reaped());
+    if (!stopped) lua.waitUntilEnded(60s);
+    if (traced && seized != 'y') GTEST_SKIP() << "no process can be traced here";
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(reapedWhileHeld);
+    EXPECT_STREQ(lua.errorMessage(), "Script Killed");
+  }
 }
 
 // The standard library's calls that walk a long input in one call, and a kill caught by the script.
