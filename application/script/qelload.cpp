@@ -1,5 +1,6 @@
 // Every loader answers as the library's: the same chunk names, messages ("cannot open x: reason"), byte-order
-// mark and '#' first line skipped, environments and results. Only the mode differs: its 'b' is dropped.
+// mark and '#' first line skipped, environments and results. Only a precompiled chunk differs: the parser
+// takes the mode without its 'b', so it refuses one whatever the mode.
 #include "script/qelload.h"
 
 #include "script/qelthreaddata.h"
@@ -175,19 +176,37 @@ int loadFile(lua_State* L, const char* path, const char* mode) {
   return status;
 }
 
-// The mode argument at index without 'b'; "t" when it is absent.
-std::string textMode(lua_State* L, int index) {
-  if (lua_isnoneornil(L, index)) return "t";
-  std::string mode;
-  for (const char* m = luaL_checkstring(L, index); *m; ++m)
-    if (*m != 'b') mode += *m;
+// A mode argument: as the script gave it, and as the parser takes it, without 'b' ("t" when it is absent).
+struct Mode {
+  const char* given = nullptr;
+  std::string text = "t";
+};
+
+Mode loadMode(lua_State* L, int index) {
+  Mode mode;
+  if (lua_isnoneornil(L, index)) return mode;
+  mode.given = luaL_checkstring(L, index);
+  mode.text.clear();
+  for (const char* m = mode.given; *m; ++m)
+    if (*m != 'b') mode.text += *m;
   return mode;
 }
 
-// The library's answer to a load: the function, with env as its first upvalue when env is not 0; nil and
-// the message for an error.
-int loadResult(lua_State* L, int status, int env) {
-  if (loaded(L, status) != LUA_OK) {
+// A text chunk that a mode without 't' refuses is reported with the mode the script gave, 'b' and all.
+int refusedText(lua_State* L, int status, Mode const& mode) {
+  if (status != LUA_ERRSYNTAX || mode.text.find('t') != std::string::npos) return status;
+  const std::string parser = "attempt to load a text chunk (mode is '" + mode.text + "')";
+  const char* message = lua_tostring(L, -1);
+  if (!message || parser != message) return status;
+  lua_pop(L, 1);
+  lua_pushfstring(L, "attempt to load a text chunk (mode is '%s')", mode.given);
+  return status;
+}
+
+// The library's answer to a load in mode: the function, with env as its first upvalue when env is not 0;
+// nil and the message for an error.
+int loadResult(lua_State* L, int status, Mode const& mode, int env) {
+  if (refusedText(L, loaded(L, status), mode) != LUA_OK) {
     lua_pushnil(L);
     lua_insert(L, -2);
     return 2;
@@ -202,26 +221,26 @@ int loadResult(lua_State* L, int status, int env) {
 int load(lua_State* L) {
   size_t length = 0;
   const char* text = lua_tolstring(L, 1, &length);
-  const std::string mode = textMode(L, 3);
+  const Mode mode = loadMode(L, 3);
   const int env = lua_isnone(L, 4) ? 0 : 4;
   Pieces pieces;
   if (text) {
     const char* name = luaL_optstring(L, 2, text);
     pieces.at = text;
     pieces.left = length;
-    return loadResult(L, lua_load(L, readString, &pieces, name, mode.c_str()), env);
+    return loadResult(L, lua_load(L, readString, &pieces, name, mode.text.c_str()), mode, env);
   }
   const char* name = luaL_optstring(L, 2, "=(load)");
   luaL_checktype(L, 1, LUA_TFUNCTION);
-  lua_settop(L, READER_PIECE);
-  return loadResult(L, lua_load(L, readFunction, &pieces, name, mode.c_str()), env);
+  lua_settop(L, READER_PIECE); // the given mode's string stays at 3
+  return loadResult(L, lua_load(L, readFunction, &pieces, name, mode.text.c_str()), mode, env);
 }
 
 int loadfile(lua_State* L) {
   const char* path = luaL_optstring(L, 1, nullptr);
-  const std::string mode = textMode(L, 2);
+  const Mode mode = loadMode(L, 2);
   const int env = lua_isnone(L, 3) ? 0 : 3;
-  return loadResult(L, loadFile(L, path, mode.c_str()), env);
+  return loadResult(L, loadFile(L, path, mode.text.c_str()), mode, env);
 }
 
 int afterDofile(lua_State* L, int, lua_KContext) {

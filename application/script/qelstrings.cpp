@@ -177,11 +177,12 @@ int addString(lua_State* L, luaL_Buffer& b, int arg, char* out, const char* form
   return n;
 }
 
-// One item, for the argument at arg; s is its directive after '%'. Returns what follows it.
-const char* addItem(lua_State* L, luaL_Buffer& b, const char* s, int arg) {
+// One item, for the argument at arg of the last one at top; s is its directive after '%'. Returns what
+// follows it.
+const char* addItem(lua_State* L, luaL_Buffer& b, const char* s, int arg, int top) {
   char form[MAX_FORMAT];
   char* out = luaL_prepbuffsize(&b, MAX_ITEM);
-  if (arg > lua_gettop(L)) luaL_argerror(L, arg, "no value");
+  if (arg > top) luaL_argerror(L, arg, "no value");
   s = scanDirective(L, s, form);
   int n = 0;
   switch (*s++) {
@@ -238,6 +239,8 @@ int format(lua_State* L) {
   const char* s = luaL_checklstring(L, 1, &length);
   const char* end = s + length;
   int arg = 1;
+  // Taken before the buffer, whose block joins the stack above the arguments once it outgrows its own.
+  const int top = lua_gettop(L);
   luaL_Buffer b;
   luaL_buffinit(L, &b);
   KillCheck killCheck(L, 1 << 10);
@@ -248,7 +251,7 @@ int format(lua_State* L) {
     } else if (*++s == '%') {
       luaL_addchar(&b, *s++);
     } else {
-      s = addItem(L, b, s, ++arg);
+      s = addItem(L, b, s, ++arg, top);
     }
   }
   luaL_pushresult(&b);

@@ -43,6 +43,12 @@ TEST_F(QelStoppableTest, StringsAndFormatsAnswerAsTheLibrary) {
       "string.format()",
       "string.format('%s')",
       "string.format(('ab%%'):rep(30000)):len(), string.format(('x'):rep(70000) .. '%d', 1):sub(-3)",
+      // Past 8 KB the result's buffer takes a slot on the stack, just above the arguments.
+      "string.format(('x'):rep(9000) .. '%s')",
+      "string.format(('x'):rep(9000) .. '%d')",
+      "string.format(('x'):rep(9000) .. '%q')",
+      "string.format('%s%5s', ('x'):rep(9000))",
+      "string.format(('x'):rep(9000) .. '%s%s', 1)",
       "os.date('!%Y-%m-%d %H:%M:%S', 0), os.date('!*t', 3600).hour, os.date('%%'), os.date('!%Ec|%Oy', 0)",
       "os.date('!x\\0y', 86400), os.date('', 0), os.date('!', 0), os.date('!*t ', 0)",
       "(function() local t = os.date('!*t', 1e9) return t.year, t.month, t.day, t.yday, t.wday, t.isdst "
@@ -55,12 +61,15 @@ TEST_F(QelStoppableTest, StringsAndFormatsAnswerAsTheLibrary) {
       "os.date('%c', 1.5)",
       "os.date({})",
       "os.date(('%d'):rep(30000), 0):len()",
+      "os.date(('x'):rep(9000) .. '%Q', 0)",
       "('a.b.a'):find('.', 1, true), ('aaab'):find('aab', 1, true), ('abc'):find('', 4, true)",
       "(('ab'):rep(9000) .. 'c'):find(('ab'):rep(50) .. 'c', 1, true)",
       "('hello'):gsub('l', '%0%%%0'), ('hello'):gsub('(l)(l)', '%2-%1'), ('abc'):gsub('', '%%')",
       "('hello'):gsub('l', 'x%')",
       "('hello'):gsub('l', '%2')",
       "('hello'):gsub('(l)', '%1\\0%1'), ('abc'):gsub('b', ('xy'):rep(5000)):len()",
+      "(('x'):rep(9000) .. 'y'):gsub('.', {y = {}})",
+      "table.concat({('x'):rep(9000), 'a', {}})",
   });
 }
 
@@ -155,6 +164,7 @@ TEST_F(QelStoppableTest, PackAnswersAsTheLibrary) {
       "string.pack('i', 1.5)",
       "string.pack('d', 'x')",
       "string.pack('i4')",
+      "string.pack('s' .. ('x'):rep(9000) .. 'ii', ('y'):rep(9000), 1)",
       "string.packsize('s')",
       "string.packsize('z')",
       "string.packsize(('c2000000000'):rep(2))",
@@ -205,6 +215,8 @@ TEST_F(QelStoppableTest, LoadingAnswersAsTheLibrary) {
       "load('return +'), load('x ='), load('return 1', '=name')(), pcall(load('error(1)', '@file'))",
       "load('\\27Lua'), load('return 1', 'c', 'b'), load('return 1', 'c', 5)",
       "load('return 1', 'c', {})",
+      "load('return 1', 'c', 'b')",
+      "load(function() return nil end, 'c', 'xb')",
       "load(function() return nil end)(), select('#', load(function() return nil end)())",
       "(function() local p = {'return ', '4', '2'} local i = 0 return load(function() i = i + 1 return p[i] "
       "end)() end)()",
@@ -218,6 +230,7 @@ TEST_F(QelStoppableTest, LoadingAnswersAsTheLibrary) {
       "loadfile('" + dir + "/mod.lua')('m').name, loadfile('" + dir + "/partial.lua')",
       "loadfile('" + dir + "/bad.lua')",
       "loadfile('" + dir + "/missing.lua')",
+      "loadfile('" + dir + "/mod.lua', 'b')",
       "loadfile('" + dir + "')",
       "loadfile('" + dir + "/long.lua')(), loadfile('" + dir + "/mod.lua', 'bt')('b').name",
       "loadfile('" + dir + "/mod.lua', 't', {})('e').name",
