@@ -51,7 +51,9 @@ void protectMetatable(lua_State* L, int index) {
       lua_pushvalue(L, -2);
       lua_rawset(L, -5);
     }
-    if (selfIndexed) {
+    if (selfIndexed) { // the copy is its own __index, as the metatable was
+      lua_pushvalue(L, -1);
+      lua_setfield(L, -2, "__index");
       lua_pushvalue(L, -1);
       lua_setfield(L, mt, "__index");
     }

@@ -24,9 +24,10 @@ QelState& qelState(lua_State* L);
 // nothing is charged. May run finalizers of the script's.
 void chargeMemory(lua_State* L, uint64_t bytes);
 
-// Hides the metatable at index from scripts: getmetatable gives a table of its entries without __gc (also
-// its __index when that was the metatable itself), so no script can call a finalizer on a live object or
-// give a type a finalizer of its own, which the collector would run beyond the reach of kill.
+// Hides the metatable at index from scripts: getmetatable gives a table of its entries without __gc (when
+// the metatable was its own __index, the table is its own and the metatable's __index), so no script can
+// call a finalizer on a live object or give a type a finalizer of its own, which the collector would run
+// beyond the reach of kill.
 void protectMetatable(lua_State* L, int index);
 // luaL_newmetatable with entries, __index and protectMetatable; pushes the metatable and returns true when
 // it was made now.

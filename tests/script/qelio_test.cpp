@@ -319,6 +319,7 @@ TEST_F(IoLibraryTest, FunctionsAndMethodsAnswerAsTheLibrary) {
       "io.type()",
       "io.type(42), io.type(io.stdout), io.type(" + closed + ")",
       "io.tmpfile():close()",
+      "getmetatable(io.stdout).__index == getmetatable(io.stdout), getmetatable(io.stdout).__name",
   });
 }
 
