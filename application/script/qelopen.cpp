@@ -91,8 +91,11 @@ bool validOpenMode(const char* mode) {
 }
 
 FILE* openForScript(lua_State* L, const char* path, const char* mode) {
-  const bool writing = std::strpbrk(mode, "wa+") != nullptr;
   const int flags = flagsOf(mode);
+  if (!std::strpbrk(mode, "wa+")) { // nothing to refuse: one open resolves it
+    const int fd = ::open(path, flags | O_CLOEXEC);
+    return fd < 0 ? nullptr : streamOf(fd, mode);
+  }
   char current[PATH_MAX];
   if (std::strlen(path) >= sizeof current) {
     errno = ENAMETOOLONG;
@@ -102,7 +105,7 @@ FILE* openForScript(lua_State* L, const char* path, const char* mode) {
   for (int links = 0; links <= MAX_LINKS; ++links) {
     const int found = ::open(current, O_PATH | O_CLOEXEC);
     if (found >= 0) {
-      const Reach reach = writing ? reachOf(found) : Reach::file;
+      const Reach reach = reachOf(found);
       const int fd = reach == Reach::file ? reopen(found, flags) : -1;
       const int error = errno;
       close(found);
