@@ -24,14 +24,21 @@ constexpr int MAX_ROUNDS = 999;
 // How far past the bottom edge a line may end and still count as wholly shown: heights summed in another
 // order differ in their last bits, and a page of whole lines must stay one.
 constexpr double EDGE = 1e-6;
-// A piece of a long paragraph begins at every multiple of PIECE bytes that lies at least RUN bytes past the
-// paragraph's start (at the first unit from there), so paragraphs shorter than RUN are one piece. A layout
-// begins at most RUN + PIECE bytes before its top, and a break ends the line before each piece.
+// A piece of a long paragraph begins near every multiple of PIECE bytes that lies at least RUN bytes past the
+// paragraph's start, so paragraphs shorter than RUN are one piece: after the first full stop in the SENTENCE
+// bytes from the multiple on (and the closing marks after it), so that the line that a piece's end cuts
+// short ends a sentence; without one, at the first unit from the multiple. A layout begins at most
+// RUN + PIECE + SENTENCE bytes before its top.
 constexpr uint64_t PIECE = 8192;
 constexpr uint64_t RUN = 10240;
+constexpr size_t SENTENCE = 512;
 // A piece that begins this far before an offset begins on text at or before the offset's character, even
 // when the offset lies on the line feed after a CR: a character takes at most 4 bytes.
 constexpr uint64_t SLACK = 5;
+// Full stops (。！？) and the closing marks that stay with them (” ’ 」 』 ） 》), in UTF-8.
+constexpr std::string_view STOPS[] = {"\xE3\x80\x82", "\xEF\xBC\x81", "\xEF\xBC\x9F"};
+constexpr std::string_view CLOSERS[] = {"\xE2\x80\x9D", "\xE2\x80\x99", "\xE3\x80\x8D",
+                                        "\xE3\x80\x8F", "\xEF\xBC\x89", "\xE3\x80\x8B"};
 
 // Paragraph k of a window, its line end (LF or CR LF) left out: that is not text to lay out.
 LineBreaker::Paragraph paragraphOf(DocumentMap::LineInfo const& window, size_t k) {
@@ -49,11 +56,37 @@ size_t unitAt(LineBreaker::Paragraph const& p, uint64_t offset) {
   return size_t(std::lower_bound(p.byteOffsets, p.byteOffsets + p.length, offset) - p.byteOffsets);
 }
 
-// Where the piece of p that begins at unit begin ends: at the next multiple of PIECE that begins a piece
-// (at least RUN past anchor), or at the paragraph's end.
-size_t pieceEnd(LineBreaker::Paragraph const& p, size_t begin, uint64_t anchor) {
-  const uint64_t next =
+// The length of whichever of marks text holds at i, 0 for none.
+template <size_t N> size_t markAt(std::string_view text, size_t i, std::string_view const (&marks)[N]) {
+  for (std::string_view mark : marks)
+    if (text.substr(i, mark.size()) == mark) return mark.size();
+  return 0;
+}
+
+// Where the piece at grid, a multiple of PIECE, begins: after the first full stop from grid on within
+// SENTENCE bytes and its closing marks, unless its paragraph ends there; else at grid.
+uint64_t pieceAt(TextDocument const& document, uint64_t grid) {
+  char buffer[SENTENCE];
+  const std::string_view text(buffer, document.copyToBuffer(grid, buffer, SENTENCE));
+  for (size_t i = 0; i < text.size() && text[i] != '\n'; ++i) {
+    size_t at = i + markAt(text, i, STOPS);
+    if (at == i) continue;
+    while (size_t closer = markAt(text, at, CLOSERS))
+      at += closer;
+    if (at < text.size() && text[at] != '\r' && text[at] != '\n') return grid + at;
+    break;
+  }
+  return grid;
+}
+
+// Where the piece of p that begins at unit begin ends: where the next piece begins, at the next multiple of
+// PIECE (at least RUN past anchor), or at the paragraph's end.
+size_t pieceEnd(TextDocument const& document, LineBreaker::Paragraph const& p, size_t begin,
+                uint64_t anchor) {
+  const uint64_t grid =
       std::max(p.byteOffsets[begin] / PIECE + 1, (anchor + RUN + PIECE - 1) / PIECE) * PIECE;
+  if (grid >= p.byteOffsets[p.length]) return p.length;
+  const uint64_t next = pieceAt(document, grid);
   return size_t(std::lower_bound(p.byteOffsets + begin, p.byteOffsets + p.length, next) - p.byteOffsets);
 }
 
@@ -75,8 +108,8 @@ struct Layout::Impl {
 
   Start startFor(TextDocument const& document, uint64_t offset) const;
   void layoutPage(TextDocument const& document);
-  double layoutParagraph(LineBreaker::Paragraph const& p, Start start, LineBreaker::Request& request,
-                         double y, std::vector<Line>& out) const;
+  double layoutParagraph(TextDocument const& document, LineBreaker::Paragraph const& p, Start start,
+                         LineBreaker::Request& request, double y, std::vector<Line>& out) const;
   uint64_t paragraphBefore(TextDocument const& document, uint64_t offset);
   uint64_t linesBefore(TextDocument const& document, size_t count);
   uint64_t pageEndingAt(TextDocument const& document, uint64_t offset);
@@ -109,11 +142,11 @@ Layout::Layout(DocumentMap& documentMap, LineBreaker& lineBreaker)
 Layout::~Layout() = default;
 
 // Where a layout must begin for the line holding offset to come out as every layout makes it: the start of
-// offset's paragraph, or in a long paragraph the last piece that begins SLACK bytes or more before offset.
-// Only the bytes decide, read back at most RUN + PIECE + SLACK from offset.
+// offset's paragraph, or in a long paragraph the last piece whose grid point lies SENTENCE + SLACK bytes or
+// more before offset. Only the bytes decide, read back at most RUN + PIECE + SENTENCE + SLACK from offset.
 Layout::Impl::Start Layout::Impl::startFor(TextDocument const& document, uint64_t offset) const {
   offset = std::min<uint64_t>(offset, document.totalBytes());
-  const uint64_t grid = (offset > SLACK ? offset - SLACK : 0) / PIECE * PIECE;
+  const uint64_t grid = (offset > SLACK + SENTENCE ? offset - SLACK - SENTENCE : 0) / PIECE * PIECE;
   // A paragraph that begins RUN or more before the grid point has a piece there.
   const uint64_t reach = grid >= RUN ? grid - RUN : 0;
   char buffer[4096];
@@ -124,7 +157,7 @@ Layout::Impl::Start Layout::Impl::startFor(TextDocument const& document, uint64_
     if (feed != std::string_view::npos) return {from + feed + 1, from + feed + 1};
     end = from;
   }
-  return grid >= RUN ? Start{grid, reach} : Start{0, 0};
+  return grid >= RUN ? Start{pieceAt(document, grid), reach} : Start{0, 0};
 }
 
 // The page from the requested top: the window from where the layout begins, its paragraphs broken until
@@ -138,16 +171,18 @@ void Layout::Impl::layoutPage(TextDocument const& document) {
   double y = 0;
   for (size_t k = 0; k + 1 < window.lineCount && y < request.limit; ++k) {
     const LineBreaker::Paragraph p = paragraphOf(window, k);
-    y = layoutParagraph(p, k == 0 ? start : Start{p.byteOffsets[0], p.byteOffsets[0]}, request, y, lines);
+    const Start from = k == 0 ? start : Start{p.byteOffsets[0], p.byteOffsets[0]};
+    y = layoutParagraph(document, p, from, request, y, lines);
   }
 }
 
 // The pieces of p from start on, while the request takes lines.
-double Layout::Impl::layoutParagraph(LineBreaker::Paragraph const& p, Start start,
-                                     LineBreaker::Request& request, double y, std::vector<Line>& out) const {
+double Layout::Impl::layoutParagraph(TextDocument const& document, LineBreaker::Paragraph const& p,
+                                     Start start, LineBreaker::Request& request, double y,
+                                     std::vector<Line>& out) const {
   size_t begin = unitAt(p, start.at);
   do {
-    const size_t end = pieceEnd(p, begin, start.anchor);
+    const size_t end = pieceEnd(document, p, begin, start.anchor);
     y = lineBreaker->breakLines(p, {begin, end}, request, y, out);
     begin = end;
   } while (begin < p.length && y < request.limit && p.byteOffsets[begin] < request.stop);
@@ -166,7 +201,7 @@ uint64_t Layout::Impl::paragraphBefore(TextDocument const& document, uint64_t of
   const DocumentMap::LineInfo before = scratchMap.startOfLineAtOffset(document, start.at);
   const LineBreaker::Paragraph p = paragraphOf(before, 0);
   LineBreaker::Request request{width, 0, offset, NO_LIMIT, false};
-  layoutParagraph(p, start, request, 0, scratchLines);
+  layoutParagraph(document, p, start, request, 0, scratchLines);
   return p.byteOffsets[unitAt(p, start.at)];
 }
 

@@ -469,13 +469,38 @@ TEST_F(LayoutTest, LongParagraphsBreakTheSameWhereverThePageBegins) {
   EXPECT_EQ(layout.scrollPages(doc, 1), maxTop);
   EXPECT_EQ(page(), pageFrom(last));
 
-  // The first piece after a paragraph's start begins at the first multiple of 8,192 bytes that lies 10,240
-  // or more past it: a line begins at 16,384 only where that is forced.
-  for (uint64_t start : {6144, 6145}) {
-    SCOPED_TRACE(start);
-    TextDocument& two = open(std::string(start - 1, 'x') + "\n" + std::string(20000, 'y'));
-    layout.layoutFrom(two, 16384);
-    EXPECT_EQ(layout.topOffset() == 16384, start == 6144);
+  // A piece begins near the first multiple of 8,192 bytes that lies 10,240 or more past its paragraph's
+  // start: after the first full stop in the 512 bytes from there and the closing marks after it, unless the
+  // paragraph ends there; else at the multiple itself. The line before it ends there, cut short.
+  const struct {
+    uint64_t paragraph; // where the long paragraph begins
+    uint64_t markAt;    // past 16,384
+    std::string mark;
+    uint64_t piece; // 0: none near 16,384
+  } pieces[] = {
+      {6144, 0, "", 16384},
+      {6145, 0, "", 0},
+      {6144, 22, "\xE3\x80\x82", 16384 + 25},             // 。
+      {6144, 22, "\xE3\x80\x82\xE2\x80\x9D", 16384 + 28}, // 。”
+      {6144, 400, "\xEF\xBC\x9F", 16384 + 403},           // ？
+      {6144, 600, "\xE3\x80\x82", 16384},                 // too far on
+      {6144, 22, "\xE3\x80\x82\n", 16384},                // the paragraph's end
+  };
+  for (auto const& p : pieces) {
+    SCOPED_TRACE(std::to_string(p.paragraph) + " " + std::to_string(p.markAt));
+    std::string text = std::string(p.paragraph - 1, 'x') + "\n";
+    text.resize(16384 + p.markAt, 'y');
+    text += p.mark + std::string(4000, 'y');
+    TextDocument& pieced = open(text);
+    if (p.piece == 0) {
+      layout.layoutFrom(pieced, 16384);
+      EXPECT_NE(layout.topOffset(), 16384u);
+      continue;
+    }
+    layout.layoutFrom(pieced, p.piece);
+    EXPECT_EQ(layout.topOffset(), p.piece);
+    layout.layoutFrom(pieced, p.piece - 1);
+    EXPECT_EQ(layout.line(0).endOffset(), p.piece);
   }
 }
 
