@@ -276,6 +276,13 @@ TEST_F(TextViewPagingTest, LongParagraphsPageToTheSameLastPage) {
         ASSERT_EQ(seen[i].start, next) << "line " << i;
       }
 
+      // A line as paging down showed it.
+      const auto paged = [&](Span64 line) {
+        const auto at = std::lower_bound(seen.begin(), seen.end(), line,
+                                         [](Span64 a, Span64 b) { return a.start < b.start; });
+        return at != seen.end() && *at == line;
+      };
+
       // Up from the end: each step ends its page with the line above the old top, to the text's start.
       std::vector<Span64> seenUp = wholeLines();
       while (position() > 0) {
@@ -296,12 +303,14 @@ TEST_F(TextViewPagingTest, LongParagraphsPageToTheSameLastPage) {
       seenUp.erase(std::unique(seenUp.begin(), seenUp.end()), seenUp.end());
       EXPECT_EQ(seenUp, seen);
 
-      // The wheel, two lines and a share of one a step: the same top (its first line may slide up past the
-      // edge, at most its own height), and Page Down there changes nothing.
+      // The wheel, two lines and a share of one a step: the lines paging showed, the same last top (its
+      // first line may slide up past the edge, at most its own height), and Page Down there changes nothing.
       controller.scrollTo(0);
       for (uint64_t before = UINT64_MAX; position() != before;) {
         before = position();
         wheel(-120);
+        for (Span64 const& line : wholeLines())
+          ASSERT_TRUE(paged(line)) << line.start << "-" << line.end << " as paging showed it";
       }
       EXPECT_EQ(layout().topOffset(), last);
       EXPECT_EQ(wholeLines().back().end, text.size() - 1);
