@@ -242,18 +242,19 @@ TEST_F(TextViewPagingTest, LongParagraphsPageToTheSameLastPage) {
       {"four paragraphs of 14 KB", longParagraphs(14000, 4)}};
   for (auto const& [name, text] : texts) {
     ASSERT_GT(text.size(), 56000u);
-    resize(1400, 1000);
-    open(text);
-    ASSERT_TRUE(pageDownToTheEnd());
-    // Smaller each time, so that the last page's top moves on from the one before.
-    for (auto [width, height] : {std::pair{1300, 955}, {1000, 777}, {700, 500}}) {
+    bool first = true;
+    // Smaller each time, so that after a resize at the end the last page's top lies further on.
+    for (auto [width, height] : {std::pair{1300, 955}, {986, 777}, {800, 600}, {700, 500}}) {
       SCOPED_TRACE(std::string(name) + " at " + std::to_string(width) + " x " + std::to_string(height));
       resize(width, height);
-      ASSERT_TRUE(pageDownToTheEnd()) << "from the top kept by the resize";
-      const uint64_t resized = layout().topOffset();
+      uint64_t resized = 0;
+      if (!first) {
+        ASSERT_TRUE(pageDownToTheEnd()) << "from the top kept by the resize";
+        resized = layout().topOffset();
+      }
 
-      // Down from the top: the last page ends with the text's last line, whole.
-      controller.scrollTo(0);
+      // Opened at this size and paged down from the top: the last page ends with the text's last line, whole.
+      open(text);
       std::vector<Span64> seen;
       for (uint64_t before = UINT64_MAX; position() != before;) {
         before = position();
@@ -266,7 +267,10 @@ TEST_F(TextViewPagingTest, LongParagraphsPageToTheSameLastPage) {
       const uint64_t last = layout().topOffset();
       EXPECT_EQ(layout().pixelOffset(), 0.0);
       EXPECT_EQ(wholeLines().back().end, text.size() - 1) << "the last line whole";
-      EXPECT_EQ(resized, last);
+      if (!first) {
+        EXPECT_EQ(resized, last);
+      }
+      first = false;
       // Every line of the text shown whole, none overlapping another.
       std::sort(seen.begin(), seen.end(), [](Span64 a, Span64 b) { return a.start < b.start; });
       seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
