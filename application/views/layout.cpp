@@ -98,7 +98,7 @@ bool startsWord(Line const& line, uint64_t index) {
 
 struct Layout::Impl {
   // Where a layout begins: at, a byte offset (a piece begins at the first unit from it); the pieces after
-  // it begin at the multiples of PIECE at least RUN past anchor.
+  // it begin near the multiples of PIECE at least RUN past anchor.
   struct Start {
     uint64_t at;
     uint64_t anchor;
