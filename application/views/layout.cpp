@@ -1,8 +1,10 @@
-// The page is laid out from the start of the window's paragraph that holds the requested top, skipping the
-// lines above it, so a paragraph always breaks the same way wherever the page begins in it. Going up (lines
-// or pixels, the last page) lays out the paragraph before an offset in the scratch map up to that offset,
-// however deep in the paragraph it lies: the lines just above the top are then the right ones, and the end
-// of a last paragraph taller than the view is reachable.
+// The page is laid out from the start of the paragraph that holds the requested top, skipping the lines
+// above it, so a paragraph always breaks the same way wherever the page begins in it. A paragraph too long to
+// lay out from its start each time is broken in pieces at fixed places in the file, each piece as if it were
+// a paragraph of its own, and laid out from the start of the piece: where the display map's window or the
+// document's reader happened to begin it never moves a break. Going up (lines or pixels, the last page) lays
+// out the paragraph (or piece) before an offset in the scratch map up to that offset: the lines just above
+// the top are then the right ones, and the end of a last paragraph taller than the view is reachable.
 #include "views/layout.h"
 
 #include "display/documentmap.h"
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
+#include <string_view>
 
 namespace {
 constexpr uint64_t NO_STOP = std::numeric_limits<uint64_t>::max();
@@ -21,6 +24,21 @@ constexpr int MAX_ROUNDS = 999;
 // How far past the bottom edge a line may end and still count as wholly shown: heights summed in another
 // order differ in their last bits, and a page of whole lines must stay one.
 constexpr double EDGE = 1e-6;
+// A piece of a long paragraph begins near every multiple of PIECE bytes that lies at least RUN bytes past the
+// paragraph's start, so paragraphs shorter than RUN are one piece: after the first full stop in the SENTENCE
+// bytes from the multiple on (and the closing marks after it), so that the line that a piece's end cuts
+// short ends a sentence; without one, at the first unit from the multiple. A layout begins at most
+// RUN + PIECE + SENTENCE bytes before its top.
+constexpr uint64_t PIECE = 8192;
+constexpr uint64_t RUN = 10240;
+constexpr size_t SENTENCE = 512;
+// A piece that begins this far before an offset begins on text at or before the offset's character, even
+// when the offset lies on the line feed after a CR: a character takes at most 4 bytes.
+constexpr uint64_t SLACK = 5;
+// Full stops (。！？) and the closing marks that stay with them (” ’ 」 』 ） 》), in UTF-8.
+constexpr std::string_view STOPS[] = {"\xE3\x80\x82", "\xEF\xBC\x81", "\xEF\xBC\x9F"};
+constexpr std::string_view CLOSERS[] = {"\xE2\x80\x9D", "\xE2\x80\x99", "\xE3\x80\x8D",
+                                        "\xE3\x80\x8F", "\xEF\xBC\x89", "\xE3\x80\x8B"};
 
 // Paragraph k of a window, its line end (LF or CR LF) left out: that is not text to lay out.
 LineBreaker::Paragraph paragraphOf(DocumentMap::LineInfo const& window, size_t k) {
@@ -33,6 +51,45 @@ LineBreaker::Paragraph paragraphOf(DocumentMap::LineInfo const& window, size_t k
   return {text, window.attributes + first, window.offsets + first, length};
 }
 
+// The first unit of p whose byte offset reaches offset (its length when none does).
+size_t unitAt(LineBreaker::Paragraph const& p, uint64_t offset) {
+  return size_t(std::lower_bound(p.byteOffsets, p.byteOffsets + p.length, offset) - p.byteOffsets);
+}
+
+// The length of whichever of marks text holds at i, 0 for none.
+template <size_t N> size_t markAt(std::string_view text, size_t i, std::string_view const (&marks)[N]) {
+  for (std::string_view mark : marks)
+    if (text.substr(i, mark.size()) == mark) return mark.size();
+  return 0;
+}
+
+// Where the piece at grid, a multiple of PIECE, begins: after the first full stop from grid on within
+// SENTENCE bytes and its closing marks, unless its paragraph ends there; else at grid.
+uint64_t pieceAt(TextDocument const& document, uint64_t grid) {
+  char buffer[SENTENCE];
+  const std::string_view text(buffer, document.copyToBuffer(grid, buffer, SENTENCE));
+  for (size_t i = 0; i < text.size() && text[i] != '\n'; ++i) {
+    size_t at = i + markAt(text, i, STOPS);
+    if (at == i) continue;
+    while (size_t closer = markAt(text, at, CLOSERS))
+      at += closer;
+    if (at < text.size() && text[at] != '\r' && text[at] != '\n') return grid + at;
+    break;
+  }
+  return grid;
+}
+
+// Where the piece of p that begins at unit begin ends: where the next piece begins, at the next multiple of
+// PIECE (at least RUN past anchor), or at the paragraph's end.
+size_t pieceEnd(TextDocument const& document, LineBreaker::Paragraph const& p, size_t begin,
+                uint64_t anchor) {
+  const uint64_t grid =
+      std::max(p.byteOffsets[begin] / PIECE + 1, (anchor + RUN + PIECE - 1) / PIECE) * PIECE;
+  if (grid >= p.byteOffsets[p.length]) return p.length;
+  const uint64_t next = pieceAt(document, grid);
+  return size_t(std::lower_bound(p.byteOffsets + begin, p.byteOffsets + p.length, next) - p.byteOffsets);
+}
+
 bool startsWord(Line const& line, uint64_t index) {
   const uint64_t a = line.attributes[index];
   return (a & Line::WORD) && (a & Line::TOKEN_START);
@@ -40,9 +97,19 @@ bool startsWord(Line const& line, uint64_t index) {
 } // namespace
 
 struct Layout::Impl {
+  // Where a layout begins: at, a byte offset (a piece begins at the first unit from it); the pieces after
+  // it begin near the multiples of PIECE at least RUN past anchor.
+  struct Start {
+    uint64_t at;
+    uint64_t anchor;
+  };
+
   Impl(DocumentMap& map, LineBreaker& breaker) : documentMap(&map), lineBreaker(&breaker) {}
 
-  void layoutLines();
+  Start startFor(TextDocument const& document, uint64_t offset) const;
+  void layoutPage(TextDocument const& document);
+  double layoutParagraph(TextDocument const& document, LineBreaker::Paragraph const& p, Start start,
+                         LineBreaker::Request& request, double y, std::vector<Line>& out) const;
   uint64_t paragraphBefore(TextDocument const& document, uint64_t offset);
   uint64_t linesBefore(TextDocument const& document, size_t count);
   uint64_t pageEndingAt(TextDocument const& document, uint64_t offset);
@@ -74,27 +141,68 @@ Layout::Layout(DocumentMap& documentMap, LineBreaker& lineBreaker)
     : impl(std::make_unique<Impl>(documentMap, lineBreaker)) {}
 Layout::~Layout() = default;
 
-void Layout::Impl::layoutLines() {
+// Where a layout must begin for the line holding offset to come out as every layout makes it: the start of
+// offset's paragraph, or in a long paragraph the last piece whose grid point lies SENTENCE + SLACK bytes or
+// more before offset. Only the bytes decide, read back at most RUN + PIECE + SENTENCE + SLACK from offset.
+Layout::Impl::Start Layout::Impl::startFor(TextDocument const& document, uint64_t offset) const {
+  offset = std::min<uint64_t>(offset, document.totalBytes());
+  const uint64_t grid = (offset > SLACK + SENTENCE ? offset - SLACK - SENTENCE : 0) / PIECE * PIECE;
+  // A paragraph that begins RUN or more before the grid point has a piece there.
+  const uint64_t reach = grid >= RUN ? grid - RUN : 0;
+  char buffer[4096];
+  for (uint64_t end = offset; end > reach;) {
+    const uint64_t from = std::max(reach, end > sizeof buffer ? end - sizeof buffer : 0);
+    const std::string_view read(buffer, document.copyToBuffer(from, buffer, end - from));
+    const size_t feed = read.rfind('\n');
+    if (feed != std::string_view::npos) return {from + feed + 1, from + feed + 1};
+    end = from;
+  }
+  return grid >= RUN ? Start{pieceAt(document, grid), reach} : Start{0, 0};
+}
+
+// The page from the requested top: the window from where the layout begins, its paragraphs broken until
+// the view is filled.
+void Layout::Impl::layoutPage(TextDocument const& document) {
+  const Start start = startFor(document, requestedTop);
+  window = documentMap->startOfLineAtOffset(document, start.at);
   lines.clear();
   if (window.lineCount < 2 || height <= 0) return;
   LineBreaker::Request request{width, requestedTop, NO_STOP, height, true};
   double y = 0;
-  for (size_t k = 0; k + 1 < window.lineCount && y < request.limit; ++k)
-    y = lineBreaker->breakLines(paragraphOf(window, k), request, y, lines);
+  for (size_t k = 0; k + 1 < window.lineCount && y < request.limit; ++k) {
+    const LineBreaker::Paragraph p = paragraphOf(window, k);
+    const Start from = k == 0 ? start : Start{p.byteOffsets[0], p.byteOffsets[0]};
+    y = layoutParagraph(document, p, from, request, y, lines);
+  }
 }
 
-// The lines of the paragraph holding offset - 1 that begin before offset, into scratchLines; returns where
-// the paragraph begins.
+// The pieces of p from start on, while the request takes lines.
+double Layout::Impl::layoutParagraph(TextDocument const& document, LineBreaker::Paragraph const& p,
+                                     Start start, LineBreaker::Request& request, double y,
+                                     std::vector<Line>& out) const {
+  size_t begin = unitAt(p, start.at);
+  do {
+    const size_t end = pieceEnd(document, p, begin, start.anchor);
+    y = lineBreaker->breakLines(p, {begin, end}, request, y, out);
+    begin = end;
+  } while (begin < p.length && y < request.limit && p.byteOffsets[begin] < request.stop);
+  return y;
+}
+
+// The lines that begin before offset, laid out in the scratch map from where a layout of the text before
+// offset begins (the start of the paragraph holding offset - 1, or of a piece of it); returns that start.
 uint64_t Layout::Impl::paragraphBefore(TextDocument const& document, uint64_t offset) {
   scratchLines.clear();
   if (scratchMap.mode() != documentMap->mode()) {
     scratchMap.setMode(documentMap->mode());
     scratchMap.reset();
   }
-  const DocumentMap::LineInfo before = scratchMap.startOfLineAtOffset(document, offset - 1);
+  const Start start = startFor(document, offset - 1);
+  const DocumentMap::LineInfo before = scratchMap.startOfLineAtOffset(document, start.at);
+  const LineBreaker::Paragraph p = paragraphOf(before, 0);
   LineBreaker::Request request{width, 0, offset, NO_LIMIT, false};
-  lineBreaker->breakLines(paragraphOf(before, 0), request, 0, scratchLines);
-  return before.offsets[0];
+  layoutParagraph(document, p, start, request, 0, scratchLines);
+  return p.byteOffsets[unitAt(p, start.at)];
 }
 
 uint64_t Layout::Impl::linesBefore(TextDocument const& document, size_t count) {
@@ -187,14 +295,13 @@ Layout::Hit Layout::Impl::hitOf(size_t lineIndex, uint64_t index) const {
 void Layout::layoutFrom(TextDocument const& document, uint64_t offset) {
   Impl& d = *impl;
   assert(d.documentMap->mode() == Lexoscope::Utf16);
-  d.window = d.documentMap->startOfLineAtOffset(document, offset);
   d.requestedTop = offset;
-  d.layoutLines();
-  // Past the last line's text (the document's end, its last line end): the page shows that last line.
+  d.layoutPage(document);
+  // Past the last line's text (the document's end, its last line end): the page shows that last line, from
+  // the start of its paragraph (or piece).
   if (d.lines.empty() && d.window.lineCount >= 2 && offset > 0 && d.height > 0) {
-    d.requestedTop = document.startOfLine(offset - 1);
-    d.window = d.documentMap->startOfLineAtOffset(document, d.requestedTop);
-    d.layoutLines();
+    d.requestedTop = d.paragraphBefore(document, offset);
+    d.layoutPage(document);
   }
 }
 

@@ -3,7 +3,9 @@
 // until the view's height is filled (plus one line for pixel scrolling), and answers the questions the text
 // view and its controller ask about the page: what lies under a point, where the next word in each direction
 // is, how to scroll by lines or pixels, where the last page begins. Paragraphs above the page (scrolling
-// back, the last page) are laid out in a scratch map, so the page's window stays as it is.
+// back, the last page) are laid out in a scratch map, so the page's window stays as it is. A paragraph longer
+// than 10 KB is broken in pieces of about 8 KB at fixed places of the file (after a full stop where one is
+// near), the last line of each ending the piece, so that it breaks the same wherever a page begins in it.
 //
 // The display map must count UTF-16 units (Lexoscope::Utf16). Offsets are document byte offsets; x and y are
 // view coordinates unless a Hit says otherwise. Main thread only.

@@ -1,7 +1,7 @@
 // A paragraph is typeset a chunk at a time so that no typesetter ever sees more than CHUNK units, however
 // long the paragraph. Cutting a chunk short at a fixed length would end a line there that a whole layout
-// would not end, so the last line of a chunk that does not end the paragraph is dropped unless it is the
-// chunk's only line, and the next chunk begins with it.
+// would not end, so the last line of a chunk that does not end the piece is dropped unless it is the chunk's
+// only line, and the next chunk begins with it.
 #include "views/linebreaker.h"
 
 #include "views/line.h"
@@ -29,14 +29,15 @@ double LineBreaker::lineSpacing() const {
   return impl->lineSpacing;
 }
 
-double LineBreaker::breakLines(Paragraph const& p, Request& request, double y, std::vector<Line>& lines) {
+double LineBreaker::breakLines(Paragraph const& p, Piece piece, Request& request, double y,
+                               std::vector<Line>& lines) {
   const double width = std::max(request.width, 0.0);
-  size_t chunkStart = 0;
+  size_t chunkStart = piece.begin;
   do {
-    size_t chunkLength = std::min(CHUNK, p.length - chunkStart);
-    if (chunkStart + chunkLength < p.length && isLowSurrogate(p.text[chunkStart + chunkLength]))
+    size_t chunkLength = std::min(CHUNK, piece.end - chunkStart);
+    if (chunkStart + chunkLength < piece.end && isLowSurrogate(p.text[chunkStart + chunkLength]))
       --chunkLength;
-    const bool lastChunk = chunkStart + chunkLength == p.length;
+    const bool lastChunk = chunkStart + chunkLength == piece.end;
     const std::unique_ptr<Typesetter> typesetter = typeset(p.text + chunkStart, chunkLength);
     size_t at = 0;
     do {
@@ -71,6 +72,6 @@ double LineBreaker::breakLines(Paragraph const& p, Request& request, double y, s
       at += n;
     } while (at < chunkLength);
     chunkStart += at;
-  } while (chunkStart < p.length);
+  } while (chunkStart < piece.end);
   return y;
 }

@@ -46,7 +46,13 @@ public:
     const uint16_t* text;
     const uint64_t* attributes;
     const uint64_t* byteOffsets; // length + 1 entries: the last one is where the line end begins
-    size_t length;               // units to lay out, the line end (LF, CR LF) left out
+    size_t length;               // units of text, the line end (LF, CR LF) left out
+  };
+  // The units of a paragraph that one call lays out, as if they were all its text: the first line begins
+  // at begin and the last one ends at end (a long paragraph is laid out in pieces).
+  struct Piece {
+    size_t begin;
+    size_t end;
   };
 
   // What one call lays out; kept across the paragraphs of a page.
@@ -68,9 +74,11 @@ public:
   void setLineSpacing(double multiplier);
   double lineSpacing() const;
 
-  // Appends the kept lines of paragraph, the first at y; returns y below the last one. A paragraph with no
-  // text still makes one (empty) line. Every line takes at least one character, whatever the width.
-  double breakLines(Paragraph const& paragraph, Request& request, double y, std::vector<Line>& lines);
+  // Appends the kept lines of the paragraph's piece, the first at y; returns y below the last one. Their
+  // indexes count from the paragraph's first unit. An empty piece (a paragraph with no text) still makes
+  // one (empty) line. Every line takes at least one character, whatever the width.
+  double breakLines(Paragraph const& paragraph, Piece piece, Request& request, double y,
+                    std::vector<Line>& lines);
 
 protected:
   virtual std::unique_ptr<Typesetter> typeset(const uint16_t* text, size_t length) = 0;

@@ -1,10 +1,11 @@
 // The whole program on a real display (run it under xvfb-run; without a display it is skipped), driven as a
 // reader would: started with a GB18030 news text on its command line, the welcome closed, the document read
 // and shown, a word marked known by a double click, the text paged down and up at a window height that cuts a
-// line off at the bottom edge, a word searched with the find bar, the word list exported
-// to a file, a second start of the program handing this one another file, the tabs stepped by their keys,
-// the dark scheme chosen, the program quit. Screenshots of each stage go to $QM_SCREENSHOT_DIR (else the
-// build's "screenshots" folder) and are checked for the word colours where the words are.
+// line off at the bottom edge, a word searched with the find bar, the word list exported to a file, a second
+// start of the program handing this one another file, the tabs stepped by their keys, a text of one 60 KB
+// paragraph (as saved from a web page) paged to its end, the dark scheme chosen, the program quit.
+// Screenshots of each stage go to $QM_SCREENSHOT_DIR (else the build's "screenshots" folder) and are checked
+// for the word colours where the words are.
 #include "desktop-ui/desktopgui.h"
 #include "desktop-ui/exportdialog.h"
 #include "desktop-ui/finddialogwidget.h"
@@ -17,6 +18,7 @@
 #include "desktop-ui/welcomedialog.h"
 #include "desktop-ui/wordlistwidget.h"
 #include "support/qtspin.h"
+#include "support/recode.h"
 #include "support/shownwhole.h"
 #include "support/tempdir.h"
 #include "support/testenvironment.h"
@@ -41,6 +43,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -208,6 +211,24 @@ public:
     }
     return p;
   }
+  // The page's lines wholly in view: byte range and text.
+  struct Shown {
+    uint64_t start, end;
+    QString text;
+  };
+  std::vector<Shown> shownLines() const {
+    Layout& layout = text().delegate()->layout();
+    std::vector<Shown> out;
+    for (size_t i = 0; i < layout.lineCount(); ++i) {
+      Line const& l = layout.line(i);
+      const double top = layout.topMargin() + l.y;
+      if (top >= 0 && top + l.height <= text().height())
+        out.push_back(
+            {l.byteOffset, l.endOffset(),
+             QString::fromUtf16(reinterpret_cast<const char16_t*>(l.text + l.start), qsizetype(l.length))});
+    }
+    return out;
+  }
   // A colour of the light scheme, which a new reader's program shows on a light desktop.
   static QColor foreground(int style) {
     return qcolour(ColourScheme::builtIn(ColourScheme::Light).foreground(style));
@@ -294,6 +315,15 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display: run under xvfb-run";
   qmtest::TempDir temp;
   const fs::path exportFile = temp / "words.txt";
+  // A news text saved from a web page: its first 60 KB with the line ends taken out, in GB18030.
+  std::string longText;
+  for (char c : qmtest::readFile(qmtest::sharedDataDir() / "corpus/pku_test.utf8")) {
+    if (c == '\r' || c == '\n') continue;
+    if (longText.size() >= 60000 && (static_cast<unsigned char>(c) & 0xC0) != 0x80) break;
+    longText += c;
+  }
+  const fs::path longFile = temp / "long-paragraph.txt";
+  qmtest::writeFile(longFile, qmtest::recode(longText, "UTF-8", "GB18030"));
   std::string corpus = (qmtest::sharedDataDir() / "corpus/pku_test.txt").string();
   std::string program = "quillmere";
   std::vector<char*> argv{program.data(), corpus.data(), nullptr};
@@ -498,7 +528,86 @@ TEST(ShellEndToEndTest, ReadsMarksSearchesExportsAndQuits) {
            pressOnServer(r->window(), {XK_Control_L, XK_Tab}, Qt::Key_Tab, Qt::ControlModifier);
          }},
         {"after the last tab, the first", [r] { return r->window().windowTitle() == "pku_test.txt"; },
-         [r] { r->window().menus().action(MainMenu::ColourSchemeDark)->trigger(); }},
+         [&, r] { r->controller().onOpenFiles(r->window(), {longFile.string()}); }},
+        // The long paragraph at the window size where its last line was once never shown whole.
+        {"the long paragraph read",
+         [r] {
+           return r->window().windowTitle() == "long-paragraph.txt" &&
+                  r->controller().isCurrentDocumentReady(r->window());
+         },
+         [r] { r->window().resize(1000, 777); }},
+        {"the long paragraph paged", [r] { return r->window().size() == QSize(1000, 777); },
+         [&, r] {
+           qmtest::spinFor(300);
+           Layout& layout = r->text().delegate()->layout();
+           // Down to the end: every line of the text shown whole, once, in order.
+           std::vector<Reader::Shown> seen;
+           const auto see = [&] {
+             for (Reader::Shown const& line : r->shownLines())
+               seen.push_back(line);
+           };
+           see();
+           for (int i = 0; i < 100 && seen.back().end != longText.size(); ++i) {
+             const uint64_t top = layout.topOffset();
+             QTest::keyClick(&r->text(), Qt::Key_PageDown);
+             ASSERT_GT(layout.topOffset(), top) << "page " << i;
+             see();
+           }
+           const uint64_t last = layout.topOffset();
+           ASSERT_EQ(r->shownLines().back().end, longText.size()) << "the last line whole";
+           qmtest::spinFor(300); // painted
+           r->screenshot("12-long-paragraph-end");
+           QTest::keyClick(&r->text(), Qt::Key_PageDown);
+           EXPECT_EQ(layout.topOffset(), last) << "Page Down at the end";
+           EXPECT_EQ(layout.pixelOffset(), 0.0);
+           const auto before = [](Reader::Shown const& a, Reader::Shown const& b) {
+             return std::pair(a.start, a.end) < std::pair(b.start, b.end);
+           };
+           const auto same = [](Reader::Shown const& a, Reader::Shown const& b) {
+             return a.start == b.start && a.end == b.end;
+           };
+           std::sort(seen.begin(), seen.end(), before);
+           seen.erase(std::unique(seen.begin(), seen.end(), same), seen.end());
+           QString shown;
+           uint64_t at = 0;
+           for (Reader::Shown const& line : seen) {
+             ASSERT_EQ(line.start, at) << "a line skipped, or text shown in two lines";
+             shown += line.text;
+             at = line.end;
+           }
+           EXPECT_EQ(shown.toStdString(), longText);
+           // The scroller dragged to its end shows the same last page.
+           r->text().scroller()->triggerAction(QAbstractSlider::SliderToMaximum);
+           EXPECT_EQ(layout.topOffset(), last);
+           qmtest::spinFor(300); // painted
+           r->screenshot("13-long-paragraph-end-by-scroller");
+           EXPECT_EQ(r->shownLines().back().end, longText.size());
+           // The wheel from the top: the same last page (its top line may slide up past the edge), where
+           // Page Down leaves the view as it is.
+           r->text().scroller()->triggerAction(QAbstractSlider::SliderToMinimum);
+           for (uint64_t was = UINT64_MAX, i = 0; i < 2000 && layout.topOffset() != was; ++i) {
+             was = layout.topOffset();
+             for (int notch = 0; notch < 10; ++notch) {
+               const QPointF at(100, 100);
+               QWheelEvent wheel(at, r->text().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                                 Qt::NoModifier, Qt::NoScrollPhase, false);
+               QApplication::sendEvent(&r->text(), &wheel);
+             }
+           }
+           EXPECT_EQ(layout.topOffset(), last);
+           EXPECT_EQ(r->shownLines().back().end, longText.size());
+           for (Reader::Shown const& line : r->shownLines())
+             EXPECT_TRUE(std::binary_search(seen.begin(), seen.end(), line, before))
+                 << line.start << "-" << line.end << " as paging showed it";
+           qmtest::spinFor(300); // painted
+           r->screenshot("14-long-paragraph-end-by-wheel");
+           const double slid = layout.pixelOffset();
+           QTest::keyClick(&r->text(), Qt::Key_PageDown);
+           EXPECT_EQ(layout.topOffset(), last);
+           EXPECT_EQ(layout.pixelOffset(), slid);
+           r->window().resize(windowSize);
+           r->window().menus().action(MainMenu::ColourSchemeDark)->trigger();
+         }},
         // The dark scheme: the statistics pane's expand arrows stand out from its dark rows.
         {"the dark scheme",
          [r] {

@@ -1,13 +1,16 @@
 // Paging and rewrapping with real Qt layouts: Page Down and Page Up, pressed as keys, at view heights that
 // leave a share of a line over and at one that does not, must show every line of the document whole on some
 // page, never stand still before the end, and retrace their steps; a rewrap keeps the text at the top in
-// view.
+// view; in paragraphs longer than the document's reader takes in at once, every way to the end ends on the
+// same last page.
 #include "display/documentmap.h"
 #include "display/lexoscope.h"
 #include "support/textviewfixture.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +40,24 @@ std::string wrappedParagraphs() {
   return text;
 }
 
+// The corpus's text from its start with its line ends taken out, as texts saved from web pages often hold
+// it: paragraphs of bytes each (cut at a character), count of them.
+std::string longParagraphs(size_t bytes, int count) {
+  const std::string corpus = qmtest::readFile(qmtest::sharedDataDir() / "corpus/pku_test.utf8");
+  std::string text, paragraph;
+  for (char c : corpus) {
+    if (c == '\r' || c == '\n') continue;
+    // A paragraph ends before the character that would take it past bytes.
+    if (paragraph.size() >= bytes && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      text += paragraph + "\n";
+      paragraph.clear();
+      if (--count == 0) break;
+    }
+    paragraph += c;
+  }
+  return text;
+}
+
 // A line of the page by its byte range.
 struct Span64 {
   uint64_t start, end;
@@ -50,6 +71,32 @@ protected:
     QApplication::processEvents();
   }
   void press(Qt::Key key) { QTest::keyClick(&widget, key); }
+
+  void wheel(int pixels) {
+    const QPointF at(100, 100);
+    QWheelEvent event(at, widget.mapToGlobal(at), QPoint(0, pixels), QPoint(0, pixels), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+  }
+  // Presses Page Down until the position stops; false when it moved back or never stopped.
+  bool pageDownToTheEnd() {
+    for (int i = 0; i < 1000; ++i) {
+      const uint64_t before = position();
+      press(Qt::Key_PageDown);
+      if (position() == before) return true;
+      if (position() < before) return false;
+    }
+    return false;
+  }
+  // Every line of the page shows the document's text at its byte offsets.
+  void expectShownAsInText(std::string const& text) {
+    for (size_t i = 0; i < layout().lineCount(); ++i) {
+      Line const& line = layout().line(i);
+      const QString shown = QString::fromUtf16(reinterpret_cast<const char16_t*>(line.text + line.start),
+                                               qsizetype(line.length));
+      ASSERT_EQ(shown.toStdString(), text.substr(line.byteOffset, line.endOffset() - line.byteOffset));
+    }
+  }
 
   // The page's lines wholly in the view, top to bottom.
   std::vector<Span64> wholeLines() {
@@ -184,4 +231,105 @@ TEST_F(TextViewPagingTest, ARewrapKeepsTheTopTextInView) {
     EXPECT_EQ(layout().pixelOffset(), 0.0);
   }
   EXPECT_EQ(position(), top);
+}
+
+// Paragraphs longer than the reader takes in at once: the last page begins at the same line however the view
+// gets there (Page Down, the wheel, the scroller, a resize), with the last line whole; Page Down at the end
+// changes nothing, no page step moves the view back, and paging down and up shows every line once.
+TEST_F(TextViewPagingTest, LongParagraphsPageToTheSameLastPage) {
+  const std::pair<const char*, std::string> texts[] = {
+      {"one paragraph of 60 KB", longParagraphs(60000, 1)},
+      {"four paragraphs of 14 KB", longParagraphs(14000, 4)}};
+  for (auto const& [name, text] : texts) {
+    ASSERT_GT(text.size(), 56000u);
+    bool first = true;
+    // Smaller each time, so that after a resize at the end the last page's top lies further on.
+    for (auto [width, height] : {std::pair{1300, 955}, {986, 777}, {800, 600}, {700, 500}}) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(width) + " x " + std::to_string(height));
+      resize(width, height);
+      uint64_t resized = 0;
+      if (!first) {
+        ASSERT_TRUE(pageDownToTheEnd()) << "from the top kept by the resize";
+        resized = layout().topOffset();
+      }
+
+      // Opened at this size and paged down from the top: the last page ends with the text's last line, whole.
+      open(text);
+      std::vector<Span64> seen;
+      for (uint64_t before = UINT64_MAX; position() != before;) {
+        before = position();
+        expectShownAsInText(text);
+        const std::vector<Span64> shown = wholeLines();
+        seen.insert(seen.end(), shown.begin(), shown.end());
+        press(Qt::Key_PageDown);
+        ASSERT_GE(position(), before);
+      }
+      const uint64_t last = layout().topOffset();
+      EXPECT_EQ(layout().pixelOffset(), 0.0);
+      EXPECT_EQ(wholeLines().back().end, text.size() - 1) << "the last line whole";
+      if (!first) {
+        EXPECT_EQ(resized, last);
+      }
+      first = false;
+      // Every line of the text shown whole, none overlapping another.
+      std::sort(seen.begin(), seen.end(), [](Span64 a, Span64 b) { return a.start < b.start; });
+      seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+      EXPECT_EQ(seen.front().start, 0u);
+      for (size_t i = 1; i < seen.size(); ++i) {
+        const uint64_t next = seen[i - 1].end + (text[seen[i - 1].end] == '\n' ? 1 : 0);
+        ASSERT_EQ(seen[i].start, next) << "line " << i;
+      }
+
+      // A line as paging down showed it.
+      const auto paged = [&](Span64 line) {
+        const auto at = std::lower_bound(seen.begin(), seen.end(), line,
+                                         [](Span64 a, Span64 b) { return a.start < b.start; });
+        return at != seen.end() && *at == line;
+      };
+
+      // Up from the end: each step ends its page with the line above the old top, to the text's start.
+      std::vector<Span64> seenUp = wholeLines();
+      while (position() > 0) {
+        const uint64_t old = position();
+        press(Qt::Key_PageUp);
+        ASSERT_LT(position(), old);
+        const std::vector<Span64> shown = wholeLines();
+        const auto above = std::find_if(shown.begin(), shown.end(), [&](Span64 l) {
+          return l.end == old || (l.end == old - 1 && text[l.end] == '\n');
+        });
+        ASSERT_NE(above, shown.end());
+        if (position() > 0) {
+          EXPECT_EQ(above + 1, shown.end()) << "the line above the old top ends the page";
+        }
+        seenUp.insert(seenUp.end(), shown.begin(), shown.end());
+      }
+      std::sort(seenUp.begin(), seenUp.end(), [](Span64 a, Span64 b) { return a.start < b.start; });
+      seenUp.erase(std::unique(seenUp.begin(), seenUp.end()), seenUp.end());
+      EXPECT_EQ(seenUp, seen);
+
+      // The wheel, two lines and a share of one a step: the lines paging showed, the same last top (its
+      // first line may slide up past the edge, at most its own height), and Page Down there changes nothing.
+      controller.scrollTo(0);
+      for (uint64_t before = UINT64_MAX; position() != before;) {
+        before = position();
+        wheel(-120);
+        for (Span64 const& line : wholeLines())
+          ASSERT_TRUE(paged(line)) << line.start << "-" << line.end << " as paging showed it";
+      }
+      EXPECT_EQ(layout().topOffset(), last);
+      EXPECT_EQ(wholeLines().back().end, text.size() - 1);
+      const uint64_t wheeled = position();
+      press(Qt::Key_PageDown);
+      EXPECT_EQ(position(), wheeled);
+      EXPECT_EQ(layout().topOffset(), last);
+
+      // The scroller dragged to its end.
+      controller.scrollTo(0);
+      widget.scroller()->triggerAction(QAbstractSlider::SliderToMaximum);
+      EXPECT_EQ(layout().topOffset(), last);
+      EXPECT_EQ(wholeLines().back().end, text.size() - 1);
+      press(Qt::Key_PageDown);
+      EXPECT_EQ(layout().topOffset(), last);
+    }
+  }
 }

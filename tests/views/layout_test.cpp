@@ -388,4 +388,120 @@ TEST_F(LayoutTest, TheEndOfASingleLongLineIsReachable) {
   EXPECT_EQ(layout.topOffset(), text.size() + 1 - pageBytes);
 }
 
+// A paragraph longer than the document's reader scans back is broken in pieces at fixed places of the file,
+// each piece as a paragraph of its own, so that every page, the last page's top and the lines above a top
+// are those of one layout, whichever window the display map holds and wherever the reader last cut the line.
+TEST_F(LayoutTest, LongParagraphsBreakTheSameWhereverThePageBegins) {
+  // 70 KB in one line between two short ones, its characters of one and three bytes, so that the places
+  // fall inside characters too.
+  std::string text = "first\n";
+  while (text.size() < 70000)
+    text += "ab\xE4\xB8\xAD";
+  text += "\nlast\n";
+  TextDocument& doc = open(text);
+  view(7, 12);
+
+  // The lines expected: 7 characters each, and a piece begins at the first character from each multiple of
+  // 8,192 bytes that lies 10,240 or more past its paragraph's start.
+  Page all;
+  uint64_t nextPiece = 0;
+  size_t characters = 0;
+  for (uint64_t at = 0; at < text.size();) {
+    if (at == 0 || text[at - 1] == '\n') nextPiece = (at + 10240 + 8191) / 8192 * 8192;
+    if (at == 0 || text[at - 1] == '\n' || at >= nextPiece) {
+      characters = 0;
+      if (at >= nextPiece) nextPiece += 8192;
+    }
+    if (text[at] == '\n') {
+      ++at;
+      continue;
+    }
+    if (characters++ % 7 == 0) all.emplace_back(at, 0);
+    ++all.back().second;
+    at += static_cast<unsigned char>(text[at]) >= 0xE0 ? 3 : 1;
+  }
+  std::vector<uint64_t> tops;
+  for (auto const& line : all)
+    tops.push_back(line.first);
+  const auto pageFrom = [&](size_t i) {
+    return Page(all.begin() + i, all.begin() + std::min(i + 13, all.size()));
+  };
+  const auto lineOf = [&](uint64_t offset) {
+    if (text[offset] == '\n') ++offset; // a line end belongs to no line: the next one
+    return size_t(std::upper_bound(tops.begin(), tops.end(), offset) - tops.begin()) - 1;
+  };
+
+  // A page from top with no share of its first line above the edge.
+  const auto from = [&](uint64_t top) {
+    layout.layoutFrom(doc, top);
+    layout.alignToOffset(layout.topOffset());
+  };
+
+  // The last page first, then tops all over the long line, far apart and near, on characters and inside.
+  const uint64_t maxTop = text.size() + 1 - layout.lastPageSize(doc);
+  const size_t last = all.size() - 12;
+  EXPECT_EQ(maxTop, tops[last]);
+  for (size_t step : {size_t(0), last, size_t(4000), size_t(30), size_t(2300), size_t(2301), size_t(1500),
+                      last - 1, size_t(700), size_t(3000), size_t(2999), size_t(1)})
+    for (uint64_t inside : {0, 1, 5}) {
+      const uint64_t top = std::min<uint64_t>(tops[std::min(step, all.size() - 1)] + inside, text.size() - 1);
+      SCOPED_TRACE(top);
+      from(top);
+      ASSERT_EQ(page(), pageFrom(lineOf(top)));
+      // The lines above: one, five, a page up; and a pixel scroll back over two lines and a half.
+      const size_t i = lineOf(top);
+      EXPECT_EQ(layout.scrollLines(doc, -1), tops[i > 0 ? i - 1 : 0]);
+      from(top);
+      EXPECT_EQ(layout.scrollLines(doc, -5), tops[i > 5 ? i - 5 : 0]);
+      from(top);
+      EXPECT_EQ(layout.scrollPages(doc, -1), tops[i > 12 ? i - 12 : 0]);
+      from(top);
+      layout.scrollBy(doc, -2.5 * LINE);
+      EXPECT_EQ(layout.topOffset(), tops[i > 3 ? i - 3 : 0]);
+      EXPECT_EQ(layout.lastPageSize(doc), text.size() + 1 - maxTop);
+    }
+
+  // Paged down from the top: a page at a time to the last page, and no further.
+  from(0);
+  for (size_t i = 12; i < last; i += 12)
+    ASSERT_EQ(layout.scrollPages(doc, 1), tops[i]);
+  EXPECT_EQ(layout.scrollPages(doc, 1), maxTop);
+  EXPECT_EQ(layout.scrollPages(doc, 1), maxTop);
+  EXPECT_EQ(page(), pageFrom(last));
+
+  // A piece begins near the first multiple of 8,192 bytes that lies 10,240 or more past its paragraph's
+  // start: after the first full stop in the 512 bytes from there and the closing marks after it, unless the
+  // paragraph ends there; else at the multiple itself. The line before it ends there, cut short.
+  const struct {
+    uint64_t paragraph; // where the long paragraph begins
+    uint64_t markAt;    // past 16,384
+    std::string mark;
+    uint64_t piece; // 0: none near 16,384
+  } pieces[] = {
+      {6144, 0, "", 16384},
+      {6145, 0, "", 0},
+      {6144, 22, "\xE3\x80\x82", 16384 + 25},             // 。
+      {6144, 22, "\xE3\x80\x82\xE2\x80\x9D", 16384 + 28}, // 。”
+      {6144, 400, "\xEF\xBC\x9F", 16384 + 403},           // ？
+      {6144, 600, "\xE3\x80\x82", 16384},                 // too far on
+      {6144, 22, "\xE3\x80\x82\n", 16384},                // the paragraph's end
+  };
+  for (auto const& p : pieces) {
+    SCOPED_TRACE(std::to_string(p.paragraph) + " " + std::to_string(p.markAt));
+    std::string text = std::string(p.paragraph - 1, 'x') + "\n";
+    text.resize(16384 + p.markAt, 'y');
+    text += p.mark + std::string(4000, 'y');
+    TextDocument& pieced = open(text);
+    if (p.piece == 0) {
+      layout.layoutFrom(pieced, 16384);
+      EXPECT_NE(layout.topOffset(), 16384u);
+      continue;
+    }
+    layout.layoutFrom(pieced, p.piece);
+    EXPECT_EQ(layout.topOffset(), p.piece);
+    layout.layoutFrom(pieced, p.piece - 1);
+    EXPECT_EQ(layout.line(0).endOffset(), p.piece);
+  }
+}
+
 } // namespace
