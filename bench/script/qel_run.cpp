@@ -1,6 +1,7 @@
 // Not a benchmark: runs a script file through the runner as the program does, on its own thread, with the
 // shipped data (dictionary, master word list, levels) and the documents named after it open and processed.
-// The script's output goes to standard output.
+// The script's output goes to standard output. The locale is set up as the program's: the reader's, but
+// numbers in "C".
 //
 //   qel_run [--kill-after MS] [--destroy-after MS] script.lua [document ...]
 //
@@ -21,6 +22,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +89,8 @@ int main(int argc, char** argv) {
     return 64;
   }
   std::signal(SIGPIPE, SIG_IGN);
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
   setenv("QUILLMERE_RESOURCES", QM_RESOURCES_DIR, 0);
 
   const CEDictionary dictionary("data/cedict_ts.u8", false);
