@@ -1,13 +1,15 @@
 // Adapted from the pattern matching of Lua 5.3.6's lstrlib.c (Copyright (C) 1994-2020 Lua.org, PUC-Rio,
 // MIT licence, see lua.h), so that results, limits and error messages stay those of the library. What is
-// added: the step counter and its kill check, and a match depth that is reset before every match (a kill
-// raised deep in a gmatch would otherwise leave its iterator short of depth).
+// added: the count of work and its kill check, a class or a capture compare that is long checked a piece
+// at a time, and a match depth that is reset before every match (a kill raised deep in a gmatch would
+// otherwise leave its iterator short of depth).
 #include "script/qelpatternmatch.h"
 
 #include "script/qelthreaddata.h"
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -19,6 +21,10 @@ constexpr int MAX_DEPTH = 200;
 constexpr int CAP_UNFINISHED = -1;
 constexpr int CAP_POSITION = -2;
 constexpr char ESC = '%';
+constexpr ptrdiff_t KILL_CHECK_WORK = 1 << 16;
+// A class or a compare of a capture longer than this goes a piece at a time, a kill check after each: one
+// scan of a class of a gigabyte takes a second. A piece is read within a millisecond.
+constexpr ptrdiff_t PIECE = 1 << 20;
 
 inline int uchar(char c) {
   return static_cast<unsigned char>(c);
@@ -43,13 +49,19 @@ const char* classend(MatchState* ms, const char* p) {
   case ESC:
     if (p == ms->p_end) luaL_error(ms->L, "malformed pattern (ends with '%%')");
     return p + 1;
-  case '[':
+  case '[': {
     if (*p == '^') p++;
+    const char* piece = ms->p_end - p > PIECE ? p + PIECE : ms->p_end;
     do {
-      if (p == ms->p_end) luaL_error(ms->L, "malformed pattern (missing ']')");
+      if (p >= piece) {
+        if (p == ms->p_end) luaL_error(ms->L, "malformed pattern (missing ']')");
+        ms->checkKill();
+        piece = ms->p_end - p > PIECE ? p + PIECE : ms->p_end;
+      }
       if (*(p++) == ESC && p < ms->p_end) p++;
     } while (*p != ']');
     return p + 1;
+  }
   default:
     return p;
   }
@@ -99,16 +111,25 @@ int match_class(const unsigned short* ctype, int c, int cl) {
   return (cl >= 'a' ? res : !res); // a lower-case class letter, or its complement
 }
 
-int matchbracketclass(const unsigned short* ctype, int c, const char* p, const char* ec) {
+// Whether c is in the class from p to its closing bracket ec; the caller counts the scan. A long class
+// (LONG) is read a piece at a time, with a kill check after each.
+template <bool LONG> int scanbracketclass(MatchState* ms, int c, const char* p, const char* ec) {
   int sig = 1;
   if (*(p + 1) == '^') {
     sig = 0;
     p++;
   }
+  [[maybe_unused]] const char* piece = p + (LONG ? PIECE : 0);
   while (++p < ec) {
+    if constexpr (LONG) {
+      if (p >= piece) {
+        ms->checkKill();
+        piece = ec - p > PIECE ? p + PIECE : ec;
+      }
+    }
     if (*p == ESC) {
       p++;
-      if (match_class(ctype, c, uchar(*p))) return sig;
+      if (match_class(ms->ctype, c, uchar(*p))) return sig;
     } else if (*(p + 1) == '-' && (p + 2 < ec)) {
       p += 2;
       if (uchar(*(p - 2)) <= c && c <= uchar(*p)) return sig;
@@ -119,6 +140,18 @@ int matchbracketclass(const unsigned short* ctype, int c, const char* p, const c
   return !sig;
 }
 
+// Apart, so that the checks cost the usual classes nothing.
+[[gnu::noinline]] int matchlongclass(MatchState* ms, int c, const char* p, const char* ec) {
+  return scanbracketclass<true>(ms, c, p, ec);
+}
+
+int matchbracketclass(MatchState* ms, int c, const char* p, const char* ec) {
+  if (ec - p > PIECE) [[unlikely]]
+    return matchlongclass(ms, c, p, ec);
+  return scanbracketclass<false>(ms, c, p, ec);
+}
+
+// The caller counts the scan of a class: ep - p.
 int singlematch(MatchState* ms, const char* s, const char* p, const char* ep) {
   if (s >= ms->src_end) return 0;
   const int c = uchar(*s);
@@ -128,7 +161,7 @@ int singlematch(MatchState* ms, const char* s, const char* p, const char* ep) {
   case ESC:
     return match_class(ms->ctype, c, uchar(*(p + 1)));
   case '[':
-    return matchbracketclass(ms->ctype, c, p, ep - 1);
+    return matchbracketclass(ms, c, p, ep - 1);
   default:
     return (uchar(*p) == c);
   }
@@ -152,9 +185,10 @@ const char* matchbalance(MatchState* ms, const char* s, const char* p) {
 }
 
 const char* max_expand(MatchState* ms, const char* s, const char* p, const char* ep) {
+  const ptrdiff_t width = ep - p;
   ptrdiff_t i = 0;
   while (singlematch(ms, s + i, p, ep)) {
-    ms->step();
+    ms->step(width);
     i++;
   }
   while (i >= 0) {
@@ -169,6 +203,7 @@ const char* min_expand(MatchState* ms, const char* s, const char* p, const char*
   for (;;) {
     const char* res = match(ms, s, ep + 1);
     if (res != nullptr) return res;
+    ms->step(ep - p);
     if (singlematch(ms, s, p, ep))
       s++;
     else
@@ -198,13 +233,21 @@ const char* end_capture(MatchState* ms, const char* s, const char* p) {
 const char* match_capture(MatchState* ms, const char* s, int l) {
   l = check_capture(ms, l);
   const size_t len = size_t(ms->capture[l].len);
-  if (size_t(ms->src_end - s) >= len && std::memcmp(ms->capture[l].init, s, len) == 0) return s + len;
-  return nullptr;
+  ms->step(); // an empty capture too: the next item comes in this call
+  if (size_t(ms->src_end - s) < len) return nullptr;
+  for (size_t done = 0; done < len;) {
+    const size_t piece = std::min(len - done, size_t(PIECE));
+    if (std::memcmp(ms->capture[l].init + done, s + done, piece) != 0) return nullptr;
+    done += piece;
+    ms->step(ptrdiff_t(piece));
+  }
+  return s + len;
 }
 
 } // namespace
 
 void MatchState::checkKill() {
+  work = KILL_CHECK_WORK;
   qelLua::checkKill(L);
 }
 
@@ -241,8 +284,9 @@ init:
         if (*p != '[') luaL_error(ms->L, "missing '[' after '%%f' in pattern");
         const char* ep = classend(ms, p);
         const char previous = (s == ms->src_init) ? '\0' : *(s - 1);
-        if (!matchbracketclass(ms->ctype, uchar(previous), p, ep - 1) &&
-            matchbracketclass(ms->ctype, uchar(*s), p, ep - 1)) {
+        ms->step(3 * (ep - p));
+        if (!matchbracketclass(ms, uchar(previous), p, ep - 1) &&
+            matchbracketclass(ms, uchar(*s), p, ep - 1)) {
           p = ep;
           goto init;
         }
@@ -272,6 +316,7 @@ init:
     default:
     dflt : {
       const char* ep = classend(ms, p);
+      ms->step(2 * (ep - p)); // read for its end and against the character; the next item comes in this call
       if (!singlematch(ms, s, p, ep)) {
         if (*ep == '*' || *ep == '?' || *ep == '-') {
           p = ep + 1;
@@ -343,7 +388,7 @@ void prepstate(MatchState* ms, lua_State* L, const char* s, size_t ls, const cha
   ms->src_init = s;
   ms->src_end = s + ls;
   ms->p_end = p + lp;
-  ms->steps = 0;
+  ms->work = KILL_CHECK_WORK;
 }
 
 void reprepstate(MatchState* ms) {

@@ -1,5 +1,6 @@
 // The matcher of Lua 5.3's patterns behind string.find, match, gmatch and gsub (see qelpatterns), with a
-// kill check every 65,536 steps: a pattern that backtracks runs in C, where the kill hook never comes.
+// kill check every 65,536 units of work: a pattern that backtracks runs in C, where the kill hook never
+// comes.
 #pragma once
 
 #include <cstddef>
@@ -17,17 +18,20 @@ struct MatchState {
   lua_State* L;
   int matchdepth;
   unsigned char level;
-  unsigned steps;
+  ptrdiff_t work;              // left until the next kill check
   const unsigned short* ctype; // the current locale's character classes
   struct {
     const char* init;
     ptrdiff_t len;
   } capture[MAX_CAPTURES];
 
-  // Counts one step; every 65,536 steps raises "Script Killed" when the run has been asked to stop.
-  void step() {
-    if ((++steps & 0xFFFF) == 0) checkKill();
+  // Counts work: a step of the matcher counts one, a scan of a class or a compare of a capture its length.
+  // Every 65,536 units raises "Script Killed" when the run has been asked to stop, so that checks come at
+  // most a few milliseconds apart whatever the pattern.
+  void step(ptrdiff_t amount = 1) {
+    if ((work -= amount) <= 0) checkKill();
   }
+  // Raises "Script Killed" when the run has been asked to stop; the count starts again.
   void checkKill();
 };
 

@@ -348,6 +348,8 @@ TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
   const std::string longText = "local s = ('x'):rep(1 << 20):rep(768)\n";
   const std::string find = "s:find(p, 1, true) ";
   const std::string repeating = "local s, p = ('a'):rep(1 << 26), ('a'):rep(1 << 14) .. 'b'\n";
+  // A class read at every place of the text, whole where the character is not in it.
+  const std::string longClass = "local class = ('a'):rep(600 << 10)\nlocal s = ('b'):rep(1 << 20)\n";
   expectEachKilledWithinASecond({
       {"a plain find over repeating text", repeating + "qel.write('r')\n" + find},
       {"a long format measured", format + "qel.write('r')\nstring.packsize(f)"},
@@ -361,6 +363,11 @@ TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
       {"a kill caught by pcall, with long calls after it on its line",
        repeating + "local t = {}\nfor i = 1, 4e6 do t[i] = i * 7919 % 4000037 end\nqel.write('r')\n" +
            "pcall(table.sort, t) " + find + find + find + find + find + find + find + find + find + find},
+      {"a long class found", longClass + "qel.write('r')\ns:find('[' .. class .. ']')"},
+      {"a long complemented class repeated",
+       longClass + "qel.write('r')\nfor w in s:gmatch('[^' .. class .. ']+') do end"},
+      {"a long pattern tried at every place",
+       "local s, p = ('a'):rep(1 << 18), ('a'):rep(1 << 17) .. 'b.'\nqel.write('r')\ns:find(p)"},
   });
 }
 
@@ -459,6 +466,17 @@ TEST_F(QelLuaSafetyTest, StoppableFunctionsAnswerAsTheLibrary) {
       "t[#t + 1] = select(2, ('Hello, World 42!\\t\\0x\\127中文'):gsub('%' .. c, '')) end "
       "return table.concat(t, ',') end)()",
       "('a_b-C9 中'):gsub('[%w_]+', '<%0>')",
+      // Classes and captures longer than a megabyte are read a piece at a time: items across the pieces'
+      // ends.
+      "(function() local t = {} for k = -3, 3 do local a = ('a'):rep((1 << 20) + k) "
+      "t[#t + 1] = tostring(('5'):find('[' .. a .. '%d]')) .. tostring(('5'):find('[' .. a .. '0-9]')) "
+      "t[#t + 1] = tostring(('5'):find('[^' .. a .. '0-9]')) end return table.concat(t, ',') end)()",
+      "('xyz'):match('[^' .. ('a'):rep(3 << 20) .. ']+'), ('x'):find('[' .. ('a'):rep(3 << 20) .. 'x]')",
+      "('THE (quick) fox'):find('%f[' .. ('a'):rep(3 << 20) .. '%a]%a+', 5)",
+      "('x'):find('[' .. ('a'):rep(3 << 20))",
+      "('x'):find('[' .. ('a'):rep(1 << 20) .. '%')",
+      "(function() local h = ('ab'):rep(3 << 19) return #(h .. '=' .. h):match('^([ab]+)=%1$'), "
+      "(h .. '=' .. h:sub(1, -2) .. 'c'):match('^([ab]+)=%1$') == nil end)()",
       "string.find(nil, 'x')",
       "('ab'):rep(3, ',')",
       "('x'):rep(0), ('x'):rep(-1, 'y'), (''):rep(5), (''):rep(2, ',')",
