@@ -5,6 +5,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libssl-dev liblua5.3-dev lua-filesystem-dev libcurl4-openssl-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk openssl
+  # the locale sources from which tests build the reader's zh_CN.UTF-8 and a German locale (localedef)
+  locales
   # the fuzz harnesses (tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes, and llvm-symbolizer
   clang libclang-rt-14-dev llvm
   # screenshots of the desktop under a virtual X server (xvfb-run); keys pressed on that server (XTEST)

@@ -11,7 +11,10 @@
 #include <lua.hpp>
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
+#include <iterator>
+#include <langinfo.h>
 
 namespace {
 
@@ -37,18 +40,67 @@ void noNativeCode(lua_State* L) {
   lua_pop(L, 2);
 }
 
-// The locale is the whole program's, and its saved files need "C" numbers: a script may ask what it is, but
-// not change it. A change is answered with nil, Lua's answer for a locale it cannot set, unless it asks for
-// the locale already set. Upvalue 1: the library's os.setlocale.
+// The name of a category of the locale of the calling thread, as setlocale names the program's: for LC_ALL
+// one name when every category has it, else each category's, in the C library's order and form.
+void pushLocaleName(lua_State* L, locale_t locale, int category) {
+  if (category != LC_ALL) {
+    lua_pushstring(L, nl_langinfo_l(_NL_LOCALE_NAME(category), locale));
+    return;
+  }
+  static const struct {
+    int category;
+    const char* name;
+  } categories[] = {{LC_CTYPE, "LC_CTYPE"},
+                    {LC_NUMERIC, "LC_NUMERIC"},
+                    {LC_TIME, "LC_TIME"},
+                    {LC_COLLATE, "LC_COLLATE"},
+                    {LC_MONETARY, "LC_MONETARY"},
+                    {LC_MESSAGES, "LC_MESSAGES"},
+                    {LC_PAPER, "LC_PAPER"},
+                    {LC_NAME, "LC_NAME"},
+                    {LC_ADDRESS, "LC_ADDRESS"},
+                    {LC_TELEPHONE, "LC_TELEPHONE"},
+                    {LC_MEASUREMENT, "LC_MEASUREMENT"},
+                    {LC_IDENTIFICATION, "LC_IDENTIFICATION"}};
+  const char* first = nl_langinfo_l(_NL_LOCALE_NAME(LC_CTYPE), locale);
+  const bool one = std::all_of(std::begin(categories), std::end(categories), [&](auto const& c) {
+    return std::strcmp(nl_langinfo_l(_NL_LOCALE_NAME(c.category), locale), first) == 0;
+  });
+  if (one) {
+    lua_pushstring(L, first);
+    return;
+  }
+  luaL_Buffer b;
+  luaL_buffinit(L, &b);
+  for (auto const& c : categories) {
+    if (&c != categories) luaL_addchar(&b, ';');
+    luaL_addstring(&b, c.name);
+    luaL_addchar(&b, '=');
+    luaL_addstring(&b, nl_langinfo_l(_NL_LOCALE_NAME(c.category), locale));
+  }
+  luaL_pushresult(&b);
+}
+
+// The locale is the program's, and its saved files need "C" numbers: a script may ask what it is, but not
+// change it. It is told the locale of its own thread, which the runner made to collate in byte order. A
+// change is answered with nil, Lua's answer for a locale it cannot set, unless it asks for the locale already
+// set. Upvalue 1: the library's os.setlocale, which tells the program's locale, for a thread that has none
+// of its own.
 int setlocale(lua_State* L) {
-  static const char* const categories[] = {"all", "collate", "ctype", "monetary", "numeric", "time", nullptr};
+  static const char* const names[] = {"all", "collate", "ctype", "monetary", "numeric", "time", nullptr};
+  static const int categories[] = {LC_ALL, LC_COLLATE, LC_CTYPE, LC_MONETARY, LC_NUMERIC, LC_TIME};
   const char* wanted = luaL_optstring(L, 1, nullptr);
-  luaL_checkoption(L, 2, "all", categories);
-  lua_settop(L, 2);
-  lua_pushvalue(L, lua_upvalueindex(1));
-  lua_pushnil(L);
-  lua_pushvalue(L, 2);
-  lua_call(L, 2, 1);
+  const int category = categories[luaL_checkoption(L, 2, "all", names)];
+  const locale_t locale = uselocale(locale_t(0));
+  if (locale == LC_GLOBAL_LOCALE) {
+    lua_settop(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushnil(L);
+    lua_pushvalue(L, 2);
+    lua_call(L, 2, 1);
+  } else {
+    pushLocaleName(L, locale, category);
+  }
   if (wanted && (lua_type(L, -1) != LUA_TSTRING || std::strcmp(wanted, lua_tostring(L, -1)) != 0))
     lua_pushnil(L);
   return 1;

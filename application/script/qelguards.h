@@ -4,8 +4,9 @@
 // xpcall and resumes hand a kill on instead of catching it, a message handler of xpcall and a table's __gc
 // finalizer return at once once the run is killed and otherwise run where the kill hook reaches them, the
 // metatables of finalized types are hidden, os.exit raises an error instead of ending the program,
-// os.setlocale cannot change the program's locale, a collection of a large heap checks for kill as it goes,
-// and every resume of a coroutine is recorded, so that a kill can hook the coroutine that runs.
+// os.setlocale tells a script the locale of its thread and changes none, a collection of a large heap checks
+// for kill as it goes, and every resume of a coroutine is recorded, so that a kill can hook the coroutine
+// that runs.
 #pragma once
 
 struct lua_State;

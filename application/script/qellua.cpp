@@ -29,6 +29,7 @@ extern "C" {
 #include <lfs.h>
 }
 
+#include <clocale>
 #include <csignal>
 #include <fcntl.h>
 #include <new>
@@ -100,6 +101,35 @@ public:
 
 private:
   int folder;
+};
+
+// Lua compares strings with strcoll, and one comparison of long strings in the reader's collation takes
+// seconds, where no kill check can come. So a script's thread collates as the stock interpreter does, in
+// byte order ("C"), while the rest of its locale, and the program's, stay as they are; the thread's own is
+// put back when the run ends (a run inline borrows its caller's thread).
+class ScriptLocale {
+public:
+  ScriptLocale() {
+    const locale_t copy = duplocale(uselocale(locale_t(0)));
+    if (copy != locale_t(0)) locale = newlocale(LC_COLLATE_MASK, "C", copy);
+    if (locale == locale_t(0)) {
+      if (copy != locale_t(0)) freelocale(copy);
+      Log::print("WARN", "Unable to make the script's locale; it compares strings in the program's\n");
+      return;
+    }
+    before = uselocale(locale);
+  }
+  ~ScriptLocale() {
+    if (locale == locale_t(0)) return;
+    uselocale(before);
+    freelocale(locale);
+  }
+  ScriptLocale(ScriptLocale const&) = delete;
+  ScriptLocale& operator=(ScriptLocale const&) = delete;
+
+private:
+  locale_t locale = locale_t(0);
+  locale_t before = locale_t(0);
 };
 
 // Scripts may require the modules shipped in the resources' lua folder.
@@ -224,6 +254,7 @@ void QelLua::Impl::threadEntry(void* owner) {
 
 void QelLua::Impl::threadMain() {
   const PipeSignalHeld pipeSignal;
+  const ScriptLocale locale;
   WorkingFolderKept workingFolder;
   lua_State* L = lua->state();
   {

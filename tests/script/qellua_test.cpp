@@ -1,10 +1,13 @@
 #include "script/qellua.h"
 
 #include "scriptrun.h"
+#include "support/readerlocale.h"
 #include "support/resourcelimits.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -181,4 +184,26 @@ TEST_F(QelLuaTest, AScriptsWorkingFolderDoesNotOutliveItsRun) {
       std::filesystem::remove(home / "written.txt");
     }
   }
+}
+
+// Lua compares strings with strcoll: a script's thread collates in byte order, as the stock interpreter
+// does, and os.setlocale tells it the locale it has; the program keeps the reader's collation, also on the
+// thread that ran a script inline.
+TEST_F(QelLuaTest, ScriptsCollateInByteOrderAndAreToldTheirLocale) {
+  const qmtest::ReaderLocale reader;
+  if (!reader.active()) GTEST_SKIP() << "no zh_CN.UTF-8 locale, and localedef could not build one";
+  const std::string chinese = std::setlocale(LC_COLLATE, nullptr);
+  const auto r = run("local t = {'b', 'B', 'a'}\ntable.sort(t)\nprint(table.concat(t), 'a' < 'B')\n"
+                     "for _, c in ipairs{'all', 'collate', 'ctype', 'numeric', 'time', 'monetary'} do\n"
+                     "  print(os.setlocale(nil, c))\nend\n"
+                     "print(os.setlocale('" +
+                     chinese + "', 'collate'), os.setlocale('C', 'collate'), os.setlocale('" + chinese +
+                     "', 'ctype'), os.setlocale('C'))");
+  ASSERT_EQ(r.status, 0) << r.message;
+  EXPECT_EQ(uselocale(locale_t(0)), LC_GLOBAL_LOCALE);
+  EXPECT_LT(std::strcoll("a", "B"), 0);
+  // The C library's name for the script's locale: the program's, collating in byte order.
+  std::setlocale(LC_COLLATE, "C");
+  EXPECT_EQ(r.output, "Bab\tfalse\n" + std::string(std::setlocale(LC_ALL, nullptr)) + "\nC\n" + chinese +
+                          "\nC\n" + chinese + "\n" + chinese + "\nnil\tC\t" + chinese + "\tnil\n");
 }

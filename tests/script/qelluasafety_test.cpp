@@ -8,6 +8,7 @@
 #include "script/luastate.h"
 #include "support/blockingdictionary.h"
 #include "support/logcapture.h"
+#include "support/readerlocale.h"
 
 #include <lua.hpp>
 
@@ -341,8 +342,10 @@ TEST_F(QelLuaSafetyTest, AKilledCommandEndsAndIsReapedWithoutHoldingTheRun) {
   }
 }
 
-// The standard library's calls that walk a long input in one call, and a kill caught by the script.
+// The standard library's calls that walk a long input in one call, and a kill caught by the script, in the
+// program's locale; and comparisons in the reader's collation.
 TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
+  const qmtest::ReaderLocale reader;
   // Walked in one call of the library: a format of options that take no value, a text, a numeral.
   const std::string format = "local f = (' '):rep(1 << 20):rep(512)\n";
   const std::string longText = "local s = ('x'):rep(1 << 20):rep(768)\n";
@@ -350,7 +353,7 @@ TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
   const std::string repeating = "local s, p = ('a'):rep(1 << 26), ('a'):rep(1 << 14) .. 'b'\n";
   // A class read at every place of the text, whole where the character is not in it.
   const std::string longClass = "local class = ('a'):rep(600 << 10)\nlocal s = ('b'):rep(1 << 20)\n";
-  expectEachKilledWithinASecond({
+  std::vector<KillCase> cases = {
       {"a plain find over repeating text", repeating + "qel.write('r')\n" + find},
       {"a long format measured", format + "qel.write('r')\nstring.packsize(f)"},
       {"a long format packed", format + "qel.write('r')\nstring.pack(f)"},
@@ -368,7 +371,14 @@ TEST_F(QelLuaSafetyTest, KilledLibraryCallsEndWithinASecond) {
        longClass + "qel.write('r')\nfor w in s:gmatch('[^' .. class .. ']+') do end"},
       {"a long pattern tried at every place",
        "local s, p = ('a'):rep(1 << 18), ('a'):rep(1 << 17) .. 'b.'\nqel.write('r')\ns:find(p)"},
-  });
+  };
+  // Lua compares strings with strcoll: in the reader's collation one comparison of these takes seconds.
+  if (reader.active())
+    cases.push_back({"long strings compared",
+                     "local s = ('中文 '):rep(9 << 20)\nlocal a, b = s .. 'a', s .. 'b'\n"
+                     "qel.write('r')\nwhile true do local c = a < b end"});
+  expectEachKilledWithinASecond(cases);
+  if (!reader.active()) GTEST_SKIP() << "no zh_CN.UTF-8 locale: no strings were compared in its collation";
 }
 
 // Lua's own memory, the word lists' sets and the documents count; the collector keeps pace with those that
