@@ -1,7 +1,7 @@
 #include "desktop-ui/guiapplication.h"
-#include "support/germanlocale.h"
 #include "support/linksink.h"
 #include "support/logcapture.h"
+#include "support/testlocale.h"
 #include "utils/link.h"
 #include "utils/number.h"
 

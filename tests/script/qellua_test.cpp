@@ -1,8 +1,8 @@
 #include "script/qellua.h"
 
 #include "scriptrun.h"
-#include "support/readerlocale.h"
 #include "support/resourcelimits.h"
+#include "support/testlocale.h"
 
 #include <gtest/gtest.h>
 

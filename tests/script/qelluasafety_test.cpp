@@ -8,7 +8,7 @@
 #include "script/luastate.h"
 #include "support/blockingdictionary.h"
 #include "support/logcapture.h"
-#include "support/readerlocale.h"
+#include "support/testlocale.h"
 
 #include <lua.hpp>
 

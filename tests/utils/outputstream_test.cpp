@@ -1,6 +1,6 @@
 #include "utils/outputstream.h"
 
-#include "support/germanlocale.h"
+#include "support/testlocale.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/text.h"
 

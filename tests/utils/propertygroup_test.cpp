@@ -1,5 +1,5 @@
-#include "support/germanlocale.h"
 #include "support/logcapture.h"
+#include "support/testlocale.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "utils/text.h"

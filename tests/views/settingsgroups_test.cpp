@@ -1,4 +1,4 @@
-#include "support/germanlocale.h"
+#include "support/testlocale.h"
 #include "utils/memoryoutputstream.h"
 #include "utils/propertygroup.h"
 #include "views/appearanceconfig.h"
