@@ -260,11 +260,8 @@ int ioLines(lua_State* L) {
     toFile(L);
   } else {
     const char* path = luaL_checkstring(L, 1);
-    luaL_Stream* stream = qelLua::newStream(L, qelLua::closeOpened);
-    stream->f = qelLua::openForScript(L, path, "r");
-    const int error = errno;
-    checkKill(L); // an open that the kill's signal interrupted
-    if (!stream->f) return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(error));
+    if (!qelLua::openNewStream(L, path, "r"))
+      return luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(errno));
     lua_replace(L, 1);
     close = true;
   }

@@ -24,16 +24,8 @@ using qelLua::IO_OUTPUT;
 int ioOpen(lua_State* L) {
   const char* path = luaL_checkstring(L, 1);
   const char* mode = luaL_optstring(L, 2, "r");
-  // Made before the path is looked at: a finalizer that this allocation runs cannot move the folder a
-  // relative path is resolved in.
-  luaL_Stream* stream = qelLua::newStream(L, qelLua::closeOpened);
   luaL_argcheck(L, qelLua::validOpenMode(mode), 2, "invalid mode");
-  checkKill(L);
-  stream->f = qelLua::openForScript(L, path, mode);
-  const int error = errno;
-  checkKill(L);
-  errno = error;
-  return stream->f ? 1 : luaL_fileresult(L, 0, path);
+  return qelLua::openNewStream(L, path, mode) ? 1 : luaL_fileresult(L, 0, path);
 }
 
 // io.input and io.output: with a name, opens it as the new default file; with a file, makes it the default;
@@ -41,12 +33,8 @@ int ioOpen(lua_State* L) {
 int setDefaultFile(lua_State* L, const char* which, const char* mode) {
   if (!lua_isnoneornil(L, 1)) {
     if (const char* path = lua_tostring(L, 1)) {
-      luaL_Stream* stream = qelLua::newStream(L, qelLua::closeOpened);
-      checkKill(L);
-      stream->f = qelLua::openForScript(L, path, mode);
-      const int error = errno;
-      checkKill(L);
-      if (!stream->f) luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(error));
+      if (!qelLua::openNewStream(L, path, mode))
+        luaL_error(L, "cannot open file '%s' (%s)", path, std::strerror(errno));
     } else {
       qelLua::toFile(L);
       lua_pushvalue(L, 1);

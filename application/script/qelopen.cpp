@@ -3,6 +3,9 @@
 // followed it.
 #include "script/qelopen.h"
 
+#include "script/qelstream.h"
+#include "script/qelthreaddata.h"
+
 #include <lua.hpp>
 
 #include <cerrno>
@@ -123,6 +126,16 @@ FILE* openForScript(lua_State* L, const char* path, const char* mode) {
   }
   errno = ELOOP;
   return nullptr;
+}
+
+bool openNewStream(lua_State* L, const char* path, const char* mode) {
+  luaL_Stream* stream = newStream(L, closeOpened);
+  checkKill(L);
+  stream->f = openForScript(L, path, mode);
+  const int error = errno;
+  checkKill(L);
+  errno = error;
+  return stream->f != nullptr;
 }
 
 } // namespace qelLua

@@ -23,4 +23,10 @@ bool validOpenMode(const char* mode);
 // write; a Lua error, with nothing opened, for a pipe, socket or event descriptor opened to write.
 FILE* openForScript(lua_State* L, const char* path, const char* mode);
 
+// Pushes a new file record and opens path in mode (valid) into it, with a kill check before and after (an
+// open that the kill's signal interrupted returns at once); false, with errno set, when it did not open.
+// The record is made before the path is looked at: a finalizer that its allocation runs cannot move the
+// folder a relative path is resolved in.
+bool openNewStream(lua_State* L, const char* path, const char* mode);
+
 } // namespace qelLua

@@ -73,6 +73,23 @@ local function restore() tostring = original end
 )";
   }
 
+  // A script loop that opens the path (a Lua expression) to write, times times, and writes "x" into whatever
+  // opens (through io.write, which no replaced method reaches), counting refused and opened.
+  static std::string opensAndWrites(std::string const& path, int times) {
+    return "local refused, opened = 0, 0\nfor i = 1, " + std::to_string(times) +
+           " do\n  local ok, f = pcall(io.open, " + path + R"(, 'w')
+  if not ok then
+    refused = refused + 1
+  elseif f then
+    opened = opened + 1
+    io.output(f)
+    io.write('x')
+    io.close()
+  end
+end
+)";
+  }
+
   int pipeEnds[2] = {-1, -1};
   int pair[2] = {-1, -1};
   int event = eventfd(0, EFD_NONBLOCK);
@@ -185,19 +202,8 @@ turning.__gc = function()
 end
 setmetatable({}, turning)
 collectgarbage('setpause', 0)
-local refused, opened = 0, 0
-for i = 1, 20000 do
-  local ok, f = pcall(io.open, name, 'w')
-  if not ok then
-    refused = refused + 1
-  elseif f then
-    opened = opened + 1
-    io.output(f)
-    io.write('x')
-    io.close()
-  end
-end
-restore()
+)" + opensAndWrites("name", 20000) +
+                     R"(restore()
 print(#handed, refused > 0, opened > 0, turns > 1000))");
   EXPECT_EQ(r.output, "0\ttrue\ttrue\ttrue\n") << r.message;
   EXPECT_FALSE(anythingArrived());
@@ -255,19 +261,8 @@ TEST_F(HeldDescriptorsTest, APathTurnedToThePipeWhileOpeningIsStillRefused) {
     }
   });
   const auto r = run(methodsReplaced() + "require('lfs').chdir(" + quoted(files.path().string()) + R"()
-local refused, opened = 0, 0
-for i = 1, 5000 do
-  local ok, f = pcall(io.open, 'turning', 'w')
-  if not ok then
-    refused = refused + 1
-  elseif f then
-    opened = opened + 1
-    io.output(f)
-    io.write('x')
-    io.close()
-  end
-end
-restore()
+)" + opensAndWrites("'turning'", 5000) +
+                     R"(restore()
 print(#handed, refused > 0, opened > 0))");
   done = true;
   turner.join();
